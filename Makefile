@@ -1,0 +1,66 @@
+# Tessaglyph: the two set-up commands are `make demo` and `make test`.
+# Every target first installs the Debian packages the project needs when they are missing.
+
+JOBS ?= $(shell nproc 2>/dev/null || echo 2)
+PACKAGES := cmake ninja-build g++ libgtest-dev libgmock-dev libbenchmark-dev \
+            libsqlite3-dev libproj-dev libcli11-dev clang clang-format libclang-rt-14-dev
+CMAKE_COMMON := -G Ninja -DCMAKE_EXPORT_COMPILE_COMMANDS=ON
+
+.PHONY: all deps test demo bench fuzz format format-check clean
+
+all: test
+
+deps:
+	@missing=""; \
+	for p in $(PACKAGES); do \
+	  dpkg-query -W -f='$${Status}' $$p 2>/dev/null | grep -q "install ok installed" || missing="$$missing $$p"; \
+	done; \
+	if [ -n "$$missing" ]; then \
+	  if [ "$$(id -u)" = 0 ]; then \
+	    echo "Installing:$$missing"; \
+	    DEBIAN_FRONTEND=noninteractive apt-get update -q && \
+	    DEBIAN_FRONTEND=noninteractive apt-get install -y -q $$missing; \
+	  else \
+	    echo "Missing packages. Run: sudo apt-get install -y$$missing"; exit 1; \
+	  fi; \
+	fi
+
+# Debug build under AddressSanitizer and UndefinedBehaviorSanitizer, then every test.
+test: deps
+	cmake -S . -B build/test $(CMAKE_COMMON) -DCMAKE_BUILD_TYPE=Debug -DTG_SANITIZE=ON
+	cmake --build build/test -j $(JOBS)
+	cd build/test && ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 \
+	  ctest --output-on-failure -j $(JOBS)
+
+# The main job.
+demo: deps
+	cmake -S . -B build/release $(CMAKE_COMMON) -DCMAKE_BUILD_TYPE=Release -DTG_TESTS=OFF
+	cmake --build build/release -j $(JOBS)
+	./tools/demo.sh build/release
+
+bench: deps
+	cmake -S . -B build/bench $(CMAKE_COMMON) -DCMAKE_BUILD_TYPE=Release -DTG_TESTS=OFF -DTG_BENCH=ON
+	cmake --build build/bench -j $(JOBS)
+	./build/bench/tessaglyph_bench $(BENCH_ARGS)
+
+# libFuzzer targets (clang). FUZZ_SECONDS per target; the corpus grows under build/fuzz/.
+FUZZ_SECONDS ?= 60
+fuzz: deps
+	CXX=clang++ cmake -S . -B build/fuzz $(CMAKE_COMMON) -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+	  -DTG_FUZZ=ON -DTG_TESTS=OFF -DTG_TOOLS=OFF
+	cmake --build build/fuzz -j $(JOBS)
+	@for src in fuzz/*.cpp; do \
+	  name=$$(basename $$src .cpp); \
+	  mkdir -p build/fuzz/corpus/$$name; \
+	  echo "== $$name ($(FUZZ_SECONDS) s)"; \
+	  ./build/fuzz/$$name -max_total_time=$(FUZZ_SECONDS) build/fuzz/corpus/$$name fuzz/corpus/$$name || exit 1; \
+	done
+
+format:
+	find include src tests tools bench fuzz -name '*.cpp' -o -name '*.hpp' | xargs clang-format -i
+
+format-check:
+	find include src tests tools bench fuzz -name '*.cpp' -o -name '*.hpp' | xargs clang-format --dry-run --Werror
+
+clean:
+	rm -rf build

@@ -1,0 +1,1 @@
+// Keeps the shared tool library non-empty before the first shared helper exists.
