@@ -49,16 +49,4 @@ bool textToBoolean(std::string_view text);
 // The number a Boolean becomes where a number is stored: -1 for true, 0 for false.
 constexpr Integer booleanToNumber(bool value) { return value ? Integer(-1) : Integer(0); }
 
-// Blanks trimmed from both ends (spaces only, as the platform's Trim does).
-std::string_view trimBlanks(std::string_view text) noexcept;
-// Upper and lower case of the system's 8-bit character set (ISO-8859-1).
-std::string toUpper(std::string_view text);
-std::string toLower(std::string_view text);
-char toUpperChar(char c) noexcept;
-char toLowerChar(char c) noexcept;
-// Case-insensitive equality in the 8-bit character set.
-bool equalsIgnoreCase(std::string_view a, std::string_view b) noexcept;
-// Names compared as the system compares them: trimmed, without regard to case.
-bool sameName(std::string_view a, std::string_view b) noexcept;
-
 }  // namespace tg
