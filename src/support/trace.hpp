@@ -12,7 +12,9 @@ namespace detail {
 extern bool g_traceEnabled;
 }
 
-inline bool traceEnabled() noexcept { return detail::g_traceEnabled; }
+inline bool traceEnabled() noexcept {
+  return detail::g_traceEnabled;
+}
 
 // Writes one line (a line end is added). Does nothing when the trace is off.
 void traceLine(std::string_view line) noexcept;
@@ -27,7 +29,7 @@ void disableTrace();
 }  // namespace tg
 
 // Builds the line only when the trace is on: TG_TRACE("file.point filename = " + name).
-#define TG_TRACE(expression)                                 \
-  do {                                                       \
-    if (::tg::traceEnabled()) ::tg::traceLine(expression);   \
+#define TG_TRACE(expression)                               \
+  do {                                                     \
+    if (::tg::traceEnabled()) ::tg::traceLine(expression); \
   } while (false)
