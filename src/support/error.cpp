@@ -7,20 +7,34 @@ namespace tg {
 
 std::string_view platformErrorText(std::int32_t number) noexcept {
   switch (number) {
-    case PLATFORM_E_OVERFLOW: return "Overflow";
-    case PLATFORM_E_SUBSCRIPTOUTOFRANGE: return "Subscript out of range";
-    case PLATFORM_E_DIVISIONBYZERO: return "Division by zero";
-    case PLATFORM_E_TYPEMISMATCH: return "Type mismatch";
-    case PLATFORM_E_OUTOFSTACKSPACE: return "Out of stack space";
-    case PLATFORM_E_BADFILENAMEORNUMBER: return "Bad file name or number";
-    case PLATFORM_E_FILENOTFOUND: return "File not found";
-    case PLATFORM_E_BADFILEMODE: return "Bad file mode";
-    case PLATFORM_E_INPUTPASTENDOFFILE: return "Input past end of file";
-    case PLATFORM_E_BADRECORDNUMBER: return "Bad record number";
-    case PLATFORM_E_PATHFILEACCESSERROR: return "Path/File access error";
-    case PLATFORM_E_PATHNOTFOUND: return "Path not found";
-    case PLATFORM_E_INVALIDPATTERNSTRING: return "Invalid pattern string";
-    default: return {};
+    case PLATFORM_E_OVERFLOW:
+      return "Overflow";
+    case PLATFORM_E_SUBSCRIPTOUTOFRANGE:
+      return "Subscript out of range";
+    case PLATFORM_E_DIVISIONBYZERO:
+      return "Division by zero";
+    case PLATFORM_E_TYPEMISMATCH:
+      return "Type mismatch";
+    case PLATFORM_E_OUTOFSTACKSPACE:
+      return "Out of stack space";
+    case PLATFORM_E_BADFILENAMEORNUMBER:
+      return "Bad file name or number";
+    case PLATFORM_E_FILENOTFOUND:
+      return "File not found";
+    case PLATFORM_E_BADFILEMODE:
+      return "Bad file mode";
+    case PLATFORM_E_INPUTPASTENDOFFILE:
+      return "Input past end of file";
+    case PLATFORM_E_BADRECORDNUMBER:
+      return "Bad record number";
+    case PLATFORM_E_PATHFILEACCESSERROR:
+      return "Path/File access error";
+    case PLATFORM_E_PATHNOTFOUND:
+      return "Path not found";
+    case PLATFORM_E_INVALIDPATTERNSTRING:
+      return "Invalid pattern string";
+    default:
+      return {};
   }
 }
 
@@ -28,6 +42,8 @@ void raisePlatformError(std::int32_t number, std::string source) {
   throw Error(number, std::move(source), std::string(platformErrorText(number)));
 }
 
-void raiseSubscriptOutOfRange() { raisePlatformError(PLATFORM_E_SUBSCRIPTOUTOFRANGE); }
+void raiseSubscriptOutOfRange() {
+  raisePlatformError(PLATFORM_E_SUBSCRIPTOUTOFRANGE);
+}
 
 }  // namespace tg

@@ -5,13 +5,15 @@ namespace tg {
 
 std::string_view trimLeftBlanks(std::string_view text) noexcept {
   std::size_t first = 0;
-  while (first < text.size() && text[first] == ' ') ++first;
+  while (first < text.size() && text[first] == ' ')
+    ++first;
   return text.substr(first);
 }
 
 std::string_view trimRightBlanks(std::string_view text) noexcept {
   std::size_t last = text.size();
-  while (last > 0 && text[last - 1] == ' ') --last;
+  while (last > 0 && text[last - 1] == ' ')
+    --last;
   return text.substr(0, last);
 }
 
@@ -22,9 +24,11 @@ std::string_view trimBlanks(std::string_view text) noexcept {
 std::string_view trimSpace(std::string_view text) noexcept {
   auto isSpace = [](char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; };
   std::size_t first = 0;
-  while (first < text.size() && isSpace(text[first])) ++first;
+  while (first < text.size() && isSpace(text[first]))
+    ++first;
   std::size_t last = text.size();
-  while (last > first && isSpace(text[last - 1])) --last;
+  while (last > first && isSpace(text[last - 1]))
+    --last;
   return text.substr(first, last - first);
 }
 
@@ -46,13 +50,15 @@ char toLowerChar(char c) noexcept {
 
 std::string toUpper(std::string_view text) {
   std::string result(text);
-  for (char& c : result) c = toUpperChar(c);
+  for (char& c : result)
+    c = toUpperChar(c);
   return result;
 }
 
 std::string toLower(std::string_view text) {
   std::string result(text);
-  for (char& c : result) c = toLowerChar(c);
+  for (char& c : result)
+    c = toLowerChar(c);
   return result;
 }
 
