@@ -74,7 +74,7 @@ bool isDirectory(const std::string& path) {
 
 bool exists(const std::string& path) {
   std::error_code error;
-  return fs::exists(fs::symlink_status(path, error)) || fs::exists(path, error);
+  return fs::exists(fs::symlink_status(path, error));
 }
 
 // The names in `folder` that equal `name` without regard to case, the exact spelling first and

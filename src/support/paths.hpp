@@ -10,7 +10,9 @@ namespace tg {
 // Every "\" turned into "/".
 std::string toNativePath(std::string_view path);
 // True for "\" and "/".
-constexpr bool isPathSeparator(char c) { return c == '\\' || c == '/'; }
+constexpr bool isPathSeparator(char c) {
+  return c == '\\' || c == '/';
+}
 // The folder part of a path up to and including its last separator (empty when none).
 std::string_view folderOf(std::string_view path) noexcept;
 // The name after the last separator.
@@ -25,8 +27,10 @@ std::string joinPath(std::string_view folder, std::string_view name);
 bool hasFolder(std::string_view path) noexcept;
 
 // The path as it exists on disk: tried exactly first, then each component is matched without
-// regard to case. When no match exists, the native form of the path is returned unchanged (so
-// that creating a file uses the name as given).
+// regard to case (the exact spelling first, then the others in byte order). When no match
+// exists, the native form of the path is returned unchanged (so that creating a file uses the
+// name as given); when only its folders exist in another case, they are matched and the rest is
+// kept as given, so that a new file lands in the existing folder.
 std::string resolvePath(std::string_view path);
 
 // The default settings folder ($XDG_CONFIG_HOME/tessaglyph/, default ~/.config/tessaglyph/),

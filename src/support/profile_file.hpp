@@ -37,7 +37,8 @@ void writeProfileSection(std::string_view section, const std::vector<std::string
 // Removes the first section of that name with all its lines.
 void deleteProfileSection(std::string_view section, std::string_view file);
 
-// The section names in file order, and the key names of one section in file order.
+// The section names in file order, and the key names of one section in file order (a name
+// that occurs twice is listed twice).
 std::vector<std::string> profileSectionNames(std::string_view file);
 std::vector<std::string> profileKeyNames(std::string_view section, std::string_view file);
 
