@@ -29,6 +29,7 @@ class Error : public std::exception {
 
 // Errors of the platform, which pass through with their own numbers and texts.
 enum PLATFORM_ERRORS : std::int32_t {
+  PLATFORM_E_INVALIDPROCEDURECALL = 5,
   PLATFORM_E_OVERFLOW = 6,
   PLATFORM_E_SUBSCRIPTOUTOFRANGE = 9,
   PLATFORM_E_DIVISIONBYZERO = 11,

@@ -7,6 +7,8 @@ namespace tg {
 
 std::string_view platformErrorText(std::int32_t number) noexcept {
   switch (number) {
+    case PLATFORM_E_INVALIDPROCEDURECALL:
+      return "Invalid procedure call or argument";
     case PLATFORM_E_OVERFLOW:
       return "Overflow";
     case PLATFORM_E_SUBSCRIPTOUTOFRANGE:

@@ -22,10 +22,8 @@ namespace tg {
 
 namespace {
 
-constexpr std::int32_t kInvalidProcedureCall = 5;
-
 [[noreturn]] void raiseInvalidArgument(const char* source) {
-  throw Error(kInvalidProcedureCall, source, "Invalid procedure call or argument");
+  raisePlatformError(PLATFORM_E_INVALIDPROCEDURECALL, source);
 }
 
 bool hasLineEnd(std::string_view text) noexcept {
