@@ -34,17 +34,6 @@ namespace {
 // ---------------------------------------------------------------------------------------------
 // Rounding
 
-// Half to even without depending on the floating-point environment's rounding mode. Exact for
-// every double: v - floor(v) is computed without error.
-double roundHalfEven(double value) {
-  if (!std::isfinite(value)) return value;
-  const double down = std::floor(value);
-  const double fraction = value - down;
-  if (fraction > 0.5) return down + 1.0;
-  if (fraction < 0.5) return down;
-  return std::fmod(down, 2.0) == 0.0 ? down : down + 1.0;
-}
-
 template <typename T>
 T roundInto(double value) {
   const double rounded = roundHalfEven(value);
@@ -219,7 +208,9 @@ Parsed parseText(std::string_view input) noexcept {
   length = std::size_t(
       std::to_chars(plain + length, plain + sizeof plain - 1, decimalExponent).ptr - plain);
   plain[length] = '\0';
-  const double value = strtod_l(plain, nullptr, numberLocale());
+  const locale_t locale = numberLocale();
+  const double value =
+      locale != locale_t(0) ? strtod_l(plain, nullptr, locale) : std::strtod(plain, nullptr);
   if (std::isinf(value)) {
     result.status = ParseStatus::Overflow;
     return result;
@@ -299,6 +290,17 @@ std::string generalFormat(T value, int digits) {
 }  // namespace
 
 // -----------------------------------------------------------------------------------------------
+
+// Exact for every double: v - floor(v) is computed without error, and nothing depends on the
+// floating-point environment's rounding mode.
+double roundHalfEven(double value) {
+  if (!std::isfinite(value)) return value;
+  const double down = std::floor(value);
+  const double fraction = value - down;
+  if (fraction > 0.5) return down + 1.0;
+  if (fraction < 0.5) return down;
+  return std::fmod(down, 2.0) == 0.0 ? down : down + 1.0;
+}
 
 Byte roundToByte(double value) {
   return roundInto<Byte>(value);

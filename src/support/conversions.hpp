@@ -10,6 +10,10 @@
 
 namespace tg {
 
+// The nearest whole number, halves to the even one, whatever the floating-point rounding mode;
+// infinities and NaN come back unchanged.
+double roundHalfEven(double value);
+
 // Round half to even into each width; a value outside the width (or not a number) raises
 // error 6 "Overflow".
 Byte roundToByte(double value);

@@ -12,8 +12,8 @@ namespace tg {
 
 void reportError(std::int32_t number, std::string_view description,
                  std::string_view source = {}) noexcept;
-// Reports whatever is being handled: a tg::Error with its triple, any other exception with its
-// what() text as number 0.
+// Reports the exception being handled (call it inside a catch block): a tg::Error with its
+// triple, any other exception with its what() text as number 0.
 void reportCurrentException() noexcept;
 
 // The technical-support log's path (in the base directory).

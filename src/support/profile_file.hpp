@@ -42,7 +42,11 @@ std::vector<std::string> profileSectionNames(std::string_view file);
 std::vector<std::string> profileKeyNames(std::string_view section, std::string_view file);
 
 // Parsing and rendering without touching the disk, for the fuzz target and for callers that
-// keep a profile text in memory.
+// keep a profile text in memory. Rendering an unchanged text gives back its bytes exactly; lines
+// added later take the line end of the text's first line. Text that could not be read back as
+// written raises error 5 "Invalid procedure call or argument" (a line end in any name, value or
+// line; a key holding "=" or beginning with ";" or "["; a section line that reads as a header).
+// The file functions above raise the same.
 class ProfileText {
  public:
   explicit ProfileText(std::string_view content);
@@ -57,14 +61,25 @@ class ProfileText {
   std::string render() const;
 
  private:
-  struct Line;
-  std::vector<std::string> m_lines;  // the file's lines without their line ends
-  std::string m_lineEnd;             // "\r\n" when the file used it, else "\n"
-  bool m_finalLineEnd = true;        // whether the last line had a line end
+  enum class LineKind : unsigned char { blank, comment, header, key, other };
+  enum class LineEnd : unsigned char { none, lf, crlf };
+  struct Line {
+    std::string text;  // the line as it stands, without its line end
+    LineEnd end = LineEnd::lf;
+    LineKind kind = LineKind::other;
+    std::string name;   // a header's section name or a key's name, trimmed
+    std::string value;  // a key's value, trimmed, quotes still on
+  };
+  std::vector<Line> m_lines;
+  LineEnd m_newLineEnd = LineEnd::lf;  // for lines this module adds: the file's own style
 
+  static Line classify(std::string text, LineEnd end);
   std::optional<std::size_t> findSection(std::string_view section) const;
+  std::optional<std::size_t> findKey(std::size_t header, std::string_view key) const;
   std::size_t sectionEnd(std::size_t header) const;
   std::size_t sectionContentEnd(std::size_t header) const;
+  void insertLines(std::size_t position, const std::vector<std::string>& texts);
+  void appendSection(std::string_view section, const std::vector<std::string>& texts);
 };
 
 }  // namespace tg

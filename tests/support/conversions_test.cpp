@@ -107,6 +107,28 @@ TEST(ConversionsRoundTest, NearestDoubleBelowAHalfRoundsDown) {
   EXPECT_EQ(roundToLong(4503599627370497.0 - 4503599627370496.0 + 0.5), 2);
 }
 
+TEST(ConversionsRoundTest, HalfEvenWithoutARange) {
+  const std::pair<double, double> cases[] = {
+      {0.5, 0.0},
+      {1.5, 2.0},
+      {2.5, 2.0},
+      {-2.5, -2.0},
+      {-3.5, -4.0},
+      {2.4999, 2.0},
+      {-2.5001, -3.0},
+      {1e300, 1e300},
+      {4503599627370497.0, 4503599627370497.0},
+      {5e9 + 0.5, 5e9},
+      {-5e9 - 1.5, -5e9 - 2.0},
+  };
+  for (const auto& [value, expected] : cases) {
+    SCOPED_TRACE(value);
+    EXPECT_EQ(roundHalfEven(value), expected);
+  }
+  EXPECT_TRUE(std::isnan(roundHalfEven(kNaN)));
+  EXPECT_EQ(roundHalfEven(-kInf), -kInf);
+}
+
 TEST(ConversionsRoundTest, SingleNarrowingOverflows) {
   EXPECT_EQ(toSingle(1.5), 1.5f);
   EXPECT_EQ(toSingle(-1e30), -1e30f);

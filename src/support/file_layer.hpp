@@ -1,0 +1,62 @@
+// The process-wide file layer: files opened by scripts and by the program-file code are known
+// by small positive handles and read and written at 1-based byte positions, with the platform's
+// file errors on misuse. Paths may use either separator and are found without regard to case.
+#pragma once
+
+#include <cstddef>
+#include <string>
+#include <string_view>
+
+#include "tessaglyph/types.hpp"
+
+namespace tg {
+
+enum class FileOpenMode {
+  ReadOnly,         // an existing file, reading only
+  ReadWrite,        // an existing file, reading and writing; read-only when it cannot be written
+  ReadWriteCreate,  // reading and writing, created (empty) when missing
+};
+
+// Opens a file and returns its handle, the lowest one free. A missing file raises 53 "File not
+// found" (76 "Path not found" when its folder is missing); a file that cannot be opened raises
+// 75 "Path/File access error"; an empty name raises 52 "Bad file name or number".
+Integer openFile(std::string_view path, FileOpenMode mode);
+// Closes the handle; 52 when it is not open.
+void closeFile(Integer handle);
+// Closes the handle when it is open; never raises.
+void closeFileQuietly(Integer handle) noexcept;
+bool isOpenFile(Integer handle) noexcept;
+// The length of the file in bytes; 52 for a handle that is not open.
+Long fileLength(Integer handle);
+// The path the file was opened under (resolved, native).
+std::string filePath(Integer handle);
+// True when writes to the handle are allowed.
+bool isWritableFile(Integer handle);
+
+// Reads exactly `count` bytes at the 1-based `position`. A position below 1 raises 63 "Bad
+// record number"; bytes beyond the end of the file raise 62 "Input past end of file" (nothing is
+// stored then); a handle that is not open raises 52.
+void readFileAt(Integer handle, Long position, void* buffer, std::size_t count);
+// Reads up to `count` bytes and returns how many there were (0 at or beyond the end).
+std::size_t readFileSomeAt(Integer handle, Long position, void* buffer, std::size_t count);
+// Writes `count` bytes at the 1-based `position`, extending the file when needed. 63 for a
+// position below 1, 54 "Bad file mode" for a file opened for reading only, 75 on a failed write.
+void writeFileAt(Integer handle, Long position, const void* buffer, std::size_t count);
+
+// The number of handles open in the process.
+std::size_t openFileCount() noexcept;
+
+// Owns a handle for one scope and closes it on every way out.
+class ScopedFile {
+ public:
+  ScopedFile(std::string_view path, FileOpenMode mode) : m_handle(openFile(path, mode)) {}
+  ~ScopedFile() { closeFileQuietly(m_handle); }
+  ScopedFile(const ScopedFile&) = delete;
+  ScopedFile& operator=(const ScopedFile&) = delete;
+  Integer handle() const { return m_handle; }
+
+ private:
+  Integer m_handle;
+};
+
+}  // namespace tg

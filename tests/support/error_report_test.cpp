@@ -1,0 +1,118 @@
+#include "support/error_report.hpp"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <stdexcept>
+
+#include "support/procedure_trace.hpp"
+#include "support/test_environment.hpp"
+#include "tessaglyph/error.hpp"
+#include "tessaglyph/user_interface.hpp"
+
+namespace tg {
+namespace {
+
+class RecordingUserInterface : public UserInterface {
+ public:
+  int boxes = 0;
+  std::string lastPrompt;
+  bool throwFromBox = false;
+  MESSAGEBOXRESULTS messageBox(const std::string& prompt, std::int32_t,
+                               const std::string&) override {
+    ++boxes;
+    lastPrompt = prompt;
+    if (throwFromBox) throw std::runtime_error("host hook failed");
+    return MBR_OK;
+  }
+};
+
+std::string readAll(const std::string& path) {
+  std::ifstream in(path);
+  std::stringstream text;
+  text << in.rdbuf();
+  return text.str();
+}
+
+class ErrorReportTest : public ::testing::Test {
+ protected:
+  test::TemporaryHome home;
+  RecordingUserInterface ui;
+  void SetUp() override { setUserInterface(&ui); }
+  void TearDown() override { setUserInterface(nullptr); }
+};
+
+TEST_F(ErrorReportTest, LogsNumberDescriptionAndTraceAndTellsTheUser) {
+  {
+    ProcedureScope outer(10001, "TessaglyphProgram::writeProgram");
+    outer.step(3);
+    ProcedureScope inner(10009, "TessaglyphProgram::addLiteral");
+    reportError(13, "Type mismatch", "TessaglyphProgram::writeProgram");
+  }
+  const std::string log = readAll(technicalSupportLogPath());
+  EXPECT_NE(log.find("Error 13"), std::string::npos) << log;
+  EXPECT_NE(log.find("Type mismatch"), std::string::npos);
+  EXPECT_NE(log.find("TessaglyphProgram::writeProgram (10001) step 3 > "
+                     "TessaglyphProgram::addLiteral (10009)"),
+            std::string::npos)
+      << log;
+  EXPECT_EQ(ui.boxes, 1);
+  EXPECT_NE(ui.lastPrompt.find("Type mismatch"), std::string::npos);
+  // The scopes are gone once their procedures ended.
+  EXPECT_TRUE(currentProcedureTrace().empty());
+}
+
+TEST_F(ErrorReportTest, NeverRaisesEvenWhenTheHostHookFailsOrTheLogCannotBeWritten) {
+  ui.throwFromBox = true;
+  EXPECT_NO_THROW(reportError(52, "Bad file name or number"));
+  std::filesystem::remove_all(home.base());
+  std::ofstream(home.base().substr(0, home.base().size() - 1)) << "a file where the folder was";
+  EXPECT_NO_THROW(reportError(52, "Bad file name or number"));
+}
+
+TEST_F(ErrorReportTest, ReportsTheExceptionBeingHandled) {
+  try {
+    throw Error(10001, "TessaglyphProgram::resolveSymbolicData", "An operand was bad.");
+  } catch (...) {
+    reportCurrentException();
+  }
+  try {
+    throw std::runtime_error("plain failure");
+  } catch (...) {
+    reportCurrentException();
+  }
+  reportCurrentException();  // nothing being handled: nothing happens
+  const std::string log = readAll(technicalSupportLogPath());
+  EXPECT_NE(log.find("Error 10001 in TessaglyphProgram::resolveSymbolicData: An operand was bad."),
+            std::string::npos)
+      << log;
+  EXPECT_NE(log.find("Error 0: plain failure"), std::string::npos) << log;
+  EXPECT_EQ(ui.boxes, 2);
+}
+
+TEST(HeadlessUserInterfaceTest, AnswersSoThatNothingLoopsForeverAndLogsTheBox) {
+  test::TemporaryHome home;
+  setUserInterface(nullptr);
+  EXPECT_EQ(headlessAnswer(MB_OKONLY), MBR_OK);
+  EXPECT_EQ(headlessAnswer(MB_OKCANCEL | MB_QUESTION), MBR_OK);
+  EXPECT_EQ(headlessAnswer(MB_YESNO | MB_QUESTION), MBR_YES);
+  EXPECT_EQ(headlessAnswer(MB_YESNOCANCEL), MBR_YES);
+  EXPECT_EQ(headlessAnswer(MB_RETRYCANCEL | MB_EXCLAMATION), MBR_CANCEL);
+  EXPECT_EQ(headlessAnswer(MB_ABORTRETRYIGNORE), MBR_ABORT);
+
+  EXPECT_EQ(userInterface().messageBox("Insert disk 2", MB_RETRYCANCEL, "Swap"), MBR_CANCEL);
+  EXPECT_EQ(userInterface().inputBox("Name?", "Ask", "default text"), "default text");
+  auto window = userInterface().createProgressWindow("Area Files");
+  window->show();
+  window->setProgress(0.5);
+  EXPECT_FALSE(window->cancelled());
+  const std::string log = readAll(diagnosticLogPath());
+  EXPECT_NE(log.find("[Swap] Insert disk 2 -> Cancel"), std::string::npos) << log;
+  EXPECT_NE(log.find("[Ask] Name? -> \"default text\""), std::string::npos) << log;
+}
+
+}  // namespace
+}  // namespace tg

@@ -1,0 +1,152 @@
+#include "support/paths.hpp"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "settings_sandbox.hpp"
+
+namespace tg {
+namespace {
+
+TEST(PathsTest, SplitsPathsAtEitherSeparator) {
+  struct Case {
+    const char* path;
+    const char* folder;
+    const char* name;
+    const char* extension;
+    const char* title;
+  };
+  const Case cases[] = {
+      {"C:\\HF\\TESSAGLYPH\\SCRIPTS\\DEM.TGP", "C:\\HF\\TESSAGLYPH\\SCRIPTS\\", "DEM.TGP", "TGP",
+       "DEM"},
+      {"/data/n38w105.dem", "/data/", "n38w105.dem", "dem", "n38w105"},
+      {"mixed\\folders/archive.tar.gz", "mixed\\folders/", "archive.tar.gz", "gz", "archive.tar"},
+      {"/a.b/noextension", "/a.b/", "noextension", "", "noextension"},
+      {"trailing.", "", "trailing.", "", "trailing"},
+      {".hidden", "", ".hidden", "hidden", ""},
+      {"folder/", "folder/", "", "", ""},
+      {"", "", "", "", ""},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(folderOf(c.path), c.folder) << c.path;
+    EXPECT_EQ(fileNameOf(c.path), c.name) << c.path;
+    EXPECT_EQ(extensionOf(c.path), c.extension) << c.path;
+    EXPECT_EQ(fileTitleOf(c.path), c.title) << c.path;
+    EXPECT_EQ(hasFolder(c.path), *c.folder != '\0') << c.path;
+  }
+}
+
+TEST(PathsTest, JoinsWithExactlyOneSeparator) {
+  EXPECT_EQ(joinPath("/base", "file.ini"), "/base/file.ini");
+  EXPECT_EQ(joinPath("/base/", "file.ini"), "/base/file.ini");
+  EXPECT_EQ(joinPath("C:\\base\\", "\\sub\\file.ini"), "C:\\base/sub\\file.ini");
+  EXPECT_EQ(joinPath("/", "etc"), "/etc");
+  EXPECT_EQ(joinPath("", "file.ini"), "file.ini");
+  EXPECT_EQ(toNativePath("\\Tessaglyph\\Scripts\\"), "/Tessaglyph/Scripts/");
+}
+
+class PathsFolderTest : public ::testing::Test {
+ protected:
+  testing::SettingsSandbox sandbox;
+
+  std::string path(const std::string& relative) const { return sandbox.root() + relative; }
+  void makeFolder(const std::string& relative) const {
+    std::filesystem::create_directories(path(relative));
+  }
+};
+
+TEST_F(PathsFolderTest, ResolvesEachFolderLevelWithoutRegardToCase) {
+  sandbox.writeFile("Harrowfeld/Tessaglyph/Scripts/Dem30.tgp", "x");
+  const std::string wanted = path("Harrowfeld/Tessaglyph/Scripts/Dem30.tgp");
+  EXPECT_EQ(resolvePath(wanted), wanted);
+  std::string windowsStyle = sandbox.root() + "HARROWFELD\\TESSAGLYPH\\SCRIPTS\\DEM30.TGP";
+  EXPECT_EQ(resolvePath(windowsStyle), wanted);
+  EXPECT_EQ(resolvePath(sandbox.root() + "harrowfeld/tessaglyph/"), path("Harrowfeld/Tessaglyph/"));
+  // A new file goes into the existing folder, under the name as given.
+  EXPECT_EQ(resolvePath(sandbox.root() + "HARROWFELD\\TESSAGLYPH\\New.TGP"),
+            path("Harrowfeld/Tessaglyph/New.TGP"));
+  // Nothing there in any case: the path comes back as written, in native form.
+  EXPECT_EQ(resolvePath(sandbox.root() + "Nowhere\\At\\All.ini"),
+            sandbox.root() + "Nowhere/At/All.ini");
+}
+
+TEST_F(PathsFolderTest, ChoosesAmongNamesDifferingOnlyByCaseInAStableWay) {
+  makeFolder("Data");
+  makeFolder("DATA");
+  makeFolder("data");
+  // The exact spelling wins; otherwise the first in byte order.
+  EXPECT_EQ(resolvePath(path("data")), path("data"));
+  EXPECT_EQ(resolvePath(path("dAtA")), path("DATA"));
+  // A deeper name found only below one of them selects that one.
+  sandbox.writeFile("data/only-here.txt", "");
+  EXPECT_EQ(resolvePath(path("DaTa/ONLY-HERE.TXT")), path("data/only-here.txt"));
+}
+
+TEST_F(PathsFolderTest, RelativePathsResolveFromTheCurrentFolder) {
+  sandbox.writeFile("Rel/File.txt", "");
+  const auto saved = std::filesystem::current_path();
+  std::filesystem::current_path(sandbox.root());
+  const std::string resolved = resolvePath("REL\\FILE.TXT");
+  std::filesystem::current_path(saved);
+  EXPECT_EQ(resolved, "Rel/File.txt");
+}
+
+TEST_F(PathsFolderTest, SettingsFolderFollowsXdgThenHomeThenTheCurrentFolder) {
+  EXPECT_EQ(settingsFolder(), path("config/tessaglyph/"));
+  EXPECT_EQ(settingsFilePath("HFTGDLL.INI"), path("config/tessaglyph/HFTGDLL.INI"));
+  sandbox.writeFile("config/tessaglyph/hftgdll.ini", "");
+  EXPECT_EQ(settingsFilePath("HFTGDLL.INI"), path("config/tessaglyph/hftgdll.ini"));
+  EXPECT_EQ(settingsFilePath(sandbox.root() + "other\\x.ini"), path("other/x.ini"));
+
+  // A relative XDG folder is not to be used.
+  testing::SettingsSandbox::setVariable("XDG_CONFIG_HOME", "relative/config");
+  EXPECT_EQ(settingsFolder(), path("home/.config/tessaglyph/"));
+  testing::SettingsSandbox::setVariable("XDG_CONFIG_HOME", std::nullopt);
+  EXPECT_EQ(settingsFolder(), path("home/.config/tessaglyph/"));
+  testing::SettingsSandbox::setVariable("HOME", std::nullopt);
+  EXPECT_EQ(settingsFolder(), std::filesystem::current_path().native() + "/.tessaglyph/");
+}
+
+TEST_F(PathsFolderTest, BaseDirectoryFromTheEnvironmentFirst) {
+  sandbox.writeFile("config/tessaglyph/HFRegistry.INI",
+                    "[CONFIG]\nHarrowfeldDirectory=" + sandbox.root() + "registry\n");
+  testing::SettingsSandbox::setVariable("TESSAGLYPH_HOME", sandbox.root() + "env\\home");
+  EXPECT_EQ(baseDirectory(), path("env/home/"));
+  testing::SettingsSandbox::setVariable("TESSAGLYPH_HOME", sandbox.root() + "env/home//");
+  EXPECT_EQ(baseDirectory(), path("env/home/"));
+}
+
+TEST_F(PathsFolderTest, BaseDirectoryFromTheRegistryFileSecond) {
+  makeFolder("Harrowfeld");
+  // Stored the Windows way: backslashes, another case, doubled trailing separators.
+  std::string stored = sandbox.root() + "HARROWFELD\\\\";
+  sandbox.writeFile("config/tessaglyph/hfregistry.ini",
+                    "[Config]\r\n harrowfelddirectory = \"" + stored + "\"\r\n");
+  EXPECT_EQ(baseDirectory(), path("Harrowfeld/"));
+  // An empty entry counts as none.
+  sandbox.writeFile("config/tessaglyph/hfregistry.ini", "[CONFIG]\nHarrowfeldDirectory=\n");
+  EXPECT_EQ(baseDirectory(), path("data/tessaglyph/"));
+}
+
+TEST_F(PathsFolderTest, BaseDirectoryFallsBackToTheDataFolderAndCreatesIt) {
+  EXPECT_EQ(baseDirectory(), path("data/tessaglyph/"));
+  EXPECT_TRUE(std::filesystem::is_directory(path("data/tessaglyph")));
+  testing::SettingsSandbox::setVariable("XDG_DATA_HOME", std::nullopt);
+  EXPECT_EQ(baseDirectory(), path("home/.local/share/tessaglyph/"));
+  EXPECT_TRUE(std::filesystem::is_directory(path("home/.local/share/tessaglyph")));
+}
+
+TEST_F(PathsFolderTest, EnsureFolderCreatesParentsAndReportsFailure) {
+  EXPECT_TRUE(ensureFolder(sandbox.root() + "a\\b\\c\\"));
+  EXPECT_TRUE(std::filesystem::is_directory(path("a/b/c")));
+  // An existing folder of another case is used rather than doubled.
+  EXPECT_TRUE(ensureFolder(sandbox.root() + "A/B/C/D"));
+  EXPECT_TRUE(std::filesystem::is_directory(path("a/b/c/D")));
+  EXPECT_FALSE(std::filesystem::exists(path("A")));
+  sandbox.writeFile("blocker", "file");
+  EXPECT_FALSE(ensureFolder(path("blocker/sub")));
+}
+
+}  // namespace
+}  // namespace tg
