@@ -55,7 +55,6 @@ namespace {
 
 template <typename List, typename NameOf>
 std::optional<std::size_t> findByName(const List& list, std::string_view name, NameOf nameOf) {
-  if (trimBlanks(name).empty()) return std::nullopt;
   for (std::size_t i = 0; i < list.size(); ++i) {
     if (namesMatch(nameOf(list[i]), name)) return i;
   }
@@ -92,7 +91,7 @@ std::optional<std::size_t> TessaglyphProgram::findTag(std::string_view name) con
 
 std::size_t TessaglyphProgram::requireVariable(std::string_view name, const char* message) const {
   const auto found = findVariable(name);
-  if (!found) raise(TG_P_E_NOSUCHVARIABLEERROR, std::string(name) + message);
+  if (!found) raiseProgramError(TG_P_E_NOSUCHVARIABLEERROR, std::string(name) + message);
   return *found;
 }
 

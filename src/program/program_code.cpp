@@ -18,7 +18,7 @@ TG_P_INSTRUCTION TessaglyphProgram::instructions(Integer index) const {
 void TessaglyphProgram::setInstructions(Integer index, const TG_P_INSTRUCTION& value) {
   const auto at = position(index, m_instructions.size());
   const auto message = validateInstruction(value);
-  if (!message.empty()) raise(TG_P_E_CANNOTSETVALUEERROR, message);
+  if (!message.empty()) raiseProgramError(TG_P_E_CANNOTSETVALUEERROR, message);
   // The tag and the debug line belong to the position, not to the instruction replaced.
   m_instructions[at].instruction = value;
 }
@@ -32,7 +32,7 @@ Integer TessaglyphProgram::addInstruction(const TG_P_INSTRUCTION& instruction,
   checkRoomForOne(m_instructions.size());
   // Validation may grow the memory for an explicit address, so it runs after the other checks.
   const auto message = validateInstruction(instruction);
-  if (!message.empty()) raise(TG_P_E_CANNOTSETVALUEERROR, message);
+  if (!message.empty()) raiseProgramError(TG_P_E_CANNOTSETVALUEERROR, message);
   m_instructions.insert(m_instructions.begin() + (at - 1), InstructionEntry{instruction, {}, 0});
   return Integer(at);
 }
@@ -42,9 +42,10 @@ void TessaglyphProgram::removeInstruction(Integer index) {
   const auto at = position(index, m_instructions.size());
   const auto& tagName = m_instructions[at].tag;
   if (!tagName.empty()) {
-    raise(TG_P_E_CANNOTREMOVEERROR,
-          "Instruction " + std::to_string(index) + " is currently tagged as " + tagName +
-              ", and will not be removed.  You must first remove the tag with the untag() method.");
+    raiseProgramError(
+        TG_P_E_CANNOTREMOVEERROR,
+        "Instruction " + std::to_string(index) + " is currently tagged as " + tagName +
+            ", and will not be removed.  You must first remove the tag with the untag() method.");
   }
   m_instructions.erase(m_instructions.begin() + std::ptrdiff_t(at));
 }
@@ -62,8 +63,9 @@ std::string TessaglyphProgram::tag(Integer instructionIndex) {
   const auto at = position(instructionIndex, m_instructions.size());
   const auto& existing = m_instructions[at].tag;
   if (!existing.empty()) {
-    raise(TG_P_E_INSTRUCTIONALREADYTAGGEDERROR,
-          std::to_string(instructionIndex) + " has already been tagged as " + existing + ".");
+    raiseProgramError(
+        TG_P_E_INSTRUCTIONALREADYTAGGEDERROR,
+        std::to_string(instructionIndex) + " has already been tagged as " + existing + ".");
   }
   return tagAt(at);
 }
@@ -99,13 +101,15 @@ std::size_t TessaglyphProgram::tagReferenceCount(std::string_view tagName) const
 
 void TessaglyphProgram::untag(std::string_view tagName) {
   const auto found = findTag(tagName);
-  if (!found) raise(TG_P_E_NOSUCHTAGERROR, std::string(tagName) + " is not an existing tag.");
+  if (!found)
+    raiseProgramError(TG_P_E_NOSUCHTAGERROR, std::string(tagName) + " is not an existing tag.");
   const auto references = tagReferenceCount(tagName);
   if (references > 0) {
-    raise(TG_P_E_CANNOTREMOVEERROR,
-          std::string(tagName) + " is being referenced " + std::to_string(references) +
-              " time(s) in your program.  Please remove all these references before you attempt "
-              "to untag the instruction.");
+    raiseProgramError(
+        TG_P_E_CANNOTREMOVEERROR,
+        std::string(tagName) + " is being referenced " + std::to_string(references) +
+            " time(s) in your program.  Please remove all these references before you attempt "
+            "to untag the instruction.");
   }
   m_instructions[*found].tag.clear();
 }
@@ -117,10 +121,11 @@ Integer TessaglyphProgram::codeDebugInfo(Integer index) const {
 void TessaglyphProgram::setCodeDebugInfo(Integer instructionIndex, Integer lineNumber) {
   const auto at = position(instructionIndex, m_instructions.size());
   if (lineNumber < 0) {
-    raise(TG_P_E_CANNOTSETVALUEERROR,
-          std::to_string(lineNumber) +
-              " is not a valid debug line number.  You must use some positive integer, or 0 to "
-              "remove the debugging information for the given instruction.");
+    raiseProgramError(
+        TG_P_E_CANNOTSETVALUEERROR,
+        std::to_string(lineNumber) +
+            " is not a valid debug line number.  You must use some positive integer, or 0 to "
+            "remove the debugging information for the given instruction.");
   }
   m_instructions[at].debugLine = lineNumber;
 }

@@ -29,7 +29,7 @@ Integer toInteger(Long value) {
   return Integer(value);
 }
 
-void raise(std::int32_t number, std::string description) {
+void raiseProgramError(std::int32_t number, std::string description) {
   throw Error(number, std::string(), std::move(description));
 }
 

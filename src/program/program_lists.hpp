@@ -25,6 +25,6 @@ void checkRoomForOne(std::size_t count);
 Integer toInteger(Long value);
 
 // Raises a program error: no source text, the number and the description.
-[[noreturn]] void raise(std::int32_t number, std::string description);
+[[noreturn]] void raiseProgramError(std::int32_t number, std::string description);
 
 }  // namespace tg::program_lists

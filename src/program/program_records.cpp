@@ -40,14 +40,16 @@ void TessaglyphProgram::setScriptProperties(Integer index, const TG_P_PROPERTY& 
 TG_P_PROPERTY TessaglyphProgram::getScriptPropertyByName(std::string_view name) const {
   const auto found = findProperty(name);
   if (!found)
-    raise(TG_P_E_NOSUCHPROPERTYERROR, std::string(name) + " is not an existing property name.");
+    raiseProgramError(TG_P_E_NOSUCHPROPERTYERROR,
+                      std::string(name) + " is not an existing property name.");
   return m_properties[*found];
 }
 
 void TessaglyphProgram::setScriptPropertyByName(const TG_P_PROPERTY& newValue) {
   const auto found = findProperty(newValue.propertyName);
   if (!found) {
-    raise(TG_P_E_NOSUCHPROPERTYERROR, newValue.propertyName + " is not an existing property name.");
+    raiseProgramError(TG_P_E_NOSUCHPROPERTYERROR,
+                      newValue.propertyName + " is not an existing property name.");
   }
   m_properties[*found] = newValue;
 }
@@ -60,7 +62,8 @@ Integer TessaglyphProgram::getScriptPropertyIndex(std::string_view name) const {
 Integer TessaglyphProgram::addScriptProperty(const TG_P_PROPERTY& property) {
   ProcedureScope scope(TG_P_PN_ADDSCRIPTPROPERTY, "TessaglyphProgram::addScriptProperty");
   if (findProperty(property.propertyName)) {
-    raise(TG_P_E_PROPERTYEXISTSERROR, property.propertyName + " already exists in this program.");
+    raiseProgramError(TG_P_E_PROPERTYEXISTSERROR,
+                      property.propertyName + " already exists in this program.");
   }
   checkRoomForOne(m_properties.size());
   m_properties.push_back(property);
@@ -76,7 +79,8 @@ void TessaglyphProgram::removeScriptProperty(Integer index) {
 void TessaglyphProgram::removeScriptPropertyByName(std::string_view name) {
   const auto found = findProperty(name);
   if (!found)
-    raise(TG_P_E_NOSUCHPROPERTYERROR, std::string(name) + " is not an existing property name.");
+    raiseProgramError(TG_P_E_NOSUCHPROPERTYERROR,
+                      std::string(name) + " is not an existing property name.");
   removeScriptProperty(oneBased(*found));
 }
 
@@ -89,21 +93,23 @@ TG_P_ROUTINE TessaglyphProgram::routines(Integer index) const {
 void TessaglyphProgram::setRoutines(Integer index, const TG_P_ROUTINE& value) {
   const auto at = position(index, m_routines.size());
   const auto message = validateRoutine(value);
-  if (!message.empty()) raise(TG_P_E_CANNOTSETVALUEERROR, message);
+  if (!message.empty()) raiseProgramError(TG_P_E_CANNOTSETVALUEERROR, message);
   m_routines[at] = TG_P_ROUTINE{paddedRoutineName(value.name), value.location};
 }
 
 TG_P_ROUTINE TessaglyphProgram::getRoutineByName(std::string_view name) const {
   const auto found = findRoutine(name);
   if (!found)
-    raise(TG_P_E_NOSUCHROUTINEERROR, std::string(name) + " is not an existing routine name.");
+    raiseProgramError(TG_P_E_NOSUCHROUTINEERROR,
+                      std::string(name) + " is not an existing routine name.");
   return m_routines[*found];
 }
 
 void TessaglyphProgram::setRoutineByName(const TG_P_ROUTINE& newValue) {
   const auto found = findRoutine(newValue.name);
   if (!found) {
-    raise(TG_P_E_NOSUCHROUTINEERROR, newValue.name + "is not the name of an existing routine.");
+    raiseProgramError(TG_P_E_NOSUCHROUTINEERROR,
+                      newValue.name + "is not the name of an existing routine.");
   }
   setRoutines(oneBased(*found), newValue);
 }
@@ -116,11 +122,11 @@ Integer TessaglyphProgram::getRoutineIndex(std::string_view name) const {
 Integer TessaglyphProgram::addRoutine(const TG_P_ROUTINE& routine) {
   ProcedureScope scope(TG_P_PN_ADDROUTINE, "TessaglyphProgram::addRoutine");
   if (findRoutine(routine.name)) {
-    raise(TG_P_E_ROUTINEEXISTSERROR,
-          routine.name + "is the name of an existing routine, and will not be added.");
+    raiseProgramError(TG_P_E_ROUTINEEXISTSERROR,
+                      routine.name + "is the name of an existing routine, and will not be added.");
   }
   const auto message = validateRoutine(routine);
-  if (!message.empty()) raise(TG_P_E_CANNOTSETVALUEERROR, message);
+  if (!message.empty()) raiseProgramError(TG_P_E_CANNOTSETVALUEERROR, message);
   checkRoomForOne(m_routines.size());
   m_routines.push_back(routine);
   return numRoutines();
@@ -135,7 +141,8 @@ void TessaglyphProgram::removeRoutine(Integer index) {
 void TessaglyphProgram::removeRoutineByName(std::string_view name) {
   const auto found = findRoutine(name);
   if (!found)
-    raise(TG_P_E_NOSUCHROUTINEERROR, std::string(name) + " is not an existing routine name.");
+    raiseProgramError(TG_P_E_NOSUCHROUTINEERROR,
+                      std::string(name) + " is not an existing routine name.");
   removeRoutine(oneBased(*found));
 }
 
@@ -148,14 +155,15 @@ TG_P_ATTRIBUTE TessaglyphProgram::Attributes(Integer index) const {
 void TessaglyphProgram::setAttributes(Integer index, const TG_P_ATTRIBUTE& value) {
   const auto at = position(index, m_attributes.size());
   const auto message = validateAttribute(value);
-  if (!message.empty()) raise(TG_P_E_CANNOTSETVALUEERROR, message);
+  if (!message.empty()) raiseProgramError(TG_P_E_CANNOTSETVALUEERROR, message);
   m_attributes[at] = value;
 }
 
 TG_P_ATTRIBUTE TessaglyphProgram::getAttributeByName(std::string_view name) const {
   const auto found = findAttribute(name);
   if (!found) {
-    raise(TG_P_E_NOSUCHATTRIBUTEERROR, std::string(name) + " is not an existing attribute name.");
+    raiseProgramError(TG_P_E_NOSUCHATTRIBUTEERROR,
+                      std::string(name) + " is not an existing attribute name.");
   }
   return m_attributes[*found];
 }
@@ -163,7 +171,8 @@ TG_P_ATTRIBUTE TessaglyphProgram::getAttributeByName(std::string_view name) cons
 void TessaglyphProgram::setAttributeByName(const TG_P_ATTRIBUTE& newValue) {
   const auto found = findAttribute(newValue.name);
   if (!found) {
-    raise(TG_P_E_NOSUCHATTRIBUTEERROR, newValue.name + "is not an existing attribute name.");
+    raiseProgramError(TG_P_E_NOSUCHATTRIBUTEERROR,
+                      newValue.name + "is not an existing attribute name.");
   }
   setAttributes(oneBased(*found), newValue);
 }
@@ -176,11 +185,11 @@ Integer TessaglyphProgram::getAttributeIndex(std::string_view name) const {
 Integer TessaglyphProgram::addAttribute(const TG_P_ATTRIBUTE& attr) {
   ProcedureScope scope(TG_P_PN_ADDATTRIBUTE, "TessaglyphProgram::addAttribute");
   if (findAttribute(attr.name)) {
-    raise(TG_P_E_ATTRIBUTEEXISTSERROR,
-          attr.name + "is the name of an existing attribute, and will not be added.");
+    raiseProgramError(TG_P_E_ATTRIBUTEEXISTSERROR,
+                      attr.name + "is the name of an existing attribute, and will not be added.");
   }
   const auto message = validateAttribute(attr);
-  if (!message.empty()) raise(TG_P_E_CANNOTSETVALUEERROR, message);
+  if (!message.empty()) raiseProgramError(TG_P_E_CANNOTSETVALUEERROR, message);
   checkRoomForOne(m_attributes.size());
   m_attributes.push_back(attr);
   return numAttributes();
@@ -198,7 +207,8 @@ void TessaglyphProgram::removeAttribute(Integer index) {
 void TessaglyphProgram::removeAttributeByName(std::string_view name) {
   const auto found = findAttribute(name);
   if (!found) {
-    raise(TG_P_E_NOSUCHATTRIBUTEERROR, std::string(name) + " is not an existing attribute name.");
+    raiseProgramError(TG_P_E_NOSUCHATTRIBUTEERROR,
+                      std::string(name) + " is not an existing attribute name.");
   }
   removeAttribute(oneBased(*found));
 }
@@ -212,22 +222,23 @@ TG_P_LITERAL TessaglyphProgram::literals(Integer index) const {
 void TessaglyphProgram::setLiterals(Integer index, const TG_P_LITERAL& value) {
   const auto at = position(index, m_literals.size());
   const auto message = validateLiteral(value);
-  if (!message.empty()) raise(TG_P_E_CANNOTSETVALUEERROR, message);
+  if (!message.empty()) raiseProgramError(TG_P_E_CANNOTSETVALUEERROR, message);
   m_literals[at].literal = value;
 }
 
 TG_P_LITERAL TessaglyphProgram::getLiteralByName(std::string_view name) const {
   const auto found = findLiteral(name);
   if (!found)
-    raise(TG_P_E_NOSUCHLITERALERROR, std::string(name) + " is not an existing literal name.");
+    raiseProgramError(TG_P_E_NOSUCHLITERALERROR,
+                      std::string(name) + " is not an existing literal name.");
   return m_literals[*found].literal;
 }
 
 void TessaglyphProgram::setLiteralByName(std::string_view name, const TG_P_LITERAL& newData) {
   const auto found = findLiteral(name);
   if (!found) {
-    raise(TG_P_E_NOSUCHLITERALERROR,
-          std::string(name) + " is not the name of an existing literal.");
+    raiseProgramError(TG_P_E_NOSUCHLITERALERROR,
+                      std::string(name) + " is not the name of an existing literal.");
   }
   setLiterals(oneBased(*found), newData);
 }
@@ -240,7 +251,7 @@ Integer TessaglyphProgram::getLiteralIndex(std::string_view name) const {
 std::string TessaglyphProgram::addLiteral(const TG_P_LITERAL& literal) {
   ProcedureScope scope(TG_P_PN_ADDLITERAL, "TessaglyphProgram::addLiteral");
   const auto message = validateLiteral(literal);
-  if (!message.empty()) raise(TG_P_E_CANNOTSETVALUEERROR, message);
+  if (!message.empty()) raiseProgramError(TG_P_E_CANNOTSETVALUEERROR, message);
   checkRoomForOne(m_literals.size());
   auto name = symbolicName(kLiteralPrefix, m_nextLiteralCode);
   m_literals.push_back(LiteralEntry{literal, name});
@@ -257,7 +268,8 @@ void TessaglyphProgram::removeLiteral(Integer index) {
 void TessaglyphProgram::removeLiteralByName(std::string_view name) {
   const auto found = findLiteral(name);
   if (!found)
-    raise(TG_P_E_NOSUCHLITERALERROR, std::string(name) + " is not an existing literal name.");
+    raiseProgramError(TG_P_E_NOSUCHLITERALERROR,
+                      std::string(name) + " is not an existing literal name.");
   removeLiteral(oneBased(*found));
 }
 
@@ -268,8 +280,8 @@ std::string TessaglyphProgram::getLiteralName(Integer index) const {
 Integer TessaglyphProgram::getLiteralAddress(std::string_view name) const {
   const auto found = findLiteral(name);
   if (!found) {
-    raise(TG_P_E_NOSUCHLITERALERROR,
-          std::string(name) + " is not the name of an existing literal.");
+    raiseProgramError(TG_P_E_NOSUCHLITERALERROR,
+                      std::string(name) + " is not the name of an existing literal.");
   }
   return toInteger(15 + Long(*found) + 1);
 }

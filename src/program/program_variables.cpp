@@ -18,8 +18,9 @@ constexpr const char* kNotAVariableName = " is not an existing variable name.";
 void TessaglyphProgram::setNeededMemory(Integer value) {
   const auto current = Long(m_variables.size());
   if (value < current) {
-    raise(TG_P_E_CANNOTSETVALUEERROR,
-          "The new value for the amount of needed memory must be greater than the existing value.");
+    raiseProgramError(
+        TG_P_E_CANNOTSETVALUEERROR,
+        "The new value for the amount of needed memory must be greater than the existing value.");
   }
   if (value == current) return;
   resizeVariables(value);
@@ -45,8 +46,8 @@ std::string TessaglyphProgram::addVariable() {
 Integer TessaglyphProgram::getVariableAddress(std::string_view name) const {
   const auto found = findVariable(name);
   if (!found) {
-    raise(TG_P_E_NOSUCHVARIABLEERROR,
-          std::string(name) + " is not the name of an existing variable.");
+    raiseProgramError(TG_P_E_NOSUCHVARIABLEERROR,
+                      std::string(name) + " is not the name of an existing variable.");
   }
   return toInteger(16 + Long(m_literals.size()) + Long(*found));
 }
@@ -54,12 +55,14 @@ Integer TessaglyphProgram::getVariableAddress(std::string_view name) const {
 void TessaglyphProgram::setVariableType(std::string_view name, TG_P_DATATYPES vtype) {
   const auto at = requireVariable(name, kNotAVariableName);
   if (vtype == TG_P_DT_DEFAULTASCII) {
-    raise(TG_P_E_CANNOTSETVALUEERROR,
-          "You cannot use the TG_P_DT_DEFAULTASCII data type to initialize variables.  Use "
-          "TG_P_DT_ASCII or TG_P_DT_DELIMITEDASCII instead.");
+    raiseProgramError(
+        TG_P_E_CANNOTSETVALUEERROR,
+        "You cannot use the TG_P_DT_DEFAULTASCII data type to initialize variables.  Use "
+        "TG_P_DT_ASCII or TG_P_DT_DELIMITEDASCII instead.");
   }
   if (vtype < TG_P_DT_UNSIGNEDINTEGER || vtype > TG_P_DT_DELIMITEDASCII) {
-    raise(TG_P_E_CANNOTSETVALUEERROR, std::to_string(vtype) + " is not a valid data type.");
+    raiseProgramError(TG_P_E_CANNOTSETVALUEERROR,
+                      std::to_string(vtype) + " is not a valid data type.");
   }
   m_variables[at].type = vtype;
 }
@@ -78,10 +81,11 @@ void TessaglyphProgram::removeVariable(std::string_view name) {
     const auto& instruction = entry.instruction;
     if (instruction.instruction != TG_M_I_STOP && instruction.dataSegment == TG_P_DS_DATA &&
         namesMatch(instruction.operand, m_variables[at].name)) {
-      raise(TG_P_E_CANNOTREMOVEERROR,
-            std::string(name) +
-                " cannot be removed because it is still being referenced.  Remove any references "
-                "to this variable before attempting to remove.");
+      raiseProgramError(
+          TG_P_E_CANNOTREMOVEERROR,
+          std::string(name) +
+              " cannot be removed because it is still being referenced.  Remove any references "
+              "to this variable before attempting to remove.");
     }
   }
   const auto sizeBefore = Long(m_variables.size());
