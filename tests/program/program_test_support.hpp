@@ -1,0 +1,139 @@
+// Helpers shared by the program model's tests: exact error checks, a dump of everything a
+// program shows through its public members, and a small symbolic program to work on.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <sstream>
+#include <string>
+#include <string_view>
+
+#include "tessaglyph/error.hpp"
+#include "tessaglyph/program.hpp"
+
+namespace tg::test {
+
+// Succeeds when `action` raises exactly this error triple.
+template <typename Action>
+::testing::AssertionResult raises(Action&& action, std::int32_t number,
+                                  std::string_view description, std::string_view source = {}) {
+  try {
+    action();
+  } catch (const Error& error) {
+    if (error.number() == number && error.description() == description &&
+        error.source() == source) {
+      return ::testing::AssertionSuccess();
+    }
+    return ::testing::AssertionFailure()
+           << "raised " << error.number() << " [" << error.source() << "] \"" << error.description()
+           << "\"; expected " << number << " [" << source << "] \"" << description << "\"";
+  } catch (const std::exception& other) {
+    return ::testing::AssertionFailure() << "raised a foreign exception: " << other.what();
+  }
+  return ::testing::AssertionFailure()
+         << "raised nothing; expected " << number << " \"" << description << "\"";
+}
+
+inline ::testing::AssertionResult raisesSubscriptOutOfRange(auto&& action) {
+  return raises(action, 9, "Subscript out of range");
+}
+
+// Everything a program shows through its public members, including the names its generators
+// would hand out next (asked of a copy), one item per line.
+inline std::string snapshot(const TessaglyphProgram& program) {
+  std::ostringstream out;
+  out << "file " << program.lastUsedFilename() << "\n";
+  for (Integer i = 1; i <= program.numScriptProperties(); ++i) {
+    const auto p = program.scriptProperties(i);
+    out << "property " << p.propertyName << "=" << p.propertyValue << "\n";
+  }
+  for (Integer i = 1; i <= program.numRoutines(); ++i) {
+    const auto r = program.routines(i);
+    out << "routine [" << r.name << "] " << r.location << "\n";
+  }
+  for (Integer i = 1; i <= program.numAttributes(); ++i) {
+    const auto a = program.Attributes(i);
+    out << "attribute " << a.name << " " << a.attributeType << " " << a.dataType << " "
+        << int(a.size) << " " << a.delimiterList.lbound() << ".." << a.delimiterList.ubound() << " "
+        << a.readLocation << " " << a.writeLocation << " " << a.commentString << " " << a.tipString
+        << "\n";
+  }
+  for (Integer i = 1; i <= program.numLiterals(); ++i) {
+    const auto l = program.literals(i);
+    out << "literal " << program.getLiteralName(i) << " " << l.dataType << " " << l.size << " "
+        << l.value << "\n";
+  }
+  for (Integer i = 1; i <= program.numInstructions(); ++i) {
+    const auto c = program.instructions(i);
+    out << "instruction " << c.instruction << " " << c.dataSegment << " [" << c.operand << "] tag "
+        << program.instructionTag(i) << " line " << program.codeDebugInfo(i) << "\n";
+  }
+  for (Integer i = 1; i <= program.neededMemory(); ++i) {
+    const auto name = program.addressSymbolicName(i);
+    out << "variable " << name;
+    if (!name.empty()) {
+      out << " " << program.variableType(name) << " " << program.variableDebugName(name);
+    }
+    out << "\n";
+  }
+  TessaglyphProgram copy = program;
+  out << "next literal " << copy.addLiteral(TG_P_LITERAL{TG_P_DT_ASCII, 1, "x"}) << "\n";
+  out << "next variable " << copy.addVariable() << "\n";
+  const auto at = copy.addInstruction(TG_P_INSTRUCTION{TG_M_I_NOP, "", TG_P_DS_DATA});
+  out << "next tag " << copy.tag(at) << "\n";
+  return out.str();
+}
+
+inline TG_P_INSTRUCTION op(TG_M_INSTRUCTIONS opcode, std::string operand,
+                           TG_P_DATASEGMENTS segment) {
+  return TG_P_INSTRUCTION{opcode, std::move(operand), segment};
+}
+
+inline TG_P_ATTRIBUTE attribute(std::string name, std::string readLocation,
+                                std::string writeLocation = "-1") {
+  TG_P_ATTRIBUTE a;
+  a.name = std::move(name);
+  a.attributeType = TG_P_AT_DATAPOINT;
+  a.dataType = TG_P_DT_INTEGER;
+  a.size = 2;
+  a.readLocation = std::move(readLocation);
+  a.writeLocation = std::move(writeLocation);
+  return a;
+}
+
+// A small symbolic program:
+//   literals  l_a ascii "abc", l_b integer(2) "5"
+//   variables v_a, v_b, v_c
+//   1 c_a  load v_b            line 10
+//   2      add l_b             line 11
+//   3 c_b  store register
+//   4      load p_x
+//   5      goto c_a
+//   6      stop
+//   routine "init" at c_a; attribute "datapoint" reads at c_b, no write code
+inline TessaglyphProgram smallProgram() {
+  TessaglyphProgram p;
+  p.addScriptProperty({"gridtype", "latlon"});
+  p.addScriptProperty({"datum", "nad27"});
+  p.addLiteral({TG_P_DT_ASCII, 3, "abc"});
+  p.addLiteral({TG_P_DT_INTEGER, 2, "5"});
+  p.addVariable();
+  p.addVariable();
+  p.addVariable();
+  p.addInstruction(op(TG_M_I_LOAD, "v_b", TG_P_DS_DATA));
+  p.addInstruction(op(TG_M_I_ADD, "l_b", TG_P_DS_CONSTANT));
+  p.addInstruction(op(TG_M_I_STORE, "register", TG_P_DS_PREDEFINED));
+  p.addInstruction(op(TG_M_I_LOAD, "p_x", TG_P_DS_PREDEFINED));
+  p.tag(1);
+  p.tag(3);
+  p.addInstruction(op(TG_M_I_GOTO, "c_a", TG_P_DS_INSTRUCTION));
+  p.addInstruction(op(TG_M_I_STOP, "", TG_P_DS_DATA));
+  p.setCodeDebugInfo(1, 10);
+  p.setCodeDebugInfo(2, 11);
+  p.addRoutine({"init", "c_a"});
+  p.addAttribute(attribute("datapoint", "c_b"));
+  return p;
+}
+
+}  // namespace tg::test
