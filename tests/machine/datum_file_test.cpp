@@ -7,6 +7,7 @@
 #include <fstream>
 #include <iterator>
 #include <memory>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -201,6 +202,10 @@ struct DelimitedReadCase {
   Long offset;
 };
 
+void PrintTo(const DelimitedReadCase& c, std::ostream* out) {
+  *out << c.name;
+}
+
 class DatumDelimitedReadTest : public DatumFileTest,
                                public ::testing::WithParamInterface<DelimitedReadCase> {};
 
@@ -271,6 +276,10 @@ struct ReplacingCase {
   std::string value;
   std::string expected;
 };
+
+void PrintTo(const ReplacingCase& c, std::ostream* out) {
+  *out << c.name;
+}
 
 class DatumReplacingWriteTest : public DatumFileTest,
                                 public ::testing::WithParamInterface<ReplacingCase> {};

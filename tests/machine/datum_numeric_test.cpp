@@ -5,6 +5,7 @@
 #include <cmath>
 #include <functional>
 #include <limits>
+#include <ostream>
 #include <string>
 
 #include "machine/datum.hpp"
@@ -201,6 +202,17 @@ struct ArithmeticCase {
   double expected;  // of the left kind; ignored when error is set
   int error;
 };
+
+void PrintTo(const ArithmeticCase& c, std::ostream* out) {
+  static const char* const kOps = "+-*/";
+  *out << "kind " << c.leftKind << " " << c.left << " " << kOps[int(c.op)] << " kind "
+       << c.rightKind << " " << c.right << " -> ";
+  if (c.error) {
+    *out << "error " << c.error;
+  } else {
+    *out << c.expected;
+  }
+}
 
 class DatumArithmeticTest : public ::testing::TestWithParam<ArithmeticCase> {};
 
