@@ -73,12 +73,8 @@ TEST(MachinePropertyTest, UnknownNamesAndMissingIndexesAreRefused) {
   const char* range = "Subscript out of range";
   EXPECT_TRUE(
       raisesError([&] { machine.properties(1); }, 9, "TessaglyphMachine::properties Get", range));
-  EXPECT_TRUE(
-      raisesError([&] { machine.Attributes(0); }, 9, "TessaglyphMachine::Attributes Get", range));
   EXPECT_TRUE(raisesError([&] { machine.instructions(-1); }, 9,
                           "TessaglyphMachine::instructions Get", range));
-  EXPECT_TRUE(
-      raisesError([&] { machine.debugInfo(0); }, 9, "TessaglyphMachine::debugInfo Get", range));
   EXPECT_TRUE(raisesError([&] { machine.routineLocations(TG_M_ROUTINEARRAYINDICIES(22)); }, 9,
                           "TessaglyphMachine::routineLocations Get", range));
   EXPECT_TRUE(

@@ -277,17 +277,6 @@ TEST_F(ProgramPreparationTest, ALoadingErrorIsReportedAndTheMachineKeptPartlyFil
   EXPECT_EQ(machine->routineLocations(TG_M_RAI_INIT), -1);
 }
 
-TEST_F(ProgramPreparationTest, AnUnresolvableProgramIsReportedToo) {
-  TessaglyphProgram program = layoutProgram();
-  program.removeLiteral(3);  // "add l_c" now names nothing
-  std::shared_ptr<TessaglyphMachine> machine;
-  EXPECT_NO_THROW(program.prepareMachine(machine));
-  ASSERT_EQ(ui.prompts.size(), 1u);
-  EXPECT_NE(supportLog().find("Error 10001 in TessaglyphProgram::resolveSymbolicData"),
-            std::string::npos);
-  EXPECT_EQ(machine->numInstructions(), 0);
-}
-
 TEST_F(ProgramPreparationTest, ACleanedProgramWritesReadsBackAndLoads) {
   TessaglyphProgram program = layoutProgram();
   program.addVariable();  // unused: cleaned away
