@@ -89,10 +89,8 @@ void moveDown(Integer handle, long long from, long long last, long long by) {
 }
 
 void cutFile(Integer handle, long long length) {
-  // The file layer has no call for this; the path it opened the file under names the same file.
-  if (::truncate(filePath(handle).c_str(), off_t(length)) != 0) {
-    raisePlatformError(PLATFORM_E_PATHFILEACCESSERROR);
-  }
+  if (length > std::numeric_limits<Long>::max()) raisePlatformError(PLATFORM_E_OVERFLOW);
+  truncateFile(handle, Long(length));
 }
 
 // Scans a delimited value from `start`: at each position the next bytes (as many as the longest

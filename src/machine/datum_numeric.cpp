@@ -441,7 +441,7 @@ DatumRef makeDatum(TG_M_DATATYPES kind) {
     case TG_M_DT_ASCII:
       return makeAscii();
   }
-  throw Error(5, "", "Invalid procedure call or argument");
+  raisePlatformError(PLATFORM_E_INVALIDPROCEDURECALL);
 }
 
 }  // namespace tg

@@ -21,8 +21,6 @@ namespace tg {
 
 namespace {
 
-constexpr std::int32_t kInvalidProcedureCall = 5;
-
 // The settings file as one text: a missing or unreadable file reads as empty, so that every key
 // takes its default.
 std::string settingsFileText(std::string_view file) {
@@ -232,7 +230,7 @@ std::string TessaglyphDatum::char_() {
 
 std::string TessaglyphDatum::chars(Long numChars) {
   textOnly();
-  if (numChars < 0) throw Error(kInvalidProcedureCall, "", "Invalid procedure call or argument");
+  if (numChars < 0) raisePlatformError(PLATFORM_E_INVALIDPROCEDURECALL);
   if (seof()) return {};
   const TextState& state = text();
   return state.text.substr(std::size_t(state.cursor), std::size_t(numChars));

@@ -113,8 +113,8 @@ class DatumDefaultDelimiterTest : public ::testing::Test {
  protected:
   test::TemporaryHome home;
   void writeSettings(const std::string& content) {
-    std::filesystem::create_directories(home.settings());
-    std::ofstream(home.settings() + "HFTGDLL.INI", std::ios::binary) << content;
+    std::filesystem::create_directories(home.settingsFolder());
+    std::ofstream(home.settingsFolder() + "HFTGDLL.INI", std::ios::binary) << content;
   }
 };
 
