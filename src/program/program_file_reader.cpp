@@ -30,7 +30,7 @@ namespace {
 
 constexpr const char* kReadSource = "TessaglyphProgram::readProgram";
 // How much of the file one look at it fetches; sections usually follow one another.
-constexpr std::size_t kWindowLength = 64 * 1024;
+constexpr std::size_t kWindowLength = 4096;
 
 constexpr const char* kInitializerCorrection =
     "The value for the amount of needed memory was incorrect, because a memory initializer "
@@ -120,13 +120,15 @@ class ImageCursor {
     const std::int64_t end = m_position + std::int64_t(count);
     // The position after the field must still be a Long: readProgram returns it.
     if (end > std::numeric_limits<Long>::max()) raisePlatformError(PLATFORM_E_INPUTPASTENDOFFILE);
-    const std::int64_t windowEnd = m_windowStart + std::int64_t(m_window.size());
+    const std::int64_t windowEnd = m_windowStart + std::int64_t(m_windowLength);
     if (m_position < m_windowStart || end > windowEnd) {
-      m_window.resize(std::max(count, kWindowLength));
-      const auto got = readFileSomeAt(m_handle, Long(m_position), m_window.data(), m_window.size());
-      m_window.resize(got);
+      // The buffer only ever grows, so refills cost no allocation.
+      if (m_window.size() < std::max(count, kWindowLength)) {
+        m_window.resize(std::max(count, kWindowLength));
+      }
+      m_windowLength = readFileSomeAt(m_handle, Long(m_position), m_window.data(), m_window.size());
       m_windowStart = m_position;
-      if (got < count) raisePlatformError(PLATFORM_E_INPUTPASTENDOFFILE);
+      if (m_windowLength < count) raisePlatformError(PLATFORM_E_INPUTPASTENDOFFILE);
     }
     const unsigned char* bytes = m_window.data() + (m_position - m_windowStart);
     m_position = end;
@@ -136,6 +138,7 @@ class ImageCursor {
   Integer m_handle;
   std::int64_t m_position = 1;
   std::int64_t m_windowStart = 0;
+  std::size_t m_windowLength = 0;  // bytes of m_window that hold file data
   std::vector<unsigned char> m_window;
 };
 
