@@ -1,7 +1,10 @@
 // Everything a host program needs from Tessaglyph, in one include.
 #pragma once
 
+#include "tessaglyph/compiler.hpp"
 #include "tessaglyph/error.hpp"
+#include "tessaglyph/machine.hpp"
+#include "tessaglyph/machine_types.hpp"
 #include "tessaglyph/method_counter.hpp"
 #include "tessaglyph/program.hpp"
 #include "tessaglyph/top_level_object.hpp"
