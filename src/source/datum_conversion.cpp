@@ -81,8 +81,13 @@ void DatumConverter::convert(Double lat, Double lon, std::string_view fromName, 
     if (status != DATUM_S_CONVERTED && from.shiftCode >= 0 && to.shiftCode >= 0 &&
         from.shiftCode != to.shiftCode) {
       Double shiftedLat = inLat, shiftedLon = inLon;
-      gridShift(from.shiftCode, to.shiftCode, inLat, inLon, shiftedLat, shiftedLon, status,
-                m_grids());
+      const std::shared_ptr<const NadconGridSet> grids = m_grids();
+      if (grids) {
+        gridShift(from.shiftCode, to.shiftCode, inLat, inLon, shiftedLat, shiftedLon, status,
+                  *grids);
+      } else {
+        status = DATUM_S_NOGRIDS;
+      }
       point[0] = shiftedLon;
       point[1] = shiftedLat;
     }
@@ -120,8 +125,7 @@ bool DatumConverter::isValidKey(std::string_view key) noexcept {
 }
 
 DatumConverter& datumConverter() {
-  static DatumConverter converter(coordinateLibrary(),
-                                  []() -> const NadconGridSet& { return nadconGrids(); });
+  static DatumConverter converter(coordinateLibrary(), nadconGrids);
   return converter;
 }
 

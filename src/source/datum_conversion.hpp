@@ -42,7 +42,7 @@ std::string utmKeyOf(std::string_view datumName, Integer zone, bool north);
 // converter; the grids are fetched only when a grid shift is needed.
 class DatumConverter {
  public:
-  using GridSource = std::function<const NadconGridSet&()>;
+  using GridSource = std::function<std::shared_ptr<const NadconGridSet>()>;
   // `library` may be null: it then counts as unusable from the start.
   DatumConverter(CoordinateSystemLibrary* library, GridSource grids);
 

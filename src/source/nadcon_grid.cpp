@@ -4,8 +4,11 @@
 #include <bit>
 #include <cmath>
 #include <cstdint>
+#include <cstdlib>
 #include <fstream>
 #include <iterator>
+#include <memory>
+#include <mutex>
 
 #include "source/datum_status.hpp"
 #include "support/paths.hpp"
@@ -140,8 +143,12 @@ NadconGridSet::NadconGridSet(std::string_view folder) {
       TG_TRACE("nadcon: region " + std::string(region) + " not used: " + problem);
     }
   }
-  std::stable_sort(m_regions.begin(), m_regions.end(),
-                   [](const NadconGrid& a, const NadconGrid& b) { return a.area() < b.area(); });
+  // Areas are compared to a ten-thousandth of a square degree: the single-precision spacing of
+  // the headers makes grids of one size differ in the last digits (STGEORGE and STPAUL).
+  auto roundedArea = [](const NadconGrid& grid) { return std::round(grid.area() * 1e4); };
+  std::stable_sort(
+      m_regions.begin(), m_regions.end(),
+      [&](const NadconGrid& a, const NadconGrid& b) { return roundedArea(a) < roundedArea(b); });
 }
 
 const NadconGrid* NadconGridSet::regionFor(Double lat, Double lon, Double& gridLon) const noexcept {
@@ -198,8 +205,21 @@ Integer NadconGridSet::toNad27(Double lat83, Double lon83, Double& lat27,
   return DATUM_S_NOCONVERGENCE;
 }
 
-const NadconGridSet& nadconGrids() {
-  static const NadconGridSet grids(joinPath(baseDirectory(), "NADCON"));
+std::shared_ptr<const NadconGridSet> nadconGrids() {
+  // Keyed by TESSAGLYPH_HOME, which is cheap to read, so that a process (a test run) that moves
+  // its base directory finds the grids of the new one; the base directory itself is looked up
+  // only when the set is made.
+  static std::mutex guard;
+  static std::shared_ptr<const NadconGridSet> grids;
+  static std::optional<std::string> gridsHome;
+  const char* home = std::getenv("TESSAGLYPH_HOME");
+  const std::optional<std::string> currentHome =
+      home ? std::optional<std::string>(home) : std::nullopt;
+  std::lock_guard lock(guard);
+  if (!grids || currentHome != gridsHome) {
+    grids = std::make_shared<const NadconGridSet>(joinPath(baseDirectory(), "NADCON"));
+    gridsHome = currentHome;
+  }
   return grids;
 }
 

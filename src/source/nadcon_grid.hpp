@@ -11,6 +11,7 @@
 //   lat83 = lat27 + LAS / 3600,   lon83 = lon27 - LOS / 3600.
 #pragma once
 
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -102,8 +103,8 @@ class NadconGridSet {
 };
 
 // The grid set of the "NADCON" folder under the base directory, read on first use and kept for
-// the life of the process.
-const NadconGridSet& nadconGrids();
+// the life of the process (read again only if TESSAGLYPH_HOME changes).
+std::shared_ptr<const NadconGridSet> nadconGrids();
 
 // The grid shift between datum shift codes: 1 is NAD27, 4 is NAD83 (and the datums treated as
 // NAD83). A code of 0 ("No Adjustment") stands for no datum at all, so nothing moves and the
