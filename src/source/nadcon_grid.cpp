@@ -6,7 +6,6 @@
 #include <cstdint>
 #include <cstdlib>
 #include <fstream>
-#include <iterator>
 #include <memory>
 #include <mutex>
 
@@ -39,10 +38,13 @@ float readFloat(const std::vector<unsigned char>& data, std::size_t offset) {
 }
 
 bool readWholeFile(const std::string& path, std::vector<unsigned char>& data) {
-  std::ifstream in(path, std::ios::binary);
+  std::ifstream in(path, std::ios::binary | std::ios::ate);
   if (!in) return false;
-  data.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-  return !in.bad();
+  const std::streamoff size = in.tellg();
+  if (size < 0) return false;
+  data.resize(static_cast<std::size_t>(size));
+  in.seekg(0);
+  return static_cast<bool>(in.read(reinterpret_cast<char*>(data.data()), size));
 }
 
 struct Header {

@@ -19,50 +19,17 @@
 #include <vector>
 
 #include "source/datum_status.hpp"
+#include "source/nadcon_test_files.hpp"
 #include "support/test_environment.hpp"
 
 namespace tg {
 namespace {
 
 namespace fs = std::filesystem;
-
-// ---- Grid files written by the test -----------------------------------------------------------
-
-struct GridSpec {
-  int columns = 24, rows = 4;  // a header needs a record of 24 columns or more
-  float xmin = -100, dx = 0.5f, ymin = 30, dy = 0.25f;
-};
-
-void put32(std::string& bytes, std::size_t offset, std::uint32_t value) {
-  for (int b = 0; b < 4; ++b)
-    bytes[offset + b] = static_cast<char>((value >> (8 * b)) & 0xFF);
-}
-
-std::string gridBytes(const GridSpec& spec, const std::function<float(int, int)>& value) {
-  const std::size_t record = (spec.columns + 1) * 4;
-  // The header has to fit in the first record.
-  std::string bytes(std::max<std::size_t>(record * (spec.rows + 1), 96), '\0');
-  const std::string ident = "NADCON EXTRACTED REGION";
-  std::memcpy(bytes.data(), ident.data(), ident.size());
-  std::memcpy(bytes.data() + 56, "NADGRD  ", 8);
-  put32(bytes, 64, spec.columns);
-  put32(bytes, 68, spec.rows);
-  put32(bytes, 72, 1);
-  put32(bytes, 76, std::bit_cast<std::uint32_t>(spec.xmin));
-  put32(bytes, 80, std::bit_cast<std::uint32_t>(spec.dx));
-  put32(bytes, 84, std::bit_cast<std::uint32_t>(spec.ymin));
-  put32(bytes, 88, std::bit_cast<std::uint32_t>(spec.dy));
-  for (int j = 0; j < spec.rows; ++j) {
-    for (int i = 0; i < spec.columns; ++i)
-      put32(bytes, record * (j + 1) + 4 + 4 * i, std::bit_cast<std::uint32_t>(value(i, j)));
-  }
-  return bytes;
-}
-
-void writeFile(const fs::path& path, const std::string& bytes) {
-  std::ofstream out(path, std::ios::binary | std::ios::trunc);
-  out << bytes;
-}
+using test::gridBytes;
+using test::GridSpec;
+using test::put32;
+using test::writeFile;
 
 float latValue(int i, int j) {
   return 10.0f * i + j + 0.5f;
@@ -169,7 +136,7 @@ TEST_F(NadconFileTest, RejectsDamagedFilesAndLeavesTheirRegionOut) {
 // ---- The real NGS grids -----------------------------------------------------------------------
 
 fs::path sharedGrids() {
-  return fs::path(TG_SHARED_DIR) / "data" / "nadcon";
+  return test::sharedNadconGrids();
 }
 
 // One arc-second of latitude is about 30.9 m; the tests state distances in metres.
@@ -184,23 +151,32 @@ double dms(int degrees, int minutes, double seconds) {
   return degrees < 0 ? -magnitude : magnitude;
 }
 
-// A grid value straight from the file, for checking the reader against.
-float rawValue(const fs::path& file, int column, int row) {
-  std::ifstream in(file, std::ios::binary);
-  const std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-  std::uint32_t columns = 0;
-  std::memcpy(&columns, bytes.data() + 64, 4);
-  const std::size_t offset = (columns + 1) * 4 * (row + 1) + 4 + 4 * column;
-  std::uint32_t bits = 0;
-  for (int b = 3; b >= 0; --b)
-    bits = bits << 8 | static_cast<unsigned char>(bytes[offset + b]);
-  return std::bit_cast<float>(bits);
-}
+// Grid values straight from the file, for checking the reader against.
+class RawGrid {
+ public:
+  explicit RawGrid(const fs::path& file) {
+    std::ifstream in(file, std::ios::binary);
+    m_bytes.resize(fs::file_size(file));
+    in.read(m_bytes.data(), static_cast<std::streamsize>(m_bytes.size()));
+    std::memcpy(&m_columns, m_bytes.data() + 64, 4);
+  }
+  double operator()(int column, int row) const {
+    const std::size_t offset = (m_columns + 1) * 4 * (row + 1) + 4 + 4 * column;
+    std::uint32_t bits = 0;
+    for (int b = 3; b >= 0; --b)
+      bits = bits << 8 | static_cast<unsigned char>(m_bytes[offset + b]);
+    return std::bit_cast<float>(bits);
+  }
+
+ private:
+  std::string m_bytes;
+  std::uint32_t m_columns = 0;
+};
 
 class RealNadconTest : public ::testing::Test {
  protected:
   static void SetUpTestSuite() {
-    if (fs::exists(sharedGrids() / "CONUS.LAS"))
+    if (test::sharedNadconGridsPresent())
       s_grids = std::make_unique<NadconGridSet>(sharedGrids().string());
   }
   static void TearDownTestSuite() { s_grids.reset(); }
@@ -221,25 +197,21 @@ std::unique_ptr<NadconGridSet> RealNadconTest::s_grids;
 TEST_F(RealNadconTest, NodesGiveTheStoredShiftsAndCellCentresTheMeanOfTheirCorners) {
   for (std::string_view name : NadconGridSet::kRegions) {
     const NadconGrid& grid = region(std::string(name));
-    const fs::path las = sharedGrids() / (std::string(name) + ".LAS");
-    const fs::path los = sharedGrids() / (std::string(name) + ".LOS");
+    const RawGrid las(sharedGrids() / (std::string(name) + ".LAS"));
+    const RawGrid los(sharedGrids() / (std::string(name) + ".LOS"));
     const int lastColumn = grid.columns() - 1, lastRow = grid.rows() - 1;
     const int nodes[][2] = {{0, 0}, {lastColumn, lastRow}, {lastColumn / 2, lastRow / 3}, {7, 5}};
     for (const auto& node : nodes) {
       const int i = node[0], j = node[1];
       double latShift, lonShift;
       grid.shiftAt(grid.ymin() + j * grid.dy(), grid.xmin() + i * grid.dx(), latShift, lonShift);
-      EXPECT_NEAR(latShift, rawValue(las, i, j), 1e-9) << name << " node " << i << "," << j;
-      EXPECT_NEAR(lonShift, rawValue(los, i, j), 1e-9) << name << " node " << i << "," << j;
+      EXPECT_NEAR(latShift, las(i, j), 1e-9) << name << " node " << i << "," << j;
+      EXPECT_NEAR(lonShift, los(i, j), 1e-9) << name << " node " << i << "," << j;
       if (i == lastColumn || j == lastRow) continue;
       grid.shiftAt(grid.ymin() + (j + 0.5) * grid.dy(), grid.xmin() + (i + 0.5) * grid.dx(),
                    latShift, lonShift);
-      const double meanLat = (double(rawValue(las, i, j)) + rawValue(las, i + 1, j) +
-                              rawValue(las, i, j + 1) + rawValue(las, i + 1, j + 1)) /
-                             4;
-      const double meanLon = (double(rawValue(los, i, j)) + rawValue(los, i + 1, j) +
-                              rawValue(los, i, j + 1) + rawValue(los, i + 1, j + 1)) /
-                             4;
+      const double meanLat = (las(i, j) + las(i + 1, j) + las(i, j + 1) + las(i + 1, j + 1)) / 4;
+      const double meanLon = (los(i, j) + los(i + 1, j) + los(i, j + 1) + los(i + 1, j + 1)) / 4;
       EXPECT_NEAR(latShift, meanLat, 1e-9) << name << " centre " << i << "," << j;
       EXPECT_NEAR(lonShift, meanLon, 1e-9) << name << " centre " << i << "," << j;
     }
