@@ -104,7 +104,11 @@ struct ProjTransformer::Impl {
   struct Pair {
     Integer failure = DATUM_S_CONVERTED;  // non-zero: every point of the pair fails so
     bool identity = false;
+    PjPointer source, target;
+    // Made when a point first needs it: where the best operation for every point so far needed
+    // a missing grid, PROJ's own search for fallbacks (most of a second) is never paid for.
     PjPointer transformation;
+    bool transformationTried = false;
     PjPointer toGeographic;  // source to its own latitude/longitude, for non-geographic sources
     std::vector<CandidateInfo> candidates;
     std::vector<Verdict> verdicts;  // by best candidate + 1 (0: no candidate holds the point)
@@ -181,7 +185,9 @@ struct ProjTransformer::Impl {
       }
       break;
     }
-    if (!system.raw && !makeUtmSystem(key, system)) {
+    // A key in the UTM form is ours, and PROJ would only search its database for it in vain.
+    const bool utmForm = toUpper(key).find("-UTM-") != std::string::npos;
+    if (!system.raw && !makeUtmSystem(key, system) && !utmForm) {
       system.raw.reset(proj_create(context, name.c_str()));
       if (system.raw && !proj_is_crs(system.raw.get())) system.raw.reset();
     }
@@ -264,10 +270,10 @@ struct ProjTransformer::Impl {
       pair->identity = true;
       return pair;
     }
-    pair->transformation.reset(
-        proj_create_crs_to_crs_from_pj(context, source, target, nullptr, nullptr));
-    if (!pair->transformation) {
-      pair->failure = DATUM_S_TRANSFORMFAILED;
+    pair->source = PjPointer(proj_clone(context, source));
+    pair->target = PjPointer(proj_clone(context, target));
+    if (!pair->source || !pair->target) {
+      pair->failure = DATUM_S_UNKNOWNKEY;
       return pair;
     }
     if (!isGeographic(source)) {
@@ -362,7 +368,13 @@ struct ProjTransformer::Impl {
     if (best >= 0 && (!pair.candidates[best].instantiable || pair.candidates[best].ballpark))
       return DATUM_S_NOACCURATEOPERATION;
 
+    if (!pair.transformationTried) {
+      pair.transformationTried = true;
+      pair.transformation.reset(proj_create_crs_to_crs_from_pj(
+          context, pair.source.get(), pair.target.get(), nullptr, nullptr));
+    }
     PJ* transformation = pair.transformation.get();
+    if (!transformation) return DATUM_S_TRANSFORMFAILED;
     proj_errno_reset(transformation);
     const PJ_COORD result =
         proj_trans(transformation, PJ_FWD, proj_coord(point[0], point[1], point[2], HUGE_VAL));

@@ -5,7 +5,8 @@
 // needs a grid that is not installed it quietly uses a coarser one (a Helmert step through WGS84
 // or a ballpark offset, metres off for NAD27). Such a result counts as a failure here, so that
 // the caller's own NADCON grid shift can take over. Per key pair, made once and kept:
-// - the transformation PROJ builds for the pair (with the operations whose grids are present);
+// - the transformation PROJ builds for the pair (with the operations whose grids are present),
+//   made when the first point needs it;
 // - the candidate list: every operation PROJ knows for the pair, missing grids included, with
 //   its area of use, accuracy, whether it can run here and whether it is a ballpark.
 // Per point, the best candidate is the one PROJ would choose if every grid were installed: the
@@ -48,9 +49,9 @@ class ProjTransformer final : public CoordinateSystemLibrary {
   Long messageLevel() override;
   void setMessageLevel(Long level) override;
 
-  // The candidate operations for a key pair, best first by accuracy as PROJ lists them: name,
-  // accuracy in metres (negative when unknown), and whether it can run here. Empty when either
-  // key is unknown. For diagnostics.
+  // The candidate operations for a key pair, in PROJ's order: name, accuracy in metres
+  // (negative when unknown), whether it can run here and whether it is a ballpark. Empty when
+  // either key is unknown. For diagnostics.
   struct Candidate {
     std::string name;
     Double accuracy;
