@@ -124,6 +124,37 @@ bool DatumConverter::isValidKey(std::string_view key) noexcept {
   }
 }
 
+std::string_view describeDatumStatus(Integer status) noexcept {
+  switch (status) {
+    case DATUM_S_CONVERTED:
+      return "converted";
+    case DATUM_S_UNKNOWNKEY:
+      return "the coordinate-system library does not know a datum name";
+    case DATUM_S_NOACCURATEOPERATION:
+      return "the coordinate-system library has no accurate transformation for the point";
+    case DATUM_S_TRANSFORMFAILED:
+      return "the coordinate-system library could not transform the point";
+    case DATUM_S_LIBRARYUNUSABLE:
+      return "the coordinate-system library is unusable";
+    case DATUM_S_OUTSIDEGRIDS:
+      return "the point lies in no NADCON region";
+    case DATUM_S_NOGRIDS:
+      return "no NADCON grids are installed";
+    case DATUM_S_NOCONVERGENCE:
+      return "the NADCON shift to NAD27 did not converge";
+    case DATUM_S_NOSHIFT:
+      return "no grid shift between these datums";
+    case DATUM_S_BADPOSITION:
+      return "the position is not a number";
+    case DATUM_S_PROJECTIONFAILED:
+      return "the UTM projection failed";
+    case DATUM_S_INTERNALERROR:
+      return "internal error";
+    default:
+      return "not converted";
+  }
+}
+
 DatumConverter& datumConverter() {
   static DatumConverter converter(coordinateLibrary(), nadconGrids);
   return converter;

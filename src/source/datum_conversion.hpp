@@ -77,6 +77,10 @@ class DatumConverter {
 // of nadconGrids(), both set up on first use.
 DatumConverter& datumConverter();
 
+// A short description of a conversion status, for messages ("converted", "the point lies in no
+// NADCON region", ...).
+std::string_view describeDatumStatus(Integer status) noexcept;
+
 // The datum conversion of the process (datumConverter().convert).
 void convertDatum(Double lat, Double lon, std::string_view fromName, Double& outLat, Double& outLon,
                   std::string_view toName, Integer& status) noexcept;
