@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <array>
 #include <cmath>
+#include <complex>
 #include <numbers>
 
 #include "tessaglyph/error.hpp"
@@ -226,8 +227,9 @@ struct Krueger {
 
   // tan of the conformal latitude from tan of the geodetic latitude.
   double conformalTan(double tau) const {
-    const double sigma = std::sinh(e * std::atanh(e * tau / std::hypot(1.0, tau)));
-    return tau * std::hypot(1.0, sigma) - sigma * std::hypot(1.0, tau);
+    const double secant = std::sqrt(1 + tau * tau);
+    const double sigma = std::sinh(e * std::atanh(e * tau / secant));
+    return tau * std::sqrt(1 + sigma * sigma) - sigma * secant;
   }
 
   // The inverse of conformalTan by Newton's method; three or four steps reach double precision.
@@ -236,8 +238,8 @@ struct Krueger {
     double tau = tauPrime / oneMinusE2;
     for (int i = 0; i < 8; ++i) {
       const double tauPrimeI = conformalTan(tau);
-      const double step = (tauPrime - tauPrimeI) / std::hypot(1.0, tauPrimeI) *
-                          (1 + oneMinusE2 * tau * tau) / (oneMinusE2 * std::hypot(1.0, tau));
+      const double step = (tauPrime - tauPrimeI) / std::sqrt(1 + tauPrimeI * tauPrimeI) *
+                          (1 + oneMinusE2 * tau * tau) / (oneMinusE2 * std::sqrt(1 + tau * tau));
       tau += step;
       if (!(std::abs(step) > 1e-14 * std::max(1.0, std::abs(tau)))) break;
     }
@@ -248,6 +250,21 @@ struct Krueger {
 const Krueger& krueger() {
   static const Krueger constants;
   return constants;
+}
+
+// The Krueger series sum over j of c[j] sin(2j zeta), zeta = xi + i eta, by Clenshaw's
+// recurrence (b[j] = c[j] + 2 cos(2 zeta) b[j+1] - b[j+2], sum = b[1] sin(2 zeta)): one complex
+// sine and cosine instead of a sine, cosine, sinh and cosh per term.
+std::complex<double> sineSeries(const std::array<double, 7>& c, double xi, double eta) {
+  const std::complex<double> twoZeta(2 * xi, 2 * eta);
+  const std::complex<double> twoCos = 2.0 * std::cos(twoZeta);
+  std::complex<double> next(0), afterNext(0);
+  for (int j = 6; j >= 1; --j) {
+    const std::complex<double> current = c[j] + twoCos * next - afterNext;
+    afterNext = next;
+    next = current;
+  }
+  return next * std::sin(twoZeta);
 }
 
 double centralMeridian(int zone) {
@@ -289,13 +306,12 @@ UtmCoordinates latLonToUtm(Double lat, Double lon, Integer zone) {
   } else {
     const double tauPrime = k.conformalTan(std::tan(lat * kDegree));
     xiPrime = std::atan2(tauPrime, cosLambda);
-    etaPrime = std::asinh(std::sin(lambda) / std::hypot(tauPrime, cosLambda));
+    etaPrime =
+        std::asinh(std::sin(lambda) / std::sqrt(tauPrime * tauPrime + cosLambda * cosLambda));
   }
-  double xi = xiPrime, eta = etaPrime;
-  for (int j = 1; j <= 6; ++j) {
-    xi += k.alpha[j] * std::sin(2 * j * xiPrime) * std::cosh(2 * j * etaPrime);
-    eta += k.alpha[j] * std::cos(2 * j * xiPrime) * std::sinh(2 * j * etaPrime);
-  }
+  const std::complex<double> zeta =
+      std::complex<double>(xiPrime, etaPrime) + sineSeries(k.alpha, xiPrime, etaPrime);
+  const double xi = zeta.real(), eta = zeta.imag();
   UtmCoordinates result;
   const bool south = lat < 0;
   result.zone = static_cast<Integer>(south ? -useZone : useZone);
@@ -310,14 +326,12 @@ void utmToLatLon(Integer zone, Double easting, Double northing, Double& lat, Dou
   const Krueger& k = krueger();
   const double xi = (northing - (zone < 0 ? kUtmFalseNorthingSouth : 0.0)) / k.scaledRadius;
   const double eta = (easting - kUtmFalseEasting) / k.scaledRadius;
-  double xiPrime = xi, etaPrime = eta;
-  for (int j = 1; j <= 6; ++j) {
-    xiPrime -= k.beta[j] * std::sin(2 * j * xi) * std::cosh(2 * j * eta);
-    etaPrime -= k.beta[j] * std::cos(2 * j * xi) * std::sinh(2 * j * eta);
-  }
+  const std::complex<double> zetaPrime =
+      std::complex<double>(xi, eta) - sineSeries(k.beta, xi, eta);
+  const double xiPrime = zetaPrime.real(), etaPrime = zetaPrime.imag();
   const double sinhEta = std::sinh(etaPrime);
   const double cosXi = std::cos(xiPrime);
-  const double tauPrime = std::sin(xiPrime) / std::hypot(sinhEta, cosXi);
+  const double tauPrime = std::sin(xiPrime) / std::sqrt(sinhEta * sinhEta + cosXi * cosXi);
   lat = std::atan(k.geodeticTan(tauPrime)) / kDegree;
   lon = normalizedLongitude(centralMeridian(std::abs(zone)) + std::atan2(sinhEta, cosXi) / kDegree);
 }
