@@ -47,6 +47,17 @@ std::string utmKeyOf(std::string_view datumName, Integer zone, bool north) {
 DatumConverter::DatumConverter(CoordinateSystemLibrary* library, GridSource grids)
     : m_library(library), m_grids(std::move(grids)) {}
 
+const DatumKey& DatumConverter::keyFor(std::string_view name, bool asTarget,
+                                       RememberedKey& remembered) {
+  if (!remembered.valid || remembered.name != name) {
+    remembered.valid = false;
+    remembered.key = datumKeyOf(name, asTarget);
+    remembered.name = name;
+    remembered.valid = true;
+  }
+  return remembered.key;
+}
+
 Integer DatumConverter::callLibrary(const DatumKey& from, const DatumKey& to,
                                     Double point[3]) noexcept {
   if (!libraryUsable()) return DATUM_S_LIBRARYUNUSABLE;
@@ -73,8 +84,8 @@ void DatumConverter::convert(Double lat, Double lon, std::string_view fromName, 
       status = DATUM_S_BADPOSITION;
       return;
     }
-    const DatumKey from = datumKeyOf(fromName);
-    const DatumKey to = datumKeyOf(toName, true);
+    const DatumKey& from = keyFor(fromName, false, m_fromKey);
+    const DatumKey& to = keyFor(toName, true, m_toKey);
 
     Double point[3] = {inLon, inLat, 0};
     status = callLibrary(from, to, point);

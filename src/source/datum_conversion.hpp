@@ -66,8 +66,17 @@ class DatumConverter {
   bool libraryUsable() const noexcept { return m_library != nullptr && m_usable; }
 
  private:
+  // The keys of the names last seen on each side: a host converts many points between the same
+  // two datums, and this keeps the name table (and its allocations) out of that loop.
+  struct RememberedKey {
+    std::string name;
+    DatumKey key;
+    bool valid = false;
+  };
+  static const DatumKey& keyFor(std::string_view name, bool asTarget, RememberedKey& remembered);
   Integer callLibrary(const DatumKey& from, const DatumKey& to, Double point[3]) noexcept;
 
+  RememberedKey m_fromKey, m_toKey;
   CoordinateSystemLibrary* m_library;
   bool m_usable = true;
   GridSource m_grids;
