@@ -11,8 +11,9 @@
 //       the non-zero status (also reported on standard error).
 //
 // Datum names are those of the library ("NAD27", "NAD 83", "WGS84", "No Adjustment", ...) or
-// coordinate-system definitions PROJ understands. A target beginning with "UTM27" gives
-// northing,easting (metres, NAD27 UTM, zone from the longitude) in the lat,lon columns.
+// coordinate-system definitions PROJ understands. A projected target gives northing,easting in
+// metres in the lat,lon columns: one beginning with "UTM27" (NAD27 UTM, zone from the
+// longitude), or a projected system such as "EPSG:26914".
 // Exit status: 0 when every row converted, 1 when any row failed, 2 for a bad command line.
 #include <CLI/CLI.hpp>
 

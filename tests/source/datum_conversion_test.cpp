@@ -397,7 +397,7 @@ TEST(DatumConversion, ConvertsThroughTheRealGridsAndBack) {
   EXPECT_NE(status, DATUM_S_CONVERTED);
   EXPECT_EQ(lat, 45);
   EXPECT_EQ(lon, 10);
-  convertDatum(39, -98, "Mars 2000", lat, lon, "NAD83", status);
+  convertDatum(39, -98, "Atlantis 1900", lat, lon, "NAD83", status);
   EXPECT_NE(status, DATUM_S_CONVERTED);
   EXPECT_EQ(lat, 39);
   EXPECT_EQ(lon, -98);
