@@ -11,6 +11,7 @@
 #pragma once
 
 #include <cstddef>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -20,6 +21,8 @@
 #include "tessaglyph/vocabulary.hpp"
 
 namespace tg {
+
+class TessaglyphMachine;
 
 enum TG_P_ATTRIBUTETYPES : std::int32_t {
   TG_P_AT_VAR = 1,
@@ -257,6 +260,36 @@ class TessaglyphProgram {
   // The symbolic name of variable `address` (1-based); empty for an unnamed one.
   std::string addressSymbolicName(Integer address) const;
 
+  // ---- Program files
+
+  // Replaces the whole content with the program image that starts at the 1-based position
+  // `offset` of `file` and returns the position just after the image's last byte. Data the
+  // image cannot hold raises 10001 (10002 when the image does not start with the program
+  // marker); a missing file raises 53, and the file errors 52, 54, 62 and 63 pass through. Any
+  // other failure goes to the error report and the result is -1. Variables used beyond the
+  // declared memory are repaired and reported through dataCorrected. After a failure the
+  // program holds what was read so far and should be discarded.
+  Long readProgram(const std::string& file, Long offset);
+  // Writes the program's image at the 1-based position `offset` of `file`, creating the file
+  // when it is missing and leaving every byte beyond the image as it was, and returns the
+  // position just after the last byte written. A program without instructions raises 10011
+  // before the file is touched; a literal too large for its type raises 6; the file errors 52,
+  // 54 and 63 pass through; any other failure goes to the error report and the result is -1.
+  // On success the program is in fresh symbolic form; on failure it is unchanged.
+  Long writeProgram(const std::string& file, Long offset);
+
+  // ---- Cleaning and loading
+
+  // Drops the variables, literals and tags nothing refers to and renames the rest densely
+  // ("v_a", "v_b", ... in order), with every reference following. An operand, routine or
+  // attribute location that names nothing raises 10001 before anything changes.
+  void clean();
+  // Loads the program into `machine`, creating one when it is empty. A program without a
+  // "datapoint" attribute raises 10017 and nothing changes. Otherwise the program is left in
+  // its numeric form, and an error while loading goes to the error report, leaving the
+  // machine partly filled.
+  void prepareMachine(std::shared_ptr<TessaglyphMachine>& machine);
+
   // ---- Symbolic and numeric forms
 
   // Turns every name into its number: operands, routine locations and attribute locations.
@@ -277,6 +310,10 @@ class TessaglyphProgram {
   void correctNeededMemory(Long newSize, const std::string& message);
 
  private:
+  // The program-file code fills and reads the lists directly.
+  friend class ProgramFileReader;
+  friend class ProgramFileWriter;
+
   struct LiteralEntry {
     TG_P_LITERAL literal;
     std::string name;  // its symbolic name
