@@ -21,7 +21,6 @@ else
 fi
 
 tool="$build/tessaglyph"
-[ -x "$tool" ] && [ ! -d "$tool" ] || tool="$build/tessaglyph_cli"
 echo
 echo "== NAD27 to NAD83 at Meades Ranch (NGS NADCON: 39.224089161, -98.542152003)"
 "$tool" convert --from NAD27 --to NAD83 39.224079444 -98.541807222
