@@ -1,5 +1,5 @@
-// Helpers shared by the program model's tests: exact error checks, a dump of everything a
-// program shows through its public members, and a small symbolic program to work on.
+// Helpers shared by the program model's tests: a dump of everything a program shows through its
+// public members, and a small symbolic program to work on.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -9,31 +9,10 @@
 #include <string>
 #include <string_view>
 
-#include "tessaglyph/error.hpp"
 #include "tessaglyph/program.hpp"
+#include "test_support.hpp"
 
 namespace tg::test {
-
-// Succeeds when `action` raises exactly this error triple.
-template <typename Action>
-::testing::AssertionResult raises(Action&& action, std::int32_t number,
-                                  std::string_view description, std::string_view source = {}) {
-  try {
-    action();
-  } catch (const Error& error) {
-    if (error.number() == number && error.description() == description &&
-        error.source() == source) {
-      return ::testing::AssertionSuccess();
-    }
-    return ::testing::AssertionFailure()
-           << "raised " << error.number() << " [" << error.source() << "] \"" << error.description()
-           << "\"; expected " << number << " [" << source << "] \"" << description << "\"";
-  } catch (const std::exception& other) {
-    return ::testing::AssertionFailure() << "raised a foreign exception: " << other.what();
-  }
-  return ::testing::AssertionFailure()
-         << "raised nothing; expected " << number << " \"" << description << "\"";
-}
 
 inline ::testing::AssertionResult raisesSubscriptOutOfRange(auto&& action) {
   return raises(action, 9, "Subscript out of range");
@@ -83,6 +62,19 @@ inline std::string snapshot(const TessaglyphProgram& program) {
   const auto at = copy.addInstruction(TG_P_INSTRUCTION{TG_M_I_NOP, "", TG_P_DS_DATA});
   out << "next tag " << copy.tag(at) << "\n";
   return out.str();
+}
+
+// Succeeds when `action` raises exactly this error and leaves `program` as it was.
+template <typename Action>
+::testing::AssertionResult refused(Action&& action, const TessaglyphProgram& program,
+                                   std::int32_t number, std::string_view description,
+                                   std::string_view source = {}) {
+  const auto before = snapshot(program);
+  auto result = raises(action, number, description, source);
+  if (result && snapshot(program) != before) {
+    return ::testing::AssertionFailure() << "the error left the program changed";
+  }
+  return result;
 }
 
 inline TG_P_INSTRUCTION op(TG_M_INSTRUCTIONS opcode, std::string operand,

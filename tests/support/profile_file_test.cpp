@@ -28,14 +28,9 @@ std::string replaced(std::string text, std::string_view from, std::string_view t
 
 TEST(ProfileTextTest, FindsSectionsAndKeysTrimmedWithoutCaseFirstMatchWinning) {
   const ProfileText text(
-      "[Tessa Glyph]\n"
-      "  Programs Dir =  /opt/scripts  \n"
-      "programs dir=second\n"
-      "\t[ Defaults ]\t\n"
-      "Delimiter List Size\t=\t2\n"
-      "[TESSA GLYPH]\n"
-      "programs dir=third\n"
-      "only here=x\n");
+      "[Tessa Glyph]\n  Programs Dir =  /opt/scripts  \nprograms dir=second\n"
+      "\t[ Defaults ]\t\nDelimiter List Size\t=\t2\n"
+      "[TESSA GLYPH]\nprograms dir=third\nonly here=x\n");
   EXPECT_EQ(text.value("tessa glyph", "PROGRAMS DIR"), "/opt/scripts");
   EXPECT_EQ(text.value("  Tessa Glyph ", " programs dir"), "/opt/scripts");
   EXPECT_EQ(text.value("defaults", "delimiter list size"), "2");
@@ -60,17 +55,8 @@ TEST(ProfileTextTest, RemovesOnePairOfSurroundingDoubleQuotes) {
 
 TEST(ProfileTextTest, ClassifiesOddLinesTheWayTheyRead) {
   const ProfileText text(
-      "orphan=before any section\n"
-      "[first]\n"
-      "=novalue\n"
-      "[unclosed\n"
-      "; k=commented\n"
-      "k=1\n"
-      "plain text line\n"
-      "[a]b]\n"
-      "x=2\n"
-      "[]\n"
-      "y=3");
+      "orphan=before any section\n[first]\n=novalue\n[unclosed\n; k=commented\nk=1\n"
+      "plain text line\n[a]b]\nx=2\n[]\ny=3");
   EXPECT_EQ(text.sectionNames(), (Lines{"first", "a]b", ""}));
   // "[unclosed" is no header, so "k" still belongs to "first"; the comment is no key.
   EXPECT_EQ(text.value("first", "k"), "1");
@@ -95,21 +81,11 @@ TEST(ProfileTextTest, RendersAnyTextBackByteForByte) {
 
 // A settings file with everything a rewrite must keep.
 const char* const kSample =
-    "; settings written by hand\n"
-    "loose line before sections\n"
-    "\n"
-    "[Tessa Glyph]\n"
-    "exists=True\n"
-    "; the folder below moved in 2003\n"
-    "programs dir=\\Tessaglyph\\Scripts\n"
-    "\n"
-    "[SPR Default]\n"
-    "name=Default\n"
-    "num fp=1\n"
-    "\n"
-    "\n"
-    "[SPR_Templates]\n"
-    "num templates=1\n";
+    "; settings written by hand\nloose line before sections\n\n"
+    "[Tessa Glyph]\nexists=True\n; the folder below moved in 2003\n"
+    "programs dir=\\Tessaglyph\\Scripts\n\n"
+    "[SPR Default]\nname=Default\nnum fp=1\n\n\n"
+    "[SPR_Templates]\nnum templates=1\n";
 
 TEST(ProfileTextTest, EditsRewriteOnlyTheirLines) {
   ProfileText changed(kSample);
@@ -145,18 +121,6 @@ TEST(ProfileTextTest, EditsRewriteOnlyTheirLines) {
   EXPECT_EQ(removed.render(), replaced(kSample, "[SPR Default]\nname=Default\nnum fp=1\n\n\n", ""));
 }
 
-TEST(ProfileTextTest, AppendingToATextWithoutFinalLineEndStartsANewLine) {
-  ProfileText text("[a]\nk=v");
-  text.setValue("a", "j", "w");
-  EXPECT_EQ(text.render(), "[a]\nk=v\nj=w\n");
-  ProfileText other("[a]\nk=v");
-  other.setValue("b", "j", "w");
-  EXPECT_EQ(other.render(), "[a]\nk=v\n\n[b]\nj=w\n");
-  ProfileText empty("");
-  empty.setValue("Tessa Glyph", "exists", "False");
-  EXPECT_EQ(empty.render(), "[Tessa Glyph]\nexists=False\n");
-}
-
 TEST(ProfileTextTest, DeletingAKeyRemovesEveryLineOfItInTheFirstSection) {
   ProfileText text("[a]\nk=1\nj=2\nK = 3\n[a]\nk=4\n");
   text.setValue("A", "k", std::nullopt);
@@ -168,7 +132,7 @@ TEST(ProfileTextTest, DeletingAKeyRemovesEveryLineOfItInTheFirstSection) {
   EXPECT_EQ(text.render(), "[a]\nj=2\n[a]\nk=4\n");
 }
 
-TEST(ProfileTextTest, KeepsTheLineEndsOfEveryLineAndGivesNewOnesTheFilesStyle) {
+TEST(ProfileTextTest, KeepsEveryLineEndAndGivesNewLinesTheFilesStyle) {
   ProfileText text("[a]\r\nk=1\r\n\r\n[b]\nj=2\n");
   text.setValue("a", "n", "new");
   text.setValue("b", "k", "changed");
@@ -178,6 +142,16 @@ TEST(ProfileTextTest, KeepsTheLineEndsOfEveryLineAndGivesNewOnesTheFilesStyle) {
   unix.setValue("a", "k", "2");
   unix.setValue("a", "m", "3");
   EXPECT_EQ(unix.render(), "[a]\nk=2\nm=3\n");
+  // A last line without its line end gets one once something follows it.
+  ProfileText open("[a]\nk=v");
+  open.setValue("a", "j", "w");
+  EXPECT_EQ(open.render(), "[a]\nk=v\nj=w\n");
+  ProfileText other("[a]\nk=v");
+  other.setValue("b", "j", "w");
+  EXPECT_EQ(other.render(), "[a]\nk=v\n\n[b]\nj=w\n");
+  ProfileText empty("");
+  empty.setValue("Tessa Glyph", "exists", "False");
+  EXPECT_EQ(empty.render(), "[Tessa Glyph]\nexists=False\n");
 }
 
 TEST(ProfileTextTest, RefusesTextThatWouldNotReadBackAndChangesNothing) {
