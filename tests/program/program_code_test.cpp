@@ -12,11 +12,13 @@ namespace tg {
 namespace {
 
 using test::attribute;
+using test::memory;
 using test::op;
 using test::raises;
 using test::refused;
 using test::smallProgram;
 using test::snapshot;
+using test::tags;
 
 // Three NOPs told apart by their operands, the second tagged "c_a" and on line 20.
 TessaglyphProgram threeInstructions() {
@@ -136,8 +138,6 @@ TEST(ProgramDebugLines, SetAndRemove) {
                       "or 0 to remove the debugging information for the given instruction."));
 }
 
-// ---- Instruction validation
-
 constexpr const char* kDataMessage =
     "An instruction in data segment TG_P_DS_DATA must have an operand that points to an existing, "
     "named variable.";
@@ -195,9 +195,7 @@ TEST(ProgramInstructionValidation, EachSegmentChecksItsOperand) {
       p.setInstructions(2, instruction);
       EXPECT_EQ(p.instructions(2), instruction);
       // The new instruction is untagged; a replaced one leaves its tag on the position.
-      EXPECT_EQ(p.instructionTag(1), "");
-      EXPECT_EQ(p.instructionTag(2), "c_a");
-      EXPECT_EQ(p.instructionTag(4), "c_b");
+      EXPECT_EQ(tags(p), "- c_a - c_b - - -");
       continue;
     }
     EXPECT_TRUE(refused([&] { p.addInstruction(instruction); }, p, 10010, message));
@@ -212,23 +210,19 @@ TEST(ProgramInstructionValidation, AnExplicitAddressPastTheEndGrowsTheMemoryWith
   EXPECT_EQ(p.neededMemory(), 3);
   p.addInstruction(op(TG_M_I_LOAD, "21", TG_P_DS_EXPLICIT));
   EXPECT_EQ(p.neededMemory(), 4);
-  p.setInstructions(8, op(TG_M_I_LOAD, "25", TG_P_DS_EXPLICIT));
-  EXPECT_EQ(p.neededMemory(), 8);  // address 25 is now the last variable's
-  EXPECT_EQ(p.addressSymbolicName(3), "v_c");
+  p.setInstructions(8, op(TG_M_I_LOAD, "25", TG_P_DS_EXPLICIT));  // the last variable's
+  EXPECT_EQ(memory(p), "v_a v_b v_c - - - - -");
   EXPECT_EQ(p.variableDebugName("v_c"), "count");
-  EXPECT_EQ(p.addressSymbolicName(8), "");
   EXPECT_EQ(p.addVariable(), "v_d");
   EXPECT_EQ(p.getVariableAddress("v_d"), 26);
   p.removeVariable("v_a");  // no floor: removing a variable shrinks
-  EXPECT_EQ(p.neededMemory(), 8);
+  EXPECT_EQ(memory(p), "v_b v_c - - - - - v_d");
   // Beyond any memory the address overflows.
   for (const char* address : {"40000", "1E12"}) {
     EXPECT_TRUE(refused([&] { p.addInstruction(op(TG_M_I_LOAD, address, TG_P_DS_EXPLICIT)); }, p, 6,
                         "Overflow"));
   }
 }
-
-// ---- Variables
 
 TEST(ProgramVariables, NeededMemoryOnlyGrowsAndSetsTheFloor) {
   TessaglyphProgram p;
@@ -238,30 +232,24 @@ TEST(ProgramVariables, NeededMemoryOnlyGrowsAndSetsTheFloor) {
                       "The new value for the amount of needed memory must be greater than the "
                       "existing value."));
   p.setNeededMemory(4);
-  EXPECT_EQ(p.addressSymbolicName(2), "v_b");
-  EXPECT_EQ(p.addressSymbolicName(3), "");
-  // The floor is 4: removing a variable keeps the size and frees the last slot.
+  EXPECT_EQ(memory(p), "v_a v_b - -");
+  // Removing a variable keeps the size up to the floor, 4, freeing the last slot; above the
+  // floor the memory shrinks again.
   p.removeVariable("v_a");
-  EXPECT_EQ(p.neededMemory(), 4);
-  EXPECT_EQ(p.addressSymbolicName(1), "v_b");
-  EXPECT_EQ(p.addressSymbolicName(4), "");
-  // Above the floor it shrinks again.
+  EXPECT_EQ(memory(p), "v_b - - -");
   EXPECT_EQ(p.addVariable(), "v_c");
   p.removeVariable("v_c");
-  EXPECT_EQ(p.neededMemory(), 4);
+  EXPECT_EQ(memory(p), "v_b - - -");
   EXPECT_EQ(p.addVariable(), "v_d");
-  EXPECT_EQ(p.neededMemory(), 5);
   p.removeVariable("v_b");
-  EXPECT_EQ(p.neededMemory(), 4);
-  EXPECT_EQ(p.addressSymbolicName(4), "v_d");
-
+  EXPECT_EQ(memory(p), "- - - v_d");
   // Setting the size it already has sets no floor.
   TessaglyphProgram q;
   for (int i = 0; i < 3; ++i)
     q.addVariable();
   q.setNeededMemory(3);
   q.removeVariable("v_a");
-  EXPECT_EQ(q.neededMemory(), 2);
+  EXPECT_EQ(memory(q), "v_b v_c");
 }
 
 TEST(ProgramVariables, AddressesFollowTheLiteralsAndRemovalMovesEverythingDown) {
@@ -274,9 +262,7 @@ TEST(ProgramVariables, AddressesFollowTheLiteralsAndRemovalMovesEverythingDown) 
   p.setVarDebugInfo("V_C", "height");
   EXPECT_EQ(p.getVariableAddress("v_c"), 20);
   p.removeVariable("v_a");
-  EXPECT_EQ(p.neededMemory(), 2);
-  EXPECT_EQ(p.addressSymbolicName(1), "v_b");
-  EXPECT_EQ(p.addressSymbolicName(2), "v_c");
+  EXPECT_EQ(memory(p), "v_b v_c");
   EXPECT_EQ(p.variableType("v_c"), TG_P_DT_DOUBLE);
   EXPECT_EQ(p.variableDebugName("v_c"), "height");
   EXPECT_EQ(p.variableType("v_b"), TG_P_DT_DEFAULTASCII);

@@ -153,16 +153,6 @@ constexpr const char* kSizeZeroMessage =
     "The size member of the TG_P_ATTRIBUTE UDT must be zero for data types other than "
     "TG_P_DT_INTEGER and TG_P_DT_ASCII.";
 
-struct AttributeCase {
-  TG_P_ATTRIBUTETYPES type;
-  TG_P_DATATYPES dataType;
-  Byte size;
-  Array<std::string> delimiters;
-  const char* read;
-  const char* write;
-  const char* message;  // empty: valid
-};
-
 // The first failing check speaks: read location, attribute type, write location, data type,
 // delimiter list, size.
 TEST(ProgramAttributes, ValidationReportsTheFirstFailingCheck) {
@@ -171,54 +161,59 @@ TEST(ProgramAttributes, ValidationReportsTheFirstFailingCheck) {
   const auto delimited = TG_P_DT_DELIMITEDASCII;
   const Array<std::string> none(0, {""});
   const Array<std::string> comma(1, {","});
-  const AttributeCase cases[] = {
-      {point, integer, 2, none, "c_a", "-1", ""},
-      {point, integer, 2, none, "c_a", "C_A", ""},
-      {point, integer, 2, none, "c_q", "-1", kReadLocationMessage},
-      {TG_P_ATTRIBUTETYPES(0), integer, 2, none, "", "-1", kReadLocationMessage},
-      {TG_P_ATTRIBUTETYPES(0), integer, 2, none, "c_a", "-1", "0 is not a valid attribute type."},
-      {TG_P_ATTRIBUTETYPES(4), integer, 2, none, "c_a", "c_q", "4 is not a valid attribute type."},
-      {point, integer, 2, none, "c_a", "c_q", kWriteLocationMessage},
-      {point, integer, 2, none, "c_a", "", kWriteLocationMessage},
-      {point, TG_P_DT_DEFAULTASCII, 2, none, "c_a", "-1", "0 is not a valid data type."},
-      {point, TG_P_DATATYPES(7), 2, none, "c_a", "-1", "7 is not a valid data type."},
-      {point, delimited, 0, none, "c_a", "-1", kDelimitedBoundsMessage},
-      {point, delimited, 0, Array<std::string>(1, std::vector<std::string>{}), "c_a", "-1",
-       kDelimitedBoundsMessage},
-      {point, delimited, 0, Array<std::string>(1, {",", ";"}), "c_a", "-1", ""},
-      {point, integer, 2, comma, "c_a", "-1", kZeroBoundsMessage},
-      {point, integer, 2, Array<std::string>(0, {"", ""}), "c_a", "-1", kZeroBoundsMessage},
-      {point, integer, 2, Array<std::string>(), "c_a", "-1", kZeroBoundsMessage},
-      {point, integer, 3, comma, "c_a", "-1", kZeroBoundsMessage},
-      {point, integer, 4, none, "c_a", "-1", ""},
-      {point, integer, 3, none, "c_a", "-1",
-       "The size specified for data of type TG_P_DT_INTEGER must be either 2 or 4."},
-      {point, TG_P_DT_ASCII, 0, none, "c_a", "-1",
-       "The size specified for data of type TG_P_DT_ASCII must be greater than zero."},
-      {point, TG_P_DT_ASCII, 200, none, "c_a", "-1", ""},
-      {point, TG_P_DT_SINGLE, 4, none, "c_a", "-1", kSizeZeroMessage},
-      {point, TG_P_DT_DOUBLE, 0, none, "c_a", "-1", ""},
-      {point, TG_P_DT_UNSIGNEDINTEGER, 1, none, "c_a", "-1", kSizeZeroMessage},
-      {point, delimited, 2, comma, "c_a", "-1", kSizeZeroMessage}};
-  for (std::size_t i = 0; i < std::size(cases); ++i) {
-    SCOPED_TRACE(i);
-    const AttributeCase& c = cases[i];
-    auto candidate = attribute("elevation", c.read, c.write);
-    candidate.attributeType = c.type;
-    candidate.dataType = c.dataType;
-    candidate.size = c.size;
-    candidate.delimiterList = c.delimiters;
+  // attribute type, data type, size, delimiter list, read and write location, message
+  const std::tuple<TG_P_ATTRIBUTETYPES, TG_P_DATATYPES, Byte, Array<std::string>, const char*,
+                   const char*, std::string>
+      cases[] = {
+          {point, integer, 2, none, "c_a", "-1", ""},
+          {point, integer, 2, none, "c_a", "C_A", ""},
+          {point, integer, 2, none, "c_q", "-1", kReadLocationMessage},
+          {TG_P_ATTRIBUTETYPES(0), integer, 2, none, "", "-1", kReadLocationMessage},
+          {TG_P_ATTRIBUTETYPES(0), integer, 2, none, "c_a", "-1",
+           "0 is not a valid attribute type."},
+          {TG_P_ATTRIBUTETYPES(4), integer, 2, none, "c_a", "c_q",
+           "4 is not a valid attribute type."},
+          {point, integer, 2, none, "c_a", "c_q", kWriteLocationMessage},
+          {point, integer, 2, none, "c_a", "", kWriteLocationMessage},
+          {point, TG_P_DT_DEFAULTASCII, 2, none, "c_a", "-1", "0 is not a valid data type."},
+          {point, TG_P_DATATYPES(7), 2, none, "c_a", "-1", "7 is not a valid data type."},
+          {point, delimited, 0, none, "c_a", "-1", kDelimitedBoundsMessage},
+          {point, delimited, 0, Array<std::string>(1, std::vector<std::string>{}), "c_a", "-1",
+           kDelimitedBoundsMessage},
+          {point, delimited, 0, Array<std::string>(1, {",", ";"}), "c_a", "-1", ""},
+          {point, integer, 2, comma, "c_a", "-1", kZeroBoundsMessage},
+          {point, integer, 2, Array<std::string>(0, {"", ""}), "c_a", "-1", kZeroBoundsMessage},
+          {point, integer, 2, Array<std::string>(), "c_a", "-1", kZeroBoundsMessage},
+          {point, integer, 3, comma, "c_a", "-1", kZeroBoundsMessage},
+          {point, integer, 4, none, "c_a", "-1", ""},
+          {point, integer, 3, none, "c_a", "-1",
+           "The size specified for data of type TG_P_DT_INTEGER must be either 2 or 4."},
+          {point, TG_P_DT_ASCII, 0, none, "c_a", "-1",
+           "The size specified for data of type TG_P_DT_ASCII must be greater than zero."},
+          {point, TG_P_DT_ASCII, 200, none, "c_a", "-1", ""},
+          {point, TG_P_DT_SINGLE, 4, none, "c_a", "-1", kSizeZeroMessage},
+          {point, TG_P_DT_DOUBLE, 0, none, "c_a", "-1", ""},
+          {point, TG_P_DT_UNSIGNEDINTEGER, 1, none, "c_a", "-1", kSizeZeroMessage},
+          {point, delimited, 2, comma, "c_a", "-1", kSizeZeroMessage}};
+  for (const auto& [type, dataType, size, delimiters, read, write, message] : cases) {
+    SCOPED_TRACE(::testing::Message()
+                 << type << " " << dataType << " " << int(size) << " " << read << " " << write);
+    auto candidate = attribute("elevation", read, write);
+    candidate.attributeType = type;
+    candidate.dataType = dataType;
+    candidate.size = size;
+    candidate.delimiterList = delimiters;
     auto p = smallProgram();
-    if (*c.message == '\0') {
+    if (message.empty()) {
       EXPECT_EQ(p.addAttribute(candidate), 2);
       p.setAttributes(1, candidate);
       EXPECT_EQ(p.Attributes(1), candidate);
       continue;
     }
-    EXPECT_TRUE(refused([&] { p.addAttribute(candidate); }, p, 10010, c.message));
-    EXPECT_TRUE(refused([&] { p.setAttributes(1, candidate); }, p, 10010, c.message));
+    EXPECT_TRUE(refused([&] { p.addAttribute(candidate); }, p, 10010, message));
+    EXPECT_TRUE(refused([&] { p.setAttributes(1, candidate); }, p, 10010, message));
     candidate.name = "DataPoint";
-    EXPECT_TRUE(refused([&] { p.setAttributeByName(candidate); }, p, 10010, c.message));
+    EXPECT_TRUE(refused([&] { p.setAttributeByName(candidate); }, p, 10010, message));
   }
 }
 

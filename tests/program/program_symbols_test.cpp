@@ -11,11 +11,13 @@
 namespace tg {
 namespace {
 
+using test::memory;
 using test::op;
 using test::raises;
 using test::refused;
 using test::smallProgram;
 using test::snapshot;
+using test::tags;
 
 constexpr const char* kResolveSource = "TessaglyphProgram::resolveSymbolicData";
 
@@ -29,14 +31,6 @@ std::string operands(const TessaglyphProgram& p) {
     text += (i > 1 ? ", " : "") + std::string(segments[instruction.dataSegment]) + " " +
             instruction.operand;
   }
-  return text;
-}
-
-// The instruction tags in order, "-" for an untagged one.
-std::string tags(const TessaglyphProgram& p) {
-  std::string text;
-  for (Integer i = 1; i <= p.numInstructions(); ++i)
-    text += (i > 1 ? " " : "") + (p.instructionTag(i).empty() ? "-" : p.instructionTag(i));
   return text;
 }
 
@@ -55,8 +49,7 @@ TEST(ProgramSymbolicData, ResolvingTurnsEveryNameIntoItsNumber) {
   EXPECT_EQ(p.Attributes(1).readLocation, "2");
   EXPECT_EQ(p.Attributes(1).writeLocation, "-1");
   EXPECT_EQ(tags(p), "- - - - - -");
-  for (Integer i = 1; i <= p.neededMemory(); ++i)
-    EXPECT_EQ(p.addressSymbolicName(i), "") << i;
+  EXPECT_EQ(memory(p), "- - -");
   // Literal names, debug lines and properties are not part of the numbering.
   EXPECT_EQ(p.getLiteralName(2), "l_b");
   EXPECT_EQ(p.codeDebugInfo(2), 11);
@@ -79,9 +72,7 @@ TEST(ProgramSymbolicData, SeveralUnusedVariablesSetTheMemoryFloorOneDoesNot) {
   p.resolveSymbolicData();
   p.createSymbolicData();
   p.removeVariable("v_a");
-  EXPECT_EQ(p.neededMemory(), 3);
-  EXPECT_EQ(p.addressSymbolicName(1), "v_b");
-  EXPECT_EQ(p.addressSymbolicName(3), "");
+  EXPECT_EQ(memory(p), "v_b v_c -");
 
   auto q = smallProgram();
   q.setNeededMemory(4);  // a floor, which recreating must take away again
@@ -257,8 +248,7 @@ TEST(ProgramDataCorrected, GrowingTheMemoryTellsTheSinkTheSizesBeforeAndAfter) {
   ASSERT_EQ(sink.events.size(), 1u);
   EXPECT_EQ(sink.events[0],
             std::make_tuple(std::string("grown again"), std::string("6"), std::string("9")));
-  EXPECT_EQ(p.addressSymbolicName(2), "v_b");
-  EXPECT_EQ(p.addressSymbolicName(9), "");
+  EXPECT_EQ(memory(p), "v_a v_b - - - - - - - -");
 }
 
 }  // namespace

@@ -64,6 +64,23 @@ inline std::string snapshot(const TessaglyphProgram& program) {
   return out.str();
 }
 
+// The variable memory by address, "-" for an unnamed variable: "v_a v_b - -".
+inline std::string memory(const TessaglyphProgram& p) {
+  std::string text;
+  for (Integer i = 1; i <= p.neededMemory(); ++i)
+    text +=
+        (i > 1 ? " " : "") + (p.addressSymbolicName(i).empty() ? "-" : p.addressSymbolicName(i));
+  return text;
+}
+
+// The instruction tags in order, "-" for an untagged instruction.
+inline std::string tags(const TessaglyphProgram& p) {
+  std::string text;
+  for (Integer i = 1; i <= p.numInstructions(); ++i)
+    text += (i > 1 ? " " : "") + (p.instructionTag(i).empty() ? "-" : p.instructionTag(i));
+  return text;
+}
+
 // Succeeds when `action` raises exactly this error and leaves `program` as it was.
 template <typename Action>
 ::testing::AssertionResult refused(Action&& action, const TessaglyphProgram& program,
@@ -110,9 +127,8 @@ inline TessaglyphProgram smallProgram() {
   p.addScriptProperty({"datum", "nad27"});
   p.addLiteral({TG_P_DT_ASCII, 3, "abc"});
   p.addLiteral({TG_P_DT_INTEGER, 2, "5"});
-  p.addVariable();
-  p.addVariable();
-  p.addVariable();
+  for (int i = 0; i < 3; ++i)
+    p.addVariable();
   p.addInstruction(op(TG_M_I_LOAD, "v_b", TG_P_DS_DATA));
   p.addInstruction(op(TG_M_I_ADD, "l_b", TG_P_DS_CONSTANT));
   p.addInstruction(op(TG_M_I_STORE, "register", TG_P_DS_PREDEFINED));

@@ -18,8 +18,6 @@ using test::errorNumber;
 constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
 constexpr double kInf = std::numeric_limits<double>::infinity();
 
-// ---- Rounding into the integer widths
-
 template <typename Round>
 void expectOverflow(Round round, std::initializer_list<double> values) {
   for (double value : values) {
@@ -68,8 +66,6 @@ TEST(ConversionsRoundTest, HalfEvenWithoutARangeAndSingleNarrowing) {
   EXPECT_EQ(toSingle(1e-50), 0.0f);
   EXPECT_TRUE(std::isinf(toSingle(kInf)));
 }
-
-// ---- Text to number
 
 void expectNumber(const std::string& text, double expected) {
   SCOPED_TRACE(text.substr(0, 30));
@@ -144,8 +140,6 @@ TEST(ConversionsParseTest, NarrowsIntoEachWidthHexAndOctalKeepingTheirBits) {
   EXPECT_EQ(errorNumber([] { textToByte("x"); }), PLATFORM_E_TYPEMISMATCH);
   EXPECT_EQ(errorNumber([] { textToInteger(""); }), PLATFORM_E_TYPEMISMATCH);
 }
-
-// ---- Number to text
 
 TEST(ConversionsFormatTest, DoubleInTheGeneralFormat) {
   const std::pair<double, const char*> shortCases[] = {

@@ -24,8 +24,6 @@ std::string replaced(std::string text, std::string_view from, std::string_view t
   return text;
 }
 
-// --- The text in memory ----------------------------------------------------------------------
-
 TEST(ProfileTextTest, FindsSectionsAndKeysTrimmedWithoutCaseFirstMatchWinning) {
   const ProfileText text(
       "[Tessa Glyph]\n  Programs Dir =  /opt/scripts  \nprograms dir=second\n"
@@ -170,8 +168,6 @@ TEST(ProfileTextTest, RefusesTextThatWouldNotReadBackAndChangesNothing) {
   refuse([&] { text.setSection("Tessa Glyph", {"a=1\nb=2"}); });
   refuse([&] { text.setSection("x\ry", {}); });
 }
-
-// --- Files on disk ---------------------------------------------------------------------------
 
 class ProfileFileTest : public ::testing::Test {
  protected:
