@@ -8,17 +8,8 @@
 #include "program_test_support.hpp"
 #include "tessaglyph/program.hpp"
 
-namespace tg {
+namespace tg::test {
 namespace {
-
-using test::attribute;
-using test::memory;
-using test::op;
-using test::raises;
-using test::refused;
-using test::smallProgram;
-using test::snapshot;
-using test::tags;
 
 // Three NOPs told apart by their operands, the second tagged "c_a" and on line 20.
 TessaglyphProgram threeInstructions() {
@@ -320,4 +311,4 @@ TEST(ProgramVariables, UnknownNamesAreRefused) {
 }
 
 }  // namespace
-}  // namespace tg
+}  // namespace tg::test

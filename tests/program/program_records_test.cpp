@@ -8,15 +8,8 @@
 #include "program_test_support.hpp"
 #include "tessaglyph/program.hpp"
 
-namespace tg {
+namespace tg::test {
 namespace {
-
-using test::attribute;
-using test::op;
-using test::raises;
-using test::refused;
-using test::smallProgram;
-using test::snapshot;
 
 TEST(ProgramState, NewProgramIsEmptyWithGeneratorsAtTheFirstNames) {
   EXPECT_EQ(snapshot(TessaglyphProgram()),
@@ -351,4 +344,4 @@ TEST(ProgramIndexes, ListsStopAtTheLargestInteger) {
 }
 
 }  // namespace
-}  // namespace tg
+}  // namespace tg::test

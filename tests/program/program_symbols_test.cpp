@@ -8,16 +8,8 @@
 #include "program_test_support.hpp"
 #include "tessaglyph/program.hpp"
 
-namespace tg {
+namespace tg::test {
 namespace {
-
-using test::memory;
-using test::op;
-using test::raises;
-using test::refused;
-using test::smallProgram;
-using test::snapshot;
-using test::tags;
 
 constexpr const char* kResolveSource = "TessaglyphProgram::resolveSymbolicData";
 
@@ -60,7 +52,7 @@ TEST(ProgramSymbolicData, ResolvingAndRecreatingGivesTheSameProgram) {
   auto p = smallProgram();
   p.setVariableType("v_c", TG_P_DT_SINGLE);
   p.setVarDebugInfo("v_c", "height");
-  p.addAttribute(test::attribute("elevation", "c_b", "c_a"));
+  p.addAttribute(attribute("elevation", "c_b", "c_a"));
   const auto before = snapshot(p);
   p.resolveSymbolicData();
   p.createSymbolicData();
@@ -252,4 +244,4 @@ TEST(ProgramDataCorrected, GrowingTheMemoryTellsTheSinkTheSizesBeforeAndAfter) {
 }
 
 }  // namespace
-}  // namespace tg
+}  // namespace tg::test

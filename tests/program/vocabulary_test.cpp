@@ -15,10 +15,9 @@
 #include "tessaglyph/top_level_object.hpp"
 #include "test_support.hpp"
 
-namespace tg {
+namespace tg::test {
 namespace {
 
-using test::raises;
 using ::testing::ElementsAre;
 
 // A name in capitals between blanks, as a careless script writer might type it. Appended piece
@@ -281,4 +280,4 @@ TEST(VocabularyBoundsKeysTest, EachBoundsModeHasItsKeys) {
 }
 
 }  // namespace
-}  // namespace tg
+}  // namespace tg::test

@@ -10,10 +10,8 @@
 
 #include "test_support.hpp"
 
-namespace tg {
+namespace tg::test {
 namespace {
-
-using test::errorNumber;
 
 constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
 constexpr double kInf = std::numeric_limits<double>::infinity();
@@ -213,4 +211,4 @@ TEST(ConversionsBooleanTest, WordsAndNumbers) {
 }
 
 }  // namespace
-}  // namespace tg
+}  // namespace tg::test

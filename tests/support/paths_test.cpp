@@ -75,6 +75,9 @@ TEST_F(PathsFolderTest, ChoosesAmongNamesDifferingOnlyByCaseInAStableWay) {
   // A deeper name found only below one of them selects that one.
   sandbox.writeFile("data/only-here.txt", "");
   EXPECT_EQ(resolvePath(path("DaTa/ONLY-HERE.TXT")), path("data/only-here.txt"));
+  // Where the name below is found in several, the exact spelling above still wins.
+  sandbox.writeFile("DATA/only-here.txt", "");
+  EXPECT_EQ(resolvePath(path("data/ONLY-HERE.TXT")), path("data/only-here.txt"));
 }
 
 TEST_F(PathsFolderTest, RelativePathsResolveFromTheCurrentFolder) {

@@ -7,7 +7,7 @@
 
 #include "test_support.hpp"
 
-namespace tg {
+namespace tg::test {
 namespace {
 
 using LikeCase = std::tuple<const char*, const char*, bool>;  // text, pattern, match
@@ -67,8 +67,8 @@ TEST(PatternMatchTest, ListsRangesAndNegation) {
 TEST(PatternMatchTest, MalformedPatternsRaiseInvalidPattern) {
   // Even where the text fails before the bad list, and in a filter after one that matched.
   for (const char* pattern : {"[", "a[bc", "[a-", "[!", "[z-a]", "ab[9-0]", "[a-cz-x]", "*[*"}) {
-    EXPECT_TRUE(test::raises([&] { likeMatch("abc", pattern); }, PLATFORM_E_INVALIDPATTERNSTRING,
-                             "Invalid pattern string"))
+    EXPECT_TRUE(raises([&] { likeMatch("abc", pattern); }, PLATFORM_E_INVALIDPATTERNSTRING,
+                       "Invalid pattern string"))
         << pattern;
   }
   EXPECT_THROW(likeMatch("x", "a[z-a]"), Error);
@@ -110,4 +110,4 @@ TEST(PatternMatchTest, FileFilters) {
 }
 
 }  // namespace
-}  // namespace tg
+}  // namespace tg::test

@@ -11,12 +11,10 @@
 #include "support/test_environment.hpp"
 #include "test_support.hpp"
 
-namespace tg {
+namespace tg::test {
 namespace {
 
 using Lines = std::vector<std::string>;
-
-using test::errorNumber;
 
 // The text with the first `from` replaced by `to`.
 std::string replaced(std::string text, std::string_view from, std::string_view to) {
@@ -171,7 +169,7 @@ TEST(ProfileTextTest, RefusesTextThatWouldNotReadBackAndChangesNothing) {
 
 class ProfileFileTest : public ::testing::Test {
  protected:
-  test::SettingsSandbox sandbox;
+  SettingsSandbox sandbox;
 
   std::string path(const std::string& relative) const { return sandbox.root() + relative; }
 };
@@ -301,4 +299,4 @@ TEST_F(ProfileFileTest, RewriteKeepsPermissionsAndWritesThroughLinks) {
 }
 
 }  // namespace
-}  // namespace tg
+}  // namespace tg::test
