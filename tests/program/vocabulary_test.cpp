@@ -137,20 +137,15 @@ TEST(VocabularyRoutineTest, EverySlotRoundTripsThroughItsNameAndSlot14IsMissing)
 }
 
 TEST(VocabularyRoutineTest, ValidExactlyWhenTheLookupSucceeds) {
-  for (const std::string name :
-       {" INIT ", "Datum_XCon", "", " ", "initialize", "datapoint", "goto", "row 2y", "\tinit"}) {
-    bool succeeded = true;
-    try {
-      getRoutineValue(name);
-    } catch (const Error&) {
-      succeeded = false;
-      EXPECT_TRUE(raises([&] { getRoutineValue(name); }, 12003,
-                         "\"" + name + "\" is not a valid routine name."));
-    }
-    EXPECT_EQ(isValidRoutineName(name), succeeded) << name;
-    EXPECT_EQ(tessaglyph.isValidRoutineName(name), succeeded) << name;
+  for (const std::string name : {" INIT ", "Datum_XCon"}) {
+    EXPECT_TRUE(isValidRoutineName(name) && tessaglyph.isValidRoutineName(name)) << name;
+    EXPECT_NO_THROW(getRoutineValue(name));
   }
-  EXPECT_TRUE(isValidRoutineName(" INIT "));
+  for (const std::string name : {"", " ", "initialize", "datapoint", "goto", "row 2y", "\tinit"}) {
+    EXPECT_FALSE(isValidRoutineName(name) || tessaglyph.isValidRoutineName(name)) << name;
+    EXPECT_TRUE(raises([&] { getRoutineValue(name); }, 12003,
+                       "\"" + name + "\" is not a valid routine name."));
+  }
 }
 
 TEST(VocabularyPropertyTest, ListsTheNamesInOrderAndRecognizesThem) {
