@@ -2,8 +2,8 @@
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <optional>
 #include <string>
-#include <vector>
 
 #include "program_test_support.hpp"
 #include "tessaglyph/program.hpp"

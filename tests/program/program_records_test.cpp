@@ -1,8 +1,10 @@
 // Script properties, routines, attributes and literals of a program.
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <functional>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "program_test_support.hpp"

@@ -14,10 +14,6 @@
 
 namespace tg::test {
 
-inline ::testing::AssertionResult raisesSubscriptOutOfRange(auto&& action) {
-  return raises(action, 9, "Subscript out of range");
-}
-
 // Everything a program shows through its public members, including the names its generators
 // would hand out next (asked of a copy), one item per line.
 inline std::string snapshot(const TessaglyphProgram& program) {
