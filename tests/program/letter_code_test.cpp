@@ -7,31 +7,22 @@
 namespace tg {
 namespace {
 
-struct LetterCodeCase {
-  Long number;
-  const char* code;
-};
-
-class LetterCodeTest : public ::testing::TestWithParam<LetterCodeCase> {};
-
-TEST_P(LetterCodeTest, CodeAndInverseAgree) {
-  EXPECT_EQ(letterCode(GetParam().number), GetParam().code);
-  EXPECT_EQ(letterCodeValue(GetParam().code), GetParam().number);
-}
-
-INSTANTIATE_TEST_SUITE_P(Table, LetterCodeTest,
-                         ::testing::Values(LetterCodeCase{1, "a"}, LetterCodeCase{2, "b"},
-                                           LetterCodeCase{26, "z"}, LetterCodeCase{27, "aa"},
-                                           LetterCodeCase{28, "bb"}, LetterCodeCase{52, "zz"},
-                                           LetterCodeCase{53, "aaa"}, LetterCodeCase{79, "aaaa"},
-                                           LetterCodeCase{104, "zzzz"}));
-
-TEST(LetterCode, EveryNumberSurvivesTheRoundTrip) {
+TEST(LetterCode, CodesRepeatTheLetterAndReadBack) {
+  const std::pair<Long, const char*> cases[] = {{1, "a"},    {2, "b"},     {26, "z"},
+                                                {27, "aa"},  {28, "bb"},   {52, "zz"},
+                                                {53, "aaa"}, {79, "aaaa"}, {104, "zzzz"}};
+  for (const auto& [number, code] : cases) {
+    EXPECT_EQ(letterCode(number), code);
+    EXPECT_EQ(letterCodeValue(code), number);
+  }
   for (Long n = 1; n <= 3000; ++n) {
     const auto code = letterCode(n);
     ASSERT_EQ(code.size(), std::size_t((n - 1) / 26 + 1)) << n;
     ASSERT_EQ(letterCodeValue(code), n) << code;
   }
+  EXPECT_EQ(symbolicName(kVariablePrefix, 27), "v_aa");
+  EXPECT_EQ(symbolicName(kLiteralPrefix, 53), "l_aaa");
+  EXPECT_EQ(symbolicName(kTagPrefix, 1), "c_a");
 }
 
 TEST(LetterCode, NoCodeBelowOneAndNoNumberForOtherText) {
@@ -40,12 +31,6 @@ TEST(LetterCode, NoCodeBelowOneAndNoNumberForOtherText) {
   for (const char* text : {"", "ab", "aab", "A", "AA", "1", "_", "a "}) {
     EXPECT_EQ(letterCodeValue(text), 0) << '"' << text << '"';
   }
-}
-
-TEST(LetterCode, SymbolicNamesJoinPrefixAndCode) {
-  EXPECT_EQ(symbolicName(kVariablePrefix, 27), "v_aa");
-  EXPECT_EQ(symbolicName(kLiteralPrefix, 53), "l_aaa");
-  EXPECT_EQ(symbolicName(kTagPrefix, 1), "c_a");
 }
 
 }  // namespace

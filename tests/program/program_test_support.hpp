@@ -1,5 +1,5 @@
-// Helpers shared by the program model's tests: exact error checks, a dump of everything a
-// program shows through its public members, and a small symbolic program to work on.
+// Helpers shared by the program model's tests: a dump of everything a program shows through its
+// public members, and a small symbolic program to work on.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -9,35 +9,10 @@
 #include <string>
 #include <string_view>
 
-#include "tessaglyph/error.hpp"
 #include "tessaglyph/program.hpp"
+#include "test_support.hpp"
 
 namespace tg::test {
-
-// Succeeds when `action` raises exactly this error triple.
-template <typename Action>
-::testing::AssertionResult raises(Action&& action, std::int32_t number,
-                                  std::string_view description, std::string_view source = {}) {
-  try {
-    action();
-  } catch (const Error& error) {
-    if (error.number() == number && error.description() == description &&
-        error.source() == source) {
-      return ::testing::AssertionSuccess();
-    }
-    return ::testing::AssertionFailure()
-           << "raised " << error.number() << " [" << error.source() << "] \"" << error.description()
-           << "\"; expected " << number << " [" << source << "] \"" << description << "\"";
-  } catch (const std::exception& other) {
-    return ::testing::AssertionFailure() << "raised a foreign exception: " << other.what();
-  }
-  return ::testing::AssertionFailure()
-         << "raised nothing; expected " << number << " \"" << description << "\"";
-}
-
-inline ::testing::AssertionResult raisesSubscriptOutOfRange(auto&& action) {
-  return raises(action, 9, "Subscript out of range");
-}
 
 // Everything a program shows through its public members, including the names its generators
 // would hand out next (asked of a copy), one item per line.
@@ -85,6 +60,36 @@ inline std::string snapshot(const TessaglyphProgram& program) {
   return out.str();
 }
 
+// The variable memory by address, "-" for an unnamed variable: "v_a v_b - -".
+inline std::string memory(const TessaglyphProgram& p) {
+  std::string text;
+  for (Integer i = 1; i <= p.neededMemory(); ++i)
+    text +=
+        (i > 1 ? " " : "") + (p.addressSymbolicName(i).empty() ? "-" : p.addressSymbolicName(i));
+  return text;
+}
+
+// The instruction tags in order, "-" for an untagged instruction.
+inline std::string tags(const TessaglyphProgram& p) {
+  std::string text;
+  for (Integer i = 1; i <= p.numInstructions(); ++i)
+    text += (i > 1 ? " " : "") + (p.instructionTag(i).empty() ? "-" : p.instructionTag(i));
+  return text;
+}
+
+// Succeeds when `action` raises exactly this error and leaves `program` as it was.
+template <typename Action>
+::testing::AssertionResult refused(Action&& action, const TessaglyphProgram& program,
+                                   std::int32_t number, std::string_view description,
+                                   std::string_view source = {}) {
+  const auto before = snapshot(program);
+  auto result = raises(action, number, description, source);
+  if (result && snapshot(program) != before) {
+    return ::testing::AssertionFailure() << "the error left the program changed";
+  }
+  return result;
+}
+
 inline TG_P_INSTRUCTION op(TG_M_INSTRUCTIONS opcode, std::string operand,
                            TG_P_DATASEGMENTS segment) {
   return TG_P_INSTRUCTION{opcode, std::move(operand), segment};
@@ -118,9 +123,8 @@ inline TessaglyphProgram smallProgram() {
   p.addScriptProperty({"datum", "nad27"});
   p.addLiteral({TG_P_DT_ASCII, 3, "abc"});
   p.addLiteral({TG_P_DT_INTEGER, 2, "5"});
-  p.addVariable();
-  p.addVariable();
-  p.addVariable();
+  for (int i = 0; i < 3; ++i)
+    p.addVariable();
   p.addInstruction(op(TG_M_I_LOAD, "v_b", TG_P_DS_DATA));
   p.addInstruction(op(TG_M_I_ADD, "l_b", TG_P_DS_CONSTANT));
   p.addInstruction(op(TG_M_I_STORE, "register", TG_P_DS_PREDEFINED));

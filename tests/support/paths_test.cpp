@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
 #include <filesystem>
 
 #include "support/test_environment.hpp"
@@ -10,14 +11,8 @@ namespace tg {
 namespace {
 
 TEST(PathsTest, SplitsPathsAtEitherSeparator) {
-  struct Case {
-    const char* path;
-    const char* folder;
-    const char* name;
-    const char* extension;
-    const char* title;
-  };
-  const Case cases[] = {
+  // path, folder, name, extension, title
+  const std::array<const char*, 5> cases[] = {
       {"C:\\HF\\TESSAGLYPH\\SCRIPTS\\DEM.TGP", "C:\\HF\\TESSAGLYPH\\SCRIPTS\\", "DEM.TGP", "TGP",
        "DEM"},
       {"/data/n38w105.dem", "/data/", "n38w105.dem", "dem", "n38w105"},
@@ -26,14 +21,13 @@ TEST(PathsTest, SplitsPathsAtEitherSeparator) {
       {"trailing.", "", "trailing.", "", "trailing"},
       {".hidden", "", ".hidden", "hidden", ""},
       {"folder/", "folder/", "", "", ""},
-      {"", "", "", "", ""},
-  };
-  for (const Case& c : cases) {
-    EXPECT_EQ(folderOf(c.path), c.folder) << c.path;
-    EXPECT_EQ(fileNameOf(c.path), c.name) << c.path;
-    EXPECT_EQ(extensionOf(c.path), c.extension) << c.path;
-    EXPECT_EQ(fileTitleOf(c.path), c.title) << c.path;
-    EXPECT_EQ(hasFolder(c.path), *c.folder != '\0') << c.path;
+      {"", "", "", "", ""}};
+  for (const auto& [path, folder, name, extension, title] : cases) {
+    EXPECT_EQ(folderOf(path), folder) << path;
+    EXPECT_EQ(fileNameOf(path), name) << path;
+    EXPECT_EQ(extensionOf(path), extension) << path;
+    EXPECT_EQ(fileTitleOf(path), title) << path;
+    EXPECT_EQ(hasFolder(path), *folder != '\0') << path;
   }
 }
 
@@ -81,6 +75,9 @@ TEST_F(PathsFolderTest, ChoosesAmongNamesDifferingOnlyByCaseInAStableWay) {
   // A deeper name found only below one of them selects that one.
   sandbox.writeFile("data/only-here.txt", "");
   EXPECT_EQ(resolvePath(path("DaTa/ONLY-HERE.TXT")), path("data/only-here.txt"));
+  // Where the name below is found in several, the exact spelling above still wins.
+  sandbox.writeFile("DATA/only-here.txt", "");
+  EXPECT_EQ(resolvePath(path("data/ONLY-HERE.TXT")), path("data/only-here.txt"));
 }
 
 TEST_F(PathsFolderTest, RelativePathsResolveFromTheCurrentFolder) {
@@ -108,28 +105,21 @@ TEST_F(PathsFolderTest, SettingsFolderFollowsXdgThenHomeThenTheCurrentFolder) {
   EXPECT_EQ(settingsFolder(), std::filesystem::current_path().native() + "/.tessaglyph/");
 }
 
-TEST_F(PathsFolderTest, BaseDirectoryFromTheEnvironmentFirst) {
-  sandbox.writeFile("config/tessaglyph/HFRegistry.INI",
-                    "[CONFIG]\nHarrowfeldDirectory=" + sandbox.root() + "registry\n");
+TEST_F(PathsFolderTest, BaseDirectoryFromTheEnvironmentThenTheRegistryFileThenTheDataFolder) {
+  makeFolder("Harrowfeld");
+  // Stored the Windows way: backslashes, another case, doubled trailing separators.
+  sandbox.writeFile(
+      "config/tessaglyph/hfregistry.ini",
+      "[Config]\r\n harrowfelddirectory = \"" + sandbox.root() + "HARROWFELD\\\\\"\r\n");
   test::SettingsSandbox::setVariable("TESSAGLYPH_HOME", sandbox.root() + "env\\home");
   EXPECT_EQ(baseDirectory(), path("env/home/"));
   test::SettingsSandbox::setVariable("TESSAGLYPH_HOME", sandbox.root() + "env/home//");
   EXPECT_EQ(baseDirectory(), path("env/home/"));
-}
-
-TEST_F(PathsFolderTest, BaseDirectoryFromTheRegistryFileSecond) {
-  makeFolder("Harrowfeld");
-  // Stored the Windows way: backslashes, another case, doubled trailing separators.
-  std::string stored = sandbox.root() + "HARROWFELD\\\\";
-  sandbox.writeFile("config/tessaglyph/hfregistry.ini",
-                    "[Config]\r\n harrowfelddirectory = \"" + stored + "\"\r\n");
+  test::SettingsSandbox::setVariable("TESSAGLYPH_HOME", std::nullopt);
   EXPECT_EQ(baseDirectory(), path("Harrowfeld/"));
-  // An empty entry counts as none.
-  sandbox.writeFile("config/tessaglyph/hfregistry.ini", "[CONFIG]\nHarrowfeldDirectory=\n");
-  EXPECT_EQ(baseDirectory(), path("data/tessaglyph/"));
-}
 
-TEST_F(PathsFolderTest, BaseDirectoryFallsBackToTheDataFolderAndCreatesIt) {
+  // An empty entry counts as none: the data folder is used, and made.
+  sandbox.writeFile("config/tessaglyph/hfregistry.ini", "[CONFIG]\nHarrowfeldDirectory=\n");
   EXPECT_EQ(baseDirectory(), path("data/tessaglyph/"));
   EXPECT_TRUE(std::filesystem::is_directory(path("data/tessaglyph")));
   test::SettingsSandbox::setVariable("XDG_DATA_HOME", std::nullopt);

@@ -9,36 +9,24 @@
 #include <filesystem>
 
 #include "support/test_environment.hpp"
-#include "tessaglyph/error.hpp"
+#include "test_support.hpp"
 
-namespace tg {
+namespace tg::test {
 namespace {
 
 using Lines = std::vector<std::string>;
 
-// The platform error a call raised, or 0 when it raised none.
-template <typename Call>
-std::int32_t errorNumberOf(Call call) {
-  try {
-    call();
-  } catch (const Error& error) {
-    return error.number();
-  }
-  return 0;
+// The text with the first `from` replaced by `to`.
+std::string replaced(std::string text, std::string_view from, std::string_view to) {
+  text.replace(text.find(from), from.size(), to);
+  return text;
 }
-
-// --- The text in memory ----------------------------------------------------------------------
 
 TEST(ProfileTextTest, FindsSectionsAndKeysTrimmedWithoutCaseFirstMatchWinning) {
   const ProfileText text(
-      "[Tessa Glyph]\n"
-      "  Programs Dir =  /opt/scripts  \n"
-      "programs dir=second\n"
-      "\t[ Defaults ]\t\n"
-      "Delimiter List Size\t=\t2\n"
-      "[TESSA GLYPH]\n"
-      "programs dir=third\n"
-      "only here=x\n");
+      "[Tessa Glyph]\n  Programs Dir =  /opt/scripts  \nprograms dir=second\n"
+      "\t[ Defaults ]\t\nDelimiter List Size\t=\t2\n"
+      "[TESSA GLYPH]\nprograms dir=third\nonly here=x\n");
   EXPECT_EQ(text.value("tessa glyph", "PROGRAMS DIR"), "/opt/scripts");
   EXPECT_EQ(text.value("  Tessa Glyph ", " programs dir"), "/opt/scripts");
   EXPECT_EQ(text.value("defaults", "delimiter list size"), "2");
@@ -51,42 +39,20 @@ TEST(ProfileTextTest, FindsSectionsAndKeysTrimmedWithoutCaseFirstMatchWinning) {
 }
 
 TEST(ProfileTextTest, RemovesOnePairOfSurroundingDoubleQuotes) {
-  struct Case {
-    const char* line;
-    const char* value;
-  };
-  const Case cases[] = {
-      {"k=\"quoted\"", "quoted"},
-      {"k = \" padded \" ", " padded "},
-      {"k=\"\"", ""},
-      {"k=\"", "\""},
-      {"k=\"\"x\"\"", "\"x\""},
-      {"k=\"a\" and \"b\"", "a\" and \"b"},
-      {"k='single'", "'single'"},
-      {"k=\"open", "\"open"},
-      {"k=a=b", "a=b"},
-      {"k=", ""},
-      {"k=\xE9t\xE9\x01", "\xE9t\xE9\x01"},
-  };
-  for (const Case& c : cases) {
-    const ProfileText text(std::string("[s]\n") + c.line + "\n");
-    EXPECT_EQ(text.value("s", "k"), c.value) << c.line;
+  const std::pair<const char*, const char*> cases[] = {
+      {"k=\"quoted\"", "quoted"}, {"k=\"\"", ""},   {"k=\"a\" and \"b\"", "a\" and \"b"},
+      {"k='single'", "'single'"}, {"k=\"", "\""},   {"k=\xE9t\xE9\x01", "\xE9t\xE9\x01"},
+      {"k=\"\"x\"\"", "\"x\""},   {"k=a=b", "a=b"}, {"k = \" padded \" ", " padded "},
+      {"k=\"open", "\"open"},     {"k=", ""}};
+  for (const auto& [line, value] : cases) {
+    EXPECT_EQ(ProfileText(std::string("[s]\n") + line + "\n").value("s", "k"), value) << line;
   }
 }
 
 TEST(ProfileTextTest, ClassifiesOddLinesTheWayTheyRead) {
   const ProfileText text(
-      "orphan=before any section\n"
-      "[first]\n"
-      "=novalue\n"
-      "[unclosed\n"
-      "; k=commented\n"
-      "k=1\n"
-      "plain text line\n"
-      "[a]b]\n"
-      "x=2\n"
-      "[]\n"
-      "y=3");
+      "orphan=before any section\n[first]\n=novalue\n[unclosed\n; k=commented\nk=1\n"
+      "plain text line\n[a]b]\nx=2\n[]\ny=3");
   EXPECT_EQ(text.sectionNames(), (Lines{"first", "a]b", ""}));
   // "[unclosed" is no header, so "k" still belongs to "first"; the comment is no key.
   EXPECT_EQ(text.value("first", "k"), "1");
@@ -101,88 +67,54 @@ TEST(ProfileTextTest, ClassifiesOddLinesTheWayTheyRead) {
 }
 
 TEST(ProfileTextTest, RendersAnyTextBackByteForByte) {
-  const std::string inputs[] = {
-      "",
-      "\n",
-      "[s]\nk=v",
-      "[s]\r\nk=v\r\n",
-      "[s]\r\nk=v\nj=w\r\n\r\n",
-      "\r\r\n\r",
-      std::string("[s]\nk=\0\xff\x80\n", 10),
-      "no section at all\n;comment\n[unclosed",
-      "  [ spaced ]  \n  k  =  v  \n",
-  };
-  for (const std::string& input : inputs) {
+  for (const std::string& input : std::initializer_list<std::string>{
+           "", "\n", "[s]\nk=v", "[s]\r\nk=v\r\n", "[s]\r\nk=v\nj=w\r\n\r\n", "\r\r\n\r",
+           std::string("[s]\nk=\0\xff\x80\n", 10), "no section at all\n;comment\n[unclosed",
+           "  [ spaced ]  \n  k  =  v  \n"}) {
     EXPECT_EQ(ProfileText(input).render(), input);
   }
 }
 
 // A settings file with everything a rewrite must keep.
 const char* const kSample =
-    "; settings written by hand\n"
-    "loose line before sections\n"
-    "\n"
-    "[Tessa Glyph]\n"
-    "exists=True\n"
-    "; the folder below moved in 2003\n"
-    "programs dir=\\Tessaglyph\\Scripts\n"
-    "\n"
-    "[SPR Default]\n"
-    "name=Default\n"
-    "num fp=1\n"
-    "\n"
-    "\n"
-    "[SPR_Templates]\n"
-    "num templates=1\n";
+    "; settings written by hand\nloose line before sections\n\n"
+    "[Tessa Glyph]\nexists=True\n; the folder below moved in 2003\n"
+    "programs dir=\\Tessaglyph\\Scripts\n\n"
+    "[SPR Default]\nname=Default\nnum fp=1\n\n\n"
+    "[SPR_Templates]\nnum templates=1\n";
 
-TEST(ProfileTextTest, ChangingAKeyRewritesOnlyItsLine) {
-  ProfileText text(kSample);
-  text.setValue("TESSA GLYPH", "PROGRAMS DIR", "/srv/scripts");
-  std::string expected = kSample;
-  expected.replace(expected.find("programs dir=\\Tessaglyph\\Scripts"),
-                   std::string("programs dir=\\Tessaglyph\\Scripts").size(),
-                   "programs dir=/srv/scripts");
-  EXPECT_EQ(text.render(), expected);
-}
+TEST(ProfileTextTest, EditsRewriteOnlyTheirLines) {
+  ProfileText changed(kSample);
+  changed.setValue("TESSA GLYPH", "PROGRAMS DIR", "/srv/scripts");
+  EXPECT_EQ(changed.render(), replaced(kSample, "\\Tessaglyph\\Scripts", "/srv/scripts"));
 
-TEST(ProfileTextTest, NewKeysGoAfterTheLastLineOfTheirSectionAndNewSectionsAtTheEnd) {
-  ProfileText text(kSample);
-  text.setValue("spr default", "num sp", "0");
-  text.setValue("Tessa Glyph", "max open area files", "200");
-  text.setValue("Defaults", "Delimiter 1", "\\n");
-  EXPECT_EQ(text.render(),
-            "; settings written by hand\n"
-            "loose line before sections\n"
-            "\n"
-            "[Tessa Glyph]\n"
-            "exists=True\n"
-            "; the folder below moved in 2003\n"
-            "programs dir=\\Tessaglyph\\Scripts\n"
-            "max open area files=200\n"
-            "\n"
-            "[SPR Default]\n"
-            "name=Default\n"
-            "num fp=1\n"
-            "num sp=0\n"
-            "\n"
-            "\n"
-            "[SPR_Templates]\n"
-            "num templates=1\n"
-            "\n"
-            "[Defaults]\n"
-            "Delimiter 1=\\n\n");
-}
+  // New keys go after the last non-blank line of their section, new sections at the end.
+  ProfileText added(kSample);
+  added.setValue("spr default", "num sp", "0");
+  added.setValue("Tessa Glyph", "max open area files", "200");
+  added.setValue("Defaults", "Delimiter 1", "\\n");
+  EXPECT_EQ(added.render(),
+            replaced(replaced(kSample, "Scripts\n", "Scripts\nmax open area files=200\n"),
+                     "num fp=1\n", "num fp=1\nnum sp=0\n") +
+                "\n[Defaults]\nDelimiter 1=\\n\n");
 
-TEST(ProfileTextTest, AppendingToATextWithoutFinalLineEndStartsANewLine) {
-  ProfileText text("[a]\nk=v");
-  text.setValue("a", "j", "w");
-  EXPECT_EQ(text.render(), "[a]\nk=v\nj=w\n");
-  ProfileText other("[a]\nk=v");
-  other.setValue("b", "j", "w");
-  EXPECT_EQ(other.render(), "[a]\nk=v\n\n[b]\nj=w\n");
-  ProfileText empty("");
-  empty.setValue("Tessa Glyph", "exists", "False");
-  EXPECT_EQ(empty.render(), "[Tessa Glyph]\nexists=False\n");
+  // A replaced section keeps the blank lines after it; its lines are trimmed.
+  ProfileText section(kSample);
+  section.setSection("tessa glyph", {"exists=False", "  qpkman dir = \\Tessaglyph  ", ""});
+  EXPECT_EQ(
+      section.render(),
+      replaced(
+          kSample,
+          "exists=True\n; the folder below moved in 2003\nprograms dir=\\Tessaglyph\\Scripts\n",
+          "exists=False\nqpkman dir = \\Tessaglyph\n"));
+  EXPECT_EQ(section.section("Tessa Glyph"), (Lines{"exists=False", "qpkman dir = \\Tessaglyph"}));
+
+  // A removed section takes its own lines only; removing what is not there changes nothing.
+  ProfileText removed(kSample);
+  removed.removeSection("spr default");
+  removed.removeSection("no such section");
+  EXPECT_EQ(removed.sectionNames(), (Lines{"Tessa Glyph", "SPR_Templates"}));
+  EXPECT_EQ(removed.render(), replaced(kSample, "[SPR Default]\nname=Default\nnum fp=1\n\n\n", ""));
 }
 
 TEST(ProfileTextTest, DeletingAKeyRemovesEveryLineOfItInTheFirstSection) {
@@ -196,50 +128,7 @@ TEST(ProfileTextTest, DeletingAKeyRemovesEveryLineOfItInTheFirstSection) {
   EXPECT_EQ(text.render(), "[a]\nj=2\n[a]\nk=4\n");
 }
 
-TEST(ProfileTextTest, ReplacingASectionKeepsEveryOtherLineInPlace) {
-  ProfileText text(kSample);
-  text.setSection("tessa glyph", {"exists=False", "  qpkman dir = \\Tessaglyph  ", ""});
-  EXPECT_EQ(text.render(),
-            "; settings written by hand\n"
-            "loose line before sections\n"
-            "\n"
-            "[Tessa Glyph]\n"
-            "exists=False\n"
-            "qpkman dir = \\Tessaglyph\n"
-            "\n"
-            "[SPR Default]\n"
-            "name=Default\n"
-            "num fp=1\n"
-            "\n"
-            "\n"
-            "[SPR_Templates]\n"
-            "num templates=1\n");
-  EXPECT_EQ(text.section("Tessa Glyph"), (Lines{"exists=False", "qpkman dir = \\Tessaglyph"}));
-}
-
-TEST(ProfileTextTest, ReplacingASectionTouchesOnlyTheFirstOfThatName) {
-  ProfileText text("[x]\na=1\n[s]\nb=2\n[y]\nc=3\n[S]\nd=4\n");
-  text.setSection("s", {"e=5"});
-  EXPECT_EQ(text.render(), "[x]\na=1\n[s]\ne=5\n[y]\nc=3\n[S]\nd=4\n");
-  text.setSection("s", {});
-  EXPECT_EQ(text.render(), "[x]\na=1\n[s]\n[y]\nc=3\n[S]\nd=4\n");
-  text.setSection("new", {"f=6"});
-  EXPECT_EQ(text.render(), "[x]\na=1\n[s]\n[y]\nc=3\n[S]\nd=4\n\n[new]\nf=6\n");
-}
-
-TEST(ProfileTextTest, RemovingASectionTakesItsLinesOnly) {
-  ProfileText text(kSample);
-  text.removeSection("spr default");
-  EXPECT_EQ(text.sectionNames(), (Lines{"Tessa Glyph", "SPR_Templates"}));
-  std::string expected = kSample;
-  expected.erase(expected.find("[SPR Default]"),
-                 std::string("[SPR Default]\nname=Default\nnum fp=1\n\n\n").size());
-  EXPECT_EQ(text.render(), expected);
-  text.removeSection("no such section");
-  EXPECT_EQ(text.render(), expected);
-}
-
-TEST(ProfileTextTest, KeepsTheLineEndsOfEveryLineAndGivesNewOnesTheFilesStyle) {
+TEST(ProfileTextTest, KeepsEveryLineEndAndGivesNewLinesTheFilesStyle) {
   ProfileText text("[a]\r\nk=1\r\n\r\n[b]\nj=2\n");
   text.setValue("a", "n", "new");
   text.setValue("b", "k", "changed");
@@ -249,12 +138,22 @@ TEST(ProfileTextTest, KeepsTheLineEndsOfEveryLineAndGivesNewOnesTheFilesStyle) {
   unix.setValue("a", "k", "2");
   unix.setValue("a", "m", "3");
   EXPECT_EQ(unix.render(), "[a]\nk=2\nm=3\n");
+  // A last line without its line end gets one once something follows it.
+  ProfileText open("[a]\nk=v");
+  open.setValue("a", "j", "w");
+  EXPECT_EQ(open.render(), "[a]\nk=v\nj=w\n");
+  ProfileText other("[a]\nk=v");
+  other.setValue("b", "j", "w");
+  EXPECT_EQ(other.render(), "[a]\nk=v\n\n[b]\nj=w\n");
+  ProfileText empty("");
+  empty.setValue("Tessa Glyph", "exists", "False");
+  EXPECT_EQ(empty.render(), "[Tessa Glyph]\nexists=False\n");
 }
 
 TEST(ProfileTextTest, RefusesTextThatWouldNotReadBackAndChangesNothing) {
   ProfileText text(kSample);
   const auto refuse = [&](auto call) {
-    EXPECT_EQ(errorNumberOf(call), 5);
+    EXPECT_EQ(errorNumber(call), 5);
     EXPECT_EQ(text.render(), kSample);
   };
   refuse([&] { text.setValue("a\nb", "k", "v"); });
@@ -268,11 +167,9 @@ TEST(ProfileTextTest, RefusesTextThatWouldNotReadBackAndChangesNothing) {
   refuse([&] { text.setSection("x\ry", {}); });
 }
 
-// --- Files on disk ---------------------------------------------------------------------------
-
 class ProfileFileTest : public ::testing::Test {
  protected:
-  test::SettingsSandbox sandbox;
+  SettingsSandbox sandbox;
 
   std::string path(const std::string& relative) const { return sandbox.root() + relative; }
 };
@@ -291,8 +188,11 @@ TEST_F(ProfileFileTest, MissingFileSectionOrKeyReadsTheDefault) {
   EXPECT_EQ(readProfileString("s", "k", "d", path("folder.ini")), "d");
 }
 
-TEST_F(ProfileFileTest, WritingAKeyCreatesTheFileAndSection) {
+TEST_F(ProfileFileTest, WritingAKeyCreatesTheFileAndSectionDeletingCreatesNothing) {
   const std::string file = path("new.ini");
+  writeProfileString("s", "k", std::nullopt, file);
+  deleteProfileSection("s", file);
+  EXPECT_FALSE(std::filesystem::exists(file));
   writeProfileString("Tessa Glyph", "exists", "False", file);
   EXPECT_EQ(sandbox.readFile("new.ini"), "[Tessa Glyph]\nexists=False\n");
   writeProfileString("Tessa Glyph", "exists", "True", file);
@@ -301,13 +201,6 @@ TEST_F(ProfileFileTest, WritingAKeyCreatesTheFileAndSection) {
             "[Tessa Glyph]\nexists=True\n\n[Defaults]\nDelimiter List Size=1\n");
   EXPECT_EQ(profileSectionNames(file), (Lines{"Tessa Glyph", "Defaults"}));
   EXPECT_EQ(profileKeyNames("defaults", file), (Lines{"Delimiter List Size"}));
-}
-
-TEST_F(ProfileFileTest, DeletingFromAMissingFileCreatesNothing) {
-  const std::string file = path("absent.ini");
-  writeProfileString("s", "k", std::nullopt, file);
-  deleteProfileSection("s", file);
-  EXPECT_FALSE(std::filesystem::exists(file));
 }
 
 TEST_F(ProfileFileTest, RewritesKeepCommentsLooseLinesAndCrLf) {
@@ -355,30 +248,27 @@ TEST_F(ProfileFileTest, FailedWriteRaises75AndLeavesTheOldFileWhole) {
   tight.rlim_cur = 64;
   ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &tight), 0);
   const std::int32_t number =
-      errorNumberOf([&] { writeProfileString("s", "k", longValue, path("kept.ini")); });
+      errorNumber([&] { writeProfileString("s", "k", longValue, path("kept.ini")); });
   ::setrlimit(RLIMIT_FSIZE, &saved);
   std::signal(SIGXFSZ, oldHandler);
 
   EXPECT_EQ(number, PLATFORM_E_PATHFILEACCESSERROR);
   EXPECT_EQ(sandbox.readFile("kept.ini"), original);
   // No temporary file is left behind.
-  std::size_t files = 0;
-  for ([[maybe_unused]] const auto& entry : std::filesystem::directory_iterator(sandbox.root())) {
-    ++files;
-  }
-  EXPECT_EQ(files, 1u);
+  const std::filesystem::directory_iterator files(sandbox.root());
+  EXPECT_EQ(std::distance(begin(files), end(files)), 1);
 }
 
 TEST_F(ProfileFileTest, UnwritablePlacesRaise75) {
-  EXPECT_EQ(errorNumberOf([&] { writeProfileString("s", "k", "v", path("no/such/dir/x.ini")); }),
-            PLATFORM_E_PATHFILEACCESSERROR);
   std::filesystem::create_directories(path("folder.ini"));
-  EXPECT_EQ(errorNumberOf([&] { writeProfileString("s", "k", "v", path("folder.ini")); }),
-            PLATFORM_E_PATHFILEACCESSERROR);
   // The settings folder cannot be made when a file stands in its place.
   sandbox.writeFile("config/tessaglyph", "not a folder");
-  EXPECT_EQ(errorNumberOf([&] { writeProfileString("s", "k", "v", "HFTGDLL.INI"); }),
-            PLATFORM_E_PATHFILEACCESSERROR);
+  for (const std::string& file :
+       {path("no/such/dir/x.ini"), path("folder.ini"), std::string("HFTGDLL.INI")}) {
+    EXPECT_EQ(errorNumber([&] { writeProfileString("s", "k", "v", file); }),
+              PLATFORM_E_PATHFILEACCESSERROR)
+        << file;
+  }
 }
 
 TEST_F(ProfileFileTest, ReadOnlyFolderOrFileRaises75AndKeepsTheFile) {
@@ -386,15 +276,13 @@ TEST_F(ProfileFileTest, ReadOnlyFolderOrFileRaises75AndKeepsTheFile) {
   const std::string original = "[s]\nk=old\n";
   sandbox.writeFile("locked/settings.ini", original);
   ::chmod(path("locked").c_str(), 0500);
-  EXPECT_EQ(
-      errorNumberOf([&] { writeProfileString("s", "k", "new", path("locked/settings.ini")); }),
-      PLATFORM_E_PATHFILEACCESSERROR);
+  EXPECT_EQ(errorNumber([&] { writeProfileString("s", "k", "new", path("locked/settings.ini")); }),
+            PLATFORM_E_PATHFILEACCESSERROR);
   EXPECT_EQ(sandbox.readFile("locked/settings.ini"), original);
   ::chmod(path("locked").c_str(), 0700);
   ::chmod(path("locked/settings.ini").c_str(), 0400);
-  EXPECT_EQ(
-      errorNumberOf([&] { writeProfileString("s", "k", "new", path("locked/settings.ini")); }),
-      PLATFORM_E_PATHFILEACCESSERROR);
+  EXPECT_EQ(errorNumber([&] { writeProfileString("s", "k", "new", path("locked/settings.ini")); }),
+            PLATFORM_E_PATHFILEACCESSERROR);
   EXPECT_EQ(sandbox.readFile("locked/settings.ini"), original);
 }
 
@@ -411,4 +299,4 @@ TEST_F(ProfileFileTest, RewriteKeepsPermissionsAndWritesThroughLinks) {
 }
 
 }  // namespace
-}  // namespace tg
+}  // namespace tg::test
