@@ -257,6 +257,24 @@ class TessaglyphProgram {
   // The symbolic name of variable `address` (1-based); empty for an unnamed one.
   std::string addressSymbolicName(Integer address) const;
 
+  // ---- Program files
+
+  // Replaces the whole content with the program image that starts at the 1-based position
+  // `offset` of `file` and returns the position just after the image's last byte. Data the
+  // image cannot hold raises 10001 (10002 when the image does not start with the program
+  // marker); a missing file raises 53, and the file errors 52, 54, 62 and 63 pass through. Any
+  // other failure goes to the error report and the result is -1. Variables used beyond the
+  // declared memory are repaired and reported through dataCorrected. After a failure the
+  // program holds what was read so far and should be discarded.
+  Long readProgram(const std::string& file, Long offset);
+  // Writes the program's image at the 1-based position `offset` of `file`, creating the file
+  // when it is missing and leaving every byte beyond the image as it was, and returns the
+  // position just after the last byte written. A program without instructions raises 10011
+  // before the file is touched; a literal too large for its type raises 6; the file errors 52,
+  // 54 and 63 pass through; any other failure goes to the error report and the result is -1.
+  // On success the program is in fresh symbolic form; on failure it is unchanged.
+  Long writeProgram(const std::string& file, Long offset);
+
   // ---- Symbolic and numeric forms
 
   // Turns every name into its number: operands, routine locations and attribute locations.
@@ -277,6 +295,10 @@ class TessaglyphProgram {
   void correctNeededMemory(Long newSize, const std::string& message);
 
  private:
+  // The program-file code fills and reads the lists directly.
+  friend class ProgramFileReader;
+  friend class ProgramFileWriter;
+
   struct LiteralEntry {
     TG_P_LITERAL literal;
     std::string name;  // its symbolic name

@@ -1,0 +1,308 @@
+// Program images written and read back: a program using every opcode, data segment, data type
+// and attribute kind survives write, read, write byte for byte; literal values keep their
+// numbers; explicit addresses keep designating the same machine cell.
+#include <gtest/gtest.h>
+
+#include <bit>
+#include <cstdint>
+#include <filesystem>
+#include <optional>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "program/program_file_test_support.hpp"
+#include "program/program_test_support.hpp"
+#include "support/file_layer.hpp"
+#include "tessaglyph/error.hpp"
+#include "tessaglyph/program.hpp"
+#include "tessaglyph/vocabulary.hpp"
+
+namespace tg {
+namespace {
+
+using test::op;
+
+TG_P_ATTRIBUTE attributeOf(std::string name, TG_P_ATTRIBUTETYPES kind, TG_P_DATATYPES type,
+                           Byte size, std::string read, std::string write) {
+  TG_P_ATTRIBUTE a;
+  a.name = std::move(name);
+  a.attributeType = kind;
+  a.dataType = type;
+  a.size = size;
+  a.readLocation = std::move(read);
+  a.writeLocation = std::move(write);
+  a.commentString = "comment of " + a.name;
+  a.tipString = "tip";
+  if (type == TG_P_DT_DELIMITEDASCII) a.delimiterList = Array<std::string>(1, {",", "\t", ""});
+  return a;
+}
+
+// A program that uses every opcode, every data segment, every literal and variable data type and
+// every attribute kind, with properties holding every byte value and debug information.
+TessaglyphProgram everything() {
+  TessaglyphProgram p;
+  std::string allBytes;
+  for (int b = 0; b < 256; ++b)
+    allBytes.push_back(char(b));
+  p.addScriptProperty({"gridtype", "utm"});
+  p.addScriptProperty({"bytes", allBytes});
+  p.addScriptProperty({"empty", ""});
+
+  p.addLiteral({TG_P_DT_UNSIGNEDINTEGER, 1, "200"});
+  p.addLiteral({TG_P_DT_INTEGER, 2, "-123"});
+  p.addLiteral({TG_P_DT_INTEGER, 4, "100000"});
+  p.addLiteral({TG_P_DT_SINGLE, 4, "0.1"});
+  p.addLiteral({TG_P_DT_DOUBLE, 8, "0.1"});
+  p.addLiteral({TG_P_DT_ASCII, 5, "hello"});
+  p.addLiteral({TG_P_DT_ASCII, 0, ""});
+  const auto numLiterals = p.numLiterals();
+
+  for (int v = 0; v < 9; ++v)
+    p.addVariable();
+  p.setVariableType("v_a", TG_P_DT_UNSIGNEDINTEGER);
+  p.setVariableType("v_b", TG_P_DT_INTEGER);
+  p.setVariableType("v_c", TG_P_DT_SINGLE);
+  p.setVariableType("v_d", TG_P_DT_DOUBLE);
+  p.setVariableType("v_e", TG_P_DT_ASCII);
+  p.setVariableType("v_f", TG_P_DT_DELIMITEDASCII);
+  p.setVarDebugInfo("v_b", "row");
+  p.setVarDebugInfo("v_i", "last one");
+
+  // Every opcode once, its segment cycling through the six. The first instruction is tagged
+  // at once so that INSTRUCTION operands have a tag to name.
+  p.addInstruction(op(TG_M_I_NOP, "", TG_P_DS_DATA));
+  const auto first = p.tag(1);
+  for (int opcode = TG_M_I_VALID_MIN; opcode <= TG_M_I_VALID_MAX; ++opcode) {
+    if (opcode == TG_M_I_STOP || opcode == TG_M_I_NOP) continue;
+    const auto code = TG_M_INSTRUCTIONS(opcode);
+    switch (opcode % 6) {
+      case TG_P_DS_DATA:
+        p.addInstruction(op(code, "v_" + std::string(1, char('a' + opcode % 9)), TG_P_DS_DATA));
+        break;
+      case TG_P_DS_INSTRUCTION:
+        p.addInstruction(op(code, first, TG_P_DS_INSTRUCTION));
+        break;
+      case TG_P_DS_CONSTANT:
+        p.addInstruction(
+            op(code, "l_" + std::string(1, char('a' + opcode % numLiterals)), TG_P_DS_CONSTANT));
+        break;
+      case TG_P_DS_PREDEFINED:
+        p.addInstruction(op(code, opcode % 4 == 0 ? "register" : "p_x", TG_P_DS_PREDEFINED));
+        break;
+      case TG_P_DS_EXPLICIT:
+        // Cycles through a predefined variable, a literal and a variable.
+        p.addInstruction(op(code,
+                            std::to_string(opcode % 3 == 0   ? 5
+                                           : opcode % 3 == 1 ? 18
+                                                             : 25),
+                            TG_P_DS_EXPLICIT));
+        break;
+      default:
+        p.addInstruction(op(code, std::to_string(opcode % 10), TG_P_DS_EXPLICITCODE));
+        break;
+    }
+  }
+  p.addInstruction(op(TG_M_I_NOP, "12", TG_P_DS_EXPLICIT));
+  p.addInstruction(op(TG_M_I_NOP, "", TG_P_DS_DATA));
+  p.addInstruction(op(TG_M_I_NOP, "", TG_P_DS_DATA));
+  p.addInstruction(op(TG_M_I_STOP, "", TG_P_DS_PREDEFINED));
+  const auto count = p.numInstructions();
+  const auto middle = p.tag(30);
+  const auto last = p.tag(count);
+  p.setInstructions(count - 2, op(TG_M_I_GOSUB, middle, TG_P_DS_INSTRUCTION));
+  p.setInstructions(count - 1, op(TG_M_I_GOTO, last, TG_P_DS_INSTRUCTION));
+  p.setCodeDebugInfo(1, 1);
+  p.setCodeDebugInfo(2, 7);
+  p.setCodeDebugInfo(count, 32767);
+
+  p.addRoutine({"init", first});
+  p.addRoutine({"terminate", last});
+  p.addRoutine({"datum_xcon", middle});
+  p.addAttribute(attributeOf("datapoint", TG_P_AT_DATAPOINT, TG_P_DT_INTEGER, 4, middle, last));
+  p.addAttribute(
+      attributeOf("fields", TG_P_AT_REPEATINGVAR, TG_P_DT_DELIMITEDASCII, 0, first, "-1"));
+  p.addAttribute(attributeOf("flag", TG_P_AT_VAR, TG_P_DT_UNSIGNEDINTEGER, 0, first, first));
+  p.addAttribute(attributeOf("short", TG_P_AT_VAR, TG_P_DT_INTEGER, 2, last, "-1"));
+  p.addAttribute(attributeOf("scale", TG_P_AT_VAR, TG_P_DT_SINGLE, 0, middle, "-1"));
+  p.addAttribute(attributeOf("origin", TG_P_AT_VAR, TG_P_DT_DOUBLE, 0, middle, middle));
+  p.addAttribute(attributeOf("label", TG_P_AT_REPEATINGVAR, TG_P_DT_ASCII, 255, last, "-1"));
+  return p;
+}
+
+using ProgramFileRoundTripTest = test::ProgramFileTest;
+
+TEST_F(ProgramFileRoundTripTest, WriteReadWriteGivesTheSameBytes) {
+  auto program = everything();
+  const auto first = path("first.tgp");
+  const Long end = program.writeProgram(first, 1);
+  ASSERT_GT(end, 0);
+
+  TessaglyphProgram back;
+  ASSERT_EQ(back.readProgram(first, 1), end);
+
+  const auto second = path("second.tgp");
+  ASSERT_EQ(back.writeProgram(second, 1), end);
+  EXPECT_EQ(test::readFile(second), test::readFile(first));
+
+  // Every opcode, every segment a file holds (explicit ones resolve to the others), every
+  // variable type and every attribute kind made the trip.
+  std::set<int> opcodes;
+  std::set<int> segments;
+  for (Integer i = 1; i <= back.numInstructions(); ++i) {
+    opcodes.insert(back.instructions(i).instruction);
+    segments.insert(back.instructions(i).dataSegment);
+  }
+  EXPECT_EQ(opcodes.size(), 76u);
+  EXPECT_EQ(segments, (std::set<int>{0, 1, 2, 3, 4}));
+  EXPECT_EQ(back.variableType("v_f"), TG_P_DT_DELIMITEDASCII);
+  // Text variables need no initializer and come back untyped.
+  EXPECT_EQ(back.variableType("v_e"), TG_P_DT_DEFAULTASCII);
+  // An empty operand is written as 0.
+  EXPECT_EQ(back.instructions(1), op(TG_M_I_NOP, "v_a", TG_P_DS_DATA));
+  EXPECT_EQ(back.variableDebugName("v_i"), "last one");
+  EXPECT_EQ(back.Attributes(2).delimiterList, (Array<std::string>(1, {",", "\t", ""})));
+  EXPECT_EQ(back.Attributes(7).size, 255);
+  EXPECT_EQ(back.getScriptPropertyByName("bytes"), program.getScriptPropertyByName("bytes"));
+  EXPECT_TRUE(ui.prompts.empty());
+}
+
+TEST_F(ProgramFileRoundTripTest, SameImageAtAnyPositionReadsTheSame) {
+  auto program = everything();
+  const Long endAtOne = program.writeProgram(path("at1.tgp"), 1);
+  const auto container = file("container.bin", std::string(5000, '#'));
+  const Long endAt = program.writeProgram(container, 4001);
+  EXPECT_EQ(endAt, endAtOne + 4000);
+  TessaglyphProgram a;
+  TessaglyphProgram b;
+  a.readProgram(path("at1.tgp"), 1);
+  b.readProgram(container, 4001);
+  auto withoutFile = [](const TessaglyphProgram& p) {
+    const auto text = test::snapshot(p);
+    return text.substr(text.find('\n'));
+  };
+  EXPECT_EQ(withoutFile(a), withoutFile(b));
+}
+
+// Literals of every type and size: the text that comes back, the bytes in the file, and a
+// second write that gives the same bytes.
+TEST_F(ProgramFileRoundTripTest, LiteralsKeepTheirValues) {
+  struct Case {
+    TG_P_LITERAL literal;
+    std::string readBack;
+    std::string valueBytes;
+    // What writing the text read back gives, where that is not valueBytes again: a single
+    // comes back with 7 significant digits.
+    std::optional<std::string> rewrittenBytes = std::nullopt;
+  };
+  std::string allBytes;
+  for (int b = 255; b >= 0; --b)
+    allBytes.push_back(char(b));
+  const auto bytes = [](auto write) {
+    test::Bytes b;
+    write(b);
+    return b.str();
+  };
+  const std::vector<Case> cases = {
+      {{TG_P_DT_UNSIGNEDINTEGER, 1, "0"}, "0", "\x00"},
+      {{TG_P_DT_UNSIGNEDINTEGER, 1, "255"}, "255", "\xFF"},
+      {{TG_P_DT_UNSIGNEDINTEGER, 1, "2.5"}, "2", "\x02"},
+      {{TG_P_DT_UNSIGNEDINTEGER, 1, " 3.5 "}, "4", "\x04"},
+      {{TG_P_DT_INTEGER, 2, "-32768"}, "-32768", bytes([](auto& b) { b.integer(-32768); })},
+      {{TG_P_DT_INTEGER, 2, "&H7FFF"}, "32767", bytes([](auto& b) { b.integer(32767); })},
+      {{TG_P_DT_INTEGER, 4, "-2147483648"}, "-2147483648", bytes([](auto& b) {
+         b.long_(-2147483647 - 1);
+       })},
+      {{TG_P_DT_INTEGER, 4, "1E9"}, "1000000000", bytes([](auto& b) { b.long_(1000000000); })},
+      {{TG_P_DT_SINGLE, 4, "0.1"}, "0.1", bytes([](auto& b) { b.single(0.1f); })},
+      {{TG_P_DT_SINGLE, 4, "3.14159265358979"},
+       "3.141593",
+       bytes([](auto& b) { b.single(3.14159265358979f); }),
+       bytes([](auto& b) { b.single(3.141593f); })},
+      {{TG_P_DT_SINGLE, 4, "-3.402823E+38"}, "-3.402823E+38", bytes([](auto& b) {
+         b.single(-3.402823e38f);
+       })},
+      {{TG_P_DT_SINGLE, 4, "1E-45"}, "1.401298E-45", bytes([](auto& b) { b.single(1e-45f); })},
+      // The double nearest to 0.1, not a single widened.
+      {{TG_P_DT_DOUBLE, 8, "0.1"}, "0.1", std::string("\x9A\x99\x99\x99\x99\x99\xB9\x3F", 8)},
+      {{TG_P_DT_DOUBLE, 8, "123456789012345"}, "123456789012345", bytes([](auto& b) {
+         b.double_(123456789012345.0);
+       })},
+      {{TG_P_DT_DOUBLE, 8, "-2.5E-300"}, "-2.5E-300", bytes([](auto& b) { b.double_(-2.5e-300); })},
+      {{TG_P_DT_ASCII, 3, "abc"}, "abc", bytes([](auto& b) { b.string("abc"); })},
+      {{TG_P_DT_ASCII, 0, ""}, "", bytes([](auto& b) { b.string(""); })},
+      {{TG_P_DT_ASCII, 256, allBytes}, allBytes, bytes([&](auto& b) { b.string(allBytes); })},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.literal.value);
+    TessaglyphProgram program;
+    program.addInstruction(op(TG_M_I_STOP, "", TG_P_DS_DATA));
+    program.addLiteral(c.literal);
+    const auto at = path("literal.tgp");
+    std::filesystem::remove(at);
+    const Long end = program.writeProgram(at, 1);
+    ASSERT_GT(end, 0);
+    const std::string image = test::readFile(at);
+    // The literal sits after the routines and attributes counts: count, type, size, value.
+    const std::size_t valueAt = 48 + 2 + 1 + (c.literal.dataType == TG_P_DT_ASCII ? 0 : 2);
+    EXPECT_EQ(image.substr(valueAt, c.valueBytes.size()), c.valueBytes);
+
+    TessaglyphProgram back;
+    ASSERT_EQ(back.readProgram(at, 1), end);
+    EXPECT_EQ(back.literals(1).value, c.readBack);
+    EXPECT_EQ(back.literals(1).dataType, c.literal.dataType);
+    EXPECT_EQ(back.literals(1).size, c.literal.size);
+    const auto again = path("again.tgp");
+    std::filesystem::remove(again);
+    ASSERT_EQ(back.writeProgram(again, 1), end);
+    auto expected = image;
+    if (c.rewrittenBytes) expected.replace(valueAt, c.rewrittenBytes->size(), *c.rewrittenBytes);
+    EXPECT_EQ(test::readFile(again), expected);
+  }
+}
+
+TEST_F(ProgramFileRoundTripTest, ExplicitAddressesDesignateTheSameCellAfterTheTrip) {
+  TessaglyphProgram program;
+  program.addLiteral({TG_P_DT_ASCII, 1, "a"});
+  program.addLiteral({TG_P_DT_DOUBLE, 8, "2"});
+  for (int v = 0; v < 3; ++v)
+    program.addVariable();
+  const std::vector<Integer> addresses = {0, 3, 15, 16, 17, 18, 20};
+  for (const auto address : addresses)
+    program.addInstruction(op(TG_M_I_LOAD, std::to_string(address), TG_P_DS_EXPLICIT));
+  program.addInstruction(op(TG_M_I_GOTO, "1", TG_P_DS_EXPLICITCODE));
+  program.addInstruction(op(TG_M_I_STOP, "", TG_P_DS_DATA));
+  const auto at = path("explicit.tgp");
+  ASSERT_GT(program.writeProgram(at, 1), 0);
+  TessaglyphProgram back;
+  ASSERT_GT(back.readProgram(at, 1), 0);
+
+  for (std::size_t i = 0; i < addresses.size(); ++i) {
+    SCOPED_TRACE(addresses[i]);
+    const auto instruction = back.instructions(Integer(i + 1));
+    Integer address = -1;
+    switch (instruction.dataSegment) {
+      case TG_P_DS_PREDEFINED:
+        address = instruction.operand == "register"
+                      ? Integer(0)
+                      : Integer(getPDVValue(instruction.operand.substr(2)));
+        break;
+      case TG_P_DS_CONSTANT:
+        address = back.getLiteralAddress(instruction.operand);
+        break;
+      case TG_P_DS_DATA:
+        address = back.getVariableAddress(instruction.operand);
+        break;
+      default:
+        ADD_FAILURE() << "segment " << instruction.dataSegment;
+    }
+    EXPECT_EQ(address, addresses[i]);
+  }
+  // An explicit code address becomes the tag of the instruction it named.
+  const auto jump = back.instructions(8);
+  EXPECT_EQ(jump.dataSegment, TG_P_DS_INSTRUCTION);
+  EXPECT_EQ(back.tagInstruction(jump.operand), 2);
+}
+
+}  // namespace
+}  // namespace tg

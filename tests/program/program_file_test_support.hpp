@@ -1,0 +1,169 @@
+// Helpers shared by the program-file tests: a byte writer that builds images independently of
+// the library's own writer, an image assembler whose sections can be replaced one by one, file
+// helpers, and the recording sinks for dataCorrected and the user interface.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <bit>
+#include <cstdint>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "support/error_report.hpp"
+#include "support/test_environment.hpp"
+#include "tessaglyph/program.hpp"
+#include "tessaglyph/user_interface.hpp"
+
+namespace tg::test {
+
+// Little-endian fields appended one after another.
+class Bytes {
+ public:
+  Bytes& byte(int value) {
+    m_bytes.push_back(char(std::uint8_t(value)));
+    return *this;
+  }
+  Bytes& integer(int value) { return little(std::uint16_t(value), 2); }
+  Bytes& long_(std::int64_t value) { return little(std::uint32_t(value), 4); }
+  Bytes& single(float value) { return little(std::bit_cast<std::uint32_t>(value), 4); }
+  Bytes& double_(double value) { return little(std::bit_cast<std::uint64_t>(value), 8); }
+  Bytes& raw(std::string_view bytes) {
+    m_bytes.append(bytes);
+    return *this;
+  }
+  // A count and the text.
+  Bytes& string(std::string_view text) {
+    integer(int(text.size()));
+    return raw(text);
+  }
+  // A routine entry: the name in its 20-byte field and the location.
+  Bytes& routine(std::string_view name, int location) {
+    std::string field(name);
+    field.resize(20, ' ');
+    return raw(field).integer(location);
+  }
+  // An instruction: opcode, operand, data segment.
+  Bytes& instruction(int opcode, int operand, int segment) {
+    return integer(opcode).integer(operand).byte(segment);
+  }
+
+  const std::string& str() const { return m_bytes; }
+  std::size_t size() const { return m_bytes.size(); }
+
+ private:
+  Bytes& little(std::uint64_t value, int width) {
+    for (int i = 0; i < width; ++i)
+      m_bytes.push_back(char(std::uint8_t(value >> (8 * i))));
+    return *this;
+  }
+  std::string m_bytes;
+};
+
+inline constexpr std::string_view kMagic = "TESSAGLYPH PROGRAM 1.0";
+
+// An image laid out the way the writer lays it out (header, properties, routines, attributes,
+// literals, code, debug), with every part replaceable. The default is the smallest valid
+// program: one STOP instruction and nothing else.
+struct ImageParts {
+  std::string magic = std::string(kMagic);
+  Bytes properties = Bytes().integer(0);
+  Bytes routines = Bytes().integer(0);
+  Bytes attributes = Bytes().integer(0);
+  Bytes literals = Bytes().integer(0);
+  Bytes code = Bytes().integer(1).integer(0).integer(0).instruction(51, 0, 0);
+  std::optional<Bytes> debug;
+  // Header positions that replace the computed ones.
+  std::optional<std::int64_t> routinesAt, attributesAt, literalsAt, codeAt, debugAt;
+
+  // The image for a start at position P; `end` receives the position after its last byte.
+  std::string assemble(std::int64_t P = 1, std::int64_t* end = nullptr) const {
+    std::int64_t at = P + 42 + std::int64_t(properties.size());
+    const std::int64_t r = at;
+    at += std::int64_t(routines.size());
+    const std::int64_t a = at;
+    at += std::int64_t(attributes.size());
+    const std::int64_t l = at;
+    at += std::int64_t(literals.size());
+    const std::int64_t c = at;
+    at += std::int64_t(code.size());
+    const std::int64_t d = debug ? at : -1;
+    if (debug) at += std::int64_t(debug->size());
+    if (end) *end = at;
+    Bytes image;
+    image.raw(magic)
+        .long_(routinesAt.value_or(r))
+        .long_(attributesAt.value_or(a))
+        .long_(literalsAt.value_or(l))
+        .long_(codeAt.value_or(c))
+        .long_(debugAt.value_or(d))
+        .raw(properties.str())
+        .raw(routines.str())
+        .raw(attributes.str())
+        .raw(literals.str())
+        .raw(code.str());
+    if (debug) image.raw(debug->str());
+    return image.str();
+  }
+};
+
+inline void writeFile(const std::string& path, std::string_view bytes) {
+  std::ofstream out(path, std::ios::binary | std::ios::trunc);
+  out.write(bytes.data(), std::streamsize(bytes.size()));
+}
+
+inline std::string readFile(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+struct Correction {
+  std::string message, oldValue, newValue;
+  friend bool operator==(const Correction&, const Correction&) = default;
+};
+
+class RecordingProgramEvents : public TessaglyphProgramEvents {
+ public:
+  std::vector<Correction> corrections;
+  void dataCorrected(const std::string& message, const std::string& oldValue,
+                     const std::string& newValue) override {
+    corrections.push_back({message, oldValue, newValue});
+  }
+};
+
+class RecordingUserInterface : public UserInterface {
+ public:
+  std::vector<std::string> prompts;
+  MESSAGEBOXRESULTS messageBox(const std::string& prompt, std::int32_t,
+                               const std::string&) override {
+    prompts.push_back(prompt);
+    return MBR_OK;
+  }
+};
+
+// A temporary home for the logs, a recording user interface and a folder for program files.
+class ProgramFileTest : public ::testing::Test {
+ protected:
+  TemporaryHome home;
+  RecordingUserInterface ui;
+  RecordingProgramEvents events;
+
+  void SetUp() override { setUserInterface(&ui); }
+  void TearDown() override { setUserInterface(nullptr); }
+
+  std::string path(const std::string& name) const { return home.root().folder() + name; }
+  // Writes the bytes to a file of that name and returns its path.
+  std::string file(const std::string& name, std::string_view bytes) const {
+    const auto at = path(name);
+    writeFile(at, bytes);
+    return at;
+  }
+  std::string supportLog() const { return readFile(technicalSupportLogPath()); }
+};
+
+}  // namespace tg::test
