@@ -5,6 +5,7 @@
 #include "program/assembler.hpp"
 
 #include <algorithm>
+#include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <map>
@@ -580,6 +581,7 @@ class Assembler {
 }  // namespace
 
 std::string ScriptDiagnostic::format() const {
+  if (line <= 0) return file + ": error: " + message;
   return file + ":" + std::to_string(line) + ":" + std::to_string(column) + ": error: " + message;
 }
 
@@ -603,6 +605,30 @@ TessaglyphProgram assembleFile(const std::string& sourcePath) {
         {ScriptDiagnostic{sourcePath, 0, 0, "cannot read the script source file", 0}});
   }
   return assembleProgram(source, sourcePath);
+}
+
+Long buildProgramFile(const std::string& sourcePath, const std::string& programPath) {
+  auto program = assembleFile(sourcePath);
+  // The writer leaves bytes beyond the image alone, so it always starts from an empty file.
+  const auto partial = programPath + ".partial";
+  std::error_code ignored;
+  std::filesystem::remove(partial, ignored);
+  Long end = -1;
+  try {
+    end = program.writeProgram(partial, 1);
+  } catch (...) {
+    std::filesystem::remove(partial, ignored);
+    throw;
+  }
+  std::error_code renamed;
+  if (end > 0) std::filesystem::rename(partial, programPath, renamed);
+  if (end <= 0 || renamed) {
+    std::filesystem::remove(partial, ignored);
+    throw Error(TG_P_E_CANNOTWRITEPROGRAMERROR, "buildProgramFile",
+                "The program could not be written to " + programPath +
+                    (renamed ? ": " + renamed.message() : std::string(".")));
+  }
+  return end - 1;
 }
 
 }  // namespace tg

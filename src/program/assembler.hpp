@@ -24,7 +24,8 @@ struct ScriptDiagnostic {
   // assembler's own findings.
   std::int32_t number = 0;
 
-  // "file:line:column: error: message"
+  // "file:line:column: error: message"; "file: error: message" for a whole-file problem
+  // (line 0).
   std::string format() const;
 };
 
@@ -51,5 +52,13 @@ TessaglyphProgram assembleProgram(std::string_view source, std::string_view file
 // Reads and assembles a source file. An unreadable file raises ScriptSourceError with a single
 // diagnostic at line 0.
 TessaglyphProgram assembleFile(const std::string& sourcePath);
+
+// Assembles a source file and writes its program file at `programPath`. The program is written
+// to a file beside it first and renamed into place, so an existing program file is replaced
+// only by a complete new one. Returns the program file's size in bytes. Raises
+// ScriptSourceError for problems in the source; 10011 with source "buildProgramFile" when the
+// program could not be written (the technical-support log holds the cause); the program file's
+// own errors (6, 52, 54, 63) as writeProgram raises them.
+Long buildProgramFile(const std::string& sourcePath, const std::string& programPath);
 
 }  // namespace tg

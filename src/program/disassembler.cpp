@@ -582,4 +582,15 @@ std::string disassembleProgram(const TessaglyphProgram& program) {
   return Disassembler(readView(program)).run();
 }
 
+std::string disassembleFile(const std::string& programPath, TessaglyphProgramEvents* events) {
+  TessaglyphProgram program;
+  program.setEventSink(events);
+  if (program.readProgram(programPath, 1) < 0) {
+    throw Error(TG_P_E_INVALIDDATAERROR, "disassembleFile",
+                "The program file " + programPath + " could not be read.");
+  }
+  program.setEventSink(nullptr);
+  return disassembleProgram(program);
+}
+
 }  // namespace tg

@@ -14,4 +14,11 @@ namespace tg {
 // (an operand or location that names nothing, a literal of a type no literal can have).
 std::string disassembleProgram(const TessaglyphProgram& program);
 
+// The source of the program file at `programPath` (its image starting at the first byte).
+// Repairs the reader makes are reported to `events` when given. The reader's errors pass
+// through; a read that fails without one raises 10001 with source "disassembleFile" (the
+// technical-support log holds the cause).
+std::string disassembleFile(const std::string& programPath,
+                            TessaglyphProgramEvents* events = nullptr);
+
 }  // namespace tg
