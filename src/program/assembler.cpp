@@ -121,7 +121,7 @@ class Assembler {
     buildRoutines();
     buildAttributes();
     buildDebugLines();
-    if (m_syntax.instructions.empty()) {
+    if (m_syntax.instructions.empty() && m_diagnostics.empty()) {
       m_diagnostics.add({1, 1}, "the script has no instructions; a program needs at least one");
     }
     if (!m_diagnostics.empty()) throw ScriptSourceError(m_diagnostics.take());

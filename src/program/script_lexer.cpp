@@ -66,7 +66,7 @@ class LineLexer {
       }
       Token token;
       if (auto error = next(token)) {
-        result.tokens.clear();
+        result.tokens.push_back(Token{TokenKind::End, {}, 0, false, column(m_at)});
         result.error = std::move(error);
         return result;
       }
@@ -229,8 +229,10 @@ class LineLexer {
           if (escapeAt + 1 >= m_line.size()) {
             return errorAt(start, "this string has no closing quote on its line");
           }
-          return errorAt(escapeAt, "unknown escape \\" + describeByte(e) +
-                                       " (the escapes are \\\\ \\\" \\n \\r \\t \\0 and \\xHH)");
+          return errorAt(escapeAt,
+                         "unknown escape \\" +
+                             (e > 0x20 && e < 0x7f ? std::string(1, e) : describeByte(e)) +
+                             " (the escapes are \\\\ \\\" \\n \\r \\t \\0 and \\xHH)");
       }
     }
     if (bytes.size() > kMaxTextLength) {

@@ -41,7 +41,8 @@ struct LexError {
   std::string message;
 };
 
-// One line's tokens, ending with an End token, or the first error found in the line.
+// One line's tokens, ending with an End token. When the line has an error, the tokens are those
+// before it (still ending with an End token) and `error` tells what went wrong.
 struct LineTokens {
   std::vector<Token> tokens;
   std::optional<LexError> error;

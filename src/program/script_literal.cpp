@@ -260,7 +260,7 @@ std::optional<std::string> checkLiteralValue(const TG_P_LITERAL& literal) {
     if (error.number() == PLATFORM_E_OVERFLOW) {
       return literal.value + " does not fit " + describeType(literal);
     }
-    return quoteString(literal.value) + " is not a number " + describeType(literal) + " can hold";
+    return quoteString(literal.value) + " is not a number; " + describeType(literal) + " needs one";
   }
   return std::nullopt;
 }

@@ -101,9 +101,9 @@ std::string describe(const Token& token) {
     case TokenKind::Directive:
       return "'." + token.text + "'";
     case TokenKind::Number:
-      return "the number " + token.text + (token.suffix ? std::string(1, token.suffix) : "");
+      return "number " + token.text + (token.suffix ? std::string(1, token.suffix) : "");
     case TokenKind::String:
-      return "a quoted text";
+      return "quoted text";
     case TokenKind::Colon:
       return "':'";
     case TokenKind::Comma:
@@ -136,12 +136,13 @@ class ScriptParser {
   void line(Long number, std::string_view text) {
     m_line = number;
     auto lexed = tokenizeLine(text);
-    if (lexed.error) {
-      m_errors.push_back({{number, lexed.error->column}, lexed.error->message});
-      return;
-    }
     m_tokens = std::move(lexed.tokens);
     m_at = 0;
+    if (lexed.error) {
+      m_errors.push_back({{number, lexed.error->column}, lexed.error->message});
+      salvage();
+      return;
+    }
     try {
       statement();
     } catch (const LineFailure& failure) {
@@ -245,6 +246,24 @@ class ScriptParser {
       fail(peek(), "expected an instruction, a label or a directive, found " + describe(peek()));
     }
     instruction();
+  }
+
+  // A line that could not be cut into tokens still declares its labels, and an instruction
+  // line still holds its place, so that nothing else is reported because of it.
+  void salvage() {
+    while (peek().kind == TokenKind::Identifier && peek(1).kind == TokenKind::Colon) {
+      const Token& name = take();
+      take();
+      if (!isReservedName(name.text)) {
+        m_syntax.labels.push_back(
+            LabelStatement{name.text, m_syntax.instructions.size(), at(name)});
+      }
+    }
+    if (peek().kind != TokenKind::Identifier) return;
+    InstructionStatement statement;
+    statement.position = here();
+    statement.valid = false;
+    m_syntax.instructions.push_back(std::move(statement));
   }
 
   void instruction() {
