@@ -227,22 +227,25 @@ ProgramView readView(const TessaglyphProgram& program) {
   } catch (const NotSymbolic&) {
   }
   TessaglyphProgram copy = program;
+  // A program already in numeric form does not resolve, which is fine; a symbolic one that
+  // does not resolve cannot be written, and the resolver says why.
   std::optional<Error> resolveError;
   try {
     copy.resolveSymbolicData();
   } catch (const Error& error) {
-    resolveError = error;  // a program already in numeric form does not resolve: that is fine
+    resolveError = error;
   }
+  const std::string refused = "The program cannot be written as script source: ";
   try {
     copy.createSymbolicData();
   } catch (const Error& error) {
-    const auto& cause = resolveError ? *resolveError : error;
-    fail("The program cannot be written as script source: " + cause.description());
+    fail(refused + (resolveError ? *resolveError : error).description());
   }
   try {
     return ViewReader(copy).read();
   } catch (const NotSymbolic& problem) {
-    fail("The program cannot be written as script source: it holds " + problem.reason + ".");
+    fail(refused +
+         (resolveError ? resolveError->description() : "it holds " + problem.reason + "."));
   }
 }
 

@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -46,6 +47,10 @@ struct LiteralCase {
   Integer size;
   std::string value;
 };
+
+void PrintTo(const LiteralCase& c, std::ostream* out) {
+  *out << c.operand;
+}
 
 class AssemblerLiteralForms : public ::testing::TestWithParam<LiteralCase> {};
 
@@ -164,6 +169,10 @@ struct OperandCase {
   const char* line;
   TG_P_INSTRUCTION expected;
 };
+
+void PrintTo(const OperandCase& c, std::ostream* out) {
+  *out << c.line;
+}
 
 class AssemblerOperandForms : public ::testing::TestWithParam<OperandCase> {};
 
