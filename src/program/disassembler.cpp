@@ -106,7 +106,12 @@ class ViewReader {
     }
     for (Integer i = 1; i <= m_program.neededMemory(); ++i) {
       const auto symbol = m_program.addressSymbolicName(i);
-      if (trimBlanks(symbol).empty()) throw NotSymbolic{"an unnamed variable"};
+      // Memory grown for an explicit address holds unnamed variables: no operand names them,
+      // and they have neither a type nor a debug name.
+      if (trimBlanks(symbol).empty()) {
+        view.variables.push_back({TG_P_DT_DEFAULTASCII, {}, {}});
+        continue;
+      }
       if (!m_variables.try_emplace(nameKey(symbol), i - 1).second) {
         throw NotSymbolic{"two variables named " + symbol};
       }
@@ -530,35 +535,42 @@ class Disassembler {
     return {};
   }
 
+  // A label has a line of its own, unless the instruction must follow the line before it
+  // directly (its label shared its line in the source): then the label goes in front of it.
   void writeCode() {
     blankLineBetweenSections();
     bool linesOn = true;
     Long lineOffset = 0;  // debug line = source line + offset
     for (std::size_t i = 0; i < m_view.instructions.size(); ++i) {
       const auto& instruction = m_view.instructions[i];
-      const Long labelLines = m_labelled[i] ? 1 : 0;
+      const bool labelled = m_labelled[i];
       const Long wanted = instruction.debugLine;
       bool pinLine = false;
+      bool labelInFront = false;
       if (wanted == 0) {
         if (linesOn) m_out.line(".lines off");
         linesOn = false;
       } else {
         if (!linesOn) m_out.line(".lines on");
         linesOn = true;
-        const Long gap = wanted - (m_out.nextLine() + labelLines + lineOffset);
+        const Long gap = wanted - (m_out.nextLine() + (labelled ? 1 : 0) + lineOffset);
         if (gap >= 0 && gap <= kMaxPaddingLines) {
           for (Long k = 0; k < gap; ++k)
             m_out.line();
+        } else if (labelled && gap == -1) {
+          labelInFront = true;
         } else {
           pinLine = true;
         }
       }
-      if (m_labelled[i]) m_out.line(m_labels[i] + ":");
+      if (labelled && !labelInFront) m_out.line(m_labels[i] + ":");
       if (pinLine) {
         m_out.line(".line " + std::to_string(wanted));
         lineOffset = wanted - m_out.nextLine();
       }
-      std::string text = "    " + getInstructionName(instruction.opcode);
+      std::string text = labelInFront ? m_labels[i] + ":" : std::string();
+      text.resize(std::max<std::size_t>(text.size() + 1, 4), ' ');
+      text += getInstructionName(instruction.opcode);
       const auto operand = operandText(instruction);
       if (!operand.empty()) text += " " + operand;
       text.resize(std::max(text.size() + 2, kCommentColumn), ' ');
