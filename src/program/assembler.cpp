@@ -298,9 +298,11 @@ class Assembler {
 
     // Operands are worked out before anything is tagged, and tags are handed out in the order
     // the program file's reader hands them out: operands, then routines, then attributes.
+    m_placed = placed;
+    if (!allPlaced()) return;  // the list is full: already reported
     std::vector<std::optional<TG_P_INSTRUCTION>> resolved(count);
     for (std::size_t i = 0; i < count; ++i) {
-      if (placed[i] && m_syntax.instructions[i].valid) resolved[i] = resolveInstruction(i);
+      if (m_syntax.instructions[i].valid) resolved[i] = resolveInstruction(i);
     }
     for (std::size_t i = 0; i < count; ++i) {
       if (resolved[i] && resolved[i]->dataSegment == TG_P_DS_INSTRUCTION &&
@@ -314,7 +316,6 @@ class Assembler {
       modelCall(m_syntax.instructions[i].operand.position,
                 [&] { m_program.setInstructions(Integer(i + 1), *resolved[i]); });
     }
-    m_placed = std::move(placed);
   }
 
   std::string tagOf(std::size_t instruction) {
@@ -477,7 +478,7 @@ class Assembler {
   void buildRoutines() {
     for (std::size_t r = 0; r < m_syntax.routines.size(); ++r) {
       const auto& statement = m_syntax.routines[r];
-      if (!m_routineTags[r]) continue;
+      if (r >= m_routineTags.size() || !m_routineTags[r]) continue;  // reported already
       const TG_P_ROUTINE routine{statement.name, *m_routineTags[r]};
       modelCall(statement.position, [&] {
         if (!statement.duplicate || m_program.getRoutineIndex(routine.name) == 0) {
@@ -532,7 +533,7 @@ class Assembler {
   void buildAttributes() {
     for (std::size_t a = 0; a < m_syntax.attributes.size(); ++a) {
       const auto& statement = m_syntax.attributes[a];
-      if (!m_readTags[a] || !m_writeTags[a]) continue;
+      if (a >= m_readTags.size() || !m_readTags[a] || !m_writeTags[a]) continue;
       auto attribute = statement.attribute;
       attribute.readLocation = *m_readTags[a];
       attribute.writeLocation = *m_writeTags[a];

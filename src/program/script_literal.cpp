@@ -238,17 +238,18 @@ std::optional<LexError> parseLiteral(const std::vector<Token>& tokens, std::size
 }
 
 std::optional<std::string> checkLiteralValue(const TG_P_LITERAL& literal) {
+  // The conversions the program file's writer makes.
   try {
     switch (literal.dataType) {
       case TG_P_DT_UNSIGNEDINTEGER:
-        (void)textToByte(literal.value);
+        (void)roundToByte(textToDouble(literal.value));
         break;
       case TG_P_DT_INTEGER:
-        if (literal.size == 2) (void)textToInteger(literal.value);
-        if (literal.size == 4) (void)textToLong(literal.value);
+        if (literal.size == 2) (void)roundToInteger(textToDouble(literal.value));
+        if (literal.size == 4) (void)roundToLong(textToDouble(literal.value));
         break;
       case TG_P_DT_SINGLE:
-        (void)textToSingle(literal.value);
+        (void)toSingle(textToDouble(literal.value));
         break;
       case TG_P_DT_DOUBLE:
         (void)textToDouble(literal.value);

@@ -580,6 +580,13 @@ TEST(AssemblerDiagnostics, ASourceWithoutInstructionsIsRefused) {
             "1:1: the script has no instructions; a program needs at least one");
 }
 
+TEST(AssemblerDiagnostics, AProgramCannotHoldMoreThan32767Instructions) {
+  std::string source = ".lines off\n.routine init\ninit: NOP\n";
+  for (int i = 1; i < 32768; ++i)
+    source += "goto init\n";
+  EXPECT_EQ(errorsOf(source), (std::vector<std::string>{"32770:1: Overflow (program error 6)"}));
+}
+
 TEST(AssemblerDiagnostics, AnUnreadableFileIsAWholeFileError) {
   try {
     assembleFile("/nonexistent/folder/x.tgs");

@@ -245,6 +245,28 @@ TEST(DisassemblerDebugLines, ComeBackInAnyOrder) {
             "    NOP                                 ; 13\n");
 }
 
+TEST(DisassemblerDebugLines, ALabelGoesInFrontOfAnInstructionOnTheNextLine) {
+  TessaglyphProgram p;
+  p.addInstruction(op(TG_M_I_NOP, "", TG_P_DS_DATA));
+  p.addInstruction(op(TG_M_I_STOP, "", TG_P_DS_DATA));
+  p.setInstructions(1, op(TG_M_I_GOTO, p.tag(2), TG_P_DS_INSTRUCTION));
+  p.setCodeDebugInfo(1, 1);
+  p.setCodeDebugInfo(2, 2);
+  EXPECT_EQ(disassembleProgram(p),
+            "    goto L1                             ; 0\n"
+            "L1: stop                                ; 1\n");
+}
+
+// Memory grown to reach an explicit address holds unnamed variables; the address stays as it
+// was written.
+TEST(DisassemblerNames, MemoryGrownForAnExplicitAddressKeepsTheAddress) {
+  const auto p = assembleProgram(".var a integer\nload mem[30]\n", "x");
+  ASSERT_EQ(p.neededMemory(), 15);
+  const auto source = disassembleProgram(p);
+  EXPECT_TRUE(contains(source, ".var a integer\n.memory 15\n")) << source;
+  EXPECT_TRUE(contains(source, "load mem[30]")) << source;
+}
+
 TEST(DisassemblerFailures, AProgramNoFileCouldHoldIsRefused) {
   TessaglyphProgram dangling;
   dangling.addInstruction(op(TG_M_I_NOP, "v_a", TG_P_DS_DATA));  // names no variable
