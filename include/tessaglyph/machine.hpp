@@ -26,6 +26,7 @@
 namespace tg {
 
 class DatumRef;
+class Interpreter;
 class MachineAccess;
 
 // Errors raised by the machine, with these plain numbers.
@@ -305,12 +306,33 @@ class TessaglyphMachine {
   // when it exists.
   void setFileInfo(std::string_view filename);
 
+  // ---- Running script code ---------------------------------------------------------------
+  // Each entry runs the interpreter until STOP. Script errors go to executionError and
+  // executionErrorExt first; with errorEventEnabled false they reach the caller as raised.
+
+  // Runs a routine slot and returns the register's text; 11008 for a slot without code.
+  std::string routine(TG_M_ROUTINEARRAYINDICIES index);
+  // Runs from an instruction address; 11005 for one outside the instructions.
+  void runExplicit(Integer start);
+  // Runs attribute `index`'s read code and returns the text of "return".
+  std::string attribute_read(Integer index);
+  // Puts `newValue` into "value" as a cell of the attribute's type and runs its write code;
+  // 11012 under the data lock, 11009 for an attribute without write code.
+  void attribute_write(Integer index, std::string_view newValue);
+  // Stops the running script after its current instruction (for event handlers).
+  void cancelExecution() noexcept { m_cancel = true; }
+
   // Back to the empty machine: 16 predefined cells and nothing loaded. Keeps dataLock, the
   // message and input box modes, the data-void value, the event sink and the profiler.
   void Clear();
 
  private:
+  friend class Interpreter;
   friend class MachineAccess;
+
+  // Runs from an instruction address until STOP, cancelExecution or an error the error path
+  // hands back (machine/interpreter.hpp).
+  void run(Integer start);
 
   // ---- The interpreter's fast paths (machine/machine_access.hpp) ---------------------------
   // The cell at an address: unchecked in release builds, 9 in debug builds.
@@ -372,6 +394,8 @@ class TessaglyphMachine {
   Integer m_mexFile = -1;
   Integer m_programCounter = 0;
   bool m_cancel = false;
+  // Runs in progress on this machine: GOSUB nesting and runs started from event handlers.
+  Long m_runDepth = 0;
 
   Boolean m_enableDebug = false;
   Boolean m_break = true;

@@ -131,16 +131,21 @@ Single TessaglyphMachine::datavoidValue() const {
   MethodScope scope(profiler(), "TessaglyphMachine::datavoidValue Get");
   if (!m_datavoidValue) {
     Single value = TG_M_DPEC_NONEXISTENTPOINT;
-    const std::string setting = getPropertyValue("datavoidvalue");
-    if (setting != "byfile") {
-      const auto number = parseNumber(setting);
-      if (number && std::fabs(*number) <= std::numeric_limits<Single>::max()) {
-        value = Single(*number);
+    std::string setting = getPropertyValue("datavoidvalue");
+    if (setting == "byfile") {
+      // The file itself says, through the script's "ddatavoidvalue" attribute; a script
+      // without one keeps -32100. Reading it runs script code, which changes machine state
+      // but not what this property reports, so the read is done through the mutable machine.
+      const Integer attribute = getAttributeIndex("ddatavoidvalue");
+      setting.clear();
+      if (attribute >= 0) {
+        setting = const_cast<TessaglyphMachine*>(this)->attribute_read(attribute);
       }
     }
-    // "byfile" names the value through the script's "ddatavoidvalue" attribute. Reading it
-    // needs the attribute code to run, which this machine cannot do yet, so such a script
-    // keeps -32100.
+    const auto number = parseNumber(setting);
+    if (number && std::fabs(*number) <= std::numeric_limits<Single>::max()) {
+      value = Single(*number);
+    }
     m_datavoidValue = value;
   }
   return *m_datavoidValue;

@@ -1,0 +1,107 @@
+// The interpreter: executes a machine's instructions from a start address until STOP.
+//
+// One Interpreter lives for one run. The run loop (interpreter_run.cpp) fetches, dispatches
+// and advances the counter; it is the one place where an error raised by an instruction meets
+// the error path (troubled flag, executionError / executionErrorExt, then continue, return or
+// re-raise). The instruction families live in their own files: control and stack
+// (interpreter_control.cpp), data and arithmetic (interpreter_data.cpp), casts and the rest
+// (interpreter_misc.cpp). execute() runs exactly one instruction, so a stepping run can drive
+// the same dispatch one instruction at a time.
+#pragma once
+
+#include <cstdint>
+
+#include "machine/datum.hpp"
+#include "machine/machine_access.hpp"
+#include "tessaglyph/machine.hpp"
+#include "tessaglyph/vocabulary.hpp"
+
+namespace tg {
+
+// GOSUB nests runs by recursion; this many runs deep the next GOSUB raises 28 "Out of stack
+// space" instead, well before the thread's stack would run out (also under the sanitizers).
+inline constexpr Long kMaxNestedRuns = 2000;
+
+// The source text of errors the plain run raises itself.
+inline constexpr const char* kRunSource = "TessaglyphMachine::run";
+// The source text the "not functional" instructions give in every run.
+inline constexpr const char* kRunWithDebugSource = "TessaglyphMachine::runWithDebug";
+
+class Interpreter {
+ public:
+  explicit Interpreter(TessaglyphMachine& machine) noexcept : m(machine) {}
+
+  // The plain run from `start`: until STOP, cancelExecution or an error that the error path
+  // ends the run with (quietly, or raised again when error events are off).
+  void run(Integer start);
+
+  // Executes one instruction (never STOP, which the loop tests) and leaves the counter for
+  // advance() to move; jumps clear the advance flag.
+  void execute(const TG_M_INSTRUCTION& instruction);
+  // Moves the counter past the current instruction when the instruction did not jump.
+  void advance();
+  bool advancing() const noexcept { return m_advance; }
+
+ private:
+  // ---- Run loop and error path (interpreter_run.cpp) ----
+  // The instruction at the counter; 11005 when the counter has left the code.
+  const TG_M_INSTRUCTION& fetch();
+  // The loop proper, left by STOP, cancel or a raised error.
+  void loop();
+  // Handles an error raised by the current instruction; true to go on with the run.
+  bool recover(const Error& error);
+  // The steps of the failed instruction that follow the failing one.
+  void finishAfterError(const TG_M_INSTRUCTION& instruction);
+
+  // ---- Control and stack (interpreter_control.cpp) ----
+  void jump(Integer target);
+  void branchNegative(Integer target);
+  void branchPositive(Integer target);
+  void branchZero(Integer target);
+  void branchTrue(Integer target);
+  void branchFalse(Integer target);
+  void gosub(Integer target);
+  void push(Integer address);
+  void pop(Integer address);
+  void peek(Integer address);
+  void pushMany(Integer address);
+  void popMany(Integer address);
+  void setRef(Integer address);
+
+  // ---- Data and arithmetic (interpreter_data.cpp) ----
+  void load(Integer address);
+  void loadPointer(Integer address);
+  void store(Integer address);
+  void storePointer(Integer address);
+  void arithmetic(TG_M_INSTRUCTIONS opcode, Integer address);
+  void modulus(Integer address);
+  void compare(DatumComparison relation, Integer address);
+  void logical(bool isAnd, Integer address);
+  void logicalNot(Integer address);
+
+  // ---- Casts and the rest (interpreter_misc.cpp) ----
+  void cast(TG_M_DATATYPES kind, Integer address);
+  void timerValue();
+  void fractionalPart(Integer address);
+  void integerPart(Integer address);
+  void like(Integer address);
+  void loadNoPoint(Integer number);
+  void intValue(Integer address);
+  void mexSetFile(Integer address);
+  void raiseEvent(Integer address);
+  [[noreturn]] void notFunctional(TG_M_INSTRUCTIONS opcode);
+  [[noreturn]] void writePointData();
+  [[noreturn]] void notAvailable(TG_M_INSTRUCTIONS opcode);
+
+  // The cell at a memory operand; 9 "Subscript out of range" outside memory.
+  DatumRef& at(Integer address) { return m.checkedCell(address, kRunSource); }
+  DatumRef& reg() { return m.m_memory[0]; }
+
+  TessaglyphMachine& m;
+  bool m_advance = true;
+  // Set when the counter cannot go on (it left the code or would overflow): such an error
+  // ends the run even when the host asks to continue.
+  bool m_stuck = false;
+};
+
+}  // namespace tg

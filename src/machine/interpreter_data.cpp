@@ -1,0 +1,113 @@
+// Data and arithmetic instructions: loads and stores (which copy values into cells that keep
+// their type), arithmetic, comparisons and logic (which replace the register).
+//
+// Replacing the register is done in place when the register's cell is not shared: nobody else
+// can see the difference, and a warm loop then makes no cell at all. A shared register (after
+// SETREF, or while it sits on the stack) gets a new cell, so the other holders keep theirs.
+#include "machine/interpreter.hpp"
+#include "tessaglyph/error.hpp"
+
+namespace tg {
+
+// LOAD op: the register takes the value at op, converted to the register's own type.
+// Conversion errors (6, 13) as the cells raise them.
+void Interpreter::load(Integer address) {
+  const DatumRef& source = at(address);
+  reg()->setValue(*source);
+}
+
+// LOADPTR op: as LOAD from the address the cell at op holds. 9 for an address outside memory.
+void Interpreter::loadPointer(Integer address) {
+  const Integer pointer = at(address)->getInteger();
+  const DatumRef& source = at(pointer);
+  reg()->setValue(*source);
+}
+
+// STORE op: the cell at op takes the register's value, converted to its own type.
+void Interpreter::store(Integer address) {
+  DatumRef& target = at(address);
+  target->setValue(*reg());
+}
+
+// STOREPTR op: as STORE into the address the cell at op holds. 9 outside memory.
+void Interpreter::storePointer(Integer address) {
+  const Integer pointer = at(address)->getInteger();
+  DatumRef& target = at(pointer);
+  target->setValue(*reg());
+}
+
+// ADD, SUBTRACT, MULTIPLY, DIVIDE op: the register becomes register (op) MEM(op), a cell of the
+// register's kind. 6 overflow, 11 division by zero; a text has no quotient: 13 "Type mismatch".
+void Interpreter::arithmetic(TG_M_INSTRUCTIONS opcode, Integer address) {
+  const DatumRef& right = at(address);
+  DatumRef& left = reg();
+  if (left.unique()) {
+    switch (opcode) {
+      case TG_M_I_ADD:
+        return left->addInPlace(*right);
+      case TG_M_I_SUBTRACT:
+        return left->subtractInPlace(*right);
+      case TG_M_I_MULTIPLY:
+        return left->multiplyInPlace(*right);
+      default:
+        if (!left->divideInPlace(*right)) {
+          raisePlatformError(PLATFORM_E_TYPEMISMATCH, kRunSource);
+        }
+        return;
+    }
+  }
+  DatumRef result;
+  switch (opcode) {
+    case TG_M_I_ADD:
+      result = left->add(*right);
+      break;
+    case TG_M_I_SUBTRACT:
+      result = left->subtract(*right);
+      break;
+    case TG_M_I_MULTIPLY:
+      result = left->multiply(*right);
+      break;
+    default:
+      result = left->divide(*right);
+      if (!result) raisePlatformError(PLATFORM_E_TYPEMISMATCH, kRunSource);
+      break;
+  }
+  left = std::move(result);
+}
+
+// MODULUS op: the register becomes a four-byte integer cell holding register mod MEM(op), both
+// rounded to whole numbers first. 11 for a zero divisor, 6 overflow.
+void Interpreter::modulus(Integer address) {
+  const DatumRef& right = at(address);
+  DatumRef& left = reg();
+  if (left.unique()) return left->modulusInPlace(*right);
+  left = makeInteger4(left->modulus(*right));
+}
+
+// LESSTHAN ... NOTEQUAL op: the register becomes an unsigned cell holding 1 when the relation
+// holds, else 0. 13 when a text and a number cannot be compared.
+void Interpreter::compare(DatumComparison relation, Integer address) {
+  const DatumRef& right = at(address);
+  DatumRef& left = reg();
+  if (left.unique()) return left->compareInPlace(relation, *right);
+  left = makeBoolean(left->compare(relation, *right));
+}
+
+// AND, OR op: the register becomes a boolean cell of register and/or MEM(op), both as Booleans.
+void Interpreter::logical(bool isAnd, Integer address) {
+  const bool a = reg()->getBoolean();
+  const bool b = at(address)->getBoolean();
+  const bool result = isAnd ? (a && b) : (a || b);
+  DatumRef& left = reg();
+  if (left.unique()) return left->becomeBoolean(result);
+  left = makeBoolean(result);
+}
+
+// NOT op: the cell at op takes the negation of its own Boolean value, keeping its type (a text
+// becomes "1" or "0"). The register is untouched.
+void Interpreter::logicalNot(Integer address) {
+  DatumRef& target = at(address);
+  target->setBoolean(!target->getBoolean());
+}
+
+}  // namespace tg

@@ -1,0 +1,175 @@
+// Casts, numeric helpers (TIMER, FPART, IPART, INT, LOADNOPOINT), LIKE, MEXSETFILE, RAISEEVENT,
+// and the instructions that raise instead of acting.
+#include <cmath>
+#include <string>
+
+#include "machine/interpreter.hpp"
+#include "support/pattern_match.hpp"
+#include "tessaglyph/error.hpp"
+
+namespace tg {
+
+namespace {
+
+// Replaces the register by a double: in place when nobody shares it.
+void setRegisterDouble(DatumRef& registerCell, Double value) {
+  if (registerCell.unique()) {
+    registerCell->becomeDouble(value);
+  } else {
+    registerCell = makeDouble(value);
+  }
+}
+
+// The text instructions that come with the file layer of a script run.
+const char* ioInstructionName(TG_M_INSTRUCTIONS opcode) {
+  switch (opcode) {
+    case TG_M_I_OPEN:
+      return "OPEN";
+    case TG_M_I_CLOSE:
+      return "CLOSE";
+    case TG_M_I_LEN:
+      return "LEN";
+    case TG_M_I_GETOFFSET:
+      return "GETOFFSET";
+    case TG_M_I_SETOFFSET:
+      return "SETOFFSET";
+    case TG_M_I_CHAR:
+      return "CHAR";
+    case TG_M_I_SEOF:
+      return "SEOF";
+    case TG_M_I_SETDELIMS:
+      return "SETDELIMS";
+    case TG_M_I_READ:
+      return "READ";
+    case TG_M_I_WRITE:
+      return "WRITE";
+    case TG_M_I_BUFFER:
+      return "BUFFER";
+    case TG_M_I_EOF:
+      return "EOF";
+    case TG_M_I_USERINPUT:
+      return "USERINPUT";
+    case TG_M_I_NOTIFY:
+      return "NOTIFY";
+    case TG_M_I_FLIPBYTES:
+      return "FLIPBYTES";
+    case TG_M_I_SETFIXEDLENGTH:
+      return "SETFIXEDLENGTH";
+    case TG_M_I_CHARS:
+      return "CHARS";
+    case TG_M_I_SEARCH:
+      return "SEARCH";
+    case TG_M_I_FILEEXISTS:
+      return "FILEEXISTS";
+    case TG_M_I_SETTOUPPER:
+      return "SETTOUPPER";
+    case TG_M_I_SETTOLOWER:
+      return "SETTOLOWER";
+    case TG_M_I_TRIM:
+      return "TRIM";
+    case TG_M_I_LTRIM:
+      return "LTRIM";
+    case TG_M_I_RTRIM:
+      return "RTRIM";
+    default:
+      return "requested";
+  }
+}
+
+}  // namespace
+
+// CASTUINT ... CASTASCII op: the cell at op is replaced by a new cell of `kind` that takes the
+// old value when it converts and otherwise keeps 0 or the empty text. Raises only 9.
+void Interpreter::cast(TG_M_DATATYPES kind, Integer address) {
+  DatumRef& target = at(address);
+  DatumRef fresh = makeDatum(kind);
+  try {
+    fresh->setValue(*target);
+  } catch (const Error&) {
+    // A value the new type cannot hold is dropped on purpose: a cast never fails.
+  }
+  target = std::move(fresh);
+}
+
+// TIMER: the register becomes a double holding the seconds since midnight.
+void Interpreter::timerValue() {
+  setRegisterDouble(reg(), Double(m.m_clock()));
+}
+
+// FPART op: the register becomes a double holding MEM(op) minus its whole part (sign kept).
+void Interpreter::fractionalPart(Integer address) {
+  const Double x = at(address)->getDouble();
+  setRegisterDouble(reg(), x - std::trunc(x));
+}
+
+// IPART op: the register becomes a double holding MEM(op) truncated toward zero.
+void Interpreter::integerPart(Integer address) {
+  const Double x = at(address)->getDouble();
+  setRegisterDouble(reg(), std::trunc(x));
+}
+
+// LIKE op: the register becomes a boolean cell of (register text matches the pattern MEM(op)),
+// case-sensitive. 93 for a malformed pattern.
+void Interpreter::like(Integer address) {
+  const bool matches = likeMatch(reg()->getString(), at(address)->getString());
+  DatumRef& left = reg();
+  if (left.unique()) return left->becomeBoolean(matches);
+  left = makeBoolean(matches);
+}
+
+// LOADNOPOINT n: the register becomes a two-byte integer holding the operand itself.
+void Interpreter::loadNoPoint(Integer number) {
+  DatumRef& left = reg();
+  if (left.unique()) return left->becomeInteger2(number);
+  left = makeInteger2(number);
+}
+
+// INT op: the register becomes a four-byte integer holding the largest whole number not above
+// MEM(op). 6 when that does not fit 32 bits.
+void Interpreter::intValue(Integer address) {
+  const Double floored = std::floor(at(address)->getDouble());
+  if (!(floored >= -2147483648.0 && floored <= 2147483647.0)) {
+    raisePlatformError(PLATFORM_E_OVERFLOW, kRunSource);
+  }
+  DatumRef& left = reg();
+  if (left.unique()) return left->becomeInteger4(Long(floored));
+  left = makeInteger4(Long(floored));
+}
+
+// MEXSETFILE op: the direct grid access reads through the file handle MEM(op) holds.
+void Interpreter::mexSetFile(Integer address) {
+  m.m_mexFile = at(address)->getInteger();
+}
+
+// RAISEEVENT op: dataChanged(MEM(op) text, register text) to the host, if it listens.
+void Interpreter::raiseEvent(Integer address) {
+  const std::string name = at(address)->getString();
+  const std::string value = reg()->getString();
+  if (TessaglyphMachineEvents* sink = m.m_eventSink) sink->dataChanged(name, value);
+}
+
+// STRING2LATLON, LAT2STRING, LON2STRING, SKIP: always 1 "... instruction not functional".
+void Interpreter::notFunctional(TG_M_INSTRUCTIONS opcode) {
+  const char* name = opcode == TG_M_I_STRING2LATLON ? "STRING2LATLON"
+                     : opcode == TG_M_I_LAT2STRING  ? "LAT2STRING"
+                     : opcode == TG_M_I_LON2STRING  ? "LON2STRING"
+                                                    : "SKIP";
+  throw Error(1, kRunWithDebugSource, std::string(name) + " instruction not functional");
+}
+
+// WRITEPD: 11012 under the data lock, else 1 "WRITEPD instruction not functional".
+void Interpreter::writePointData() {
+  if (m.effectiveDataLock()) {
+    throw Error(TG_M_E_DATALOCKED, "", "The WRITEPD instruction has been disabled");
+  }
+  throw Error(1, kRunWithDebugSource, "WRITEPD instruction not functional");
+}
+
+// The file, text and dialogue instructions: 1, naming the instruction, in a build without them.
+void Interpreter::notAvailable(TG_M_INSTRUCTIONS opcode) {
+  throw Error(1, kRunSource,
+              std::string("The ") + ioInstructionName(opcode) +
+                  " instruction is not available in this build.");
+}
+
+}  // namespace tg

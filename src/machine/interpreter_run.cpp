@@ -1,0 +1,258 @@
+// The run loop: fetch, dispatch, advance; and the error path every failing instruction takes.
+#include <limits>
+#include <string>
+
+#include "machine/interpreter.hpp"
+#include "support/conversions.hpp"
+#include "tessaglyph/error.hpp"
+
+namespace tg {
+
+namespace {
+
+// Counts the runs in progress on a machine for as long as one lasts.
+class RunDepthGuard {
+ public:
+  explicit RunDepthGuard(Long& depth) noexcept : m_depth(depth) { ++m_depth; }
+  ~RunDepthGuard() { --m_depth; }
+  RunDepthGuard(const RunDepthGuard&) = delete;
+  RunDepthGuard& operator=(const RunDepthGuard&) = delete;
+
+ private:
+  Long& m_depth;
+};
+
+}  // namespace
+
+void TessaglyphMachine::run(Integer start) {
+  // The stepping run wraps the same dispatch; until it is there every run is the plain one.
+  // A run started from an event handler nests like a GOSUB and counts against the same limit.
+  if (m_runDepth >= kMaxNestedRuns) raisePlatformError(PLATFORM_E_OUTOFSTACKSPACE, kRunSource);
+  RunDepthGuard depth(m_runDepth);
+  Interpreter(*this).run(start);
+}
+
+void Interpreter::run(Integer start) {
+  m.m_programCounter = start;
+  m.m_cancel = false;
+  for (;;) {
+    try {
+      loop();
+      return;
+    } catch (const Error& error) {
+      if (!recover(error)) return;
+    }
+  }
+}
+
+void Interpreter::loop() {
+  for (;;) {
+    const TG_M_INSTRUCTION& instruction = fetch();
+    if (instruction.opcode == TG_M_I_STOP) return;
+    m_advance = true;
+    execute(instruction);
+    if (m.m_cancel) return;
+    if (m_advance) advance();
+  }
+}
+
+const TG_M_INSTRUCTION& Interpreter::fetch() {
+  const Integer counter = m.m_programCounter;
+  if (counter < 0 || std::size_t(counter) >= m.m_instructions.size()) {
+    m_stuck = true;
+    throw Error(TG_M_E_INVALIDCODEADDRESS, kRunSource,
+                longToText(counter) + " is not a valid code address.");
+  }
+  return m.m_instructions[std::size_t(counter)];
+}
+
+void Interpreter::advance() {
+  if (m.m_programCounter == std::numeric_limits<Integer>::max()) {
+    m_stuck = true;
+    raisePlatformError(PLATFORM_E_OVERFLOW, kRunSource);
+  }
+  ++m.m_programCounter;
+}
+
+bool Interpreter::recover(const Error& error) {
+  const Integer counter = m.m_programCounter;
+  const bool known = counter >= 0 && std::size_t(counter) < m.m_instructions.size();
+  Integer line = 0;
+  if (known) {
+    TG_M_DEBUGGINGINFO& info = m.m_debugInfo[std::size_t(counter)];
+    info.troubled = true;
+    line = info.lineNumber;
+  }
+  if (!m.m_errorEventEnabled) throw;  // the very error, number, source and description intact
+
+  Boolean continue_ = false;
+  if (TessaglyphMachineEvents* sink = m.m_eventSink) {
+    sink->executionError(error.number(), error.description(), continue_);
+    // A handler may have changed the sink; the second event goes to whoever is there now.
+    if ((sink = m.m_eventSink) != nullptr) {
+      sink->executionErrorExt(error.number(), error.description(), counter, line, continue_);
+    }
+  }
+  if (!continue_ || m.m_cancel || m_stuck) return false;
+  // A handler may have replaced the program; the failed instruction must still be there.
+  if (m.m_programCounter != counter || std::size_t(counter) >= m.m_instructions.size()) {
+    return false;
+  }
+  // The rest of the failed instruction runs inside the error path's protection too: should it
+  // fail again, that is a new error of the same instruction.
+  try {
+    finishAfterError(m.m_instructions[std::size_t(counter)]);
+  } catch (const Error& again) {
+    return recover(again);
+  }
+  return !m.m_cancel;
+}
+
+void Interpreter::finishAfterError(const TG_M_INSTRUCTION& instruction) {
+  switch (instruction.opcode) {
+    case TG_M_I_BRANCHNEG:
+    case TG_M_I_BRANCHPOS:
+    case TG_M_I_BRANCHZERO:
+    case TG_M_I_BRANCHTRUE:
+    case TG_M_I_BRANCHFALSE:
+      // Only the test can fail; going on after it means going into the taken branch.
+      m.m_programCounter = instruction.operand;
+      return;
+    default:
+      // Every other instruction fails at its last step, or at one whose successors need the
+      // value it could not make: nothing of it remains but the move to the next instruction.
+      advance();
+      return;
+  }
+}
+
+void Interpreter::execute(const TG_M_INSTRUCTION& instruction) {
+  const Integer op = instruction.operand;
+  switch (instruction.opcode) {
+    case TG_M_I_GOTO:
+      return jump(op);
+    case TG_M_I_BRANCHNEG:
+      return branchNegative(op);
+    case TG_M_I_BRANCHPOS:
+      return branchPositive(op);
+    case TG_M_I_BRANCHZERO:
+      return branchZero(op);
+    case TG_M_I_BRANCHTRUE:
+      return branchTrue(op);
+    case TG_M_I_BRANCHFALSE:
+      return branchFalse(op);
+    case TG_M_I_GOSUB:
+      return gosub(op);
+    case TG_M_I_LOAD:
+      return load(op);
+    case TG_M_I_LOADPTR:
+      return loadPointer(op);
+    case TG_M_I_STORE:
+      return store(op);
+    case TG_M_I_STOREPTR:
+      return storePointer(op);
+    case TG_M_I_ADD:
+    case TG_M_I_SUBTRACT:
+    case TG_M_I_MULTIPLY:
+    case TG_M_I_DIVIDE:
+      return arithmetic(instruction.opcode, op);
+    case TG_M_I_MODULUS:
+      return modulus(op);
+    case TG_M_I_LESSTHAN:
+      return compare(DatumComparison::lessThan, op);
+    case TG_M_I_LESSTHANEQUAL:
+      return compare(DatumComparison::lessThanOrEqualTo, op);
+    case TG_M_I_GREATERTHAN:
+      return compare(DatumComparison::greaterThan, op);
+    case TG_M_I_GREATERTHANEQUAL:
+      return compare(DatumComparison::greaterThanOrEqualTo, op);
+    case TG_M_I_EQUAL:
+      return compare(DatumComparison::equalTo, op);
+    case TG_M_I_NOTEQUAL:
+      return compare(DatumComparison::notEqualTo, op);
+    case TG_M_I_AND:
+      return logical(true, op);
+    case TG_M_I_OR:
+      return logical(false, op);
+    case TG_M_I_NOT:
+      return logicalNot(op);
+    case TG_M_I_CASTUINT:
+      return cast(TG_M_DT_UNSIGNEDINTEGER, op);
+    case TG_M_I_CASTINT2:
+      return cast(TG_M_DT_INTEGER2, op);
+    case TG_M_I_CASTINT4:
+      return cast(TG_M_DT_INTEGER4, op);
+    case TG_M_I_CASTSINGLE:
+      return cast(TG_M_DT_SINGLE, op);
+    case TG_M_I_CASTDOUBLE:
+      return cast(TG_M_DT_DOUBLE, op);
+    case TG_M_I_CASTASCII:
+      return cast(TG_M_DT_ASCII, op);
+    case TG_M_I_STRING2LATLON:
+    case TG_M_I_LAT2STRING:
+    case TG_M_I_LON2STRING:
+    case TG_M_I_SKIP:
+      notFunctional(instruction.opcode);
+    case TG_M_I_WRITEPD:
+      writePointData();
+    case TG_M_I_OPEN:
+    case TG_M_I_CLOSE:
+    case TG_M_I_LEN:
+    case TG_M_I_GETOFFSET:
+    case TG_M_I_SETOFFSET:
+    case TG_M_I_CHAR:
+    case TG_M_I_SEOF:
+    case TG_M_I_SETDELIMS:
+    case TG_M_I_READ:
+    case TG_M_I_WRITE:
+    case TG_M_I_BUFFER:
+    case TG_M_I_EOF:
+    case TG_M_I_USERINPUT:
+    case TG_M_I_NOTIFY:
+    case TG_M_I_FLIPBYTES:
+    case TG_M_I_SETFIXEDLENGTH:
+    case TG_M_I_CHARS:
+    case TG_M_I_SEARCH:
+    case TG_M_I_FILEEXISTS:
+    case TG_M_I_SETTOUPPER:
+    case TG_M_I_SETTOLOWER:
+    case TG_M_I_TRIM:
+    case TG_M_I_LTRIM:
+    case TG_M_I_RTRIM:
+      notAvailable(instruction.opcode);
+    case TG_M_I_RAISEEVENT:
+      return raiseEvent(op);
+    case TG_M_I_STOP:
+    case TG_M_I_NOP:
+      return;
+    case TG_M_I_TIMER:
+      return timerValue();
+    case TG_M_I_FPART:
+      return fractionalPart(op);
+    case TG_M_I_IPART:
+      return integerPart(op);
+    case TG_M_I_LIKE:
+      return like(op);
+    case TG_M_I_LOADNOPOINT:
+      return loadNoPoint(op);
+    case TG_M_I_PUSH:
+      return push(op);
+    case TG_M_I_POP:
+      return pop(op);
+    case TG_M_I_PEEK:
+      return peek(op);
+    case TG_M_I_PUSHM:
+      return pushMany(op);
+    case TG_M_I_POPM:
+      return popMany(op);
+    case TG_M_I_INT:
+      return intValue(op);
+    case TG_M_I_MEXSETFILE:
+      return mexSetFile(op);
+    case TG_M_I_SETREF:
+      return setRef(op);
+  }
+  // Any other code does nothing in the plain run.
+}
+
+}  // namespace tg

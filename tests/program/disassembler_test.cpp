@@ -1,0 +1,316 @@
+// The disassembler: the layout of the printed source, literal forms, the choice between inline
+// and declared literals, source names, debug line numbering, and programs it cannot print.
+#include "program/disassembler.hpp"
+
+#include <gtest/gtest.h>
+
+#include <ostream>
+#include <string>
+#include <vector>
+
+#include "program/assembler.hpp"
+#include "program/program_file_test_support.hpp"
+#include "program/program_test_support.hpp"
+#include "program/script_literal.hpp"
+#include "tessaglyph/program.hpp"
+
+namespace tg {
+namespace {
+
+using test::op;
+
+bool contains(const std::string& text, const std::string& part) {
+  return text.find(part) != std::string::npos;
+}
+
+TEST(Disassembler, PrintsDeclarationsThenTheCodeWithLabelsAndAddresses) {
+  const std::string expected =
+      ".property gridtype \"latlon\"\n"
+      ".property datum \"nad27\"\n"
+      "\n"
+      ".var v0 nodebug\n"
+      ".var v1 nodebug\n"
+      ".memory 3\n"
+      "\n"
+      ".literal lit0 \"abc\"\n"
+      ".literal lit1 5\n"
+      "\n"
+      ".routine init\n"
+      "\n"
+      ".attribute datapoint datapoint integer 2 read read_datapoint\n"
+      "\n"
+      "init:\n"
+      ".line 10\n"
+      "    load v1                             ; 0\n"
+      "    add lit1                            ; 1\n"
+      ".lines off\n"
+      "read_datapoint:\n"
+      "    store register                      ; 2\n"
+      "    load p_x                            ; 3\n"
+      "    goto init                           ; 4\n"
+      "    stop                                ; 5\n";
+  auto p = test::smallProgram();
+  EXPECT_EQ(disassembleProgram(p), expected);
+  // The numeric form a machine preparation leaves prints the same.
+  p.resolveSymbolicData();
+  EXPECT_EQ(disassembleProgram(p), expected);
+}
+
+struct FormCase {
+  TG_P_LITERAL literal;
+  const char* form;
+};
+
+void PrintTo(const FormCase& c, std::ostream* out) {
+  *out << c.form;
+}
+
+class DisassemblerLiteralForms : public ::testing::TestWithParam<FormCase> {};
+
+TEST_P(DisassemblerLiteralForms, AreTheShortestThatReadBackExactly) {
+  const auto& c = GetParam();
+  EXPECT_EQ(script::formatLiteral(c.literal), std::optional<std::string>(c.form));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Table, DisassemblerLiteralForms,
+    ::testing::Values(FormCase{{TG_P_DT_INTEGER, 2, "5"}, "5"},
+                      FormCase{{TG_P_DT_INTEGER, 4, "5"}, "5l"},
+                      FormCase{{TG_P_DT_INTEGER, 4, "70000"}, "70000"},
+                      FormCase{{TG_P_DT_INTEGER, 2, "-32768"}, "-32768"},
+                      FormCase{{TG_P_DT_UNSIGNEDINTEGER, 1, "200"}, "200u"},
+                      FormCase{{TG_P_DT_UNSIGNEDINTEGER, 1, "007"}, "007u"},
+                      FormCase{{TG_P_DT_SINGLE, 4, "1.5"}, "1.5f"},
+                      FormCase{{TG_P_DT_SINGLE, 4, "-1.5E-07"}, "-1.5E-07f"},
+                      FormCase{{TG_P_DT_DOUBLE, 8, "0.1"}, "0.1"},
+                      FormCase{{TG_P_DT_DOUBLE, 8, "1E+20"}, "1E+20"},
+                      FormCase{{TG_P_DT_DOUBLE, 8, "5"}, "5d"},
+                      FormCase{{TG_P_DT_DOUBLE, 8, "1.#INF"}, "double(\"1.#INF\")"},
+                      FormCase{{TG_P_DT_INTEGER, 2, "&H10"}, "integer(\"&H10\")"},
+                      FormCase{{TG_P_DT_INTEGER, 4, "&H10"}, "integer(\"&H10\", 4)"},
+                      FormCase{{TG_P_DT_INTEGER, 2, "70000"}, "70000s"},
+                      FormCase{{TG_P_DT_UNSIGNEDINTEGER, 7, "1"}, "unsigned(1, 7)"},
+                      FormCase{{TG_P_DT_INTEGER, 3, ""}, "integer(\"\", 3)"},
+                      FormCase{{TG_P_DT_SINGLE, 4, " 2"}, "single(\" 2\")"},
+                      FormCase{{TG_P_DT_ASCII, 3, "a\"b"}, "\"a\\\"b\""},
+                      FormCase{{TG_P_DT_ASCII, 2, "\x01\xe9"}, "\"\\x01\\xE9\""},
+                      FormCase{{TG_P_DT_ASCII, 5, "ab"}, "ascii(\"ab\", 5)"}));
+
+TEST(DisassemblerLiteralForms, NoFormForADataTypeNoLiteralCanHave) {
+  EXPECT_EQ(script::formatLiteral({TG_P_DT_DELIMITEDASCII, 1, "x"}), std::nullopt);
+  EXPECT_EQ(script::formatLiteral({TG_P_DT_DEFAULTASCII, 1, "x"}), std::nullopt);
+}
+
+// Literals are written inline exactly when inline use rebuilds the same table.
+TEST(DisassemblerLiterals, AreInlineOnlyWhenFirstUsesRebuildTheTable) {
+  const auto program = [](std::vector<TG_P_LITERAL> literals, std::vector<std::string> uses) {
+    TessaglyphProgram p;
+    for (const auto& literal : literals)
+      p.addLiteral(literal);
+    for (const auto& use : uses)
+      p.addInstruction(op(TG_M_I_LOAD, use, TG_P_DS_CONSTANT));
+    p.addInstruction(op(TG_M_I_STOP, "", TG_P_DS_DATA));
+    return p;
+  };
+  const TG_P_LITERAL five{TG_P_DT_INTEGER, 2, "5"};
+  const TG_P_LITERAL text{TG_P_DT_ASCII, 1, "t"};
+
+  auto source = disassembleProgram(program({five, text}, {"l_a", "l_b", "l_a"}));
+  EXPECT_FALSE(contains(source, ".literal")) << source;
+  EXPECT_TRUE(contains(source, "load 5 ") && contains(source, "load \"t\" ")) << source;
+
+  for (const auto& [literals, uses] :
+       std::vector<std::pair<std::vector<TG_P_LITERAL>, std::vector<std::string>>>{
+           {{five, text}, {"l_b", "l_a"}},  // first used out of order
+           {{five, text}, {"l_a"}},         // one never used
+           {{five, five}, {"l_a", "l_b"}},  // the same literal twice
+       }) {
+    source = disassembleProgram(program(literals, uses));
+    EXPECT_TRUE(contains(source, ".literal lit0 ")) << source;
+    const auto rebuilt = assembleProgram(source, "x");
+    ASSERT_EQ(rebuilt.numLiterals(), Integer(literals.size()));
+    for (Integer k = 1; k <= rebuilt.numLiterals(); ++k)
+      EXPECT_EQ(rebuilt.literals(k), literals[std::size_t(k - 1)]);
+    for (Integer i = 1; i <= Integer(uses.size()); ++i)
+      EXPECT_EQ(rebuilt.instructions(i).operand, uses[std::size_t(i - 1)]);
+  }
+}
+
+TEST(DisassemblerNames, DebugNamesBecomeSourceNamesWhereTheyCan) {
+  TessaglyphProgram p;
+  const std::vector<std::string> debugNames = {"",          "register", "with blank", "elevation",
+                                               "Elevation", "none",     "init",       "v0"};
+  for (const auto& debugName : debugNames) {
+    const auto name = p.addVariable();
+    p.setVariableType(name, TG_P_DT_DOUBLE);
+    if (!debugName.empty()) p.setVarDebugInfo(name, debugName);
+  }
+  p.addVariable();  // plain and unused: left to .memory
+  for (Integer i = 1; i <= Integer(debugNames.size()); ++i)
+    p.addInstruction(op(TG_M_I_LOAD, p.addressSymbolicName(i), TG_P_DS_DATA));
+  p.addInstruction(op(TG_M_I_STOP, "", TG_P_DS_DATA));
+  p.addRoutine({"init", p.tag(1)});
+
+  const auto source = disassembleProgram(p);
+  EXPECT_TRUE(contains(source,
+                       ".var v0_2 double nodebug\n"  // "v0" is a debug name below
+                       ".var v1 double debug \"register\"\n"
+                       ".var v2 double debug \"with blank\"\n"
+                       ".var elevation double\n"
+                       ".var v4 double debug \"Elevation\"\n"  // names differ in more than case
+                       ".var v5 double debug \"none\"\n"
+                       ".var init double\n"
+                       ".var v0 double\n"
+                       ".memory 9\n"))
+      << source;
+  // The routine's label cannot be "init": that is a variable's name now.
+  EXPECT_TRUE(contains(source, ".routine init L0\n")) << source;
+  EXPECT_TRUE(contains(source, "L0:\n    load v0_2 ")) << source;
+  const auto rebuilt = assembleProgram(source, "x");
+  for (Integer i = 1; i <= Integer(debugNames.size()); ++i)
+    EXPECT_EQ(rebuilt.variableDebugName(rebuilt.addressSymbolicName(i)),
+              debugNames[std::size_t(i - 1)]);
+}
+
+TEST(DisassemblerNames, RepeatedNamesAreMarked) {
+  TessaglyphProgram p;
+  p.addInstruction(op(TG_M_I_STOP, "", TG_P_DS_DATA));
+  const auto tag = p.tag(1);
+  p.addScriptProperty({"datum", "nad27"});
+  p.setScriptProperties(p.addScriptProperty({"other", "x"}), {"DATUM", "nad83"});
+  p.addRoutine({"init", tag});
+  p.setRoutines(p.addRoutine({"valid", tag}), {"Init", tag});
+  p.addAttribute(test::attribute("dp", tag));
+  auto second = test::attribute("other", tag);
+  p.setAttributes(p.addAttribute(second), test::attribute(" DP ", tag));
+  p.addAttribute(test::attribute("", tag));
+  p.addAttribute(test::attribute("", tag));  // blank names never repeat
+
+  const auto source = disassembleProgram(p);
+  EXPECT_TRUE(contains(source, ".property DATUM \"nad83\" duplicate\n")) << source;
+  EXPECT_TRUE(contains(source, ".routine Init init duplicate\n")) << source;
+  EXPECT_TRUE(contains(source, ".attribute \" DP \" datapoint integer 2 read init duplicate\n"))
+      << source;
+  EXPECT_TRUE(contains(source,
+                       ".attribute \"\" datapoint integer 2 read init\n"
+                       ".attribute \"\" datapoint integer 2 read init\n"))
+      << source;
+  EXPECT_EQ(test::snapshot(assembleProgram(source, "x")), test::snapshot(p));
+}
+
+// Debug lines come back whatever their order: by blank lines where a few are enough, by .line
+// otherwise, and .lines off for instructions without one.
+TEST(DisassemblerDebugLines, ComeBackInAnyOrder) {
+  const std::vector<Integer> lines = {0, 0, 20, 22, 23, 23, 5, 6, 0, 32767, 1, 0, 40, 45};
+  TessaglyphProgram p;
+  for (std::size_t i = 0; i < lines.size(); ++i) {
+    p.addInstruction(op(TG_M_I_NOP, "", TG_P_DS_DATA));
+    p.setCodeDebugInfo(Integer(i + 1), lines[i]);
+  }
+  const auto source = disassembleProgram(p);
+  const auto rebuilt = assembleProgram(source, "x");
+  for (Integer i = 1; i <= rebuilt.numInstructions(); ++i)
+    EXPECT_EQ(rebuilt.codeDebugInfo(i), lines[std::size_t(i - 1)]) << i << "\n" << source;
+  EXPECT_EQ(source,
+            ".lines off\n"
+            "    NOP                                 ; 0\n"
+            "    NOP                                 ; 1\n"
+            ".lines on\n"
+            ".line 20\n"
+            "    NOP                                 ; 2\n"
+            "\n"
+            "    NOP                                 ; 3\n"
+            "    NOP                                 ; 4\n"
+            ".line 23\n"
+            "    NOP                                 ; 5\n"
+            ".line 5\n"
+            "    NOP                                 ; 6\n"
+            "    NOP                                 ; 7\n"
+            ".lines off\n"
+            "    NOP                                 ; 8\n"
+            ".lines on\n"
+            ".line 32767\n"
+            "    NOP                                 ; 9\n"
+            ".line 1\n"
+            "    NOP                                 ; 10\n"
+            ".lines off\n"
+            "    NOP                                 ; 11\n"
+            ".lines on\n"
+            ".line 40\n"
+            "    NOP                                 ; 12\n"
+            "\n"
+            "\n"
+            "\n"
+            "\n"
+            "    NOP                                 ; 13\n");
+}
+
+TEST(DisassemblerDebugLines, ALabelGoesInFrontOfAnInstructionOnTheNextLine) {
+  TessaglyphProgram p;
+  p.addInstruction(op(TG_M_I_NOP, "", TG_P_DS_DATA));
+  p.addInstruction(op(TG_M_I_STOP, "", TG_P_DS_DATA));
+  p.setInstructions(1, op(TG_M_I_GOTO, p.tag(2), TG_P_DS_INSTRUCTION));
+  p.setCodeDebugInfo(1, 1);
+  p.setCodeDebugInfo(2, 2);
+  EXPECT_EQ(disassembleProgram(p),
+            "    goto L1                             ; 0\n"
+            "L1: stop                                ; 1\n");
+}
+
+// Memory grown to reach an explicit address holds unnamed variables; the address stays as it
+// was written.
+TEST(DisassemblerNames, MemoryGrownForAnExplicitAddressKeepsTheAddress) {
+  const auto p = assembleProgram(".var a integer\nload mem[30]\n", "x");
+  ASSERT_EQ(p.neededMemory(), 15);
+  const auto source = disassembleProgram(p);
+  EXPECT_TRUE(contains(source, ".var a integer\n.memory 15\n")) << source;
+  EXPECT_TRUE(contains(source, "load mem[30]")) << source;
+}
+
+TEST(DisassemblerFailures, AProgramNoFileCouldHoldIsRefused) {
+  TessaglyphProgram dangling;
+  dangling.addInstruction(op(TG_M_I_NOP, "v_a", TG_P_DS_DATA));  // names no variable
+  EXPECT_TRUE(test::raises(
+      [&] { disassembleProgram(dangling); }, TG_P_E_INVALIDDATAERROR,
+      "The program cannot be written as script source: Instruction 1 refers to \"v_a\" in data "
+      "segment TG_P_DS_DATA, but no variable carries that name.",
+      "disassembleProgram"));
+
+  TessaglyphProgram badSegment;
+  badSegment.addInstruction(op(TG_M_I_STOP, "", TG_P_DATASEGMENTS(9)));
+  EXPECT_TRUE(test::raises([&] { disassembleProgram(badSegment); }, TG_P_E_INVALIDDATAERROR,
+                           "The program cannot be written as script source: instruction 1 has "
+                           "the invalid data segment 9.",
+                           "disassembleProgram"));
+}
+
+class DisassemblerFiles : public test::ProgramFileTest {};
+
+TEST_F(DisassemblerFiles, ReadErrorsPassThrough) {
+  const auto notAProgram = file("text.tgs", "; a script, not a program file........\n");
+  EXPECT_TRUE(
+      test::raises([&] { disassembleFile(notAProgram); }, TG_P_E_NOTPROGRAMDATAERROR,
+                   "The data sentinel [; a script, not a prog] did not match the correct sentinel "
+                   "[TESSAGLYPH PROGRAM 1.0].",
+                   "TessaglyphProgram::readProgram"));
+  try {
+    disassembleFile(path("missing.tgp"));
+    ADD_FAILURE() << "a missing file was read";
+  } catch (const Error& error) {
+    EXPECT_EQ(error.number(), PLATFORM_E_FILENOTFOUND);
+  }
+}
+
+TEST_F(DisassemblerFiles, RepairsTheReaderMakesAreReported) {
+  // One STOP, neededMemory 0, and an initializer for variable 2.
+  test::ImageParts parts;
+  parts.code =
+      test::Bytes().integer(1).integer(0).integer(1).integer(2).byte(4).instruction(51, 0, 0);
+  const auto source = disassembleFile(file("repaired.tgp", parts.assemble()), &events);
+  ASSERT_EQ(events.corrections.size(), 1u);
+  EXPECT_EQ(events.corrections[0].newValue, "3");
+  EXPECT_TRUE(contains(source, ".var v2 double nodebug\n")) << source;
+}
+
+}  // namespace
+}  // namespace tg
