@@ -28,8 +28,7 @@ void check(bool condition) {
 // Answers the error report's message boxes without a log of its own.
 class QuietUserInterface : public tg::UserInterface {
  public:
-  tg::MESSAGEBOXRESULTS messageBox(const std::string&, std::int32_t,
-                                   const std::string&) override {
+  tg::MESSAGEBOXRESULTS messageBox(const std::string&, std::int32_t, const std::string&) override {
     return tg::MBR_OK;
   }
 };

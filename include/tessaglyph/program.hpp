@@ -11,6 +11,7 @@
 #pragma once
 
 #include <cstddef>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -20,6 +21,8 @@
 #include "tessaglyph/vocabulary.hpp"
 
 namespace tg {
+
+class TessaglyphMachine;
 
 enum TG_P_ATTRIBUTETYPES : std::int32_t {
   TG_P_AT_VAR = 1,
@@ -274,6 +277,18 @@ class TessaglyphProgram {
   // 54 and 63 pass through; any other failure goes to the error report and the result is -1.
   // On success the program is in fresh symbolic form; on failure it is unchanged.
   Long writeProgram(const std::string& file, Long offset);
+
+  // ---- Cleaning and loading
+
+  // Drops the variables, literals and tags nothing refers to and renames the rest densely
+  // ("v_a", "v_b", ... in order), with every reference following. An operand, routine or
+  // attribute location that names nothing raises 10001 before anything changes.
+  void clean();
+  // Loads the program into `machine`, creating one when it is empty. A program without a
+  // "datapoint" attribute raises 10017 and nothing changes. Otherwise the program is left in
+  // its numeric form, and an error while loading goes to the error report, leaving the
+  // machine partly filled.
+  void prepareMachine(std::shared_ptr<TessaglyphMachine>& machine);
 
   // ---- Symbolic and numeric forms
 

@@ -1,8 +1,8 @@
 // Writing a program image. The image is built in memory from a resolved copy of the program, so
 // that a failure part-way (a literal that does not convert, a name that does not resolve) leaves
 // the program as it was. The sections follow one another without gaps after the header; the
-// header with its marker is written last, so an interrupted write never leaves bytes that look
-// like a complete program.
+// header with its marker goes to the file last, so the marker never stands in front of an image
+// that is not yet all there.
 #include <cstdint>
 #include <limits>
 #include <string>

@@ -174,6 +174,14 @@ void writeFileAt(Integer handle, Long position, const void* buffer, std::size_t 
   }
 }
 
+void truncateFile(Integer handle, Long length) {
+  const OpenFileEntry& entry = entryFor(handle);
+  if (!entry.writable) raisePlatformError(PLATFORM_E_BADFILEMODE);
+  if (length < 0 || ::ftruncate(entry.fd, off_t(length)) != 0) {
+    raisePlatformError(PLATFORM_E_PATHFILEACCESSERROR);
+  }
+}
+
 std::size_t openFileCount() noexcept {
   std::size_t count = 0;
   for (const auto& entry : table())

@@ -43,6 +43,10 @@ std::size_t readFileSomeAt(Integer handle, Long position, void* buffer, std::siz
 // position below 1, 54 "Bad file mode" for a file opened for reading only, 75 on a failed write.
 void writeFileAt(Integer handle, Long position, const void* buffer, std::size_t count);
 
+// Cuts the file (or extends it with zeros) to `length` bytes. 54 for a file opened for reading
+// only, 75 when the change fails.
+void truncateFile(Integer handle, Long length);
+
 // The number of handles open in the process.
 std::size_t openFileCount() noexcept;
 

@@ -156,7 +156,7 @@ class ProgramFileTest : public ::testing::Test {
   void SetUp() override { setUserInterface(&ui); }
   void TearDown() override { setUserInterface(nullptr); }
 
-  std::string path(const std::string& name) const { return home.root().folder() + name; }
+  std::string path(const std::string& name) const { return home.root() + name; }
   // Writes the bytes to a file of that name and returns its path.
   std::string file(const std::string& name, std::string_view bytes) const {
     const auto at = path(name);

@@ -47,6 +47,22 @@ TEST_F(FileLayerTest, ReadsAndWritesAtOneBasedPositions) {
   EXPECT_EQ(gap, '\0');
 }
 
+TEST_F(FileLayerTest, TruncateCutsOrExtendsAWritableFileOnly) {
+  const std::string path = write("cut.bin", "abcdef");
+  {
+    ScopedFile file(path, FileOpenMode::ReadWrite);
+    truncateFile(file.handle(), 2);
+    EXPECT_EQ(fileLength(file.handle()), 2);
+    truncateFile(file.handle(), 4);
+    char tail[2] = {'x', 'x'};
+    readFileAt(file.handle(), 3, tail, 2);
+    EXPECT_EQ(std::string(tail, 2), std::string(2, '\0'));
+  }
+  ScopedFile readOnly(path, FileOpenMode::ReadOnly);
+  EXPECT_EQ(errorNumberOf([&] { truncateFile(readOnly.handle(), 0); }), 54);
+  EXPECT_EQ(fileLength(readOnly.handle()), 4);
+}
+
 TEST_F(FileLayerTest, MisuseRaisesThePlatformFileErrors) {
   const std::string path = write("data.bin", "abc");
   const Integer handle = openFile(path, FileOpenMode::ReadOnly);

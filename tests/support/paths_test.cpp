@@ -4,7 +4,7 @@
 
 #include <filesystem>
 
-#include "settings_sandbox.hpp"
+#include "support/test_environment.hpp"
 
 namespace tg {
 namespace {
@@ -48,7 +48,7 @@ TEST(PathsTest, JoinsWithExactlyOneSeparator) {
 
 class PathsFolderTest : public ::testing::Test {
  protected:
-  testing::SettingsSandbox sandbox;
+  test::SettingsSandbox sandbox;
 
   std::string path(const std::string& relative) const { return sandbox.root() + relative; }
   void makeFolder(const std::string& relative) const {
@@ -100,20 +100,20 @@ TEST_F(PathsFolderTest, SettingsFolderFollowsXdgThenHomeThenTheCurrentFolder) {
   EXPECT_EQ(settingsFilePath(sandbox.root() + "other\\x.ini"), path("other/x.ini"));
 
   // A relative XDG folder is not to be used.
-  testing::SettingsSandbox::setVariable("XDG_CONFIG_HOME", "relative/config");
+  test::SettingsSandbox::setVariable("XDG_CONFIG_HOME", "relative/config");
   EXPECT_EQ(settingsFolder(), path("home/.config/tessaglyph/"));
-  testing::SettingsSandbox::setVariable("XDG_CONFIG_HOME", std::nullopt);
+  test::SettingsSandbox::setVariable("XDG_CONFIG_HOME", std::nullopt);
   EXPECT_EQ(settingsFolder(), path("home/.config/tessaglyph/"));
-  testing::SettingsSandbox::setVariable("HOME", std::nullopt);
+  test::SettingsSandbox::setVariable("HOME", std::nullopt);
   EXPECT_EQ(settingsFolder(), std::filesystem::current_path().native() + "/.tessaglyph/");
 }
 
 TEST_F(PathsFolderTest, BaseDirectoryFromTheEnvironmentFirst) {
   sandbox.writeFile("config/tessaglyph/HFRegistry.INI",
                     "[CONFIG]\nHarrowfeldDirectory=" + sandbox.root() + "registry\n");
-  testing::SettingsSandbox::setVariable("TESSAGLYPH_HOME", sandbox.root() + "env\\home");
+  test::SettingsSandbox::setVariable("TESSAGLYPH_HOME", sandbox.root() + "env\\home");
   EXPECT_EQ(baseDirectory(), path("env/home/"));
-  testing::SettingsSandbox::setVariable("TESSAGLYPH_HOME", sandbox.root() + "env/home//");
+  test::SettingsSandbox::setVariable("TESSAGLYPH_HOME", sandbox.root() + "env/home//");
   EXPECT_EQ(baseDirectory(), path("env/home/"));
 }
 
@@ -132,7 +132,7 @@ TEST_F(PathsFolderTest, BaseDirectoryFromTheRegistryFileSecond) {
 TEST_F(PathsFolderTest, BaseDirectoryFallsBackToTheDataFolderAndCreatesIt) {
   EXPECT_EQ(baseDirectory(), path("data/tessaglyph/"));
   EXPECT_TRUE(std::filesystem::is_directory(path("data/tessaglyph")));
-  testing::SettingsSandbox::setVariable("XDG_DATA_HOME", std::nullopt);
+  test::SettingsSandbox::setVariable("XDG_DATA_HOME", std::nullopt);
   EXPECT_EQ(baseDirectory(), path("home/.local/share/tessaglyph/"));
   EXPECT_TRUE(std::filesystem::is_directory(path("home/.local/share/tessaglyph")));
 }

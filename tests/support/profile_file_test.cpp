@@ -8,7 +8,7 @@
 #include <csignal>
 #include <filesystem>
 
-#include "settings_sandbox.hpp"
+#include "support/test_environment.hpp"
 #include "tessaglyph/error.hpp"
 
 namespace tg {
@@ -272,7 +272,7 @@ TEST(ProfileTextTest, RefusesTextThatWouldNotReadBackAndChangesNothing) {
 
 class ProfileFileTest : public ::testing::Test {
  protected:
-  testing::SettingsSandbox sandbox;
+  test::SettingsSandbox sandbox;
 
   std::string path(const std::string& relative) const { return sandbox.root() + relative; }
 };

@@ -1,0 +1,395 @@
+// TessaglyphMachine: the virtual machine that runs one compiled script program against one
+// source file. It holds what lasts between runs: typed memory (the register and the predefined
+// variables at addresses 0..15, then the program's literals and variables), instructions with
+// their debugging records, routine entry points, script properties and attributes, the
+// evaluation stack, the files the script opened, the data lock and the run settings.
+//
+// A machine is filled by TessaglyphProgram::prepareMachine and handed around as a
+// std::shared_ptr. It belongs to one thread at a time, like the cells in its memory.
+#pragma once
+
+#include <array>
+#include <cstddef>
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "tessaglyph/machine_types.hpp"
+#include "tessaglyph/method_counter.hpp"
+#include "tessaglyph/types.hpp"
+#include "tessaglyph/vocabulary.hpp"
+
+namespace tg {
+
+class DatumRef;
+class MachineAccess;
+
+// Errors raised by the machine, with these plain numbers.
+enum TG_M_ERRORS : std::int32_t {
+  TG_M_E_CANTCASTADDRESS = 11001,            // a fixed-type predefined variable keeps its type
+  TG_M_E_INVALIDDATATYPE = 11002,            // a type outside TG_M_DATATYPES, or not ascii
+  TG_M_E_INVALIDPROPERTYNAME = 11003,        // getPropertyValue of a name outside the vocabulary
+  TG_M_E_INVALIDNOTIFYTYPE = 11004,          // NOTIFY text not starting with "O" or "Y"
+  TG_M_E_INVALIDCODEADDRESS = 11005,         // a jump or run outside the instructions
+  TG_M_E_CANTSETPREDEFINEDVARIABLE = 11006,  // a store into a read-only predefined variable
+  TG_M_E_INVALIDOPERANDVALUE = 11007,        // offset, BUFFER count, FLIPBYTES type, INT range
+  TG_M_E_ROUTINENOTDEFINED = 11008,          // a routine slot without code
+  TG_M_E_READONLYATTRIBUTE = 11009,          // a write to data without write code
+  TG_M_E_ATTRIBUTEMISSING = 11010,           // an attribute a property requires
+  TG_M_E_DATALOCKED = 11012,                 // a data write under the data lock
+  TG_M_E_SCRIPTMANUALINCAPABLE = 11013,      // interpolation the script cannot do by hand
+  TG_M_E_STACKEMPTY = 11014,                 // PEEK or POPM on an empty stack (debug run)
+  TG_M_E_INTERPDATAEMPTY = 11016,            // no interpolation data gathered yet
+  TG_M_E_INVALIDINSTRUCTION = 11017,         // an opcode outside the instruction set (debug run)
+};
+
+// Values a data-point read returns instead of data; never raised.
+enum TG_M_DATAPOINTERRORCODES : std::int32_t {
+  TG_M_DPEC_NONEXISTENTPOINT = -32100,     // no data at the point
+  TG_M_DPEC_NOTENOUGHINTERPDATA = -32101,  // an interpolation lacks a point
+  TG_M_DPEC_RETRIEVALERROR = -52000,       // the read failed
+};
+
+// Whether data writes are refused.
+enum TG_M_DATALOCK : std::int32_t {
+  TG_M_DL_TRUE = 0,       // locked
+  TG_M_DL_FALSE = 1,      // unlocked
+  TG_M_DL_USESCRIPT = 2,  // as the script's "datalock" property says (locked when it cannot say)
+};
+
+// How the debug run steps.
+enum TG_M_RUNMETHODS : std::int32_t {
+  TG_M_RM_CONTINUOUS = 0,
+  TG_M_RM_STEP = 1,
+  TG_M_RM_STEPOVER = 2,
+  TG_M_RM_STEPINSTRUCTIONS = 3,
+  TG_M_RM_BREAKTROUBLED = 4,
+};
+
+// When the run method takes effect.
+enum TG_M_APPLYRUNMETHODCONSTANTS : std::int32_t {
+  TG_M_ARM_ALWAYS = 0,
+  TG_M_ARM_AFTERBREAK = 1,
+  TG_M_ARM_AFTERERROR = 2,
+};
+
+// What NOTIFY does: show a message box, raise scriptMessageBox, or nothing.
+enum TG_M_MESSAGEBOXMODES : std::int32_t {
+  TG_M_MBM_NORMAL = 0,
+  TG_M_MBM_EVENT = 1,
+  TG_M_MBM_IGNORE = 2,
+};
+
+// What USERINPUT does: show an input box, raise scriptInputBox, or nothing.
+enum TG_M_INPUTBOXMODES : std::int32_t {
+  TG_M_IBM_NORMAL = 0,
+  TG_M_IBM_EVENT = 1,
+  TG_M_IBM_IGNORE = 2,
+};
+
+// The buttons of a script's message box, as the platform numbers them.
+enum TG_M_MESSAGEBOXBUTTONSTYLES : std::int32_t {
+  TG_M_MBBS_OKONLY = 0,
+  TG_M_MBBS_YESNO = 4,
+};
+
+// The button a host's scriptMessageBox handler reports.
+enum TG_M_MESSAGEBOXBUTTONS : std::int32_t {
+  TG_M_MBB_OK = 0,
+  TG_M_MBB_YES = 1,
+  TG_M_MBB_NO = 2,
+};
+
+struct TG_M_INSTRUCTION {
+  TG_M_INSTRUCTIONS opcode = TG_M_I_STOP;
+  Integer operand = 0;  // a memory address, an instruction address or a number, by opcode
+
+  friend bool operator==(const TG_M_INSTRUCTION&, const TG_M_INSTRUCTION&) = default;
+};
+
+struct TG_M_DEBUGGINGINFO {
+  Integer lineNumber = 0;    // the source line of the instruction; 0 for none
+  Boolean troubled = false;  // an error was raised while the instruction ran
+  Boolean breakpoint = false;
+
+  friend bool operator==(const TG_M_DEBUGGINGINFO&, const TG_M_DEBUGGINGINFO&) = default;
+};
+
+struct TG_M_PROPERTY {
+  std::string name;
+  std::string value;
+
+  friend bool operator==(const TG_M_PROPERTY&, const TG_M_PROPERTY&) = default;
+};
+
+struct TG_M_ATTRIBUTEINFO {
+  std::string name;
+  TG_M_DATATYPES dataType = TG_M_DT_ASCII;
+  std::string tip;
+  std::string comments;
+  TG_M_STRINGREADINFO readInfo;
+  Integer readLocation = -1;   // instruction address of the read code; -1 when absent
+  Integer writeLocation = -1;  // instruction address of the write code; -1 when absent
+
+  friend bool operator==(const TG_M_ATTRIBUTEINFO&, const TG_M_ATTRIBUTEINFO&) = default;
+};
+
+// One cell of a memory dump.
+struct TG_M_DATAINFO {
+  Integer address = 0;
+  std::string VariableName;
+  TG_M_DATATYPES dataType = TG_M_DT_INTEGER2;
+  std::string value;
+
+  friend bool operator==(const TG_M_DATAINFO&, const TG_M_DATAINFO&) = default;
+};
+
+// The machine's outgoing events, raised synchronously on the thread running the script.
+// Arguments passed by reference may be changed by the handler and are read back.
+class TessaglyphMachineEvents {
+ public:
+  virtual ~TessaglyphMachineEvents() = default;
+  // The debug run reached a new source line (or a breakpoint).
+  virtual void reachedNewLine(Integer /*lineNumber*/, Integer /*instructionNumber*/) {}
+  // A script error; set `continue_` to go on with the next step instead of ending the run.
+  virtual void executionError(Long /*errorNumber*/, const std::string& /*description*/,
+                              Boolean& /*continue_*/) {}
+  // The same error with its instruction address and source line, right after executionError.
+  virtual void executionErrorExt(Long /*errorNumber*/, const std::string& /*description*/,
+                                 Integer /*instrNum*/, Integer /*lineNum*/,
+                                 Boolean& /*continue_*/) {}
+  // RAISEEVENT: a named value changed.
+  virtual void dataChanged(const std::string& /*dataName*/, const std::string& /*newValue*/) {}
+  // NOTIFY in event mode; set `returnValue` to the button pressed.
+  virtual void scriptMessageBox(std::string& /*message*/, TG_M_MESSAGEBOXBUTTONSTYLES& /*buttons*/,
+                                TG_M_MESSAGEBOXBUTTONS& /*returnValue*/) {}
+  // USERINPUT in event mode; set `returnValue` to the answer.
+  virtual void scriptInputBox(std::string& /*message*/, std::string& /*returnValue*/) {}
+};
+
+class TessaglyphMachine {
+ public:
+  // The clock gives the time of day in seconds since local midnight; the default is the
+  // system timer.
+  using Clock = std::function<Single()>;
+
+  // Number of routine slots.
+  static constexpr std::size_t kRoutineSlots = TG_M_RAI_VALID_MAX + 1;
+  // Number of predefined variables at the start of memory.
+  static constexpr Integer kPredefinedCells = TG_M_PVI_VALID_MAX + 1;
+
+  // A new machine is empty, as after Clear.
+  TessaglyphMachine();
+  explicit TessaglyphMachine(Clock clock);
+  // Closes the files the machine's script opened (and only those).
+  ~TessaglyphMachine();
+  TessaglyphMachine(const TessaglyphMachine&) = delete;
+  TessaglyphMachine& operator=(const TessaglyphMachine&) = delete;
+
+  // The sink of the machine's events; not owned (nullptr = none).
+  void setEventSink(TessaglyphMachineEvents* sink) noexcept { m_eventSink = sink; }
+  TessaglyphMachineEvents* eventSink() const noexcept { return m_eventSink; }
+
+  // The profiler that times the machine's members; none by default.
+  const std::shared_ptr<MethodCounter>& methodProfiler() const noexcept { return m_profiler; }
+  void setMethodProfiler(std::shared_ptr<MethodCounter> profiler) noexcept {
+    m_profiler = std::move(profiler);
+  }
+
+  // ---- Data void, access counters ------------------------------------------------------
+
+  // The value a written no-data point becomes: the script's "datavoidvalue" property as a
+  // number, -32100 when it has none that converts. Worked out on the first read and kept (also
+  // across Clear) until set.
+  Single datavoidValue() const;
+  void setDatavoidValue(Single value);
+  // The machine's access counter, 0 after resetAccessData.
+  Long accessCount() const;
+  // The time of day of the last data-point read; a stored time later than now means midnight
+  // has passed since, and the time is moved back by a day (86400 seconds) first.
+  Single lastAccess() const;
+  // The counter to 0 and the last access to now.
+  void resetAccessData();
+
+  // ---- Run settings ----------------------------------------------------------------------
+
+  // The file handle the direct grid access reads through; -1 when none.
+  Integer mexFile() const noexcept { return m_mexFile; }
+  // The datum positions are asked in.
+  const std::string& currentDatum() const noexcept { return m_currentDatum; }
+  void setCurrentDatum(std::string value) { m_currentDatum = std::move(value); }
+  // The file the loaded program came from.
+  const std::string& scriptFilename() const noexcept { return m_scriptFilename; }
+
+  TG_M_DATALOCK dataLock() const noexcept { return m_dataLock; }
+  void setDataLock(TG_M_DATALOCK value) noexcept { m_dataLock = value; }
+
+  Boolean enableDebug() const noexcept { return m_enableDebug; }
+  void setEnableDebug(Boolean value) noexcept { m_enableDebug = value; }
+  Boolean break_() const noexcept { return m_break; }
+  void setBreak(Boolean value) noexcept { m_break = value; }
+  TG_M_RUNMETHODS runMethod() const noexcept { return m_runMethod; }
+  void setRunMethod(TG_M_RUNMETHODS value) noexcept { m_runMethod = value; }
+  TG_M_APPLYRUNMETHODCONSTANTS applyRunMethod() const noexcept { return m_applyRunMethod; }
+  void setApplyRunMethod(TG_M_APPLYRUNMETHODCONSTANTS value) noexcept { m_applyRunMethod = value; }
+  Boolean errorEventEnabled() const noexcept { return m_errorEventEnabled; }
+  void setErrorEventEnabled(Boolean value) noexcept { m_errorEventEnabled = value; }
+  TG_M_MESSAGEBOXMODES messageBoxMode() const noexcept { return m_messageBoxMode; }
+  void setMessageBoxMode(TG_M_MESSAGEBOXMODES value) noexcept { m_messageBoxMode = value; }
+  TG_M_INPUTBOXMODES inputBoxMode() const noexcept { return m_inputBoxMode; }
+  void setInputBoxMode(TG_M_INPUTBOXMODES value) noexcept { m_inputBoxMode = value; }
+
+  // ---- The loaded program ----------------------------------------------------------------
+  // Indexes are 0-based; one outside 0..count-1 raises 9 "Subscript out of range".
+
+  Integer numProperties() const noexcept { return Integer(m_properties.size()); }
+  TG_M_PROPERTY properties(Integer index) const;
+  Integer numAttributes() const noexcept { return Integer(m_attributes.size()); }
+  TG_M_ATTRIBUTEINFO Attributes(Integer index) const;
+  Integer numInstructions() const noexcept { return Integer(m_instructions.size()); }
+  TG_M_INSTRUCTION instructions(Integer index) const;
+  TG_M_DEBUGGINGINFO debugInfo(Integer index) const;
+  // The entry address of a routine slot; -1 when the script does not define it.
+  Integer routineLocations(TG_M_ROUTINEARRAYINDICIES routine) const;
+
+  // The index of the property (or attribute) of that name, trimmed and without regard to case;
+  // -1 when there is none.
+  Integer getPropertyIndex(std::string_view name) const;
+  Integer getAttributeIndex(std::string_view name) const;
+  // The script's value of the property in lower case. A property the script does not declare
+  // gives the vocabulary's default ("latlonformat" an empty text); a name outside the
+  // vocabulary raises 11003.
+  std::string getPropertyValue(std::string_view name) const;
+  // The script's "selfvalidating" property as a Boolean, read once; false when it cannot say.
+  Boolean selfValidating() const;
+
+  // ---- Memory ----------------------------------------------------------------------------
+  // Addresses run from 0 to dataMemory-1; any other raises 9 "Subscript out of range".
+
+  Integer dataMemory() const noexcept { return Integer(m_names.size()); }
+  std::string variableNames(Integer index) const;
+  // The cell's value as text.
+  std::string Memory(Integer address) const;
+  // The cell keeps its type and takes the text's value converted (13 when it is no number).
+  void setMemory(Integer address, std::string_view value);
+  TG_M_DATATYPES memoryDataType(Integer address) const;
+  // Replaces the cell by a new one of that type holding the old value. Refused with 11001 for
+  // a fixed-type predefined variable ("offset", "index", ...); 11002 for a type outside 0..5.
+  void setMemoryDataType(Integer address, TG_M_DATATYPES dataType);
+  // The register is memory address 0.
+  std::string register_() const;
+  void setRegister(std::string_view value);
+  TG_M_DATATYPES registerDataType() const;
+  void setRegisterDataType(TG_M_DATATYPES dataType);
+  // Memory 0..15 by predefined-variable number; any other number raises 12002.
+  std::string predefinedVariables(Integer variable) const;
+  void setPredefinedVariables(Integer variable, std::string_view value);
+  TG_M_DATATYPES predefinedVariableDataTypes(Integer variable) const;
+  void setPredefinedVariableDataTypes(Integer variable, TG_M_DATATYPES dataType);
+
+  // ---- Open files ------------------------------------------------------------------------
+
+  Integer numOpenFiles() const noexcept { return Integer(m_openFileNames.size()); }
+  // The name of open file `index` (0-based).
+  std::string OpenFile(Integer index) const;
+
+  // ---- The source file -------------------------------------------------------------------
+
+  // Fills the file predefined variables from a full file name, upper-cased: "filename" the
+  // whole name, "path" up to its last "\" or "/", "extension" what follows the last "." of the
+  // name, "filetitle" the name without folder and extension, and "filesize" the file's length
+  // when it exists.
+  void setFileInfo(std::string_view filename);
+
+  // Back to the empty machine: 16 predefined cells and nothing loaded. Keeps dataLock, the
+  // message and input box modes, the data-void value, the event sink and the profiler.
+  void Clear();
+
+ private:
+  friend class MachineAccess;
+
+  // ---- The interpreter's fast paths (machine/machine_access.hpp) ---------------------------
+  // The cell at an address: unchecked in release builds, 9 in debug builds.
+  DatumRef& cell(Integer address);
+  const DatumRef& cell(Integer address) const;
+  // The cell at an address, always checked: 9 "Subscript out of range" with `source`.
+  DatumRef& checkedCell(Integer address, const char* source);
+  const DatumRef& checkedCell(Integer address, const char* source) const;
+  // The evaluation stack. A push on an empty stack starts 26 slots and a full one grows by 25;
+  // a pop that leaves more than 25 free slots cuts the stack down to its top, and one that
+  // empties it goes back to 26. The slots are a count only: the storage behind them is kept,
+  // so a warmed-up stack allocates nothing. pop and top require a non-empty stack.
+  void push(const DatumRef& cell);
+  DatumRef pop();
+  const DatumRef& top() const;
+  bool stackEmpty() const noexcept { return m_stackTop < 0; }
+  Long stackSlots() const noexcept { return m_stackSlots; }
+  void growStackStorage();
+
+  // Memory let and data-type let, with the source text of the member the host called.
+  void storeText(Integer address, std::string_view value, const char* source);
+  void changeDataType(Integer address, TG_M_DATATYPES dataType, const char* source);
+  // 12002 for a number outside 0..15.
+  static void checkPredefinedVariable(Integer variable, const char* source);
+  // The data lock in force: the script's "datalock" property is read once for USESCRIPT.
+  bool effectiveDataLock() const;
+  // Appends to and removes from the open-file list.
+  void addOpenFile(std::string name, Integer handle);
+  void removeOpenFile(Integer handle);
+  void closeOpenFiles() noexcept;
+  void clearMemory();
+
+  MethodCounter* profiler() const noexcept { return m_profiler.get(); }
+
+  Clock m_clock;
+  std::shared_ptr<MethodCounter> m_profiler;
+  TessaglyphMachineEvents* m_eventSink = nullptr;
+
+  // Memory: one cell reference and one name per address.
+  std::vector<DatumRef> m_memory;
+  std::vector<std::string> m_names;
+
+  std::vector<TG_M_INSTRUCTION> m_instructions;
+  std::vector<TG_M_DEBUGGINGINFO> m_debugInfo;
+  std::vector<TG_M_PROPERTY> m_properties;
+  std::vector<TG_M_ATTRIBUTEINFO> m_attributes;
+  std::array<Integer, kRoutineSlots> m_routineLocations{};
+
+  // The evaluation stack: the slots in use are 0..m_stackTop of the first m_stackSlots.
+  std::vector<DatumRef> m_stack;
+  Integer m_stackTop = -1;
+  Long m_stackSlots = 0;
+
+  std::vector<std::string> m_openFileNames;
+  std::vector<Integer> m_openFileHandles;
+
+  std::string m_scriptFilename;
+  std::string m_currentDatum;
+  Integer m_mexFile = -1;
+  Integer m_programCounter = 0;
+  bool m_cancel = false;
+
+  Boolean m_enableDebug = false;
+  Boolean m_break = true;
+  TG_M_RUNMETHODS m_runMethod = TG_M_RM_CONTINUOUS;
+  TG_M_APPLYRUNMETHODCONSTANTS m_applyRunMethod = TG_M_ARM_ALWAYS;
+  Boolean m_errorEventEnabled = true;
+  TG_M_MESSAGEBOXMODES m_messageBoxMode = TG_M_MBM_NORMAL;
+  TG_M_INPUTBOXMODES m_inputBoxMode = TG_M_IBM_NORMAL;
+
+  TG_M_DATALOCK m_dataLock = TG_M_DL_TRUE;
+  // What the script's properties say, read on first use and dropped by Clear.
+  mutable std::optional<bool> m_scriptDataLock;
+  mutable std::optional<bool> m_selfValidating;
+  // Kept across Clear.
+  mutable std::optional<Single> m_datavoidValue;
+
+  Long m_accessCount = 0;
+  mutable Single m_lastAccess = 0;
+};
+
+}  // namespace tg

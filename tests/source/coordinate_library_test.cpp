@@ -1,0 +1,122 @@
+#include "source/coordinate_library.hpp"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "support/profile_file.hpp"
+#include "support/test_environment.hpp"
+#include "tessaglyph/user_interface.hpp"
+
+namespace tg {
+namespace {
+
+namespace fs = std::filesystem;
+
+class RecordingLibrary : public CoordinateSystemLibrary {
+ public:
+  Long level = 1;
+  int levelWrites = 0;
+  std::vector<std::string> directories;
+
+  Integer convert(std::string_view, std::string_view, Double*) override { return 0; }
+  bool isValid(std::string_view) override { return true; }
+  void setDataDirectory(const std::string& folder) override { directories.push_back(folder); }
+  Long messageLevel() override { return level; }
+  void setMessageLevel(Long value) override {
+    level = value;
+    ++levelWrites;
+  }
+};
+
+struct Box {
+  std::string prompt, title;
+  std::int32_t style;
+};
+
+class RecordingUserInterface : public UserInterface {
+ public:
+  std::vector<Box> boxes;
+  MESSAGEBOXRESULTS messageBox(const std::string& prompt, std::int32_t style,
+                               const std::string& title) override {
+    boxes.push_back({prompt, title, style});
+    return MBR_OK;
+  }
+};
+
+class CoordinateLibraryStartTest : public ::testing::Test {
+ protected:
+  void SetUp() override { setUserInterface(&ui); }
+  void TearDown() override { setUserInterface(nullptr); }
+  void configure(const std::string& path) {
+    writeProfileString("CONFIG", "COORDSYS DATA PATH", path, coordinateSettingsFile());
+  }
+
+  test::TemporaryHome home;
+  RecordingLibrary library;
+  RecordingUserInterface ui;
+};
+
+TEST_F(CoordinateLibraryStartTest, SettingsLiveInTheComponentsSettingsFile) {
+  EXPECT_EQ(coordinateSettingsFile(), home.base() + "Tessaglyph.ini");
+}
+
+TEST_F(CoordinateLibraryStartTest, AConfiguredFolderThatIsMissingIsReported) {
+  const std::string missing = home.root() + "nowhere/dictionaries";
+  configure(missing);
+  EXPECT_EQ(startCoordinateLibrary(library), std::nullopt);
+  ASSERT_EQ(ui.boxes.size(), 1u);
+  EXPECT_EQ(ui.boxes[0].title, "Missing Coordinate System Data");
+  EXPECT_EQ(ui.boxes[0].prompt, "Coordinate System Data not found in \r\n" + missing +
+                                    "\r\n\r\nThis function cannot continue.  Please call "
+                                    "Harrowfeld for assistance.");
+  EXPECT_EQ(ui.boxes[0].style, MB_OKONLY | MB_INFORMATION);
+  EXPECT_TRUE(library.directories.empty());
+}
+
+TEST_F(CoordinateLibraryStartTest, TheDefaultFolderMissingIsNormal) {
+  EXPECT_EQ(startCoordinateLibrary(library), std::nullopt);
+  EXPECT_TRUE(ui.boxes.empty());
+  EXPECT_TRUE(library.directories.empty());
+}
+
+TEST_F(CoordinateLibraryStartTest, AnExistingFolderBecomesTheDataDirectory) {
+  // The default folder, found without regard to case.
+  fs::create_directories(home.base() + "coordsys data");
+  EXPECT_EQ(startCoordinateLibrary(library), home.base() + "coordsys data");
+  // A configured folder, relative to the base directory, with the other separator.
+  fs::create_directories(home.base() + "csmap/dict");
+  configure("csmap\\dict");
+  EXPECT_EQ(startCoordinateLibrary(library), home.base() + "csmap/dict");
+  // The caller's folder before either.
+  fs::create_directories(home.root() + "given");
+  EXPECT_EQ(startCoordinateLibrary(library, home.root() + "given"), home.root() + "given");
+  EXPECT_EQ(library.directories,
+            (std::vector<std::string>{home.base() + "coordsys data", home.base() + "csmap/dict",
+                                      home.root() + "given"}));
+  EXPECT_TRUE(ui.boxes.empty());
+
+  // A folder the caller names that does not exist is reported like a configured one.
+  EXPECT_EQ(startCoordinateLibrary(library, home.root() + "not here"), std::nullopt);
+  EXPECT_EQ(ui.boxes.size(), 1u);
+}
+
+TEST_F(CoordinateLibraryStartTest, TheMessageLevelIsCappedWhenItIsInRange) {
+  const struct {
+    Long before, after;
+    int writes;
+  } cases[] = {{0, 0, 1}, {1, 1, 1}, {3, 1, 1}, {256, 1, 1}, {257, 257, 0}, {-1, -1, 0}};
+  for (const auto& c : cases) {
+    RecordingLibrary fresh;
+    fresh.level = c.before;
+    startCoordinateLibrary(fresh);
+    EXPECT_EQ(fresh.level, c.after) << c.before;
+    EXPECT_EQ(fresh.levelWrites, c.writes) << c.before;
+  }
+}
+
+}  // namespace
+}  // namespace tg

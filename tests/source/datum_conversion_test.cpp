@@ -1,0 +1,407 @@
+#include "source/datum_conversion.hpp"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <filesystem>
+#include <memory>
+#include <numbers>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+#include "source/datum_status.hpp"
+#include "source/elevation_helpers.hpp"
+#include "source/nadcon_test_files.hpp"
+#include "source/proj_transformer.hpp"
+#include "support/test_environment.hpp"
+#include "tessaglyph/error.hpp"
+
+namespace tg {
+namespace {
+
+namespace fs = std::filesystem;
+
+// ---- The name table ---------------------------------------------------------------------------
+
+TEST(DatumNames, BecomeKeysAndShiftCodes) {
+  const struct {
+    const char* name;
+    bool asTarget;
+    const char* key;
+    Integer code;
+    bool utm;
+  } cases[] = {
+      {"NAD27", false, "LL27", 1, false},
+      {" nad 27 ", false, "LL27", 1, false},
+      {"Nad-27", false, "LL27", 1, false},
+      {"NAD_27", false, "LL27", 1, false},
+      {"nad83", false, "LL83", 4, false},
+      {"NAD 83", false, "LL83", 4, false},
+      {"wgs 84", false, "LL84", 4, false},
+      {"WGS_84", false, "LL84", 4, false},
+      {"WGS-72", false, "LL72", 4, false},
+      {"no adjustment", false, "LL", 0, false},
+      {"NAD  27", false, "NAD  27", -1, false},
+      {"NAD1927", false, "NAD1927", -1, false},
+      {" EPSG:4326 ", false, "EPSG:4326", -1, false},
+      {"utm27 zone 13", true, "LL27", 1, true},
+      {"UTM27", true, "LL27", 1, true},
+      {"UTM27", false, "UTM27", -1, false},
+      {"UTM83", true, "UTM83", -1, false},
+  };
+  for (const auto& c : cases) {
+    const DatumKey key = datumKeyOf(c.name, c.asTarget);
+    EXPECT_EQ(key.key, c.key) << '"' << c.name << '"';
+    EXPECT_EQ(key.shiftCode, c.code) << '"' << c.name << '"';
+    EXPECT_EQ(key.projectToUtm27, c.utm) << '"' << c.name << '"';
+  }
+  EXPECT_EQ(utmKeyOf("nad 27", 13, true), "LL27-UTM-13-N");
+  EXPECT_EQ(utmKeyOf("WGS84", 56, false), "LL84-UTM-56-S");
+}
+
+// ---- The routine, with a library the test controls ---------------------------------------------
+
+class ScriptedLibrary : public CoordinateSystemLibrary {
+ public:
+  Integer status = DATUM_S_CONVERTED;
+  bool failing = false;
+  double lonOffset = 0;  // what a successful conversion adds
+  int calls = 0;
+  std::string lastFrom, lastTo;
+
+  Integer convert(std::string_view fromKey, std::string_view toKey, Double point[3]) override {
+    ++calls;
+    lastFrom = fromKey;
+    lastTo = toKey;
+    if (failing) throw std::runtime_error("the library is gone");
+    if (status == DATUM_S_CONVERTED) point[0] += lonOffset;
+    return status;
+  }
+  bool isValid(std::string_view key) override {
+    ++calls;
+    if (failing) throw std::runtime_error("the library is gone");
+    return key == "LL27";
+  }
+  void setDataDirectory(const std::string&) override {}
+  Long messageLevel() override { return 0; }
+  void setMessageLevel(Long) override {}
+};
+
+// A CONUS grid of constant shifts over 30..33 N, 100..97.125 W: 2.25" north, 4.5" west.
+constexpr double kLatShift = 2.25 / 3600, kLonShift = -4.5 / 3600;
+
+class DatumConverterTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    const test::GridSpec spec{24, 13, -100, 0.125f, 30, 0.25f};
+    test::writeFile(folder.path() / "CONUS.LAS",
+                    test::gridBytes(spec, [](int, int) { return 2.25f; }));
+    test::writeFile(folder.path() / "CONUS.LOS",
+                    test::gridBytes(spec, [](int, int) { return 4.5f; }));
+    grids = std::make_shared<NadconGridSet>(folder.path().string());
+    ASSERT_EQ(grids->regions().size(), 1u);
+  }
+
+  DatumConverter converter(CoordinateSystemLibrary* with) {
+    return DatumConverter(with, [this] {
+      ++gridRequests;
+      return std::shared_ptr<const NadconGridSet>(grids);
+    });
+  }
+
+  struct Result {
+    double lat, lon;
+    Integer status;
+  };
+  static Result run(DatumConverter& c, double lat, double lon, const char* from, const char* to) {
+    Result r{0, 0, 12345};
+    c.convert(lat, lon, from, r.lat, r.lon, to, r.status);
+    return r;
+  }
+
+  test::TemporaryFolder folder;
+  std::shared_ptr<NadconGridSet> grids;
+  ScriptedLibrary library;
+  int gridRequests = 0;
+};
+
+TEST_F(DatumConverterTest, HandsTheLibraryTheKeysAndTakesItsResult) {
+  library.lonOffset = 0.5;
+  DatumConverter c = converter(&library);
+  Result r = run(c, 31, -99, "nad 27", " wgs 84");
+  EXPECT_EQ(library.lastFrom, "LL27");
+  EXPECT_EQ(library.lastTo, "LL84");
+  EXPECT_EQ(r.status, DATUM_S_CONVERTED);
+  EXPECT_EQ(r.lat, 31);
+  EXPECT_EQ(r.lon, -98.5);
+  EXPECT_EQ(gridRequests, 0);
+
+  r = run(c, 31, -99, " My Datum ", "EPSG:26915");
+  EXPECT_EQ(library.lastFrom, "My Datum");
+  EXPECT_EQ(library.lastTo, "EPSG:26915");
+  EXPECT_EQ(r.status, DATUM_S_CONVERTED);
+}
+
+TEST_F(DatumConverterTest, TheGridShiftTakesOverOnlyBetweenDifferentKnownCodes) {
+  library.status = DATUM_S_NOACCURATEOPERATION;
+  DatumConverter c = converter(&library);
+  const struct {
+    const char* from;
+    const char* to;
+    Integer status;
+    double lat, lon;
+  } cases[] = {
+      {"NAD27", "NAD83", DATUM_S_CONVERTED, 31 + kLatShift, -99 + kLonShift},
+      {"NAD27", "WGS84", DATUM_S_CONVERTED, 31 + kLatShift, -99 + kLonShift},
+      {"NAD83", "NAD27", DATUM_S_CONVERTED, 31 - kLatShift, -99 - kLonShift},
+      {"No Adjustment", "NAD83", DATUM_S_CONVERTED, 31, -99},
+      // Equal codes or a name outside the table: the library's status stands.
+      {"NAD83", "WGS84", DATUM_S_NOACCURATEOPERATION, 31, -99},
+      {"No Adjustment", "No Adjustment", DATUM_S_NOACCURATEOPERATION, 31, -99},
+      {"NAD27", "Mars 2000", DATUM_S_NOACCURATEOPERATION, 31, -99},
+      {"Mars 2000", "NAD83", DATUM_S_NOACCURATEOPERATION, 31, -99},
+  };
+  for (const auto& k : cases) {
+    const Result r = run(c, 31, -99, k.from, k.to);
+    EXPECT_EQ(r.status, k.status) << k.from << " -> " << k.to;
+    EXPECT_NEAR(r.lat, k.lat, 1e-12) << k.from << " -> " << k.to;
+    EXPECT_NEAR(r.lon, k.lon, 1e-12) << k.from << " -> " << k.to;
+  }
+}
+
+TEST_F(DatumConverterTest, FailuresLeaveTheInput) {
+  library.status = DATUM_S_NOACCURATEOPERATION;
+  DatumConverter c = converter(&library);
+  Result r = run(c, 45, 10, "NAD27", "NAD83");  // outside the grid
+  EXPECT_EQ(r.status, DATUM_S_OUTSIDEGRIDS);
+  EXPECT_EQ(r.lat, 45);
+  EXPECT_EQ(r.lon, 10);
+
+  const int before = library.calls;
+  for (double bad : {std::nan(""), HUGE_VAL}) {
+    r = run(c, bad, -99, "NAD27", "NAD83");
+    EXPECT_EQ(r.status, DATUM_S_BADPOSITION);
+    r = run(c, 31, bad, "NAD27", "NAD83");
+    EXPECT_EQ(r.status, DATUM_S_BADPOSITION);
+    EXPECT_EQ(r.lat, 31);
+  }
+  EXPECT_EQ(library.calls, before);
+
+  // A target the projection cannot take: latitude/longitude converts, the projection fails.
+  library.status = DATUM_S_CONVERTED;
+  r = run(c, 95, -99, "NAD27", "UTM27");
+  EXPECT_EQ(r.status, DATUM_S_PROJECTIONFAILED);
+  EXPECT_EQ(r.lat, 95);
+  EXPECT_EQ(r.lon, -99);
+}
+
+TEST_F(DatumConverterTest, AFailingLibraryIsNotCalledAgain) {
+  library.failing = true;
+  DatumConverter c = converter(&library);
+  EXPECT_TRUE(c.libraryUsable());
+  Result r = run(c, 31, -99, "NAD83", "WGS84");
+  EXPECT_EQ(r.status, DATUM_S_LIBRARYUNUSABLE);
+  EXPECT_EQ(library.calls, 1);
+  EXPECT_FALSE(c.libraryUsable());
+
+  // From now on the grid shift does what it can, and the library stays out of it.
+  r = run(c, 31, -99, "NAD27", "NAD83");
+  EXPECT_EQ(r.status, DATUM_S_CONVERTED);
+  EXPECT_NEAR(r.lat, 31 + kLatShift, 1e-12);
+  r = run(c, 31, -99, "NAD83", "WGS84");
+  EXPECT_EQ(r.status, DATUM_S_LIBRARYUNUSABLE);
+  EXPECT_FALSE(c.isValidKey("LL27"));
+  EXPECT_EQ(library.calls, 1);
+
+  // Without any library it is the same from the start.
+  DatumConverter none = converter(nullptr);
+  EXPECT_EQ(run(none, 31, -99, "NAD83", "WGS84").status, DATUM_S_LIBRARYUNUSABLE);
+  EXPECT_EQ(run(none, 31, -99, "NAD83", "NAD27").status, DATUM_S_CONVERTED);
+}
+
+TEST_F(DatumConverterTest, KeyValidityFailuresMarkTheLibraryToo) {
+  DatumConverter c = converter(&library);
+  EXPECT_TRUE(c.isValidKey(" LL27 "));
+  EXPECT_FALSE(c.isValidKey("LL99"));
+  library.failing = true;
+  EXPECT_FALSE(c.isValidKey("LL27"));
+  EXPECT_FALSE(c.libraryUsable());
+}
+
+TEST_F(DatumConverterTest, Utm27TargetsGiveEastingAndNorthing) {
+  DatumConverter c = converter(&library);
+  // The library converts to NAD27 latitude/longitude, which is then projected.
+  Result r = run(c, 31, -99, "NAD27", "UTM27 Zone 14");
+  EXPECT_EQ(library.lastTo, "LL27");
+  ASSERT_EQ(r.status, DATUM_S_CONVERTED);
+  UtmCoordinates utm = latLonToUtm(31, -99);
+  EXPECT_EQ(r.lon, utm.easting);
+  EXPECT_EQ(r.lat, utm.northing);
+
+  // Where the library fails, the grid shift to NAD27 comes first.
+  library.status = DATUM_S_NOACCURATEOPERATION;
+  r = run(c, 31, -99, "NAD83", "utm27");
+  ASSERT_EQ(r.status, DATUM_S_CONVERTED);
+  utm = latLonToUtm(31 - kLatShift, -99 - kLonShift);
+  EXPECT_NEAR(r.lon, utm.easting, 1e-9);
+  EXPECT_NEAR(r.lat, utm.northing, 1e-9);
+}
+
+// ---- PROJ as the library ----------------------------------------------------------------------
+
+double metresBetween(double lat1, double lon1, double lat2, double lon2) {
+  const double north = (lat2 - lat1) * 111132.0;
+  const double east = (lon2 - lon1) * 111320.0 * std::cos(lat1 * std::numbers::pi / 180);
+  return std::hypot(north, east);
+}
+
+class ProjLibraryTest : public ::testing::Test {
+ protected:
+  static void SetUpTestSuite() { s_proj = std::make_unique<ProjTransformer>(); }
+  static void TearDownTestSuite() { s_proj.reset(); }
+  static Integer convert(const char* from, const char* to, double& lon, double& lat) {
+    Double point[3] = {lon, lat, 0};
+    const Integer status = s_proj->convert(from, to, point);
+    lon = point[0];
+    lat = point[1];
+    return status;
+  }
+  // Whether PROJ's own grid for NAD27 to NAD83 in CONUS is installed on this machine.
+  static bool conusGridInstalled() {
+    for (const auto& candidate : s_proj->candidates("LL27", "LL83")) {
+      if (candidate.name.find("NAD27 to NAD83 (1)") != std::string::npos)
+        return candidate.instantiable;
+    }
+    return false;
+  }
+  static std::unique_ptr<ProjTransformer> s_proj;
+};
+std::unique_ptr<ProjTransformer> ProjLibraryTest::s_proj;
+
+TEST_F(ProjLibraryTest, RefusesACoarseFallbackWhereItsBestOperationNeedsAMissingGrid) {
+  // Meades Ranch. Without PROJ's CONUS grid PROJ would go through WGS84 with a Helmert step,
+  // metres off; that must come back as a failure, not as a result.
+  double lon = -98.541807, lat = 39.224079;
+  const Integer status = convert("LL27", "LL83", lon, lat);
+  if (conusGridInstalled()) {
+    EXPECT_EQ(status, DATUM_S_CONVERTED);
+    EXPECT_LT(metresBetween(lat, lon, 39.22408916, -98.54215200), 0.01);
+  } else {
+    EXPECT_EQ(status, DATUM_S_NOACCURATEOPERATION);
+    EXPECT_EQ(lon, -98.541807);
+    EXPECT_EQ(lat, 39.224079);
+  }
+}
+
+TEST_F(ProjLibraryTest, ConvertsWhereItsBestOperationCanRunAndRefusesBallparks) {
+  // Anchorage: NAD83 to WGS84 (1), a null Helmert, is the best there is.
+  double lon = -149.9, lat = 61.2;
+  EXPECT_EQ(convert("LL84", "LL83", lon, lat), DATUM_S_CONVERTED);
+  EXPECT_NEAR(lon, -149.9, 1e-9);
+  EXPECT_NEAR(lat, 61.2, 1e-9);
+  // Paris: only a ballpark offset relates WGS84 and NAD83 there.
+  lon = 2.35;
+  lat = 48.85;
+  EXPECT_EQ(convert("LL84", "LL83", lon, lat), DATUM_S_NOACCURATEOPERATION);
+  EXPECT_EQ(lon, 2.35);
+}
+
+TEST_F(ProjLibraryTest, UtmKeysProjectLikeTheHelperDoes) {
+  const struct {
+    const char* key;
+    double lat, lon;
+  } cases[] = {{"LL27-UTM-13-N", 40, -105},
+               {"LL27-UTM-13-N", 47, -108.5},  // half a degree past the zone edge
+               {"LL27-UTM-56-S", -33.86, 151.21}};
+  for (const auto& c : cases) {
+    double lon = c.lon, lat = c.lat;
+    ASSERT_EQ(convert("LL27", c.key, lon, lat), DATUM_S_CONVERTED) << c.key;
+    const std::string zoneText = std::string(c.key).substr(9, 2);
+    const Integer zone = static_cast<Integer>(std::stoi(zoneText));
+    const UtmCoordinates utm = latLonToUtm(c.lat, c.lon, zone);
+    EXPECT_NEAR(lon, utm.easting, 1e-3) << c.key;
+    EXPECT_NEAR(lat, utm.northing, 1e-3) << c.key;
+  }
+  // "LL" has no datum: it takes the other side's, so only the projection happens.
+  double lon = -105, lat = 40;
+  ASSERT_EQ(convert("LL", "LL27-UTM-13-N", lon, lat), DATUM_S_CONVERTED);
+  EXPECT_NEAR(lon, latLonToUtm(40, -105).easting, 1e-3);
+}
+
+TEST_F(ProjLibraryTest, KnowsItsKeysAndPassesOthersToProj) {
+  const struct {
+    const char* key;
+    bool valid;
+  } cases[] = {{"LL27", true},          {"ll83", true},           {"LL", true},
+               {"EPSG:26915", true},    {"WGS 84", true},         {"LL27-UTM-1-N", true},
+               {"LL84-UTM-60-S", true}, {"LL27-UTM-61-N", false}, {"LL27-UTM-13-X", false},
+               {"LL-UTM-13-N", false},  {"NOT A DATUM", false},   {"", false}};
+  for (const auto& c : cases) {
+    EXPECT_EQ(s_proj->isValid(c.key), c.valid) << '"' << c.key << '"';
+  }
+  double lon = -98, lat = 39;
+  EXPECT_EQ(convert("NOT A DATUM", "LL83", lon, lat), DATUM_S_UNKNOWNKEY);
+  EXPECT_EQ(convert("LL", "LL83", lon, lat), DATUM_S_CONVERTED);
+  EXPECT_EQ(convert("LL", "LL", lon, lat), DATUM_S_CONVERTED);
+  EXPECT_EQ(lon, -98);
+  EXPECT_EQ(lat, 39);
+  // A name PROJ knows goes through as it is: WGS 84 to itself moves nothing.
+  EXPECT_EQ(convert("WGS 84", "LL84", lon, lat), DATUM_S_CONVERTED);
+  EXPECT_EQ(lon, -98);
+}
+
+TEST(ProjLibraryFailure, AProjWithoutItsDatabaseIsMarkedUnusable) {
+  test::TemporaryFolder empty;
+  ProjTransformer broken(std::vector<std::string>{empty.path().string()});
+  Double point[3] = {-98, 39, 0};
+  EXPECT_THROW(broken.convert("LL27", "LL83", point), Error);
+
+  DatumConverter c(&broken, [] { return std::shared_ptr<const NadconGridSet>(); });
+  double lat = 0, lon = 0;
+  Integer status = 0;
+  c.convert(39, -98, "NAD83", lat, lon, "WGS84", status);
+  EXPECT_EQ(status, DATUM_S_LIBRARYUNUSABLE);
+  EXPECT_EQ(lat, 39);
+  EXPECT_FALSE(c.libraryUsable());
+  // With no grids to fall back on, NAD27 to NAD83 fails too, and says why.
+  c.convert(39, -98, "NAD27", lat, lon, "NAD83", status);
+  EXPECT_EQ(status, DATUM_S_NOGRIDS);
+}
+
+// ---- The process's conversion, end to end -----------------------------------------------------
+
+TEST(DatumConversion, ConvertsThroughTheRealGridsAndBack) {
+  if (!test::sharedNadconGridsPresent())
+    GTEST_SKIP() << "the NGS NADCON grids are not in " << test::sharedNadconGrids();
+  test::TemporaryHome home;
+  test::linkSharedNadconGrids(fs::path(home.base()) / "NADCON");
+
+  // Meades Ranch, NAD27 39 13 26.686 N 98 32 30.506 W; NGS gives NAD83 39 13 26.72098 N
+  // 98 32 31.74721 W.
+  const double lat27 = 39 + 13 / 60.0 + 26.686 / 3600, lon27 = -(98 + 32 / 60.0 + 30.506 / 3600);
+  const double lat83 = 39 + 13 / 60.0 + 26.72098 / 3600,
+               lon83 = -(98 + 32 / 60.0 + 31.74721 / 3600);
+  double lat = 0, lon = 0, backLat = 0, backLon = 0;
+  Integer status = 1;
+  convertDatum(lat27, lon27, "NAD27", lat, lon, "NAD83", status);
+  ASSERT_EQ(status, DATUM_S_CONVERTED);
+  EXPECT_LT(metresBetween(lat, lon, lat83, lon83), 0.01);
+  convertDatum(lat, lon, "nad 83", backLat, backLon, "Nad-27", status);
+  ASSERT_EQ(status, DATUM_S_CONVERTED);
+  EXPECT_NEAR(backLat, lat27, 1e-8);
+  EXPECT_NEAR(backLon, lon27, 1e-8);
+
+  // A point outside every grid and an unknown datum both leave the input.
+  convertDatum(45, 10, "NAD27", lat, lon, "NAD83", status);
+  EXPECT_NE(status, DATUM_S_CONVERTED);
+  EXPECT_EQ(lat, 45);
+  EXPECT_EQ(lon, 10);
+  convertDatum(39, -98, "Atlantis 1900", lat, lon, "NAD83", status);
+  EXPECT_NE(status, DATUM_S_CONVERTED);
+  EXPECT_EQ(lat, 39);
+  EXPECT_EQ(lon, -98);
+}
+
+}  // namespace
+}  // namespace tg

@@ -1,0 +1,350 @@
+#include "source/nadcon_grid.hpp"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <array>
+#include <bit>
+#include <cmath>
+#include <cstdint>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <iterator>
+#include <memory>
+#include <numbers>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+#include "source/datum_status.hpp"
+#include "source/nadcon_test_files.hpp"
+#include "support/test_environment.hpp"
+
+namespace tg {
+namespace {
+
+namespace fs = std::filesystem;
+using test::gridBytes;
+using test::GridSpec;
+using test::put32;
+using test::writeFile;
+
+float latValue(int i, int j) {
+  return 10.0f * i + j + 0.5f;
+}
+float lonValue(int i, int j) {
+  return 1.0f * i - 2.0f * j;
+}
+
+class NadconFileTest : public ::testing::Test {
+ protected:
+  test::TemporaryFolder folder;
+  void write(const std::string& name, const GridSpec& spec,
+             const std::function<float(int, int)>& value) {
+    writeFile(folder.path() / name, gridBytes(spec, value));
+  }
+};
+
+TEST_F(NadconFileTest, ReadsTheLayoutAndInterpolatesBilinearly) {
+  const GridSpec spec;
+  write("TEST.LAS", spec, latValue);
+  write("TEST.LOS", spec, lonValue);
+  std::string problem;
+  const auto grid = NadconGrid::read(folder.path().string(), "TEST", problem);
+  ASSERT_TRUE(grid) << problem;
+  EXPECT_EQ(grid->columns(), 24);
+  EXPECT_EQ(grid->rows(), 4);
+  EXPECT_DOUBLE_EQ(grid->xmax(), -88.5);
+  EXPECT_DOUBLE_EQ(grid->ymax(), 30.75);
+
+  double latShift, lonShift;
+  // Every node gives its own values; rows run south to north.
+  for (int j = 0; j < spec.rows; ++j) {
+    for (int i = 0; i < spec.columns; ++i) {
+      grid->shiftAt(30 + 0.25 * j, -100 + 0.5 * i, latShift, lonShift);
+      EXPECT_DOUBLE_EQ(latShift, latValue(i, j)) << i << "," << j;
+      EXPECT_DOUBLE_EQ(lonShift, lonValue(i, j)) << i << "," << j;
+    }
+  }
+  // The values are linear in i and j, which bilinear interpolation reproduces everywhere.
+  for (double fi : {0.0, 0.3, 1.5, 22.99, 23.0}) {
+    for (double fj : {0.0, 0.5, 2.25, 3.0}) {
+      grid->shiftAt(30 + 0.25 * fj, -100 + 0.5 * fi, latShift, lonShift);
+      EXPECT_NEAR(latShift, 10 * fi + fj + 0.5, 1e-12);
+      EXPECT_NEAR(lonShift, fi - 2 * fj, 1e-12);
+    }
+  }
+  EXPECT_TRUE(grid->contains(30.75, -88.5));
+  EXPECT_FALSE(grid->contains(30.76, -88.5));
+  EXPECT_FALSE(grid->contains(30.5, -88.49));
+  EXPECT_FALSE(grid->contains(30.5, -100.01));
+}
+
+TEST_F(NadconFileTest, FindsFileNamesWithoutRegardToCase) {
+  write("conus.las", GridSpec{}, latValue);
+  write("Conus.Los", GridSpec{}, lonValue);
+  std::string problem;
+  EXPECT_TRUE(NadconGrid::read(folder.path().string(), "CONUS", problem)) << problem;
+}
+
+TEST_F(NadconFileTest, RejectsDamagedFilesAndLeavesTheirRegionOut) {
+  const GridSpec spec;
+  const std::string good = gridBytes(spec, latValue);
+  GridSpec otherSpacing = spec;
+  otherSpacing.dx = 0.25f;
+  GridSpec zeroSpacing = spec;
+  zeroSpacing.dy = 0;
+  std::string notANumber = good;
+  put32(notANumber, (spec.columns + 1) * 4 * 2 + 8, 0x7FC00000u);
+  std::string hugeHeader = good;
+  put32(hugeHeader, 64, 0x7FFFFFFF);
+
+  const struct {
+    const char* what;
+    std::string las;
+    std::string los;  // empty: no .LOS file
+  } cases[] = {
+      {"no longitude grid", good, ""},
+      {"cut short", good.substr(0, good.size() - 4), gridBytes(spec, lonValue)},
+      {"shorter than a header", good.substr(0, 50), gridBytes(spec, lonValue)},
+      {"headers that differ", good, gridBytes(otherSpacing, lonValue)},
+      {"zero spacing", gridBytes(zeroSpacing, latValue), gridBytes(zeroSpacing, lonValue)},
+      {"a shift that is not a number", notANumber, gridBytes(spec, lonValue)},
+      {"an impossible size", hugeHeader, gridBytes(spec, lonValue)},
+  };
+  for (const auto& c : cases) {
+    test::TemporaryFolder place;
+    writeFile(place.path() / "CONUS.LAS", c.las);
+    if (!c.los.empty()) writeFile(place.path() / "CONUS.LOS", c.los);
+    std::string problem;
+    EXPECT_FALSE(NadconGrid::read(place.path().string(), "CONUS", problem)) << c.what;
+    EXPECT_FALSE(problem.empty()) << c.what;
+
+    const NadconGridSet set(place.path().string());
+    EXPECT_TRUE(set.regions().empty()) << c.what;
+    ASSERT_EQ(set.problems().size(), std::size(NadconGridSet::kRegions)) << c.what;
+    EXPECT_EQ(set.problems()[0].rfind("CONUS: ", 0), 0u) << set.problems()[0];
+    double lat = 1, lon = 2;
+    EXPECT_EQ(set.toNad83(30.5, -99, lat, lon), DATUM_S_NOGRIDS) << c.what;
+    EXPECT_EQ(lat, 1);
+    EXPECT_EQ(lon, 2);
+  }
+}
+
+// ---- The real NGS grids -----------------------------------------------------------------------
+
+fs::path sharedGrids() {
+  return test::sharedNadconGrids();
+}
+
+// One arc-second of latitude is about 30.9 m; the tests state distances in metres.
+double metresBetween(double lat1, double lon1, double lat2, double lon2) {
+  const double north = (lat2 - lat1) * 111132.0;
+  const double east = (lon2 - lon1) * 111320.0 * std::cos(lat1 * std::numbers::pi / 180);
+  return std::hypot(north, east);
+}
+
+double dms(int degrees, int minutes, double seconds) {
+  const double magnitude = std::abs(degrees) + minutes / 60.0 + seconds / 3600.0;
+  return degrees < 0 ? -magnitude : magnitude;
+}
+
+// Grid values straight from the file, for checking the reader against.
+class RawGrid {
+ public:
+  explicit RawGrid(const fs::path& file) {
+    std::ifstream in(file, std::ios::binary);
+    m_bytes.resize(fs::file_size(file));
+    in.read(m_bytes.data(), static_cast<std::streamsize>(m_bytes.size()));
+    std::memcpy(&m_columns, m_bytes.data() + 64, 4);
+  }
+  double operator()(int column, int row) const {
+    const std::size_t offset = (m_columns + 1) * 4 * (row + 1) + 4 + 4 * column;
+    std::uint32_t bits = 0;
+    for (int b = 3; b >= 0; --b)
+      bits = bits << 8 | static_cast<unsigned char>(m_bytes[offset + b]);
+    return std::bit_cast<float>(bits);
+  }
+
+ private:
+  std::string m_bytes;
+  std::uint32_t m_columns = 0;
+};
+
+class RealNadconTest : public ::testing::Test {
+ protected:
+  static void SetUpTestSuite() {
+    if (test::sharedNadconGridsPresent())
+      s_grids = std::make_unique<NadconGridSet>(sharedGrids().string());
+  }
+  static void TearDownTestSuite() { s_grids.reset(); }
+  void SetUp() override {
+    if (!s_grids) GTEST_SKIP() << "the NGS NADCON grids are not in " << sharedGrids();
+    ASSERT_EQ(s_grids->regions().size(), 7u) << s_grids->problems().front();
+  }
+  const NadconGrid& region(const std::string& name) const {
+    for (const NadconGrid& grid : s_grids->regions()) {
+      if (grid.region() == name) return grid;
+    }
+    throw std::runtime_error("no region " + name);
+  }
+  static std::unique_ptr<NadconGridSet> s_grids;
+};
+std::unique_ptr<NadconGridSet> RealNadconTest::s_grids;
+
+TEST_F(RealNadconTest, NodesGiveTheStoredShiftsAndCellCentresTheMeanOfTheirCorners) {
+  for (std::string_view name : NadconGridSet::kRegions) {
+    const NadconGrid& grid = region(std::string(name));
+    const RawGrid las(sharedGrids() / (std::string(name) + ".LAS"));
+    const RawGrid los(sharedGrids() / (std::string(name) + ".LOS"));
+    const int lastColumn = grid.columns() - 1, lastRow = grid.rows() - 1;
+    const int nodes[][2] = {{0, 0}, {lastColumn, lastRow}, {lastColumn / 2, lastRow / 3}, {7, 5}};
+    for (const auto& node : nodes) {
+      const int i = node[0], j = node[1];
+      double latShift, lonShift;
+      grid.shiftAt(grid.ymin() + j * grid.dy(), grid.xmin() + i * grid.dx(), latShift, lonShift);
+      EXPECT_NEAR(latShift, las(i, j), 1e-9) << name << " node " << i << "," << j;
+      EXPECT_NEAR(lonShift, los(i, j), 1e-9) << name << " node " << i << "," << j;
+      if (i == lastColumn || j == lastRow) continue;
+      grid.shiftAt(grid.ymin() + (j + 0.5) * grid.dy(), grid.xmin() + (i + 0.5) * grid.dx(),
+                   latShift, lonShift);
+      const double meanLat = (las(i, j) + las(i + 1, j) + las(i, j + 1) + las(i + 1, j + 1)) / 4;
+      const double meanLon = (los(i, j) + los(i + 1, j) + los(i, j + 1) + los(i + 1, j + 1)) / 4;
+      EXPECT_NEAR(latShift, meanLat, 1e-9) << name << " centre " << i << "," << j;
+      EXPECT_NEAR(lonShift, meanLon, 1e-9) << name << " centre " << i << "," << j;
+    }
+  }
+}
+
+TEST_F(RealNadconTest, PicksTheMostDetailedGridHoldingThePoint) {
+  const struct {
+    double lat, lon;
+    const char* region;
+    double gridLon;
+  } cases[] = {
+      {57.15, -170.25, "STPAUL", -170.25},    // St. Paul Island, inside ALASKA too
+      {56.60, -169.55, "STGEORGE", -169.55},  // St. George Island
+      {63.40, -170.30, "STLRNC", -170.30},    // St. Lawrence Island
+      {57.00, -170.00, "STGEORGE", -170.00},  // on the line the two Pribilof grids share
+      {61.20, -149.90, "ALASKA", -149.90},    // Anchorage
+      {52.90, 173.20, "ALASKA", -186.80},     // Attu, west of 180
+      {48.00, -129.50, "CONUS", -129.50},     // the Pacific where CONUS and ALASKA overlap
+      {39.22, -98.54, "CONUS", -98.54},       // Meades Ranch
+      {21.30, -157.85, "HAWAII", -157.85},    // Honolulu
+      {18.40, -66.10, "PRVI", -66.10},        // San Juan
+  };
+  for (const auto& c : cases) {
+    double gridLon = 0;
+    const NadconGrid* grid = s_grids->regionFor(c.lat, c.lon, gridLon);
+    ASSERT_NE(grid, nullptr) << c.region;
+    EXPECT_EQ(grid->region(), c.region) << c.lat << " " << c.lon;
+    EXPECT_DOUBLE_EQ(gridLon, c.gridLon) << c.region;
+  }
+}
+
+TEST_F(RealNadconTest, IslandGridsGiveDifferentResultsThanAlaska) {
+  // What choosing ALASKA on the islands would cost: well over a hundred metres.
+  double lat83, lon83, latShift, lonShift;
+  ASSERT_EQ(s_grids->toNad83(57.15, -170.25, lat83, lon83), DATUM_S_CONVERTED);
+  region("ALASKA").shiftAt(57.15, -170.25, latShift, lonShift);
+  EXPECT_GT(metresBetween(lat83, lon83, 57.15 + latShift / 3600, -170.25 - lonShift / 3600), 100);
+}
+
+// Published NAD27 to NAD83 conversions. Meades Ranch, the NAD27 datum origin, as computed by the
+// NGS NADCON service (given to 0.00001 arc-seconds); the CONUS points are the expected values of
+// PROJ's own NADCON tests (given to 0.001 arc-seconds, so they are met to half of that).
+TEST_F(RealNadconTest, ReproducesPublishedConversionsToACentimetre) {
+  const struct {
+    const char* source;
+    double lat27, lon27, lat83, lon83, rounding;
+  } cases[] = {
+      {"NGS, Meades Ranch", dms(39, 13, 26.686), dms(-98, 32, 30.506), dms(39, 13, 26.72098),
+       dms(-98, 32, 31.74721), 0.000005},
+      {"PROJ", dms(44, 0, 0), dms(-111, 0, 0), dms(43, 59, 59.725), dms(-111, 0, 2.788), 0.0005},
+      {"PROJ", dms(39, 0, 0), dms(-111, 0, 0), dms(38, 59, 59.912), dms(-111, 0, 2.604), 0.0005},
+      {"PROJ", dms(37, 2, 0), dms(-79, 58, 0), dms(37, 2, 0.501), dms(-79, 57, 59.126), 0.0005},
+      {"PROJ", dms(36, 58, 0), dms(-79, 58, 0), dms(36, 58, 0.501), dms(-79, 57, 59.128), 0.0005},
+  };
+  for (const auto& c : cases) {
+    double lat83 = 0, lon83 = 0;
+    ASSERT_EQ(s_grids->toNad83(c.lat27, c.lon27, lat83, lon83), DATUM_S_CONVERTED) << c.source;
+    if (c.rounding < 0.0001) {
+      EXPECT_LT(metresBetween(lat83, lon83, c.lat83, c.lon83), 0.01) << c.source;
+    }
+    EXPECT_NEAR(lat83, c.lat83, (c.rounding + 1e-6) / 3600) << c.source;
+    EXPECT_NEAR(lon83, c.lon83, (c.rounding + 1e-6) / 3600) << c.source;
+  }
+}
+
+TEST_F(RealNadconTest, GoesThereAndBackWithinAHundredMillionthOfADegree) {
+  const double points[][2] = {{39.224, -98.542}, {25.77, -80.19}, {47.61, -122.33}, {49.99, -67.01},
+                              {20.01, -130.99},  {61.2, -149.9},  {52.9, 173.2},    {52.9, -186.8},
+                              {57.15, -170.25},  {63.4, -170.3},  {21.3, -157.85},  {18.4, -66.1}};
+  for (const auto& p : points) {
+    double lat83, lon83, lat27, lon27, shiftedLat, shiftedLon;
+    Integer status = 1;
+    gridShift(1, 4, p[0], p[1], lat83, lon83, status, *s_grids);
+    ASSERT_EQ(status, DATUM_S_CONVERTED) << p[0] << " " << p[1];
+    gridShift(4, 1, lat83, lon83, lat27, lon27, status, *s_grids);
+    ASSERT_EQ(status, DATUM_S_CONVERTED) << p[0] << " " << p[1];
+    EXPECT_NEAR(lat27, p[0], 1e-8);
+    EXPECT_NEAR(lon27, p[1], 1e-8);
+    // And the other way round: NAD83 in, NAD27 out, NAD83 back.
+    gridShift(4, 1, p[0], p[1], lat27, lon27, status, *s_grids);
+    ASSERT_EQ(status, DATUM_S_CONVERTED);
+    gridShift(1, 4, lat27, lon27, shiftedLat, shiftedLon, status, *s_grids);
+    EXPECT_NEAR(shiftedLat, p[0], 1e-8);
+    EXPECT_NEAR(shiftedLon, p[1], 1e-8);
+  }
+}
+
+TEST_F(RealNadconTest, APointOutsideEveryGridKeepsItsPositionAndFails) {
+  for (const auto& p : {std::array<double, 2>{0, 0}, {45, 10}, {-33.9, 151.2}, {80, -100}}) {
+    for (const auto& [from, to] : {std::pair{1, 4}, std::pair{4, 1}}) {
+      double lat = 0, lon = 0;
+      Integer status = 0;
+      gridShift(static_cast<Integer>(from), static_cast<Integer>(to), p[0], p[1], lat, lon, status,
+                *s_grids);
+      EXPECT_EQ(status, DATUM_S_OUTSIDEGRIDS) << p[0] << " " << p[1];
+      EXPECT_EQ(lat, p[0]);
+      EXPECT_EQ(lon, p[1]);
+    }
+  }
+}
+
+TEST(NadconGridShift, NoAdjustmentMovesNothingAndUnknownPairsFail) {
+  test::TemporaryFolder empty;
+  const NadconGridSet none(empty.path().string());
+  const struct {
+    Integer from, to, status;
+  } cases[] = {{0, 1, DATUM_S_CONVERTED}, {4, 0, DATUM_S_CONVERTED}, {1, 1, DATUM_S_CONVERTED},
+               {1, 4, DATUM_S_NOGRIDS},   {4, 1, DATUM_S_NOGRIDS},   {2, 4, DATUM_S_NOSHIFT}};
+  for (const auto& c : cases) {
+    double lat = 0, lon = 0;
+    Integer status = 99;
+    gridShift(c.from, c.to, 40, -100, lat, lon, status, none);
+    EXPECT_EQ(status, c.status) << c.from << "->" << c.to;
+    EXPECT_EQ(lat, 40);
+    EXPECT_EQ(lon, -100);
+  }
+}
+
+TEST(NadconGridShift, TheBaseDirectoryGridsAreReadFromItsNadconFolder) {
+  test::TemporaryHome home;
+  fs::create_directories(fs::path(home.base()) / "nadcon");
+  writeFile(fs::path(home.base()) / "nadcon" / "prvi.las",
+            gridBytes(GridSpec{30, 3, -68, 0.125f, 17, 1}, [](int, int) { return 3.75f; }));
+  writeFile(fs::path(home.base()) / "nadcon" / "prvi.los",
+            gridBytes(GridSpec{30, 3, -68, 0.125f, 17, 1}, [](int, int) { return -7.5f; }));
+  const auto grids = nadconGrids();
+  ASSERT_EQ(grids->regions().size(), 1u);
+  double lat = 0, lon = 0;
+  ASSERT_EQ(grids->toNad83(18, -67, lat, lon), DATUM_S_CONVERTED);
+  EXPECT_NEAR(lat, 18 + 3.75 / 3600, 1e-12);
+  EXPECT_NEAR(lon, -67 + 7.5 / 3600, 1e-12);  // the longitude shift is positive west
+}
+
+}  // namespace
+}  // namespace tg
