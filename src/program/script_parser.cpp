@@ -1,5 +1,6 @@
 #include "program/script_parser.hpp"
 
+#include <algorithm>
 #include <array>
 #include <limits>
 

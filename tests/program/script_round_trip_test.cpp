@@ -35,7 +35,8 @@ struct Coverage {
   std::set<int> segments;
   std::set<int> nopSegments;
   std::set<int> stopSegments;
-  std::set<int> literalTypes;  // type * 10 + size
+  std::set<int> literalTypes;  // type * 10 + size (9 for any longer text)
+  bool debugNames = false;
   std::set<int> variableTypes;
   std::set<int> attributeKinds;
   std::set<int> attributeTypes;
@@ -214,6 +215,7 @@ class ImageGenerator {
         }
       }
       m_literalKeys.emplace_back(type, size, one.str());
+      m_coverage.literalTypes.insert(type * 10 + std::min(size, 9));
       b.raw(one.str());
     }
     return b;
@@ -302,6 +304,7 @@ class ImageGenerator {
     b.integer(named);
     for (int i = 0; i < named; ++i)
       b.integer(between(0, m_variables - 1)).string(name());
+    if (named > 0) m_coverage.debugNames = true;
     const int tags = between(0, m_instructions + 2);
     b.integer(tags);
     int line = between(1, 30);
@@ -406,6 +409,9 @@ TEST_F(ScriptRoundTrip, GeneratedProgramFilesComeBackByteForByte) {
   EXPECT_EQ(coverage.nopSegments.size(), 6u);
   EXPECT_EQ(coverage.stopSegments.size(), 6u);
   EXPECT_EQ(coverage.variableTypes.size(), 6u);
+  for (const int typeAndSize : {11, 22, 24, 34, 48, 50, 51})
+    EXPECT_TRUE(coverage.literalTypes.contains(typeAndSize)) << typeAndSize;
+  EXPECT_TRUE(coverage.debugNames);
   EXPECT_EQ(coverage.attributeKinds.size(), 3u);
   EXPECT_EQ(coverage.attributeTypes.size(), 6u);
   EXPECT_TRUE(coverage.repeatedProperty);
