@@ -1,10 +1,17 @@
 #!/usr/bin/env bash
-# The main job until the end-to-end reads exist: print the script vocabulary, install the NADCON
-# grids into the base directory and show a few datum conversions.
+# The main job until the end-to-end reads exist: print the script vocabulary, show an assembled
+# format script, install the NADCON grids into the base directory and show a few datum
+# conversions.
 set -euo pipefail
 build=${1:-build/release}
 here=$(cd "$(dirname "$0")" && pwd)
 "$build/tgvocab"
+
+# The format scripts are assembled by the build; show one of them as the disassembler prints it.
+echo
+echo "== scripts/example_grid.tgs assembled into $build/scripts/example_grid.tgp, dumped back:"
+"$build/tgasm" dump "$build/scripts/example_grid.tgp" -o "$build/scripts/example_grid.dump.tgs"
+head -40 "$build/scripts/example_grid.dump.tgs"
 
 # The NADCON grids go to the "NADCON" folder of the base directory (TESSAGLYPH_HOME, else the
 # per-user data folder), where the datum conversion reads them.

@@ -27,6 +27,7 @@
 #include <system_error>
 #include <vector>
 
+#include "common/console_user_interface.hpp"
 #include "source/datum_conversion.hpp"
 #include "support/text.hpp"
 #include "tessaglyph/user_interface.hpp"
@@ -34,20 +35,6 @@
 namespace {
 
 using namespace tg;
-
-// Message boxes of the library, shown on standard error and answered as a user at a console
-// without a dialog would: with the default button.
-class ConsoleUserInterface final : public UserInterface {
- public:
-  MESSAGEBOXRESULTS messageBox(const std::string& prompt, std::int32_t style,
-                               const std::string& title) override {
-    std::string text = prompt;
-    for (std::size_t at = text.find("\r\n"); at != std::string::npos; at = text.find("\r\n", at))
-      text.replace(at, 2, "\n");
-    std::cerr << "tessaglyph: " << title << ": " << text << '\n';
-    return headlessAnswer(style);
-  }
-};
 
 // ---- convert ----------------------------------------------------------------------------------
 
@@ -210,11 +197,10 @@ int run(int argc, char** argv) {
     return code == 0 ? 0 : 2;
   }
 
-  ConsoleUserInterface console;
-  setUserInterface(&console);
+  tools::ConsoleUserInterface console("tessaglyph");
+  const tools::InstalledUserInterface installed(console);
   int result = 2;
   if (app.got_subcommand("convert")) result = runConvert(convertOptions);
-  setUserInterface(nullptr);
 
   std::cout.flush();
   if (!std::cout) {

@@ -8,6 +8,8 @@
 // standard error. Exit status: 0 done, 1 the input was refused, 2 anything else went wrong.
 #include <CLI/CLI.hpp>
 
+#include "common/console_user_interface.hpp"
+
 #include <exception>
 #include <filesystem>
 #include <fstream>
@@ -26,24 +28,6 @@ using namespace tg;
 
 constexpr int kRefused = 1;
 constexpr int kFailed = 2;
-
-// The library's message boxes (the error report's among them) go to standard error.
-class ConsoleUserInterface : public UserInterface {
- public:
-  MESSAGEBOXRESULTS messageBox(const std::string& prompt, std::int32_t style,
-                               const std::string& title) override {
-    std::cerr << "tgasm: " << (title.empty() ? std::string() : title + ": ") << prompt << '\n';
-    return headlessAnswer(style);
-  }
-};
-
-class InstalledInterface {
- public:
-  explicit InstalledInterface(UserInterface& ui) { setUserInterface(&ui); }
-  ~InstalledInterface() { setUserInterface(nullptr); }
-  InstalledInterface(const InstalledInterface&) = delete;
-  InstalledInterface& operator=(const InstalledInterface&) = delete;
-};
 
 // What the program file's reader repaired, as warnings.
 class WarningEvents : public TessaglyphProgramEvents {
@@ -116,8 +100,8 @@ int run(int argc, char** argv) {
   } catch (const CLI::ParseError& error) {
     return app.exit(error);
   }
-  ConsoleUserInterface console;
-  const InstalledInterface installed(console);
+  tools::ConsoleUserInterface console("tgasm");
+  const tools::InstalledUserInterface installed(console);
   return buildCommand->parsed() ? build(input, output) : dump(input, output);
 }
 

@@ -1,0 +1,31 @@
+// The user interface of the command-line tools: the library's message boxes (the error report's
+// among them) are printed on standard error with the tool's name and answered with the default
+// button, as a user at a console without dialogs would; input boxes take their default text.
+#pragma once
+
+#include <string>
+
+#include "tessaglyph/user_interface.hpp"
+
+namespace tg::tools {
+
+class ConsoleUserInterface final : public UserInterface {
+ public:
+  explicit ConsoleUserInterface(std::string toolName) : m_toolName(std::move(toolName)) {}
+  MESSAGEBOXRESULTS messageBox(const std::string& prompt, std::int32_t style,
+                               const std::string& title) override;
+
+ private:
+  std::string m_toolName;
+};
+
+// Installs an interface for one scope and restores the headless default afterwards.
+class InstalledUserInterface {
+ public:
+  explicit InstalledUserInterface(UserInterface& ui) { setUserInterface(&ui); }
+  ~InstalledUserInterface() { setUserInterface(nullptr); }
+  InstalledUserInterface(const InstalledUserInterface&) = delete;
+  InstalledUserInterface& operator=(const InstalledUserInterface&) = delete;
+};
+
+}  // namespace tg::tools

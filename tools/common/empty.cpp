@@ -1,1 +1,0 @@
-// Keeps the shared tool library non-empty before the first shared helper exists.
