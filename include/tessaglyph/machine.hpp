@@ -322,6 +322,25 @@ class TessaglyphMachine {
   // Stops the running script after its current instruction (for event handlers).
   void cancelExecution() noexcept { m_cancel = true; }
 
+  // ---- Datums and native coordinates ----------------------------------------------------
+
+  // The script's datum at a position. The "datum" property is read on the first call: "BY
+  // POINT" (or "BYPOINT") reads the "datum" attribute at every call, with the predefined x and
+  // y set to the position; "BY FILE" (or "BYFILE") reads that attribute once; any other value is
+  // the datum's name. A missing attribute raises 11010.
+  std::string getDatum(Double x, Double y);
+  // The coordinate-system library key of the script's grid at a position on datum `sDatum`:
+  // "<key>-UTM-<zone>-<N|S>" for a UTM grid (empty when the library does not know it), the
+  // datum's own key for a geographic one.
+  std::string getDatumCSMAP(Double lat, Double lon, std::string_view sDatum);
+  // The grid's UTM zone, -1 when "gridtype" is not "utm". The "utmzone" attribute is read once,
+  // or at every call (with x and y set to lat and lon) when "conditionalzone" is "true"; its
+  // absence raises 11010.
+  Integer getUTMZone(Double lat, Double lon);
+  // A position asked in currentDatum as the file's native coordinates: longitude and latitude
+  // on the script's datum, or easting and northing in the script's zone for a UTM grid.
+  void getNativeCoordinates(Double lat, Double lon, Double& natX, Double& natY);
+
   // Back to the empty machine: 16 predefined cells and nothing loaded. Keeps dataLock, the
   // message and input box modes, the data-void value, the event sink and the profiler.
   void Clear();
@@ -411,6 +430,16 @@ class TessaglyphMachine {
   mutable std::optional<bool> m_selfValidating;
   // Kept across Clear.
   mutable std::optional<Single> m_datavoidValue;
+
+  // The "datum" and "gridtype" properties as first read; dropped by Clear.
+  enum class DatumSource : std::uint8_t { unread, fixed, byFile, byPoint };
+  DatumSource m_datumSource = DatumSource::unread;
+  std::string m_datumName;  // the fixed or by-file datum
+  Integer m_datumAttribute = -1;
+  enum class ZoneSource : std::uint8_t { unread, notUtm, fixed, conditional };
+  ZoneSource m_zoneSource = ZoneSource::unread;
+  Integer m_utmZone = -1;  // the zone read once
+  Integer m_zoneAttribute = -1;
 
   Long m_accessCount = 0;
   mutable Single m_lastAccess = 0;

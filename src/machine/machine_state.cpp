@@ -70,6 +70,8 @@ void TessaglyphMachine::Clear() {
   m_programCounter = 0;
   m_scriptDataLock.reset();
   m_selfValidating.reset();
+  m_datumSource = DatumSource::unread;
+  m_zoneSource = ZoneSource::unread;
 }
 
 void TessaglyphMachine::clearMemory() {
