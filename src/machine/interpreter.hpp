@@ -41,6 +41,9 @@ class Interpreter {
   // Moves the counter past the current instruction when the instruction did not jump.
   void advance();
   bool advancing() const noexcept { return m_advance; }
+  // True while the stepping (debug) run drives the loop: instructions then make their
+  // debug-only checks. The plain run never pays for them beyond this one flag test.
+  bool debugging() const noexcept { return m_debug; }
 
  private:
   // ---- Run loop and error path (interpreter_run.cpp) ----
@@ -95,10 +98,16 @@ class Interpreter {
 
   // The cell at a memory operand; 9 "Subscript out of range" outside memory.
   DatumRef& at(Integer address) { return m.checkedCell(address, kRunSource); }
+  // The text cell an instruction works on. In the debug run a cell of any other type raises
+  // 11002 naming the instruction as the instruction table writes it ("open", "s_eof", ...);
+  // the plain run leaves the type to the cell's own operation.
+  DatumRef& asciiOperand(Integer address, const char* instructionName);
   DatumRef& reg() { return m.m_memory[0]; }
 
   TessaglyphMachine& m;
   bool m_advance = true;
+  // Set for the whole of a debug run (and its nested GOSUB runs).
+  bool m_debug = false;
   // Set when the counter cannot go on (it left the code or would overflow): such an error
   // ends the run even when the host asks to continue.
   bool m_stuck = false;

@@ -78,6 +78,17 @@ const char* ioInstructionName(TG_M_INSTRUCTIONS opcode) {
 
 }  // namespace
 
+DatumRef& Interpreter::asciiOperand(Integer address, const char* instructionName) {
+  DatumRef& target = at(address);
+  if (m_debug && target->dataType() != TG_M_DT_ASCII) {
+    throw Error(TG_M_E_INVALIDDATATYPE, kRunWithDebugSource,
+                std::string("The ") + instructionName +
+                    " instruction requires its operand to point to a memory address with a data "
+                    "type of [ascii].");
+  }
+  return target;
+}
+
 // CASTUINT ... CASTASCII op: the cell at op is replaced by a new cell of `kind` that takes the
 // old value when it converts and otherwise keeps 0 or the empty text. Raises only 9.
 void Interpreter::cast(TG_M_DATATYPES kind, Integer address) {
