@@ -197,7 +197,7 @@ void Interpreter::readValue(Integer address) {
   Long position = start;
   at(address)->readFrom(handle, position);
   // The delimited read leaves -1 when it found no delimiter: -1 - offset - 1 = -(offset + 2).
-  const long long consumed = (long long)position - offset - 1;
+  const long long consumed = static_cast<long long>(position) - offset - 1;
   if (consumed < std::numeric_limits<Long>::min() || consumed > std::numeric_limits<Long>::max()) {
     raisePlatformError(PLATFORM_E_OVERFLOW, kRunSource);
   }
@@ -234,7 +234,7 @@ void Interpreter::fillBytes(Integer address) {
   const Long position = filePosition();
   const Integer handle = ownHandle(reg()->getInteger());
   if (count <= 0) return;
-  if ((long long)position + count - 1 > std::numeric_limits<Long>::max()) {
+  if (static_cast<long long>(position) + count - 1 > std::numeric_limits<Long>::max()) {
     raisePlatformError(PLATFORM_E_OVERFLOW, kRunSource);
   }
   std::array<unsigned char, 4096> block;
