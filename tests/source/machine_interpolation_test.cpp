@@ -11,6 +11,8 @@
 #include <string>
 #include <vector>
 
+#include "machine/datum.hpp"
+#include "machine/machine_access.hpp"
 #include "source/interpolation_test_support.hpp"
 #include "source/point_interpolation.hpp"
 #include "support/trace.hpp"
@@ -439,6 +441,22 @@ TEST_F(InterpolationTest, ClearForgetsTheCapabilitiesAndTheDatapointType) {
   load(kLatLonProperties, latLonGrid(), test::kLinearRead, {}, "integer 2");
   EXPECT_EQ(read(TG_M_IM_NONE, 0.25, 0.3), 1.0f);  // 1.4 as a whole number
   EXPECT_TRUE(machine->canInterpolate(TG_M_IM_12POINT));
+}
+
+// New "x" and "y" cells as far as anyone can tell: a cell held elsewhere keeps its value, and
+// an unshared one is reused rather than replaced.
+TEST_F(InterpolationTest, ScriptCoordsNeverChangeACellHeldElsewhere) {
+  loadLatLonGrid();
+  machine->setPredefinedVariableDataTypes(TG_M_PVI_Y, TG_M_DT_ASCII);
+  machine->setScriptCoords(1.5, 2.5);
+  const TessaglyphDatum* unshared = MachineAccess::cell(*machine, TG_M_PVI_Y).get();
+  const DatumRef held = MachineAccess::cell(*machine, TG_M_PVI_X);
+  machine->setScriptCoords(-3.25, 4.75);
+  EXPECT_EQ(held->getDouble(), 1.5);
+  EXPECT_EQ(machine->predefinedVariables(TG_M_PVI_X), "-3.25");
+  EXPECT_EQ(machine->predefinedVariables(TG_M_PVI_Y), "4.75");
+  EXPECT_EQ(MachineAccess::cell(*machine, TG_M_PVI_Y).get(), unshared);
+  EXPECT_EQ(machine->predefinedVariableDataTypes(TG_M_PVI_Y), TG_M_DT_DOUBLE);
 }
 
 // "return" starts each point as a fresh cell of the datapoint's type: read code that adds to it
