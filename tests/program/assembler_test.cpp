@@ -236,12 +236,6 @@ TEST(AssemblerOperands, BadOperandsAreReportedAtTheOperand) {
     EXPECT_EQ(firstError(std::string(source) + "\n"), expected) << source;
 }
 
-TEST(AssemblerOperands, MemoryAddressesBeyondTheProgramGrowItsMemory) {
-  // The model makes room for an explicit address past the last variable.
-  const auto p = assemble(".var a\n.literal k 1\nload mem[30]\n");
-  EXPECT_EQ(p.neededMemory(), 30 - 16 - 1 + 1);
-}
-
 // ---- Names, labels and tags
 
 TEST(AssemblerNames, LabelsMayBeUsedBeforeTheyAreDefinedAndShareTheirInstruction) {
