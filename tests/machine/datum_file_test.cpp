@@ -7,7 +7,6 @@
 #include <fstream>
 #include <iterator>
 #include <memory>
-#include <ostream>
 #include <string>
 #include <vector>
 
@@ -15,11 +14,11 @@
 #include "machine/datum_test_support.hpp"
 #include "support/file_layer.hpp"
 #include "support/test_environment.hpp"
+#include "test_support.hpp"
 
 namespace tg {
 namespace {
 
-using test::errorFrom;
 using test::errorOf;
 
 class DatumFileTest : public ::testing::Test {
@@ -156,18 +155,11 @@ TEST_F(DatumFileTest, VariableLengthTextCanNeitherBeReadNorWritten) {
   const Integer handle = open("abc");
   const DatumRef text = makeAscii("x");
   Long offset = 1;
-  const auto readError = errorFrom([&] { text->readFrom(handle, offset); });
-  ASSERT_TRUE(readError);
-  EXPECT_EQ(readError->number(), 20002);
-  EXPECT_EQ(readError->source(), "");
-  EXPECT_EQ(readError->description(),
-            "TessaglyphAscii cannot read strings when isVariableLength() is True.");
-  const auto writeError = errorFrom([&] { text->writeTo(handle, 1); });
-  ASSERT_TRUE(writeError);
-  EXPECT_EQ(writeError->number(), 20001);
-  EXPECT_EQ(writeError->source(), "");
-  EXPECT_EQ(writeError->description(),
-            "TessaglyphAscii cannot write strings when isVariableLength() is True.");
+  EXPECT_TRUE(test::raises([&] { text->readFrom(handle, offset); }, 20002,
+                           "TessaglyphAscii cannot read strings when isVariableLength() is True."));
+  EXPECT_TRUE(
+      test::raises([&] { text->writeTo(handle, 1); }, 20001,
+                   "TessaglyphAscii cannot write strings when isVariableLength() is True."));
   EXPECT_EQ(content(), "abc");
 }
 
@@ -201,10 +193,6 @@ struct DelimitedReadCase {
   std::string text;
   Long offset;
 };
-
-void PrintTo(const DelimitedReadCase& c, std::ostream* out) {
-  *out << c.name;
-}
 
 class DatumDelimitedReadTest : public DatumFileTest,
                                public ::testing::WithParamInterface<DelimitedReadCase> {};
@@ -276,10 +264,6 @@ struct ReplacingCase {
   std::string value;
   std::string expected;
 };
-
-void PrintTo(const ReplacingCase& c, std::ostream* out) {
-  *out << c.name;
-}
 
 class DatumReplacingWriteTest : public DatumFileTest,
                                 public ::testing::WithParamInterface<ReplacingCase> {};

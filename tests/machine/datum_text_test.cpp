@@ -9,11 +9,11 @@
 #include "machine/datum.hpp"
 #include "machine/datum_test_support.hpp"
 #include "support/test_environment.hpp"
+#include "test_support.hpp"
 
 namespace tg {
 namespace {
 
-using test::errorFrom;
 using test::errorOf;
 
 Array<std::string> list(std::initializer_list<std::string> items) {
@@ -83,11 +83,8 @@ TEST(DatumTextModeTest, SetSizeTakesALengthOrADelimiterList) {
 
   text->setFixedLength(3);
   EXPECT_FALSE(text->isDelimited());
-  const auto error = errorFrom([&] { text->getDelimiterList(); });
-  ASSERT_TRUE(error);
-  EXPECT_EQ(error->number(), 20003);
-  EXPECT_EQ(error->source(), "");
-  EXPECT_EQ(error->description(), "Attempted to get delimiter list from non-delimited string.");
+  EXPECT_TRUE(test::raises([&] { text->getDelimiterList(); }, 20003,
+                           "Attempted to get delimiter list from non-delimited string."));
 }
 
 TEST(DatumTextModeTest, TextOperationsOnANumberAreATypeMismatch) {
@@ -155,11 +152,7 @@ TEST_F(DatumDefaultDelimiterTest, ListFromTheSettingsFileReadOnEachCall) {
 TEST(DatumTextCursorTest, SetOffsetRejectsNegativeAndClampsBeyondTheEnd) {
   const DatumRef text = makeAscii("abcdef");
   Long offset = -1;
-  const auto error = errorFrom([&] { text->setOffset(offset); });
-  ASSERT_TRUE(error);
-  EXPECT_EQ(error->number(), 20004);
-  EXPECT_EQ(error->source(), "");
-  EXPECT_EQ(error->description(), "-1 is not a valid offset.");
+  EXPECT_TRUE(test::raises([&] { text->setOffset(offset); }, 20004, "-1 is not a valid offset."));
 
   offset = 10;
   text->setOffset(offset);

@@ -79,7 +79,8 @@ INSTANTIATE_TEST_SUITE_P(
         LiteralCase{"5s", TG_P_DT_INTEGER, 2, "5"}, LiteralCase{"5L", TG_P_DT_INTEGER, 4, "5"},
         LiteralCase{"1.5f", TG_P_DT_SINGLE, 4, "1.5"}, LiteralCase{"2d", TG_P_DT_DOUBLE, 8, "2"},
         LiteralCase{"\"ab\"", TG_P_DT_ASCII, 2, "ab"}, LiteralCase{"\"\"", TG_P_DT_ASCII, 0, ""},
-        LiteralCase{"\"\\x00\\xff\\t\\\"\\\\\"", TG_P_DT_ASCII, 5, std::string("\0\xff\t\"\\", 5)},
+        LiteralCase{"\"\\x00\\xff\\t\\r\\n\\\"\\\\\xe9\"", TG_P_DT_ASCII, 8,
+                    std::string("\0\xff\t\r\n\"\\\xe9", 8)},
         LiteralCase{"unsigned(7)", TG_P_DT_UNSIGNEDINTEGER, 1, "7"},
         LiteralCase{"INTEGER(70000)", TG_P_DT_INTEGER, 4, "70000"},
         LiteralCase{"integer(5, 4)", TG_P_DT_INTEGER, 4, "5"},
@@ -87,12 +88,6 @@ INSTANTIATE_TEST_SUITE_P(
         LiteralCase{"single(\" 1.5\")", TG_P_DT_SINGLE, 4, " 1.5"},
         LiteralCase{"double(\"1.5E+300\", 8)", TG_P_DT_DOUBLE, 8, "1.5E+300"},
         LiteralCase{"ascii(12)", TG_P_DT_ASCII, 2, "12"}));
-
-TEST(AssemblerLiterals, TextLiteralsKeepEveryByte) {
-  const auto p = assemble("load \"\\x00\\xff\\t\\r\\n\\\"\\\\\xe9\"\n");
-  EXPECT_EQ(p.literals(1).value, std::string("\0\xff\t\r\n\"\\\xe9", 8));
-  EXPECT_EQ(p.literals(1).size, 8);
-}
 
 TEST(AssemblerLiterals, BadLiteralsAreReportedWhereTheyStand) {
   const std::vector<std::pair<const char*, const char*>> cases = {
@@ -241,12 +236,6 @@ TEST(AssemblerOperands, BadOperandsAreReportedAtTheOperand) {
     EXPECT_EQ(firstError(std::string(source) + "\n"), expected) << source;
 }
 
-TEST(AssemblerOperands, MemoryAddressesBeyondTheProgramGrowItsMemory) {
-  // The model makes room for an explicit address past the last variable.
-  const auto p = assemble(".var a\n.literal k 1\nload mem[30]\n");
-  EXPECT_EQ(p.neededMemory(), 30 - 16 - 1 + 1);
-}
-
 // ---- Names, labels and tags
 
 TEST(AssemblerNames, LabelsMayBeUsedBeforeTheyAreDefinedAndShareTheirInstruction) {
@@ -287,24 +276,6 @@ TEST(AssemblerNames, TagsAreHandedOutAsTheProgramFileReaderHandsThemOut) {
   EXPECT_EQ(p.instructionTag(1), "c_f");
 }
 
-TEST(AssemblerNames, NameProblemsAreReported) {
-  EXPECT_EQ(errorsOf(".var x\n.var x\n.literal x 1\nx: stop\n"),
-            (std::vector<std::string>{"2:6: 'x' is already defined as a variable on line 1",
-                                      "3:10: 'x' is already defined as a variable on line 1",
-                                      "4:1: 'x' is already defined as a variable on line 1"}));
-  EXPECT_EQ(firstError(".var none\nstop\n"),
-            "1:6: 'none' is a reserved word and cannot name a variable");
-  EXPECT_EQ(firstError(".var P_X\nstop\n"),
-            "1:6: 'P_X' is a reserved word and cannot name a variable");
-  EXPECT_EQ(firstError("duplicate: stop\n"),
-            "1:1: 'duplicate' is a reserved word and cannot name a label");
-  EXPECT_EQ(firstError("stop\nend:\n"), "2:1: label 'end' marks no instruction");
-  EXPECT_EQ(firstError("top: .var x\nstop\n"), "1:6: a directive cannot follow a label");
-  // Names are told apart by case; the vocabulary's words are not.
-  EXPECT_EQ(firstError(".var X\nload x\n"),
-            "2:6: 'x' is not a declared variable, literal or label");
-}
-
 // ---- Variables
 
 TEST(AssemblerVariables, DeclarationsGiveTypesAndDebugNamesInMemoryOrder) {
@@ -330,22 +301,6 @@ TEST(AssemblerVariables, DeclarationsGiveTypesAndDebugNamesInMemoryOrder) {
   EXPECT_EQ(p.instructions(1).operand, "v_e");
 }
 
-TEST(AssemblerVariables, DeclarationProblemsAreReported) {
-  EXPECT_EQ(firstError(".var a blob\nstop\n"),
-            "1:8: 'blob' is no data type; use unsigned, integer, single, double, ascii, "
-            "delimited or unset");
-  EXPECT_EQ(firstError(".var a integer debug\nstop\n"),
-            "1:21: expected the debug name in double quotes, found the end of the line");
-  EXPECT_EQ(firstError(".var a\n.var b\n.memory 1\nstop\n"),
-            "3:1: .memory 1 is fewer than the 2 variables declared");
-  EXPECT_EQ(firstError(".memory 2\n.memory 3\nstop\n"), "2:1: .memory was already given on line 1");
-  EXPECT_EQ(firstError(".memory 32768\nstop\n"), "1:9: .memory must be from 0 to 32767");
-  // A variable whose line goes wrong is still declared: its uses are not reported again.
-  EXPECT_EQ(errorsOf(".var a blob\nload a\n"),
-            (std::vector<std::string>{"1:8: 'blob' is no data type; use unsigned, integer, "
-                                      "single, double, ascii, delimited or unset"}));
-}
-
 // ---- Properties
 
 TEST(AssemblerProperties, KeepOrderNamesAndEveryByte) {
@@ -362,15 +317,6 @@ TEST(AssemblerProperties, KeepOrderNamesAndEveryByte) {
   EXPECT_EQ(p.scriptProperties(4), (TG_P_PROPERTY{"GRIDTYPE", "latlon"}));
 }
 
-TEST(AssemblerProperties, RepeatedNamesNeedTheMarker) {
-  EXPECT_EQ(firstError(".property a \"1\"\n.property A \"2\"\nstop\n"),
-            "2:1: A already exists in this program. (program error 10012); end the line with "
-            "'duplicate' to keep both");
-  EXPECT_EQ(firstError(".property \"\" \"1\"\nstop\n"), "1:11: a property name cannot be empty");
-  EXPECT_EQ(firstError(".property a b\nstop\n"),
-            "1:13: expected the property's value in double quotes, found 'b'");
-}
-
 // ---- Routines
 
 TEST(AssemblerRoutines, StartAtTheirOwnLabelOrTheOneGiven) {
@@ -384,17 +330,6 @@ TEST(AssemblerRoutines, StartAtTheirOwnLabelOrTheOneGiven) {
   EXPECT_EQ(p.routines(1).name, "INIT");
   EXPECT_EQ(p.tagInstruction(p.routines(1).location), 2);  // labels tell case apart
   EXPECT_EQ(p.tagInstruction(p.routines(2).location), 3);
-}
-
-TEST(AssemblerRoutines, TheModelChecksTheirNames) {
-  EXPECT_EQ(firstError(".routine initialise\ninitialise: stop\n"),
-            "1:1: \"initialise\" is not a valid routine name. (program error 10010)");
-  EXPECT_EQ(firstError(".routine init\n.routine init\ninit: stop\n"),
-            "2:1: initis the name of an existing routine, and will not be added. (program error "
-            "10013); end the line with 'duplicate' to keep both");
-  EXPECT_EQ(firstError(".routine init\nstop\n"),
-            "1:10: no label 'init' is defined for the routine 'init'");
-  EXPECT_EQ(firstError(".var x\n.routine init x\nstop\n"), "2:15: 'x' is a variable, not a label");
 }
 
 // More routines than there are slot names: the repeats keep their names and places even when
@@ -521,15 +456,60 @@ TEST(AssemblerDebugLines, FollowTheSourceLinesUnlessPinnedOrSwitchedOff) {
     EXPECT_EQ(p.codeDebugInfo(i), expected[std::size_t(i - 1)]) << i;
 }
 
-TEST(AssemblerDebugLines, LinesBeyondTheRangeAreReported) {
-  EXPECT_EQ(firstError(".line 32767\nNOP\nstop\n"),
-            "3:1: this instruction's debug line 32768 is outside 1 to 32767; use .line or "
-            ".lines off");
-  EXPECT_EQ(firstError(".line 0\nstop\n"), "1:7: .line must be from 1 to 32767");
-  EXPECT_EQ(firstError(".lines maybe\nstop\n"), "1:8: .lines takes 'on' or 'off'");
+// ---- Diagnostics
+
+// Names, declarations and directives, each reported at the place it went wrong.
+TEST(AssemblerDiagnostics, DeclarationProblemsAreReportedWhereTheyStand) {
+  const std::pair<const char*, const char*> cases[] = {
+      {".var none\nstop\n", "1:6: 'none' is a reserved word and cannot name a variable"},
+      {".var P_X\nstop\n", "1:6: 'P_X' is a reserved word and cannot name a variable"},
+      {"duplicate: stop\n", "1:1: 'duplicate' is a reserved word and cannot name a label"},
+      {"stop\nend:\n", "2:1: label 'end' marks no instruction"},
+      {"top: .var x\nstop\n", "1:6: a directive cannot follow a label"},
+      // Names are told apart by case; the vocabulary's words are not.
+      {".var X\nload x\n", "2:6: 'x' is not a declared variable, literal or label"},
+      {".var a integer debug\nstop\n",
+       "1:21: expected the debug name in double quotes, found the end of the line"},
+      {".var a\n.var b\n.memory 1\nstop\n",
+       "3:1: .memory 1 is fewer than the 2 variables declared"},
+      {".memory 2\n.memory 3\nstop\n", "2:1: .memory was already given on line 1"},
+      {".memory 32768\nstop\n", "1:9: .memory must be from 0 to 32767"},
+      {".property a \"1\"\n.property A \"2\"\nstop\n",
+       "2:1: A already exists in this program. (program error 10012); end the line with "
+       "'duplicate' to keep both"},
+      {".property \"\" \"1\"\nstop\n", "1:11: a property name cannot be empty"},
+      {".property a b\nstop\n", "1:13: expected the property's value in double quotes, found 'b'"},
+      {".routine initialise\ninitialise: stop\n",
+       "1:1: \"initialise\" is not a valid routine name. (program error 10010)"},
+      {".routine init\n.routine init\ninit: stop\n",
+       "2:1: initis the name of an existing routine, and will not be added. (program error "
+       "10013); end the line with 'duplicate' to keep both"},
+      {".routine init\nstop\n", "1:10: no label 'init' is defined for the routine 'init'"},
+      {".var x\n.routine init x\nstop\n", "2:15: 'x' is a variable, not a label"},
+      {".line 32767\nNOP\nstop\n",
+       "3:1: this instruction's debug line 32768 is outside 1 to 32767; use .line or .lines off"},
+      {".line 0\nstop\n", "1:7: .line must be from 1 to 32767"},
+      {".lines maybe\nstop\n", "1:8: .lines takes 'on' or 'off'"},
+      {".var a\n; nothing else\n",
+       "1:1: the script has no instructions; a program needs at least one"}};
+  for (const auto& [source, expected] : cases)
+    EXPECT_EQ(firstError(source), expected) << source;
 }
 
-// ---- Diagnostics
+// A name defined twice is reported at each repeat; a variable whose line goes wrong is still
+// declared, so its uses are not reported again; an empty source has no instructions.
+TEST(AssemblerDiagnostics, EachProblemIsReportedOnce) {
+  EXPECT_EQ(errorsOf(".var x\n.var x\n.literal x 1\nx: stop\n"),
+            (std::vector<std::string>{"2:6: 'x' is already defined as a variable on line 1",
+                                      "3:10: 'x' is already defined as a variable on line 1",
+                                      "4:1: 'x' is already defined as a variable on line 1"}));
+  EXPECT_EQ(errorsOf(".var a blob\nload a\n"),
+            (std::vector<std::string>{"1:8: 'blob' is no data type; use unsigned, integer, "
+                                      "single, double, ascii, delimited or unset"}));
+  EXPECT_EQ(errorsOf(""),
+            (std::vector<std::string>{
+                "1:1: the script has no instructions; a program needs at least one"}));
+}
 
 TEST(AssemblerDiagnostics, EveryBadLineIsReportedInSourceOrder) {
   const auto errors = errorsOf(
@@ -570,14 +550,6 @@ TEST(AssemblerDiagnostics, TheErrorCarriesFileLineAndColumn) {
               "scripts/a.tgs:2:8: error: 'x' is not a declared variable, literal or label");
     EXPECT_EQ(error.description(), error.diagnostics()[0].format());
   }
-}
-
-TEST(AssemblerDiagnostics, ASourceWithoutInstructionsIsRefused) {
-  EXPECT_EQ(errorsOf(""),
-            (std::vector<std::string>{
-                "1:1: the script has no instructions; a program needs at least one"}));
-  EXPECT_EQ(firstError(".var a\n; nothing else\n"),
-            "1:1: the script has no instructions; a program needs at least one");
 }
 
 TEST(AssemblerDiagnostics, AProgramCannotHoldMoreThan32767Instructions) {

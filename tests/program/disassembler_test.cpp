@@ -118,21 +118,15 @@ TEST(DisassemblerLiterals, AreInlineOnlyWhenFirstUsesRebuildTheTable) {
   auto source = disassembleProgram(program({five, text}, {"l_a", "l_b", "l_a"}));
   EXPECT_FALSE(contains(source, ".literal")) << source;
   EXPECT_TRUE(contains(source, "load 5 ") && contains(source, "load \"t\" ")) << source;
-
+  // First used out of order, one never used, the same literal twice: declared. That each
+  // source rebuilds its table is the generated round trip's business.
   for (const auto& [literals, uses] :
        std::vector<std::pair<std::vector<TG_P_LITERAL>, std::vector<std::string>>>{
-           {{five, text}, {"l_b", "l_a"}},  // first used out of order
-           {{five, text}, {"l_a"}},         // one never used
-           {{five, five}, {"l_a", "l_b"}},  // the same literal twice
-       }) {
+           {{five, text}, {"l_b", "l_a"}},
+           {{five, text}, {"l_a"}},
+           {{five, five}, {"l_a", "l_b"}}}) {
     source = disassembleProgram(program(literals, uses));
     EXPECT_TRUE(contains(source, ".literal lit0 ")) << source;
-    const auto rebuilt = assembleProgram(source, "x");
-    ASSERT_EQ(rebuilt.numLiterals(), Integer(literals.size()));
-    for (Integer k = 1; k <= rebuilt.numLiterals(); ++k)
-      EXPECT_EQ(rebuilt.literals(k), literals[std::size_t(k - 1)]);
-    for (Integer i = 1; i <= Integer(uses.size()); ++i)
-      EXPECT_EQ(rebuilt.instructions(i).operand, uses[std::size_t(i - 1)]);
   }
 }
 
@@ -166,10 +160,6 @@ TEST(DisassemblerNames, DebugNamesBecomeSourceNamesWhereTheyCan) {
   // The routine's label cannot be "init": that is a variable's name now.
   EXPECT_TRUE(contains(source, ".routine init L0\n")) << source;
   EXPECT_TRUE(contains(source, "L0:\n    load v0_2 ")) << source;
-  const auto rebuilt = assembleProgram(source, "x");
-  for (Integer i = 1; i <= Integer(debugNames.size()); ++i)
-    EXPECT_EQ(rebuilt.variableDebugName(rebuilt.addressSymbolicName(i)),
-              debugNames[std::size_t(i - 1)]);
 }
 
 TEST(DisassemblerNames, RepeatedNamesAreMarked) {
@@ -208,9 +198,6 @@ TEST(DisassemblerDebugLines, ComeBackInAnyOrder) {
     p.setCodeDebugInfo(Integer(i + 1), lines[i]);
   }
   const auto source = disassembleProgram(p);
-  const auto rebuilt = assembleProgram(source, "x");
-  for (Integer i = 1; i <= rebuilt.numInstructions(); ++i)
-    EXPECT_EQ(rebuilt.codeDebugInfo(i), lines[std::size_t(i - 1)]) << i << "\n" << source;
   EXPECT_EQ(source,
             ".lines off\n"
             "    NOP                                 ; 0\n"

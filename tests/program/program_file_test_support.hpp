@@ -5,10 +5,12 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
 #include <bit>
 #include <cstdint>
 #include <filesystem>
 #include <fstream>
+#include <initializer_list>
 #include <iterator>
 #include <optional>
 #include <string>
@@ -30,6 +32,11 @@ class Bytes {
     return *this;
   }
   Bytes& integer(int value) { return little(std::uint16_t(value), 2); }
+  Bytes& integers(std::initializer_list<int> values) {
+    for (const int value : values)
+      integer(value);
+    return *this;
+  }
   Bytes& long_(std::int64_t value) { return little(std::uint32_t(value), 4); }
   Bytes& single(float value) { return little(std::bit_cast<std::uint32_t>(value), 4); }
   Bytes& double_(double value) { return little(std::bit_cast<std::uint64_t>(value), 8); }
@@ -51,6 +58,19 @@ class Bytes {
   // An instruction: opcode, operand, data segment.
   Bytes& instruction(int opcode, int operand, int segment) {
     return integer(opcode).integer(operand).byte(segment);
+  }
+  // Instructions given as {opcode, operand, segment}.
+  Bytes& instructions(std::initializer_list<std::array<int, 3>> list) {
+    for (const auto& [opcode, operand, segment] : list)
+      instruction(opcode, operand, segment);
+    return *this;
+  }
+  // An attribute entry with a size rather than delimiters: name, kind, data type, one
+  // delimiter slot, the 2-byte size, read and write locations, comment and tip.
+  Bytes& attribute(std::string_view name, int kind, int type, int size, int read, int write,
+                   std::string_view comment = "", std::string_view tip = "") {
+    string(name).byte(kind).byte(type).byte(1).integers({2, size, read, write});
+    return string(comment).string(tip);
   }
 
   const std::string& str() const { return m_bytes; }

@@ -37,26 +37,10 @@ TEST_F(ProgramFileWriteTest, SingleStopProgramIsExactlySixtyOneBytes) {
   auto program = stopOnly();
   const auto at = path("stop.tgp");
   EXPECT_EQ(program.writeProgram(at, 1), 62);
-  const std::string expected = Bytes()
-                                   .raw("TESSAGLYPH PROGRAM 1.0")
-                                   .long_(45)
-                                   .long_(47)
-                                   .long_(49)
-                                   .long_(51)
-                                   .long_(-1)
-                                   .integer(0)
-                                   .integer(0)
-                                   .integer(0)
-                                   .integer(0)
-                                   .integer(1)
-                                   .integer(0)
-                                   .integer(0)
-                                   .integer(51)
-                                   .integer(0)
-                                   .byte(0)
-                                   .str();
+  auto expected = Bytes().raw(test::kMagic).long_(45).long_(47).long_(49).long_(51).long_(-1);
+  expected.integers({0, 0, 0, 0, 1, 0, 0, 51, 0}).byte(0);
   ASSERT_EQ(expected.size(), 61u);
-  EXPECT_EQ(test::readFile(at), expected);
+  EXPECT_EQ(test::readFile(at), expected.str());
   EXPECT_EQ(program.lastUsedFilename(), at);
   EXPECT_EQ(openFileCount(), 0u);
 }
@@ -105,30 +89,17 @@ TEST_F(ProgramFileWriteTest, SectionsFollowOneAnotherWithoutGaps) {
   parts.properties =
       Bytes().integer(2).string("gridtype").string("latlon").string("datum").string("nad27");
   parts.routines = Bytes().integer(1).routine("init", 0);
-  parts.attributes = Bytes()
-                         .integer(1)
-                         .string("datapoint")
-                         .byte(TG_P_AT_DATAPOINT)
-                         .byte(TG_P_DT_INTEGER)
-                         .byte(1)
-                         .integer(2)
-                         .integer(2)
-                         .integer(2)
-                         .integer(-1)
-                         .string("")
-                         .string("");
-  parts.literals = Bytes().integer(2).byte(5).string("abc").byte(2).integer(2).integer(5);
-  parts.code = Bytes()
-                   .integer(6)
-                   .integer(3)
-                   .integer(0)
-                   .instruction(TG_M_I_LOAD, 1, TG_P_DS_DATA)
-                   .instruction(TG_M_I_ADD, 1, TG_P_DS_CONSTANT)
-                   .instruction(TG_M_I_STORE, 0, TG_P_DS_PREDEFINED)
-                   .instruction(TG_M_I_LOAD, TG_M_PVI_X, TG_P_DS_PREDEFINED)
-                   .instruction(TG_M_I_GOTO, 0, TG_P_DS_INSTRUCTION)
-                   .instruction(TG_M_I_STOP, 0, TG_P_DS_DATA);
-  parts.debug = Bytes().integer(0).integer(2).integer(0).integer(10).integer(1).integer(11);
+  parts.attributes =
+      Bytes().integer(1).attribute("datapoint", TG_P_AT_DATAPOINT, TG_P_DT_INTEGER, 2, 2, -1);
+  parts.literals = Bytes().integer(2).byte(5).string("abc").byte(2).integers({2, 5});
+  parts.code = Bytes().integers({6, 3, 0});
+  parts.code.instructions({{TG_M_I_LOAD, 1, TG_P_DS_DATA},
+                           {TG_M_I_ADD, 1, TG_P_DS_CONSTANT},
+                           {TG_M_I_STORE, 0, TG_P_DS_PREDEFINED},
+                           {TG_M_I_LOAD, TG_M_PVI_X, TG_P_DS_PREDEFINED},
+                           {TG_M_I_GOTO, 0, TG_P_DS_INSTRUCTION},
+                           {TG_M_I_STOP, 0, TG_P_DS_DATA}});
+  parts.debug = Bytes().integers({0, 2, 0, 10, 1, 11});
   std::int64_t expectedEnd = 0;
   EXPECT_EQ(test::readFile(at), parts.assemble(1, &expectedEnd));
   EXPECT_EQ(end, expectedEnd);
@@ -146,23 +117,10 @@ TEST_F(ProgramFileWriteTest, InitializersOnlyForTypedNonTextVariables) {
   program.setVariableType("v_g", TG_P_DT_DELIMITEDASCII);
   const auto at = path("vars.tgp");
   ASSERT_GT(program.writeProgram(at, 1), 0);
-  const std::string code = Bytes()
-                               .integer(1)
-                               .integer(7)
-                               .integer(5)
-                               .integer(1)
-                               .byte(1)
-                               .integer(2)
-                               .byte(2)
-                               .integer(3)
-                               .byte(3)
-                               .integer(4)
-                               .byte(4)
-                               .integer(6)
-                               .byte(6)
-                               .instruction(TG_M_I_STOP, 0, 0)
-                               .str();
-  EXPECT_EQ(test::readFile(at).substr(50), code);
+  // Count, memory, five initializers (variable, type): none for v_a (untyped) or v_f (text).
+  auto code = Bytes().integers({1, 7, 5, 1}).byte(1).integer(2).byte(2).integer(3).byte(3);
+  code.integer(4).byte(4).integer(6).byte(6).instruction(TG_M_I_STOP, 0, 0);
+  EXPECT_EQ(test::readFile(at).substr(50), code.str());
 
   TessaglyphProgram back;
   ASSERT_GT(back.readProgram(at, 1), 0);
@@ -183,14 +141,13 @@ TEST_F(ProgramFileWriteTest, DebugSectionOnlyWhenThereIsDebugInformation) {
   const Long end = program.writeProgram(at, 1);
   const std::string image = test::readFile(at);
   EXPECT_EQ(image.substr(38, 4), Bytes().long_(62).str());
-  EXPECT_EQ(image.substr(61), Bytes().integer(1).integer(0).string("height").integer(0).str());
+  EXPECT_EQ(image.substr(61), Bytes().integers({1, 0}).string("height").integer(0).str());
   EXPECT_EQ(end, 62 + 2 + 2 + 8 + 2);
 
   program.removeVarDebugInfo("v_a");
   program.setCodeDebugInfo(1, 7);
   ASSERT_GT(program.writeProgram(at, 1), 0);
-  EXPECT_EQ(test::readFile(at).substr(61, 8),
-            Bytes().integer(0).integer(1).integer(0).integer(7).str());
+  EXPECT_EQ(test::readFile(at).substr(61, 8), Bytes().integers({0, 1, 0, 7}).str());
 }
 
 TEST_F(ProgramFileWriteTest, NoInstructionsIsRefusedBeforeTheFileIsTouched) {

@@ -9,6 +9,7 @@
 #include <filesystem>
 #include <random>
 #include <set>
+#include <sstream>
 #include <string>
 #include <tuple>
 #include <vector>
@@ -29,26 +30,9 @@ using test::Bytes;
 using test::ImageParts;
 using test::readFile;
 
-// What the generated images used, so that the test can insist that everything was covered.
-struct Coverage {
-  std::set<int> opcodes;
-  std::set<int> segments;
-  std::set<int> nopSegments;
-  std::set<int> stopSegments;
-  std::set<int> literalTypes;  // type * 10 + size (9 for any longer text)
-  bool debugNames = false;
-  std::set<int> variableTypes;
-  std::set<int> attributeKinds;
-  std::set<int> attributeTypes;
-  bool repeatedProperty = false;
-  bool repeatedAttribute = false;
-  bool manyRoutines = false;  // more routines than there are slot names
-  bool repeatedLiteral = false;
-  bool unusedLiteral = false;
-  bool debugLinesOutOfOrder = false;
-  bool writeNone = false;
-  bool readRepair = false;
-};
+// What the generated images used ("opcode 7", "repeated literal", ...), so that the test can
+// insist that everything was covered.
+using Coverage = std::set<std::string>;
 
 // Random program images that the reader accepts and the program model could have built: every
 // count, code and address in range, attributes and literals that pass the model's checks.
@@ -106,7 +90,7 @@ class ImageGenerator {
       if (chance(0.2)) n = toUpper(n);
       for (const auto& u : used) {
         if (sameName(u, n) && !std::string(trimBlanks(n)).empty())
-          m_coverage.repeatedProperty = true;
+          m_coverage.insert("repeated property");
       }
       used.push_back(n);
       b.string(n).string(bytes(0, 8));
@@ -117,7 +101,7 @@ class ImageGenerator {
   Bytes routines() {
     const bool many = chance(0.05);
     const int count = many ? between(22, 26) : between(0, 5);
-    if (count > int(routineTable.size())) m_coverage.manyRoutines = true;
+    if (count > int(routineTable.size())) m_coverage.insert("many routines");
     Bytes b;
     b.integer(count);
     for (int i = 0; i < count; ++i) {
@@ -139,13 +123,13 @@ class ImageGenerator {
       if (chance(0.3) && !used.empty()) n = pick(used);
       for (const auto& u : used) {
         if (sameName(u, n) && !std::string(trimBlanks(n)).empty())
-          m_coverage.repeatedAttribute = true;
+          m_coverage.insert("repeated attribute");
       }
       used.push_back(n);
       const int kind = between(1, 3);
       const int type = between(1, 6);
-      m_coverage.attributeKinds.insert(kind);
-      m_coverage.attributeTypes.insert(type);
+      m_coverage.insert("attribute kind " + std::to_string(kind));
+      m_coverage.insert("attribute type " + std::to_string(type));
       b.string(n).byte(kind).byte(type);
       if (type == TG_P_DT_DELIMITEDASCII) {
         const int delimiters = between(1, 3);
@@ -159,7 +143,7 @@ class ImageGenerator {
         b.byte(1).integer(2).integer(size);
       }
       const bool writable = chance(0.6);
-      if (!writable) m_coverage.writeNone = true;
+      if (!writable) m_coverage.insert("write none");
       b.integer(between(0, m_instructions - 1))
           .integer(writable ? between(0, m_instructions - 1) : -1)
           .string(chance(0.5) ? bytes(0, 10) : "")
@@ -178,7 +162,7 @@ class ImageGenerator {
         const auto repeated = m_literalKeys[std::size_t(between(0, i - 1))];
         m_literalKeys.push_back(repeated);
         b.raw(std::get<2>(repeated));
-        m_coverage.repeatedLiteral = true;
+        m_coverage.insert("repeated literal");
         continue;
       }
       Bytes one;
@@ -215,7 +199,7 @@ class ImageGenerator {
         }
       }
       m_literalKeys.emplace_back(type, size, one.str());
-      m_coverage.literalTypes.insert(type * 10 + std::min(size, 9));
+      m_coverage.insert("literal " + std::to_string(type * 10 + std::min(size, 9)));
       b.raw(one.str());
     }
     return b;
@@ -242,7 +226,7 @@ class ImageGenerator {
     int variables = m_variables;
     // An initializer or an operand just beyond the declared memory makes the reader repair it.
     const bool repair = chance(0.05);
-    if (repair) m_coverage.readRepair = true;
+    if (repair) m_coverage.insert("read repair");
     b.integer(m_instructions).integer(repair ? std::max(0, variables - 1) : variables);
     std::vector<std::pair<int, int>> initializers;
     for (int v = 0; v < variables; ++v) {
@@ -250,21 +234,21 @@ class ImageGenerator {
     }
     b.integer(int(initializers.size()));
     for (const auto& [v, type] : initializers) {
-      m_coverage.variableTypes.insert(type);
+      m_coverage.insert("variable type " + std::to_string(type));
       b.integer(v).byte(type);
     }
     std::vector<bool> literalUsed(std::size_t(m_literals), false);
     for (int i = 0; i < m_instructions; ++i) {
       auto opcode = between(TG_M_I_VALID_MIN, TG_M_I_VALID_MAX);
       if (chance(0.1)) opcode = chance(0.5) ? TG_M_I_NOP : TG_M_I_STOP;
-      m_coverage.opcodes.insert(opcode);
+      m_coverage.insert("opcode " + std::to_string(opcode));
       int segment = between(0, 5);
       int operand = 0;
       if (opcode == TG_M_I_STOP) {
-        m_coverage.stopSegments.insert(segment);
+        m_coverage.insert("stop segment " + std::to_string(segment));
         operand = chance(0.5) ? 0 : between(-5, 5);
       } else if (opcode == TG_M_I_NOP) {
-        m_coverage.nopSegments.insert(segment);
+        m_coverage.insert("nop segment " + std::to_string(segment));
         operand = chance(0.5) ? between(-3, 20) : between(-32768, 32767);
       } else {
         while ((segment == TG_P_DS_DATA && variables == 0) ||
@@ -290,11 +274,11 @@ class ImageGenerator {
             break;
         }
       }
-      m_coverage.segments.insert(segment);
+      m_coverage.insert("segment " + std::to_string(segment));
       b.instruction(opcode, operand, segment);
     }
     if (std::find(literalUsed.begin(), literalUsed.end(), false) != literalUsed.end())
-      m_coverage.unusedLiteral = true;
+      m_coverage.insert("unused literal");
     return b;
   }
 
@@ -304,14 +288,14 @@ class ImageGenerator {
     b.integer(named);
     for (int i = 0; i < named; ++i)
       b.integer(between(0, m_variables - 1)).string(name());
-    if (named > 0) m_coverage.debugNames = true;
+    if (named > 0) m_coverage.insert("debug names");
     const int tags = between(0, m_instructions + 2);
     b.integer(tags);
     int line = between(1, 30);
     for (int i = 0; i < tags; ++i) {
       // Mostly rising by a few lines, as assembled source gives them; sometimes anywhere.
       const bool jump = chance(0.15);
-      if (jump) m_coverage.debugLinesOutOfOrder = true;
+      if (jump) m_coverage.insert("debug lines out of order");
       line = jump ? between(1, 32767) : std::min(32767, line + between(1, 4));
       b.integer(chance(0.8) ? std::min(i, m_instructions - 1) : between(0, m_instructions - 1))
           .integer(line);
@@ -373,15 +357,10 @@ TEST_F(ScriptRoundTrip, EveryScriptBuildsDumpsAndBuildsToTheSameBytes) {
     // The program a script builds carries the script's own line numbers: each instruction's
     // debug line is the line it was written on.
     const auto program = assembleFile(entry.path().string());
-    const auto lines = test::readFile(entry.path().string());
+    std::istringstream text(readFile(entry.path().string()));
     std::vector<std::string> sourceLines;
-    std::size_t start = 0;
-    while (start <= lines.size()) {
-      const auto end = lines.find('\n', start);
-      sourceLines.push_back(lines.substr(start, end == std::string::npos ? end : end - start));
-      if (end == std::string::npos) break;
-      start = end + 1;
-    }
+    for (std::string line; std::getline(text, line);)
+      sourceLines.push_back(line);
     for (Integer i = 1; i <= program.numInstructions(); ++i) {
       const auto line = program.codeDebugInfo(i);
       ASSERT_GE(line, 1);
@@ -404,24 +383,23 @@ TEST_F(ScriptRoundTrip, GeneratedProgramFilesComeBackByteForByte) {
     roundTrip(file, "seed " + std::to_string(seed));
     if (HasFailure()) break;
   }
-  EXPECT_EQ(coverage.opcodes.size(), TG_M_I_COUNT);
-  EXPECT_EQ(coverage.segments.size(), 6u);
-  EXPECT_EQ(coverage.nopSegments.size(), 6u);
-  EXPECT_EQ(coverage.stopSegments.size(), 6u);
-  EXPECT_EQ(coverage.variableTypes.size(), 6u);
-  for (const int typeAndSize : {11, 22, 24, 34, 48, 50, 51})
-    EXPECT_TRUE(coverage.literalTypes.contains(typeAndSize)) << typeAndSize;
-  EXPECT_TRUE(coverage.debugNames);
-  EXPECT_EQ(coverage.attributeKinds.size(), 3u);
-  EXPECT_EQ(coverage.attributeTypes.size(), 6u);
-  EXPECT_TRUE(coverage.repeatedProperty);
-  EXPECT_TRUE(coverage.repeatedAttribute);
-  EXPECT_TRUE(coverage.manyRoutines);
-  EXPECT_TRUE(coverage.repeatedLiteral);
-  EXPECT_TRUE(coverage.unusedLiteral);
-  EXPECT_TRUE(coverage.debugLinesOutOfOrder);
-  EXPECT_TRUE(coverage.writeNone);
-  EXPECT_TRUE(coverage.readRepair);
+  Coverage expected = {"debug names",   "repeated property", "repeated attribute",
+                       "many routines", "repeated literal",  "unused literal",
+                       "write none",    "read repair",       "debug lines out of order"};
+  const auto all = [&](const std::string& what, std::initializer_list<int> values) {
+    for (const int value : values)
+      expected.insert(what + " " + std::to_string(value));
+  };
+  for (int opcode = TG_M_I_VALID_MIN; opcode <= TG_M_I_VALID_MAX; ++opcode)
+    all("opcode", {opcode});
+  for (const char* what : {"segment", "nop segment", "stop segment"})
+    all(what, {0, 1, 2, 3, 4, 5});
+  all("variable type", {1, 2, 3, 4, 5, 6});
+  all("attribute kind", {1, 2, 3});
+  all("attribute type", {1, 2, 3, 4, 5, 6});
+  all("literal", {11, 22, 24, 34, 48, 50, 51});  // type * 10 + size, 9 for any longer text
+  for (const auto& item : expected)
+    EXPECT_TRUE(coverage.contains(item)) << item;
 }
 
 // A program built member by member, never written: what it prints builds the program that

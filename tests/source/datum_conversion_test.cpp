@@ -21,6 +21,7 @@ namespace tg {
 namespace {
 
 namespace fs = std::filesystem;
+using test::metresBetween;
 
 // ---- The name table ---------------------------------------------------------------------------
 
@@ -249,12 +250,6 @@ TEST_F(DatumConverterTest, Utm27TargetsGiveEastingAndNorthing) {
 }
 
 // ---- PROJ as the library ----------------------------------------------------------------------
-
-double metresBetween(double lat1, double lon1, double lat2, double lon2) {
-  const double north = (lat2 - lat1) * 111132.0;
-  const double east = (lon2 - lon1) * 111320.0 * std::cos(lat1 * std::numbers::pi / 180);
-  return std::hypot(north, east);
-}
 
 class ProjLibraryTest : public ::testing::Test {
  protected:

@@ -28,6 +28,7 @@ namespace {
 namespace fs = std::filesystem;
 using test::gridBytes;
 using test::GridSpec;
+using test::metresBetween;
 using test::put32;
 using test::writeFile;
 
@@ -135,17 +136,6 @@ TEST_F(NadconFileTest, RejectsDamagedFilesAndLeavesTheirRegionOut) {
 
 // ---- The real NGS grids -----------------------------------------------------------------------
 
-fs::path sharedGrids() {
-  return test::sharedNadconGrids();
-}
-
-// One arc-second of latitude is about 30.9 m; the tests state distances in metres.
-double metresBetween(double lat1, double lon1, double lat2, double lon2) {
-  const double north = (lat2 - lat1) * 111132.0;
-  const double east = (lon2 - lon1) * 111320.0 * std::cos(lat1 * std::numbers::pi / 180);
-  return std::hypot(north, east);
-}
-
 double dms(int degrees, int minutes, double seconds) {
   const double magnitude = std::abs(degrees) + minutes / 60.0 + seconds / 3600.0;
   return degrees < 0 ? -magnitude : magnitude;
@@ -177,11 +167,11 @@ class RealNadconTest : public ::testing::Test {
  protected:
   static void SetUpTestSuite() {
     if (test::sharedNadconGridsPresent())
-      s_grids = std::make_unique<NadconGridSet>(sharedGrids().string());
+      s_grids = std::make_unique<NadconGridSet>(test::sharedNadconGrids().string());
   }
   static void TearDownTestSuite() { s_grids.reset(); }
   void SetUp() override {
-    if (!s_grids) GTEST_SKIP() << "the NGS NADCON grids are not in " << sharedGrids();
+    if (!s_grids) GTEST_SKIP() << "the NGS NADCON grids are not in " << test::sharedNadconGrids();
     ASSERT_EQ(s_grids->regions().size(), 7u) << s_grids->problems().front();
   }
   const NadconGrid& region(const std::string& name) const {
@@ -197,8 +187,8 @@ std::unique_ptr<NadconGridSet> RealNadconTest::s_grids;
 TEST_F(RealNadconTest, NodesGiveTheStoredShiftsAndCellCentresTheMeanOfTheirCorners) {
   for (std::string_view name : NadconGridSet::kRegions) {
     const NadconGrid& grid = region(std::string(name));
-    const RawGrid las(sharedGrids() / (std::string(name) + ".LAS"));
-    const RawGrid los(sharedGrids() / (std::string(name) + ".LOS"));
+    const RawGrid las(test::sharedNadconGrids() / (std::string(name) + ".LAS"));
+    const RawGrid los(test::sharedNadconGrids() / (std::string(name) + ".LOS"));
     const int lastColumn = grid.columns() - 1, lastRow = grid.rows() - 1;
     const int nodes[][2] = {{0, 0}, {lastColumn, lastRow}, {lastColumn / 2, lastRow / 3}, {7, 5}};
     for (const auto& node : nodes) {

@@ -4,11 +4,13 @@
 
 #include <algorithm>
 #include <bit>
+#include <cmath>
 #include <cstdint>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <functional>
+#include <numbers>
 #include <string>
 
 namespace tg::test {
@@ -56,6 +58,14 @@ inline std::filesystem::path sharedNadconGrids() {
 
 inline bool sharedNadconGridsPresent() {
   return std::filesystem::exists(sharedNadconGrids() / "CONUS.LAS");
+}
+
+// The distance between two nearby positions in metres; one arc-second of latitude is about
+// 30.9 m, and the tests state their tolerances in metres.
+inline double metresBetween(double lat1, double lon1, double lat2, double lon2) {
+  const double north = (lat2 - lat1) * 111132.0;
+  const double east = (lon2 - lon1) * 111320.0 * std::cos(lat1 * std::numbers::pi / 180);
+  return std::hypot(north, east);
 }
 
 // Links every shared grid file into `folder` (made when missing).
