@@ -15,6 +15,7 @@
 #include "tessaglyph/machine.hpp"
 #include "tessaglyph/method_counter.hpp"
 #include "tessaglyph/types.hpp"
+#include "tessaglyph/xyz_point.hpp"
 
 namespace tg {
 
@@ -104,6 +105,8 @@ class TessaglyphFile : private TessaglyphMachineEvents {
   // boundary and the metrics are rebuilt at once in the new datum.
   std::string currentDatum() const;
   void setCurrentDatum(const std::string& datum);
+  TG_M_INTERPOLATIONMODES interpolationMode() const;
+  void setInterpolationMode(TG_M_INTERPOLATIONMODES mode);
   TG_M_DATALOCK dataLock() const;
   void setDataLock(TG_M_DATALOCK value);
   const std::string& filename() const noexcept { return m_filename; }
@@ -127,6 +130,8 @@ class TessaglyphFile : private TessaglyphMachineEvents {
   // Writes the value at a position. 14004 on a closed file, 14001 when the script cannot write
   // data points; nothing at all once the file is lost.
   void setPoint(Double latitude, Double longitude, Single value);
+  // The grid point at a row and column through direct grid access; nullptr without it.
+  std::shared_ptr<XYZPoint> PointRowCol(Long row, Long col);
 
   // ---- Opening, closing, bounds -----------------------------------------------------------
 
