@@ -173,21 +173,22 @@ void TessaglyphFile::logMessage(const std::string& text) {
 
 bool TessaglyphFile::checkRemovableMedia() {
   if (!m_onRemovableMedia || m_rmHandle == TG_F_RMH_IGNORERM || m_isLost) return m_isLost;
-  if (!m_declined) m_declined = std::make_shared<DeclinedMedia>();
-  SwapRequest request;
-  request.RMDescID = m_rmDescID;
-  request.handle = m_rmHandle;
-  request.declined = m_declined.get();
-  request.descriptions = m_descriptions.get();
-  // Without a host to bring the medium back, asking again could only loop.
-  request.raiseSwapEvent = [this](const std::string& filename) {
-    if (m_eventSink == nullptr) return true;
-    Boolean cancel = false;
-    m_eventSink->rmSwap(filename, cancel);
-    return cancel;
-  };
-  const auto swap = [&](const std::string& filename) {
+  // The request is made only for a file that is missing: the check runs before every read.
+  const auto swap = [this](const std::string& filename) {
+    if (!m_declined) m_declined = std::make_shared<DeclinedMedia>();
+    SwapRequest request;
     request.filename = filename;
+    request.RMDescID = m_rmDescID;
+    request.handle = m_rmHandle;
+    request.declined = m_declined.get();
+    request.descriptions = m_descriptions.get();
+    // Without a host to bring the medium back, asking again could only loop.
+    request.raiseSwapEvent = [this](const std::string& name) {
+      if (m_eventSink == nullptr) return true;
+      Boolean cancel = false;
+      m_eventSink->rmSwap(name, cancel);
+      return cancel;
+    };
     if (!swapMedium(request)) m_isLost = true;
   };
   if (!fileIsReachable(m_filename)) swap(m_filename);

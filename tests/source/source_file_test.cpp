@@ -3,10 +3,14 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <regex>
 
 #include "source/removable_media.hpp"
 #include "source/source_file_test_support.hpp"
+#include "support/error_report.hpp"
+#include "support/trace.hpp"
 #include "tessaglyph/method_counter.hpp"
 #include "test_support.hpp"
 
@@ -275,6 +279,46 @@ TEST_F(SourceFile, ProfilerSeesEachOperationByName) {
     ASSERT_GE(index, 0) << name;
     EXPECT_EQ(profiler->methodCallCount(Integer(index)), calls) << name;
   }
+}
+
+TEST_F(SourceFile, PassThroughsAndTheReadTrace) {
+  auto file = openFile(test::ScriptSpec().withAttributes(test::latLonBounds()));
+  file->setInterpolationMode(TG_M_IM_4POINT);
+  EXPECT_EQ(file->machine()->interpolationMode(), TG_M_IM_4POINT);
+  file->setInterpolationMode(TG_M_IM_NONE);
+  EXPECT_EQ(file->interpolationMode(), TG_M_IM_NONE);
+  EXPECT_EQ(file->PointRowCol(0, 0), nullptr);  // no direct grid access
+
+  const std::string trace = home.root() + "trace.log";
+  setTraceFile(trace);
+  file->point(35.5, -99.25);
+  disableTrace();
+  // The machine traces its own steps first; the file's line comes last.
+  const std::string written = home.readFile("trace.log").value_or("");
+  const std::string line =
+      "file.point filename = " + dataPath() + ", lat = 35.5, lon = -99.25, point = -99214.5\n";
+  ASSERT_GE(written.size(), line.size());
+  EXPECT_EQ(written.substr(written.size() - line.size()), line);
+  EXPECT_EQ(written.find("file.point"), written.size() - line.size());
+}
+
+TEST_F(SourceFile, LogGoesToTheDiagnosticLogWithoutAnOwner) {
+  auto file = makeFile(test::ScriptSpec());
+  file->setLogSink(nullptr);
+  file->logMessage("opened by nobody");
+  std::ifstream in(diagnosticLogPath());
+  const std::string content((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  EXPECT_NE(content.find("] opened by nobody"), std::string::npos) << content;
+}
+
+TEST_F(SourceFile, MachineForgetsTheFileWhenItGoes) {
+  std::shared_ptr<TessaglyphMachine> machine;
+  {
+    auto file = makeFile(test::ScriptSpec());
+    machine = file->machine();
+    EXPECT_NE(machine->eventSink(), nullptr);
+  }
+  EXPECT_EQ(machine->eventSink(), nullptr);
 }
 
 // ---- Removable media --------------------------------------------------------------------------
