@@ -2,7 +2,6 @@
 // interpolation mode), a value written through the script's write code, and a grid cell read by
 // row and column.
 #include "machine/datum.hpp"
-#include "machine/machine_access.hpp"
 #include "source/point_interpolation.hpp"
 #include "support/method_scope.hpp"
 #include "tessaglyph/error.hpp"

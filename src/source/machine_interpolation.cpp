@@ -336,6 +336,8 @@ void TessaglyphMachine::gatherManualPoints(Integer count) {
 }
 
 void TessaglyphMachine::gatherInterpolationData(Double lat, Double lon) {
+  // Until the points are in, there is no record of this read.
+  m_interpDataSet = false;
   checkInterpolationCapabilities();
   Double natX = 0;
   Double natY = 0;
@@ -344,8 +346,6 @@ void TessaglyphMachine::gatherInterpolationData(Double lat, Double lon) {
            doubleToText(lon) + ", x = " + doubleToText(natX) + ", y = " + doubleToText(natY));
   lookUpDatapointAttribute();
 
-  // Until the points are in, there is no record of this read.
-  m_interpDataSet = false;
   TG_M_INTERPDATA& data = m_interpData;
   data.targetX = natX;
   data.targetY = natY;
