@@ -114,6 +114,10 @@ bool isOnRemovableMedia(const std::string& path) {
 
 bool fileIsReachable(const std::string& path) {
   if (path.empty()) return false;
+  // The check runs before every read of a file on removable media: the name as given is tried
+  // with one system call before the search without regard to case.
+  struct stat info {};
+  if (::stat(path.c_str(), &info) == 0) return S_ISREG(info.st_mode);
   std::error_code error;
   return fs::is_regular_file(fs::path(resolvePath(path)), error);
 }
