@@ -1,0 +1,118 @@
+// Small grid scripts for the interpolation and data-point tests. A script describes a latitude/
+// longitude grid from 0 to 2 degrees each way at 0.5-degree spacing (unless told otherwise), and
+// its read code computes the value from "x" and "y", so that every gathered and combined value
+// is known exactly.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "machine/machine_test_support.hpp"
+#include "program/assembler.hpp"
+#include "support/test_environment.hpp"
+#include "tessaglyph/machine.hpp"
+#include "tessaglyph/program.hpp"
+
+namespace tg::test {
+
+// Read code: z = 2x + 3y.
+inline constexpr const char* kLinearRead = R"(
+dp_read:
+    cast_double register
+    load p_x
+    multiply 2
+    store t1
+    load p_y
+    multiply 3
+    add t1
+    store p_return
+    stop
+)";
+
+// Read code: z = x*x + 2xy - y*y + 10, a quadratic surface.
+inline constexpr const char* kQuadraticRead = R"(
+dp_read:
+    cast_double register
+    load p_x
+    multiply p_x
+    store t1
+    load p_x
+    multiply p_y
+    multiply 2
+    add t1
+    store t1
+    load p_y
+    multiply p_y
+    store t2
+    load t1
+    subtract t2
+    add 10
+    store p_return
+    stop
+)";
+
+inline double linearSurface(double x, double y) {
+  return 2 * x + 3 * y;
+}
+inline double quadraticSurface(double x, double y) {
+  return x * x + 2 * x * y - y * y + 10;
+}
+
+// One attribute: its name and the literal its read code returns ("0.5", "14", "\"abc\"").
+using AttributeValues = std::vector<std::pair<std::string, std::string>>;
+
+// The latitude/longitude grid of the tests.
+inline AttributeValues latLonGrid() {
+  return {{"top_lat", "2"},   {"bottom_lat", "0"}, {"left_lon", "0"},
+          {"right_lon", "2"}, {"xres", "0.5"},     {"yres", "0.5"}};
+}
+
+inline constexpr const char* kLatLonProperties =
+    ".property gridtype \"latlon\"\n.property boundsmode \"latlonbounding\"\n";
+
+class GridScriptTest : public ::testing::Test {
+ protected:
+  SettingsSandbox sandbox;
+  std::shared_ptr<TessaglyphMachine> machine;
+
+  // Builds the script from properties, attributes, the read code and any further code, and
+  // prepares it into `machine` (the same machine again when there is one). The "datapoint"
+  // attribute is a double read at dp_read, written at dp_write when `extra` defines it.
+  void load(const std::string& properties, const AttributeValues& attributes,
+            const std::string& readCode = kLinearRead, const std::string& extra = {},
+            const std::string& datapointType = "double") {
+    std::string source = properties;
+    source += ".property datum \"nad83\"\n.var t1 double\n.var t2 double\n";
+    source += ".routine init main\n";
+    source += ".attribute datapoint datapoint " + datapointType + " read dp_read";
+    if (extra.find("dp_write:") != std::string::npos) source += " write dp_write";
+    source += "\n";
+    std::string code = "main:\n    stop\n" + readCode + extra;
+    for (const auto& [name, value] : attributes) {
+      source += ".attribute " + name + " var double read a_" + name + "\n";
+      const bool text = !value.empty() && value.front() == '"';
+      code += "a_" + name + ":\n    cast_" + (text ? "ascii" : "double") + " register\n    cast_" +
+              (text ? "ascii" : "double") + " p_return\n    load " + value +
+              "\n    store p_return\n    stop\n";
+    }
+    TessaglyphProgram program = assembleProgram(source + code, "grid.tgs");
+    program.prepareMachine(machine);
+    machine->setCurrentDatum("NAD83");
+  }
+
+  void loadLatLonGrid(const std::string& readCode = kLinearRead, const std::string& extra = {}) {
+    load(kLatLonProperties, latLonGrid(), readCode, extra);
+  }
+
+  // A read at native (x, y): the grid is on the datum the positions are asked in.
+  Single read(TG_M_INTERPOLATIONMODES mode, double x, double y) {
+    machine->setInterpolationMode(mode);
+    return machine->datapoint_read(x, y);
+  }
+};
+
+}  // namespace tg::test
