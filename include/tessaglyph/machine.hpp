@@ -375,8 +375,28 @@ class TessaglyphMachine {
   // Puts `newValue` into "value" as a cell of the attribute's type and runs its write code;
   // 11012 under the data lock, 11009 for an attribute without write code.
   void attribute_write(Integer index, std::string_view newValue);
-  // Stops the running script after its current instruction (for event handlers).
+  // Stops the running script after its current instruction (for event handlers). Called while
+  // the debug run holds the script at a line (reachedNewLine), the run ends before that line.
   void cancelExecution() noexcept { m_cancel = true; }
+
+  // ---- Debugging -------------------------------------------------------------------------
+  // With enableDebug on, every run is a debug run: before each instruction it raises
+  // reachedNewLine at breakpoints and, while `break` is on, as runMethod says; the host holds
+  // the script by staying in its handler.
+
+  // Flags the first instruction of every separate run of instructions on that source line.
+  void setBreakpoint(Integer lineNumber);
+  // Clears the flags setBreakpoint would set for that line.
+  void clearBreakpoint(Integer lineNumber);
+  void clearAllBreakpoints();
+  // Sets or clears the flag of one instruction; 9 "Subscript out of range" outside the code.
+  void setInstructionBreakpoint(Integer instructionNumber);
+  void clearInstructionBreakpoint(Integer instructionNumber);
+  // The cells first..last (last -1: the last address) as address, name, type and text, indexed
+  // by address. 9 unless 0 <= first <= last < dataMemory.
+  Array<TG_M_DATAINFO> dumpMemory(Integer first = 0, Integer last = -1) const;
+  // The same range, only the cells with a name, indexed from 0 in address order.
+  Array<TG_M_DATAINFO> dumpNamedMemory(Integer first = 0, Integer last = -1) const;
 
   // ---- Datums and native coordinates ----------------------------------------------------
 

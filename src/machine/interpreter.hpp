@@ -5,8 +5,9 @@
 // the error path (troubled flag, executionError / executionErrorExt, then continue, return or
 // re-raise). The instruction families live in their own files: control and stack
 // (interpreter_control.cpp), data and arithmetic (interpreter_data.cpp), casts and the rest
-// (interpreter_misc.cpp). execute() runs exactly one instruction, so a stepping run can drive
-// the same dispatch one instruction at a time.
+// (interpreter_misc.cpp), and the instructions that talk to the host: NOTIFY, USERINPUT and
+// RAISEEVENT (interpreter_dialogs.cpp). execute() runs exactly one instruction, so the debug run
+// drives the same dispatch one instruction at a time, with its line events in front of each.
 #pragma once
 
 #include <cstdint>
@@ -34,6 +35,10 @@ class Interpreter {
   // The plain run from `start`: until STOP, cancelExecution or an error that the error path
   // ends the run with (quietly, or raised again when error events are off).
   void run(Integer start);
+  // The debug run from `start`: the same dispatch with the debug-only checks, reachedNewLine
+  // for breakpoints and stepping before each instruction, and `break` set by the first error
+  // when the host steps after errors. Ends as the plain run does.
+  void runWithDebug(Integer start);
 
   // Executes one instruction (never STOP, which the loop tests) and leaves the counter for
   // advance() to move; jumps clear the advance flag.
@@ -51,12 +56,27 @@ class Interpreter {
   const TG_M_INSTRUCTION& fetch();
   // The loop proper, left by STOP, cancel or a raised error.
   void loop();
+  // The debug run's loop: the plain loop with the line events before each instruction.
+  void debugLoop();
+  // Raises reachedNewLine for the instructions that break (breakpoint, stepping, a troubled
+  // line), at most once per instruction.
+  void reachInstruction(Integer counter);
+  // One reachedNewLine to the host.
+  void raiseReachedNewLine(Integer line, Integer counter);
   // Handles an error raised by the current instruction; true to go on with the run.
   bool recover(const Error& error);
   // The steps of the failed instruction that follow the failing one.
   void finishAfterError(const TG_M_INSTRUCTION& instruction);
 
   // ---- Control and stack (interpreter_control.cpp) ----
+  // In the debug run, 11005 for a target outside 0..numInstructions.
+  void checkCodeAddress(Integer target);
+  bool isCodeAddress(Integer target) const noexcept;
+  // The counter to `target`, unchecked; the advance flag off.
+  void goTo(Integer target) noexcept {
+    m.m_programCounter = target;
+    m_advance = false;
+  }
   void jump(Integer target);
   void branchNegative(Integer target);
   void branchPositive(Integer target);
@@ -64,6 +84,8 @@ class Interpreter {
   void branchTrue(Integer target);
   void branchFalse(Integer target);
   void gosub(Integer target);
+  // In the debug run, 11014 "The stack is empty" when it is.
+  void checkStackNotEmpty();
   void push(Integer address);
   void pop(Integer address);
   void peek(Integer address);
@@ -91,10 +113,16 @@ class Interpreter {
   void loadNoPoint(Integer number);
   void intValue(Integer address);
   void mexSetFile(Integer address);
-  void raiseEvent(Integer address);
   [[noreturn]] void notFunctional(TG_M_INSTRUCTIONS opcode);
   [[noreturn]] void writePointData();
   [[noreturn]] void notAvailable(TG_M_INSTRUCTIONS opcode);
+  // 11017 for an opcode outside the instruction set (debug run only).
+  [[noreturn]] void invalidInstruction(TG_M_INSTRUCTIONS opcode);
+
+  // ---- Host dialogues and events (interpreter_dialogs.cpp) ----
+  void userInput(Integer address);
+  void notify(Integer address);
+  void raiseEvent(Integer address);
 
   // ---- File and text I/O (interpreter_io.cpp) ----
   friend class InterpreterIoTestAccess;  // lets tests make the debug run's checks
@@ -138,6 +166,8 @@ class Interpreter {
   // Set when the counter cannot go on (it left the code or would overflow): such an error
   // ends the run even when the host asks to continue.
   bool m_stuck = false;
+  // The source line the debug run last stopped on (-1 before the first stop).
+  Integer m_lastLine = -1;
 };
 
 }  // namespace tg

@@ -2,6 +2,7 @@
 #include <limits>
 
 #include "machine/interpreter.hpp"
+#include "support/conversions.hpp"
 #include "tessaglyph/error.hpp"
 
 namespace tg {
@@ -23,40 +24,63 @@ class CounterRestorer {
 
 }  // namespace
 
-// GOTO op: the counter goes to op. Raises nothing; a target outside the code fails at the fetch.
-void Interpreter::jump(Integer target) {
-  m.m_programCounter = target;
-  m_advance = false;
+// The end of the code counts as an address: a jump there fails at the fetch, as it always did.
+bool Interpreter::isCodeAddress(Integer target) const noexcept {
+  return target >= 0 && std::size_t(target) <= m.m_instructions.size();
 }
+
+void Interpreter::checkCodeAddress(Integer target) {
+  if (m_debug && !isCodeAddress(target)) {
+    throw Error(TG_M_E_INVALIDCODEADDRESS, kRunWithDebugSource,
+                longToText(target) + " is not a valid code address.");
+  }
+}
+
+// GOTO op: the counter goes to op. The plain run raises nothing here (a target outside the code
+// fails at the fetch); the debug run refuses such a target with 11005 before jumping.
+void Interpreter::jump(Integer target) {
+  checkCodeAddress(target);
+  goTo(target);
+}
+
+// The branches check their target in the debug run whether they jump or not: a wrong target is
+// a fault of the script even on the runs that happen not to take it.
 
 // BRANCHNEG op: jumps when the register as a double is below 0; 13 for a text that is no number.
 void Interpreter::branchNegative(Integer target) {
-  if (reg()->getDouble() < 0) jump(target);
+  checkCodeAddress(target);
+  if (reg()->getDouble() < 0) goTo(target);
 }
 
 // BRANCHPOS op: jumps when the register as a double is above 0; 13 as BRANCHNEG.
 void Interpreter::branchPositive(Integer target) {
-  if (reg()->getDouble() > 0) jump(target);
+  checkCodeAddress(target);
+  if (reg()->getDouble() > 0) goTo(target);
 }
 
 // BRANCHZERO op: jumps when the register as a double is 0; 13 as BRANCHNEG.
 void Interpreter::branchZero(Integer target) {
-  if (reg()->getDouble() == 0) jump(target);
+  checkCodeAddress(target);
+  if (reg()->getDouble() == 0) goTo(target);
 }
 
 // BRANCHTRUE op: jumps when the register is true (a number not 0, a text not empty).
 void Interpreter::branchTrue(Integer target) {
-  if (reg()->getBoolean()) jump(target);
+  checkCodeAddress(target);
+  if (reg()->getBoolean()) goTo(target);
 }
 
 // BRANCHFALSE op: jumps when the register is false.
 void Interpreter::branchFalse(Integer target) {
-  if (!reg()->getBoolean()) jump(target);
+  checkCodeAddress(target);
+  if (!reg()->getBoolean()) goTo(target);
 }
 
 // GOSUB op: a nested run from op (its own error path; its STOP returns), then on past the
-// GOSUB. 28 "Out of stack space" when runs are already nested kMaxNestedRuns deep.
+// GOSUB. 28 "Out of stack space" when runs are already nested kMaxNestedRuns deep; 11005 for a
+// target outside the code in the debug run.
 void Interpreter::gosub(Integer target) {
+  checkCodeAddress(target);
   if (m.m_runDepth >= kMaxNestedRuns) raisePlatformError(PLATFORM_E_OUTOFSTACKSPACE, kRunSource);
   CounterRestorer restorer(m.m_programCounter);
   m.run(target);
@@ -75,8 +99,16 @@ void Interpreter::pop(Integer address) {
   target = m.pop();
 }
 
-// PEEK op: the top cell replaces the cell at op and stays; nothing on an empty stack.
+void Interpreter::checkStackNotEmpty() {
+  if (m_debug && m.stackEmpty()) {
+    throw Error(TG_M_E_STACKEMPTY, kRunWithDebugSource, "The stack is empty");
+  }
+}
+
+// PEEK op: the top cell replaces the cell at op and stays; nothing on an empty stack (11014 in
+// the debug run).
 void Interpreter::peek(Integer address) {
+  checkStackNotEmpty();
   if (m.stackEmpty()) return;
   at(address) = m.top();
 }
@@ -97,11 +129,12 @@ void Interpreter::pushMany(Integer address) {
 }
 
 // POPM op: pops the register-count cells back into op+n-1 down to op, so that it undoes a
-// PUSHM of the same block; addresses left when the stack runs empty stay as they are. 9 for an
-// address outside memory.
+// PUSHM of the same block; addresses left when the stack runs empty stay as they are (the debug
+// run raises 11014 there instead). 9 for an address outside memory.
 void Interpreter::popMany(Integer address) {
   const Integer count = reg()->getInteger();
   for (Long a = Long(address) + count - 1; a >= address; --a) {
+    checkStackNotEmpty();
     if (m.stackEmpty()) return;
     if (a > std::numeric_limits<Integer>::max()) {
       raisePlatformError(PLATFORM_E_SUBSCRIPTOUTOFRANGE, kRunSource);

@@ -4,10 +4,24 @@
 // Replacing the register is done in place when the register's cell is not shared: nobody else
 // can see the difference, and a warm loop then makes no cell at all. A shared register (after
 // SETREF, or while it sits on the stack) gets a new cell, so the other holders keep theirs.
+#include <string>
+
 #include "machine/interpreter.hpp"
 #include "tessaglyph/error.hpp"
+#include "tessaglyph/vocabulary.hpp"
 
 namespace tg {
+
+namespace {
+
+// 11006 for a store into a predefined variable that the run must not change.
+[[noreturn]] void refuseStore(Integer address) {
+  throw Error(TG_M_E_CANTSETPREDEFINEDVARIABLE, kRunWithDebugSource,
+              "Cannot set the value of the " +
+                  getPDVName(TG_M_PREDEFINEDVARIABLEINDICIES(address)) + " pre-defined variable.");
+}
+
+}  // namespace
 
 // LOAD op: the register takes the value at op, converted to the register's own type.
 // Conversion errors (6, 13) as the cells raise them.
@@ -23,15 +37,22 @@ void Interpreter::loadPointer(Integer address) {
   reg()->setValue(*source);
 }
 
-// STORE op: the cell at op takes the register's value, converted to its own type.
+// STORE op: the cell at op takes the register's value, converted to its own type. The debug run
+// refuses the read-only predefined variables (the host's inputs: "index" to "extension") with
+// 11006.
 void Interpreter::store(Integer address) {
+  if (m_debug && isReadOnly(TG_M_PREDEFINEDVARIABLEINDICIES(address))) refuseStore(address);
   DatumRef& target = at(address);
   target->setValue(*reg());
 }
 
-// STOREPTR op: as STORE into the address the cell at op holds. 9 outside memory.
+// STOREPTR op: as STORE into the address the cell at op holds. 9 outside memory. The debug run
+// refuses a target among the fixed-type predefined variables with 11006.
 void Interpreter::storePointer(Integer address) {
   const Integer pointer = at(address)->getInteger();
+  if (m_debug && isPermanentlyLocked(TG_M_PREDEFINEDVARIABLEINDICIES(pointer))) {
+    refuseStore(pointer);
+  }
   DatumRef& target = at(pointer);
   target->setValue(*reg());
 }

@@ -1,11 +1,13 @@
-// Casts, numeric helpers (TIMER, FPART, IPART, INT, LOADNOPOINT), LIKE, MEXSETFILE, RAISEEVENT,
-// and the instructions that raise instead of acting.
+// Casts, numeric helpers (TIMER, FPART, IPART, INT, LOADNOPOINT), LIKE, MEXSETFILE, and the
+// instructions that raise instead of acting.
 #include <cmath>
 #include <string>
 
 #include "machine/interpreter.hpp"
+#include "support/conversions.hpp"
 #include "support/pattern_match.hpp"
 #include "tessaglyph/error.hpp"
+#include "tessaglyph/vocabulary.hpp"
 
 namespace tg {
 
@@ -90,8 +92,13 @@ DatumRef& Interpreter::asciiOperand(Integer address, const char* instructionName
 }
 
 // CASTUINT ... CASTASCII op: the cell at op is replaced by a new cell of `kind` that takes the
-// old value when it converts and otherwise keeps 0 or the empty text. Raises only 9.
+// old value when it converts and otherwise keeps 0 or the empty text. Raises only 9, and in the
+// debug run 11001 for a predefined variable whose type is fixed.
 void Interpreter::cast(TG_M_DATATYPES kind, Integer address) {
+  if (m_debug && address < 15 && isPermanentlyLocked(TG_M_PREDEFINEDVARIABLEINDICIES(address))) {
+    throw Error(TG_M_E_CANTCASTADDRESS, kRunWithDebugSource,
+                longToText(address) + " cannot be cast.");
+  }
   DatumRef& target = at(address);
   DatumRef fresh = makeDatum(kind);
   try {
@@ -136,9 +143,16 @@ void Interpreter::loadNoPoint(Integer number) {
 }
 
 // INT op: the register becomes a four-byte integer holding the largest whole number not above
-// MEM(op). 6 when that does not fit 32 bits.
+// MEM(op). 6 when that does not fit 32 bits; the debug run names values from 2 ^ 64 up with
+// 11007 first.
 void Interpreter::intValue(Integer address) {
-  const Double floored = std::floor(at(address)->getDouble());
+  const Double value = at(address)->getDouble();
+  if (m_debug && value >= 18446744073709551616.0) {
+    throw Error(TG_M_E_INVALIDOPERANDVALUE, kRunWithDebugSource,
+                "The INT instruction cannot operate on data with values greater than or equal to "
+                "2 ^ 64");
+  }
+  const Double floored = std::floor(value);
   if (!(floored >= -2147483648.0 && floored <= 2147483647.0)) {
     raisePlatformError(PLATFORM_E_OVERFLOW, kRunSource);
   }
@@ -150,13 +164,6 @@ void Interpreter::intValue(Integer address) {
 // MEXSETFILE op: the direct grid access reads through the file handle MEM(op) holds.
 void Interpreter::mexSetFile(Integer address) {
   m.m_mexFile = at(address)->getInteger();
-}
-
-// RAISEEVENT op: dataChanged(MEM(op) text, register text) to the host, if it listens.
-void Interpreter::raiseEvent(Integer address) {
-  const std::string name = at(address)->getString();
-  const std::string value = reg()->getString();
-  if (TessaglyphMachineEvents* sink = m.m_eventSink) sink->dataChanged(name, value);
 }
 
 // STRING2LATLON, LAT2STRING, LON2STRING, SKIP: always 1 "... instruction not functional".
@@ -174,6 +181,11 @@ void Interpreter::writePointData() {
     throw Error(TG_M_E_DATALOCKED, "", "The WRITEPD instruction has been disabled");
   }
   throw Error(1, kRunWithDebugSource, "WRITEPD instruction not functional");
+}
+
+void Interpreter::invalidInstruction(TG_M_INSTRUCTIONS opcode) {
+  throw Error(TG_M_E_INVALIDINSTRUCTION, kRunWithDebugSource,
+              "The instruction code " + longToText(opcode) + " is invalid");
 }
 
 // The file, text and dialogue instructions: 1, naming the instruction, in a build without them.

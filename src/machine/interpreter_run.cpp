@@ -25,11 +25,15 @@ class RunDepthGuard {
 }  // namespace
 
 void TessaglyphMachine::run(Integer start) {
-  // The stepping run wraps the same dispatch; until it is there every run is the plain one.
   // A run started from an event handler nests like a GOSUB and counts against the same limit.
   if (m_runDepth >= kMaxNestedRuns) raisePlatformError(PLATFORM_E_OUTOFSTACKSPACE, kRunSource);
   RunDepthGuard depth(m_runDepth);
-  Interpreter(*this).run(start);
+  // Decided per run: a GOSUB's nested run is a debug run again while debugging is on.
+  if (m_enableDebug) {
+    Interpreter(*this).runWithDebug(start);
+  } else {
+    Interpreter(*this).run(start);
+  }
 }
 
 void Interpreter::run(Integer start) {
@@ -54,6 +58,104 @@ void Interpreter::loop() {
     if (m.m_cancel) return;
     if (m_advance) advance();
   }
+}
+
+void Interpreter::runWithDebug(Integer start) {
+  m_debug = true;
+  m.m_programCounter = start;
+  m.m_cancel = false;
+  m_lastLine = -1;
+  // Stepping always: the run stops at its first line.
+  const TG_M_RUNMETHODS method = m.m_runMethod;
+  if (m.m_applyRunMethod == TG_M_ARM_ALWAYS &&
+      (method == TG_M_RM_STEP || method == TG_M_RM_STEPOVER ||
+       method == TG_M_RM_STEPINSTRUCTIONS)) {
+    m.m_break = true;
+  }
+  for (;;) {
+    try {
+      debugLoop();
+      return;
+    } catch (const Error& error) {
+      if (!recover(error)) return;
+    }
+  }
+}
+
+void Interpreter::debugLoop() {
+  for (;;) {
+    const Integer counter = m.m_programCounter;
+    if (fetch().opcode == TG_M_I_STOP) return;
+    reachInstruction(counter);
+    // A host that stops the run while it holds it at a line does not want that line to run.
+    if (m.m_cancel) return;
+    // The handlers may have changed anything, the program included: fetch afresh.
+    const TG_M_INSTRUCTION& instruction = fetch();
+    if (instruction.opcode == TG_M_I_STOP) return;
+    m_advance = true;
+    execute(instruction);
+    if (m.m_cancel) return;
+    if (m_advance) advance();
+  }
+}
+
+void Interpreter::reachInstruction(Integer counter) {
+  // Read afresh before each step: a handler may set breakpoints or clear the whole machine.
+  const auto record = [this, counter] {
+    return std::size_t(counter) < m.m_debugInfo.size() ? m.m_debugInfo[std::size_t(counter)]
+                                                       : TG_M_DEBUGGINGINFO{};
+  };
+  // One stop per instruction is enough: the rules below may each want one (a breakpoint while
+  // stepping by instruction, a breakpoint after which stepping starts), but the host would only
+  // see the same place twice.
+  bool raised = false;
+  const auto stop = [&](Integer line) {
+    if (raised) return;
+    raised = true;
+    raiseReachedNewLine(line, counter);
+  };
+
+  TG_M_DEBUGGINGINFO info = record();
+  if (info.breakpoint) {
+    m_lastLine = info.lineNumber;
+    stop(info.lineNumber);
+  }
+  if (m.m_break) {
+    info = record();
+    const TG_M_RUNMETHODS method = m.m_runMethod;
+    if (method == TG_M_RM_STEP || method == TG_M_RM_STEPOVER) {
+      if (info.lineNumber != m_lastLine && info.lineNumber != 0) {
+        m_lastLine = info.lineNumber;
+        stop(info.lineNumber);
+      }
+    } else if (method == TG_M_RM_STEPINSTRUCTIONS) {
+      stop(info.lineNumber);
+    }
+  }
+  if (m.m_applyRunMethod == TG_M_ARM_ALWAYS && m.m_runMethod == TG_M_RM_BREAKTROUBLED) {
+    info = record();
+    if (info.lineNumber != m_lastLine && info.lineNumber != 0 && info.troubled) {
+      m.m_break = true;
+      m_lastLine = info.lineNumber;
+      stop(info.lineNumber);
+    }
+  }
+  if (m.m_applyRunMethod == TG_M_ARM_AFTERBREAK) {
+    info = record();
+    if (info.breakpoint) {
+      m.m_break = true;
+      m_lastLine = info.lineNumber;
+      stop(info.lineNumber);
+    }
+  }
+}
+
+void Interpreter::raiseReachedNewLine(Integer line, Integer counter) {
+  TessaglyphMachineEvents* sink = m.m_eventSink;
+  if (sink == nullptr) return;
+  sink->reachedNewLine(line, counter);
+  // A routine the handler ran moved the counter; this run goes on where it stopped.
+  m.m_programCounter = counter;
 }
 
 const TG_M_INSTRUCTION& Interpreter::fetch() {
@@ -82,6 +184,14 @@ bool Interpreter::recover(const Error& error) {
     TG_M_DEBUGGINGINFO& info = m.m_debugInfo[std::size_t(counter)];
     info.troubled = true;
     line = info.lineNumber;
+  }
+  // A host stepping after errors steps from the first one on.
+  if (m_debug && m.m_applyRunMethod == TG_M_ARM_AFTERERROR) {
+    const TG_M_RUNMETHODS method = m.m_runMethod;
+    if (method == TG_M_RM_STEP || method == TG_M_RM_STEPINSTRUCTIONS ||
+        method == TG_M_RM_STEPOVER) {
+      m.m_break = true;
+    }
   }
   if (!m.m_errorEventEnabled) throw;  // the very error, number, source and description intact
 
@@ -115,15 +225,17 @@ void Interpreter::finishAfterError(const TG_M_INSTRUCTION& instruction) {
     case TG_M_I_BRANCHZERO:
     case TG_M_I_BRANCHTRUE:
     case TG_M_I_BRANCHFALSE:
-      // Only the test can fail; going on after it means going into the taken branch.
+      // Only the test can fail; going on after it means going into the taken branch. In the
+      // debug run a target outside the code fails too, and going on then skips the branch.
+      if (m_debug && !isCodeAddress(instruction.operand)) break;
       m.m_programCounter = instruction.operand;
       return;
     default:
       // Every other instruction fails at its last step, or at one whose successors need the
       // value it could not make: nothing of it remains but the move to the next instruction.
-      advance();
-      return;
+      break;
   }
+  advance();
 }
 
 void Interpreter::execute(const TG_M_INSTRUCTION& instruction) {
@@ -219,9 +331,6 @@ void Interpreter::execute(const TG_M_INSTRUCTION& instruction) {
       return fillBytes(op);
     case TG_M_I_EOF:
       return endOfFile(op);
-    case TG_M_I_USERINPUT:
-    case TG_M_I_NOTIFY:
-      notAvailable(instruction.opcode);
     case TG_M_I_FLIPBYTES:
       return flipBytes(op);
     case TG_M_I_SETFIXEDLENGTH:
@@ -240,6 +349,10 @@ void Interpreter::execute(const TG_M_INSTRUCTION& instruction) {
     case TG_M_I_LTRIM:
     case TG_M_I_RTRIM:
       return trimText(instruction.opcode, op);
+    case TG_M_I_USERINPUT:
+      return userInput(op);
+    case TG_M_I_NOTIFY:
+      return notify(op);
     case TG_M_I_RAISEEVENT:
       return raiseEvent(op);
     case TG_M_I_STOP:
@@ -272,7 +385,8 @@ void Interpreter::execute(const TG_M_INSTRUCTION& instruction) {
     case TG_M_I_SETREF:
       return setRef(op);
   }
-  // Any other code does nothing in the plain run.
+  // Any other code does nothing in the plain run; the debug run refuses it.
+  if (m_debug) invalidInstruction(instruction.opcode);
 }
 
 }  // namespace tg
