@@ -115,7 +115,6 @@ class Interpreter {
   void mexSetFile(Integer address);
   [[noreturn]] void notFunctional(TG_M_INSTRUCTIONS opcode);
   [[noreturn]] void writePointData();
-  [[noreturn]] void notAvailable(TG_M_INSTRUCTIONS opcode);
   // 11017 for an opcode outside the instruction set (debug run only).
   [[noreturn]] void invalidInstruction(TG_M_INSTRUCTIONS opcode);
 

