@@ -22,6 +22,7 @@
 #include "tessaglyph/method_counter.hpp"
 #include "tessaglyph/types.hpp"
 #include "tessaglyph/vocabulary.hpp"
+#include "tessaglyph/xyz_point.hpp"
 
 namespace tg {
 
@@ -53,6 +54,61 @@ enum TG_M_DATAPOINTERRORCODES : std::int32_t {
   TG_M_DPEC_NONEXISTENTPOINT = -32100,     // no data at the point
   TG_M_DPEC_NOTENOUGHINTERPDATA = -32101,  // an interpolation lacks a point
   TG_M_DPEC_RETRIEVALERROR = -52000,       // the read failed
+};
+
+// ---- Interpolation and data points ----------------------------------------------------------
+
+// How a data-point read combines grid points. There is no mode 4.
+enum TG_M_INTERPOLATIONMODES : std::int32_t {
+  TG_M_IM_NONE = 0,          // the value at the query position itself
+  TG_M_IM_CLOSESTPOINT = 1,  // the nearest grid point
+  TG_M_IM_4POINT = 2,        // bilinear over the four corners of the cell
+  TG_M_IM_12POINT = 3,       // the four corners and the ring of eight around them
+  TG_M_IM_MAX4 = 5,          // four points; the machine treats it as TG_M_IM_4POINT
+};
+
+// How a script gives the extent of its file.
+enum TG_M_BOUNDSMODES : std::int32_t {
+  TG_M_BM_UTM = 0,
+  TG_M_BM_LATLON = 1,
+  TG_M_BM_4POINT = 2,
+};
+
+// The coordinates of a script's grid.
+enum TG_M_GRIDTYPES : std::int32_t {
+  TG_M_GT_LATLON = 0,
+  TG_M_GT_UTM = 1,
+};
+
+// The points gathered for one interpolated read, in the file's native coordinates. Entries
+// 0..numPoints-1 of x, y and z are used (numPoints is 1, 4 or 12); the rest are 0. The arrays
+// have a fixed capacity so that the record is filled and copied without allocating.
+struct TG_M_INTERPDATA {
+  static constexpr std::size_t kMaxPoints = 12;
+
+  Double targetX = 0;
+  Double targetY = 0;
+  Integer numPoints = 0;
+  std::array<Double, kMaxPoints> x{};
+  std::array<Double, kMaxPoints> y{};
+  std::array<Single, kMaxPoints> z{};
+
+  friend bool operator==(const TG_M_INTERPDATA&, const TG_M_INTERPDATA&) = default;
+};
+
+// The grid geometry the machine interpolates by when the script does not gather points itself.
+struct TG_M_MANUALINTERPSETTINGS {
+  TG_M_BOUNDSMODES boundmode = TG_M_BM_UTM;
+  Double eastBorder = 0;
+  Double westBorder = 0;
+  Double northBorder = 0;
+  Double southBorder = 0;
+  Double xRes = 0;
+  Double yRes = 0;
+  Integer utmZone = 0;
+
+  friend bool operator==(const TG_M_MANUALINTERPSETTINGS&,
+                         const TG_M_MANUALINTERPSETTINGS&) = default;
 };
 
 // Whether data writes are refused.
@@ -341,6 +397,50 @@ class TessaglyphMachine {
   // on the script's datum, or easting and northing in the script's zone for a UTM grid.
   void getNativeCoordinates(Double lat, Double lon, Double& natX, Double& natY);
 
+  // ---- Interpolation and data points ---------------------------------------------------
+  // The capability getters first work out, once until Clear, what the script can do: its own
+  // closest-point, 4-point and 12-point flags ("interp_..." properties) and whether the machine
+  // can gather points from the grid geometry itself (manual interpolation).
+
+  // The record of the most recent interpolated read; 11016 when no read has gathered one.
+  TG_M_INTERPDATA lastInterpData() const;
+  Boolean isLastInterpDataSet() const noexcept { return m_interpDataSet; }
+  // The mode data-point reads use; a change takes effect on the next read.
+  TG_M_INTERPOLATIONMODES interpolationMode() const noexcept { return m_interpolationMode; }
+  void setInterpolationMode(TG_M_INTERPOLATIONMODES value) noexcept { m_interpolationMode = value; }
+  // Whether a read in `method` can be answered: NONE always; the others when the script can
+  // gather those points itself or the machine can by hand (any unknown mode: by hand only).
+  Boolean canInterpolate(TG_M_INTERPOLATIONMODES method);
+  // The script's closest-point, 4-point and 12-point flags all true.
+  Boolean scriptFullyInterpCapable();
+  // Whether the machine can gather points from the script's grid geometry (always set).
+  std::optional<Boolean> scriptManualInterpCapable();
+  Boolean scriptClosestPointCapable();
+  Boolean script4PointCapable();
+  Boolean script12PointCapable();
+  // The grid geometry of manual interpolation; 11013 when the script cannot give it.
+  TG_M_MANUALINTERPSETTINGS manualInterpolationSpecs();
+  // Puts a position into the predefined "x" and "y" as Double cells.
+  void setScriptCoords(Double x, Double y);
+  // Gathers the points the current mode needs around a position given in currentDatum, running
+  // the script's read code for each (or its own 4- or 12-point routine). Raises 11013 when the
+  // mode can be served neither by the script nor by hand, 11008 when the script claims a point
+  // routine it does not define, and 11014 when such a routine leaves too few values.
+  TG_M_INTERPDATA getInterpolationData(Double lat, Double lon);
+  // Works out the capability state (nothing when it is known already).
+  void checkInterpolationCapabilities();
+
+  // The value at a position in currentDatum, by the interpolation mode. Missing data comes back
+  // as -32100 (no point), -32101 (an interpolation lacks a point) or -32100 for a combined
+  // value beyond +-30000; errors of the script's code are raised.
+  Single datapoint_read(Double lon, Double lat);
+  // Writes a value at a position through the script's write code; -32100 is written as the
+  // data-void value. 11009 when the script has no write code, 11012 under the data lock.
+  void datapoint_write(Double lon, Double lat, Single value);
+  // The grid point at a row and column with its value, from direct grid access; nullptr when
+  // the machine has none.
+  std::shared_ptr<XYZPoint> datapoint_read_rowcol(Long row, Long col);
+
   // Back to the empty machine: 16 predefined cells and nothing loaded. Keeps dataLock, the
   // message and input box modes, the data-void value, the event sink and the profiler.
   void Clear();
@@ -443,6 +543,46 @@ class TessaglyphMachine {
 
   Long m_accessCount = 0;
   mutable Single m_lastAccess = 0;
+
+  // ---- Interpolation and data points (source/machine_interpolation.cpp) ------------------
+  // Fills m_interpData for a position in currentDatum by the current mode.
+  void gatherInterpolationData(Double lat, Double lon);
+  // Runs the read code for a native position and returns "return" as Single.
+  Single readScriptPoint(Double x, Double y);
+  // Runs a 4- or 12-point routine at the target and pops the points it pushed.
+  void runPointRoutine(TG_M_ROUTINEARRAYINDICIES routine, Integer count);
+  // The grid points of manual interpolation.
+  void closestGridPoint(Double x, Double y, Double& gridX, Double& gridY) const;
+  void greatestSmallerGridPoint(Double x, Double y, Double& gridX, Double& gridY) const;
+  bool insideManualBounds(Double x, Double y) const noexcept;
+  // Reads the cell corners and ring by (i, j) offsets from the greatest smaller grid point.
+  void gatherManualPoints(Integer count);
+  // Raises the reason the manual geometry cannot be used, if there is one.
+  void requireManualSettings() const;
+  // The cached index and cell type of the "datapoint" attribute.
+  void lookUpDatapointAttribute();
+
+  // Capability state: worked out once, dropped by Clear.
+  bool m_interpCapabilitiesKnown = false;
+  bool m_scriptClosestPointCapable = false;
+  bool m_script4PointCapable = false;
+  bool m_script12PointCapable = false;
+  bool m_scriptManualCapable = false;
+  TG_M_MANUALINTERPSETTINGS m_manualSettings;
+  // Why the manual geometry cannot be used (an attribute missing or not a number); number 0
+  // when it can. Raised only where the geometry is needed, so the other modes keep working.
+  std::int32_t m_manualSettingsErrorNumber = 0;
+  std::string m_manualSettingsErrorSource;
+  std::string m_manualSettingsErrorText;
+  // The "datapoint" attribute: looked up once, dropped by Clear.
+  bool m_datapointAttributeKnown = false;
+  Integer m_datapointAttribute = -1;
+  TG_M_DATATYPES m_datapointType = TG_M_DT_SINGLE;
+
+  TG_M_INTERPOLATIONMODES m_interpolationMode = TG_M_IM_NONE;
+  // The record of the last read, filled in place by every read.
+  TG_M_INTERPDATA m_interpData;
+  bool m_interpDataSet = false;
 };
 
 }  // namespace tg

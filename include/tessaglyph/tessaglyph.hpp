@@ -11,3 +11,4 @@
 #include "tessaglyph/types.hpp"
 #include "tessaglyph/user_interface.hpp"
 #include "tessaglyph/vocabulary.hpp"
+#include "tessaglyph/xyz_point.hpp"

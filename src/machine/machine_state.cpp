@@ -72,6 +72,9 @@ void TessaglyphMachine::Clear() {
   m_selfValidating.reset();
   m_datumSource = DatumSource::unread;
   m_zoneSource = ZoneSource::unread;
+  // What the interpolation learned of the old program's properties and attributes.
+  m_interpCapabilitiesKnown = false;
+  m_datapointAttributeKnown = false;
 }
 
 void TessaglyphMachine::clearMemory() {

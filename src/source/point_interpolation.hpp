@@ -1,0 +1,24 @@
+// The step that turns the points gathered for one read into one value. The machine, direct grid
+// access and the area all answer a point query through it, so that a missing neighbour and an
+// implausible result read the same everywhere.
+#pragma once
+
+#include "tessaglyph/machine.hpp"
+#include "tessaglyph/types.hpp"
+
+namespace tg {
+
+// A combined value beyond this magnitude is taken for garbage and reported as no data.
+inline constexpr Single kMaxInterpolatedMagnitude = 30000.0f;
+
+// The value of a gathered record: the first point's value in NONE and CLOSESTPOINT; otherwise
+// -32101 when any point is -32100, else the points' interpolation (4 points bilinear, 12 points
+// bicubic), which becomes -32100 when its magnitude exceeds 30000. A mode outside the
+// enumeration, or a record with too few points for its mode, raises 5.
+Single combineInterpolationData(const TG_M_INTERPDATA& data, TG_M_INTERPOLATIONMODES mode);
+
+// The same without the test for missing points, for callers that have already filled the gaps
+// (or chosen to interpolate over them).
+Single interpolateInterpolationData(const TG_M_INTERPDATA& data, TG_M_INTERPOLATIONMODES mode);
+
+}  // namespace tg
