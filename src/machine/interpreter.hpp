@@ -96,6 +96,33 @@ class Interpreter {
   [[noreturn]] void writePointData();
   [[noreturn]] void notAvailable(TG_M_INSTRUCTIONS opcode);
 
+  // ---- File and text I/O (interpreter_io.cpp) ----
+  friend class InterpreterIoTestAccess;  // lets tests make the debug run's checks
+  void openScriptFile(Integer address);
+  void closeScriptFile(Integer address);
+  void length(Integer address);
+  void getTextOffset(Integer address);
+  void setTextOffset(Integer address);
+  void textChar(Integer address);
+  void textEnd(Integer address);
+  void setDelimiters(Integer address);
+  void readValue(Integer address);
+  void writeValue(Integer address);
+  void fillBytes(Integer address);
+  void endOfFile(Integer address);
+  void flipBytes(Integer address);
+  void setFixedLength(Integer address);
+  void textChars(Integer address);
+  void textSearch(Integer address);
+  void fileExists(Integer address);
+  void changeCase(bool upper, Integer address);
+  void trimText(TG_M_INSTRUCTIONS opcode, Integer address);
+  // The handle, when this machine's script opened it and has not closed it; 52 otherwise.
+  Integer ownHandle(Integer handle) const;
+  // The 1-based file position "offset" + 1 of READ, WRITE and BUFFER; the debug run first
+  // refuses a negative "offset" with 11007.
+  Long filePosition();
+
   // The cell at a memory operand; 9 "Subscript out of range" outside memory.
   DatumRef& at(Integer address) { return m.checkedCell(address, kRunSource); }
   // The text cell an instruction works on. In the debug run a cell of any other type raises

@@ -196,30 +196,50 @@ void Interpreter::execute(const TG_M_INSTRUCTION& instruction) {
     case TG_M_I_WRITEPD:
       writePointData();
     case TG_M_I_OPEN:
+      return openScriptFile(op);
     case TG_M_I_CLOSE:
+      return closeScriptFile(op);
     case TG_M_I_LEN:
+      return length(op);
     case TG_M_I_GETOFFSET:
+      return getTextOffset(op);
     case TG_M_I_SETOFFSET:
+      return setTextOffset(op);
     case TG_M_I_CHAR:
+      return textChar(op);
     case TG_M_I_SEOF:
+      return textEnd(op);
     case TG_M_I_SETDELIMS:
+      return setDelimiters(op);
     case TG_M_I_READ:
+      return readValue(op);
     case TG_M_I_WRITE:
+      return writeValue(op);
     case TG_M_I_BUFFER:
+      return fillBytes(op);
     case TG_M_I_EOF:
+      return endOfFile(op);
     case TG_M_I_USERINPUT:
     case TG_M_I_NOTIFY:
+      notAvailable(instruction.opcode);
     case TG_M_I_FLIPBYTES:
+      return flipBytes(op);
     case TG_M_I_SETFIXEDLENGTH:
+      return setFixedLength(op);
     case TG_M_I_CHARS:
+      return textChars(op);
     case TG_M_I_SEARCH:
+      return textSearch(op);
     case TG_M_I_FILEEXISTS:
+      return fileExists(op);
     case TG_M_I_SETTOUPPER:
+      return changeCase(true, op);
     case TG_M_I_SETTOLOWER:
+      return changeCase(false, op);
     case TG_M_I_TRIM:
     case TG_M_I_LTRIM:
     case TG_M_I_RTRIM:
-      notAvailable(instruction.opcode);
+      return trimText(instruction.opcode, op);
     case TG_M_I_RAISEEVENT:
       return raiseEvent(op);
     case TG_M_I_STOP:

@@ -7,6 +7,7 @@
 
 #include <span>
 
+#include "support/byte_order.hpp"
 #include "tessaglyph/types.hpp"
 
 namespace tg {
@@ -70,12 +71,7 @@ void _elv_interp(const Double& targetY, const Double& targetX, const Integer& nu
 
 // ---- Byte order -------------------------------------------------------------------------------
 
-// The four bytes of the value in reverse order.
-constexpr Long swapBytes4(Long value) noexcept {
-  const auto bits = static_cast<std::uint32_t>(value);
-  return static_cast<Long>((bits >> 24) | ((bits >> 8) & 0x0000FF00u) |
-                           ((bits << 8) & 0x00FF0000u) | (bits << 24));
-}
+// swapBytes4 (support/byte_order.hpp) reverses the four bytes of a value.
 
 // The byte-flip entry point: returns the value with its bytes reversed; the argument is read
 // only.
