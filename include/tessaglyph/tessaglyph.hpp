@@ -7,6 +7,7 @@
 #include "tessaglyph/machine_types.hpp"
 #include "tessaglyph/method_counter.hpp"
 #include "tessaglyph/program.hpp"
+#include "tessaglyph/source_file.hpp"
 #include "tessaglyph/top_level_object.hpp"
 #include "tessaglyph/types.hpp"
 #include "tessaglyph/user_interface.hpp"

@@ -2,10 +2,12 @@
 // shared by every object of the process, so any number of `Tessaglyph` objects behave as one.
 #pragma once
 
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
 
+#include "tessaglyph/source_file.hpp"
 #include "tessaglyph/vocabulary.hpp"
 
 namespace tg {
@@ -32,6 +34,13 @@ class Tessaglyph {
   bool isRecognizedProperty(std::string_view name) const;
   std::string getDefaultPropertySetting(std::string_view name,
                                         std::string_view filelayoutSetting = {}) const;
+
+  // Opens a source file with the compiled script that reads it: the script's program is loaded
+  // into a new machine, the file is named and opened (INIT, VALID, metrics), and handed back
+  // open in the normal execute mode. The errors of reading the script and of opening pass
+  // through; a script file the program reader gives up on raises 14005.
+  std::shared_ptr<TessaglyphFile> OpenFile(const std::string& sourceFilename,
+                                           const std::string& scriptFilename) const;
 };
 
 }  // namespace tg

@@ -1,0 +1,135 @@
+#include "source/removable_media.hpp"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "source/scripted_user_interface.hpp"
+#include "support/test_environment.hpp"
+
+namespace tg {
+namespace {
+
+const std::string kMessageWithoutDescription =
+    "\r\n\r\nThe file \"/mnt/cd/DEM.DAT,\" which is needed to continue, is located on a disk or "
+    "drive that is not currently available.\r\n\r\nPlease insert the disk or connect the drive "
+    "that contains this file, and click the \"Retry\" button below once you are ready to "
+    "continue.\r\n\r\nIf you want to discontinue attempts to use the data in this file, click "
+    "\"Cancel.\"";
+
+TEST(DiskSwapMessage, NamesTheDiskOnlyWhenTheIndexDescribesIt) {
+  EXPECT_EQ(diskSwapMessage("/mnt/cd/DEM.DAT", ""), kMessageWithoutDescription);
+  EXPECT_EQ(diskSwapMessage("/mnt/cd/DEM.DAT", "Survey CD 3"),
+            "Please insert the disk indexed as:\r\nSurvey CD 3\r\n" + kMessageWithoutDescription);
+}
+
+class Descriptions : public MediumDescriptions {
+ public:
+  std::map<std::string, std::string> entries;
+  std::string mediumDescription(const std::string& id) const override {
+    const auto it = entries.find(id);
+    return it == entries.end() ? std::string() : it->second;
+  }
+};
+
+class SwapMediumTest : public ::testing::Test {
+ protected:
+  test::TemporaryFolder folder;
+  test::ScriptedUserInterface ui;
+  std::vector<std::string> declined;
+  std::vector<std::string> events;
+  Descriptions descriptions;
+
+  std::string missing() const { return folder.folder() + "data/DEM.DAT"; }
+  void bringBack() const {
+    std::filesystem::create_directories(folder.path() / "data");
+    std::ofstream(missing()) << "x";
+  }
+  SwapRequest request(TG_F_RMHANDLE handle) {
+    SwapRequest r;
+    r.filename = missing();
+    r.RMDescID = "CD3";
+    r.handle = handle;
+    r.declined = &declined;
+    r.descriptions = &descriptions;
+    return r;
+  }
+};
+
+TEST_F(SwapMediumTest, EventAsksUntilTheFileIsBackOrCancelled) {
+  SwapRequest r = request(TG_F_RMH_EVENTONLY);
+  int asked = 0;
+  r.raiseSwapEvent = [&](const std::string& name) {
+    EXPECT_EQ(name, missing());
+    if (++asked == 2) bringBack();
+    return false;
+  };
+  EXPECT_TRUE(swapMedium(r));
+  EXPECT_EQ(asked, 2);
+  EXPECT_TRUE(declined.empty());
+  EXPECT_TRUE(ui.boxes.empty());
+
+  std::filesystem::remove(missing());
+  r.raiseSwapEvent = [&](const std::string&) { return true; };
+  EXPECT_FALSE(swapMedium(r));
+  EXPECT_EQ(declined, std::vector<std::string>{"CD3"});
+
+  // A medium given up once is not asked for again, whoever asks (names compare without case).
+  r.RMDescID = " cd3 ";
+  r.raiseSwapEvent = [&](const std::string&) {
+    ADD_FAILURE() << "asked again for a declined medium";
+    return true;
+  };
+  EXPECT_FALSE(swapMedium(r));
+  EXPECT_EQ(declined.size(), 1u);
+}
+
+TEST_F(SwapMediumTest, DialogRetriesAndCancels) {
+  descriptions.entries["CD3"] = "Survey CD 3";
+  ui.answers = {MBR_RETRY, MBR_RETRY};
+  ui.onMessageBox = [&] {
+    if (ui.boxes.size() == 2) bringBack();
+  };
+  EXPECT_TRUE(swapMedium(request(TG_F_RMH_DIALOG)));
+  ASSERT_EQ(ui.boxes.size(), 2u);
+  EXPECT_EQ(ui.boxes[0].title, "Disk Swap");
+  EXPECT_EQ(ui.boxes[0].style, MB_RETRYCANCEL | MB_EXCLAMATION);
+  EXPECT_EQ(ui.boxes[0].prompt, diskSwapMessage(missing(), "Survey CD 3"));
+
+  std::filesystem::remove(missing());
+  ui.onMessageBox = nullptr;
+  ui.answers = {MBR_CANCEL};
+  EXPECT_FALSE(swapMedium(request(TG_F_RMH_DIALOG)));
+  EXPECT_EQ(declined, std::vector<std::string>{"CD3"});
+  EXPECT_EQ(ui.boxes.size(), 3u);
+}
+
+TEST_F(SwapMediumTest, ReachableFileAsksNothing) {
+  bringBack();
+  SwapRequest r = request(TG_F_RMH_EVENTONLY);
+  r.raiseSwapEvent = [](const std::string&) {
+    ADD_FAILURE() << "asked for a file that is there";
+    return true;
+  };
+  EXPECT_TRUE(swapMedium(r));
+  // The file layer finds names without regard to case, and so does the check.
+  r.filename = folder.folder() + "DATA/dem.dat";
+  EXPECT_TRUE(swapMedium(r));
+}
+
+TEST(RemovableMediaDetection, LocalFilesAndOddPathsAreNotRemovable) {
+  test::TemporaryFolder folder;
+  std::ofstream(folder.path() / "a.dat") << "x";
+  EXPECT_FALSE(isOnRemovableMedia((folder.path() / "a.dat").string()));
+  EXPECT_FALSE(isOnRemovableMedia((folder.path() / "missing/b.dat").string()));
+  EXPECT_FALSE(isOnRemovableMedia(""));
+  EXPECT_FALSE(fileIsReachable(""));
+  EXPECT_FALSE(fileIsReachable(folder.folder()));  // a folder is not a data file
+}
+
+}  // namespace
+}  // namespace tg

@@ -1,0 +1,67 @@
+// A user interface for tests: it records every message box and progress window and answers from
+// a queue; it is installed for the lifetime of the object.
+#pragma once
+
+#include <deque>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "tessaglyph/user_interface.hpp"
+
+namespace tg::test {
+
+struct ShownMessageBox {
+  std::string prompt;
+  std::int32_t style = 0;
+  std::string title;
+};
+
+// What happened to the progress windows, in order: "create <caption>", "show", "text <t>",
+// "progress <fraction>", "hide", "destroy".
+class ScriptedUserInterface : public UserInterface {
+ public:
+  std::vector<ShownMessageBox> boxes;
+  std::deque<MESSAGEBOXRESULTS> answers;  // empty: MBR_OK
+  std::function<void()> onMessageBox;     // runs before the answer is taken
+  std::vector<std::string> windowEvents;
+
+  ScriptedUserInterface() { setUserInterface(this); }
+  ~ScriptedUserInterface() override { setUserInterface(nullptr); }
+  ScriptedUserInterface(const ScriptedUserInterface&) = delete;
+  ScriptedUserInterface& operator=(const ScriptedUserInterface&) = delete;
+
+  MESSAGEBOXRESULTS messageBox(const std::string& prompt, std::int32_t style,
+                               const std::string& title) override {
+    boxes.push_back({prompt, style, title});
+    if (onMessageBox) onMessageBox();
+    if (answers.empty()) return MBR_OK;
+    const MESSAGEBOXRESULTS answer = answers.front();
+    answers.pop_front();
+    return answer;
+  }
+
+  std::unique_ptr<ProgressWindow> createProgressWindow(const std::string& caption) override {
+    windowEvents.push_back("create " + caption);
+    return std::make_unique<Window>(windowEvents);
+  }
+
+ private:
+  class Window : public ProgressWindow {
+   public:
+    explicit Window(std::vector<std::string>& events) : m_events(events) {}
+    ~Window() override { m_events.push_back("destroy"); }
+    void show() override { m_events.push_back("show"); }
+    void hide() override { m_events.push_back("hide"); }
+    void setText(const std::string& text) override { m_events.push_back("text " + text); }
+    void setProgress(double fraction) override {
+      m_events.push_back("progress " + std::to_string(fraction));
+    }
+
+   private:
+    std::vector<std::string>& m_events;
+  };
+};
+
+}  // namespace tg::test
