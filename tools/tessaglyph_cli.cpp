@@ -442,8 +442,9 @@ int runInfo(const PointOptions& options) {
       if (index >= 0) line(name, machine.attribute_read(index));
     }
     std::string modes;
-    for (const auto& [name, mode] : interpolationNames()) {
-      if (machine.canInterpolate(mode)) modes += (modes.empty() ? "" : " ") + name;
+    for (const char* name : {"none", "closest", "4", "12"}) {
+      if (machine.canInterpolate(interpolationNames().at(name)))
+        modes += (modes.empty() ? "" : " ") + std::string(name);
     }
     line("interpolation", modes);
   } catch (const Error& error) {
