@@ -1,17 +1,85 @@
 #!/usr/bin/env bash
-# The main job until the end-to-end reads exist: print the script vocabulary, show an assembled
-# format script, install the NADCON grids into the base directory and show a few datum
-# conversions.
+# The main job: build a small sample set in the three formats the bundled scripts read (SRTM
+# HGT, ESRI ASCII grid, ESRI BIL), show what the query tool says of each file, then read the
+# same positions from every file in every interpolation mode and print them as one table.
+# A short look at the script assembler and the datum conversion follows.
 set -euo pipefail
 build=${1:-build/release}
 here=$(cd "$(dirname "$0")" && pwd)
-"$build/tgvocab"
+tool="$build/tessaglyph"
+scripts="$build/scripts"
+data="$build/demo-data"
 
-# The format scripts are assembled by the build; show one of them as the disassembler prints it.
+for needed in "$tool" "$build/tgsample" "$build/tgasm" "$scripts/srtm_hgt.tgp" \
+  "$scripts/esri_ascii.tgp" "$scripts/esri_bil.tgp"; do
+  [ -e "$needed" ] || { echo "demo: $needed is missing; build first (make demo)" >&2; exit 1; }
+done
+
+echo "== Sample files, written by tgsample into $data"
+rm -rf "$data"
+"$build/tgsample" "$data"
+
+# file, script, label for the table
+files=(
+  "N46W122.hgt srtm_hgt SRTM_3\""
+  "corner.asc esri_ascii ASCII_xllcorner"
+  "centre.asc esri_ascii ASCII_xllcenter"
+  "bil16i.bil esri_bil BIL_16-bit_I"
+  "bil32m.bil esri_bil BIL_32-bit_M_float"
+)
+
 echo
-echo "== scripts/example_grid.tgs assembled into $build/scripts/example_grid.tgp, dumped back:"
-"$build/tgasm" dump "$build/scripts/example_grid.tgp" -o "$build/scripts/example_grid.dump.tgs"
-head -40 "$build/scripts/example_grid.dump.tgs"
+echo "== What the query tool says of two of them (tessaglyph info)"
+for entry in "${files[0]}" "${files[2]}"; do
+  read -r file script _ <<< "$entry"
+  echo "-- $file"
+  "$tool" info --script "$scripts/$script.tgp" "$data/$file"
+done
+
+# Positions: a plain one, one on a void of the samples, one beside the other void, one in the
+# south-east of the tile, and one south of every file.
+points='lat,lon
+46.6012,-121.7034
+46.62,-121.71
+46.2885,-121.1893
+46.2514,-121.3012
+45.5,-121.5'
+
+echo
+echo "== One value: tessaglyph point --script $scripts/srtm_hgt.tgp $data/N46W122.hgt 46.6012 -121.7034 --interp 4"
+"$tool" point --script "$scripts/srtm_hgt.tgp" "$data/N46W122.hgt" 46.6012 -121.7034 --interp 4
+
+echo
+echo "== Every file, every interpolation mode (tessaglyph point with CSV on standard input)"
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+printf '%-20s %-11s %-11s %16s %16s %16s %16s\n' format lat lon none closest 4-point 12-point
+printf '%-20s %-11s %-11s %16s %16s %16s %16s\n' ------ --- --- ---- ------- ------- --------
+for entry in "${files[@]}"; do
+  read -r file script label <<< "$entry"
+  for mode in none closest 4 12; do
+    # A failed row makes the tool exit 1; the table shows it as "*".
+    printf '%s\n' "$points" |
+      "$tool" point --script "$scripts/$script.tgp" "$data/$file" --interp "$mode" \
+        > "$work/$mode.csv" 2> "$work/$mode.err" || true
+  done
+  paste -d, "$work/none.csv" "$work/closest.csv" "$work/4.csv" "$work/12.csv" |
+    awk -F, -v label="${label//_/ }" '
+      function show(v) {
+        if (v == -32100) return v " no data"
+        if (v == -32101) return v " void/edge"
+        if (v == -52000) return v " failed"
+        return v
+      }
+      NR > 1 { printf "%-20s %-11s %-11s %16s %16s %16s %16s\n", label, $1, $2, show($3),
+               show($6), show($9), show($12) }'
+done
+echo "(no data: outside the file or on a void; void/edge: a point the interpolation needs is"
+echo " missing; the samples share one surface, so a position reads alike wherever it is covered)"
+
+echo
+echo "== The assembler: scripts/srtm_hgt.tgs built into $scripts/srtm_hgt.tgp, dumped back (head)"
+"$build/tgasm" dump "$scripts/srtm_hgt.tgp" | sed -n '1,12p'
 
 # The NADCON grids go to the "NADCON" folder of the base directory (TESSAGLYPH_HOME, else the
 # per-user data folder), where the datum conversion reads them.
@@ -20,21 +88,11 @@ grids="$here/../../shared/data/nadcon"
 if compgen -G "$grids/*.LAS" > /dev/null; then
   mkdir -p "$base/NADCON"
   cp "$grids"/*.LAS "$grids"/*.LOS "$base/NADCON/"
-  echo
-  echo "== NADCON grids installed in $base/NADCON"
-else
-  echo
-  echo "== no NADCON grids in $grids; NAD27 conversions will report a non-zero status"
 fi
-
-tool="$build/tessaglyph"
 echo
-echo "== NAD27 to NAD83 at Meades Ranch (NGS NADCON: 39.224089161, -98.542152003)"
-"$tool" convert --from NAD27 --to NAD83 39.224079444 -98.541807222
-echo "== the same point in NAD27 UTM (northing,easting)"
-"$tool" convert --from "NAD 27" --to UTM27 39.224079444 -98.541807222
-echo "== CSV on standard input: Anchorage, Honolulu (Old Hawaiian), San Juan, St. Paul Island,"
-echo "   a point outside every grid and a row that cannot be read"
-printf 'lat,lon\n61.2,-149.9\n21.3,-157.85\n18.4,-66.1\n57.15,-170.25\n48.85,2.35\nnorth,west\n' |
-  "$tool" convert --from NAD27 --to NAD83 ||
-  echo "(exit status $?: as expected, two rows did not convert)"
+echo "== Datum conversion: NAD27 to NAD83 at Meades Ranch (NGS NADCON: 39.224089161, -98.542152003)"
+"$tool" convert --from NAD27 --to NAD83 39.224079444 -98.541807222 ||
+  echo "(no NADCON grids installed in $base/NADCON: the conversion reports a non-zero status)"
+echo "== The SRTM tile read with NAD27 positions (tessaglyph point --datum NAD27)"
+"$tool" point --script "$scripts/srtm_hgt.tgp" "$data/N46W122.hgt" 46.6012 -121.7034 \
+  --interp 4 --datum NAD27 || true

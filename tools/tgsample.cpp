@@ -1,0 +1,257 @@
+// tgsample: writes a small, deterministic set of elevation files in the formats the scripts in
+// scripts/ read, for the demo and for trying the query tool by hand.
+//
+//   tgsample OUTPUT_FOLDER [--srtm1]
+//
+// Every file samples one smooth surface (a few hills and a slope, in metres) over the SRTM tile
+// N46W122, so the same position reads nearly the same height from each of them:
+//   N46W122.hgt          SRTM 3 arc-second tile (1201 x 1201), with two small void patches
+//   N46W123.hgt          SRTM 1 arc-second tile (3601 x 3601, 25 MB), only with --srtm1
+//   corner.asc           ESRI ASCII grid, xllcorner/yllcorner, NODATA_value cells, one row a line
+//   centre.asc           ESRI ASCII grid, xllcenter/yllcenter, keys in mixed case and another
+//                        order, CR LF line ends, values wrapped and separated by mixed blanks
+//   bil16i.bil + .hdr    ESRI BIL, 16-bit signed, Intel byte order, NODATA
+//   bil32m.bil + .hdr    ESRI BIL, 32-bit float, Motorola byte order, 100 SKIPBYTES, NODATA
+// A summary line per file goes to standard output. Exit status 0 on success, 1 when a file
+// could not be written, 2 for a bad command line.
+#include <CLI/CLI.hpp>
+
+#include <bit>
+#include <cmath>
+#include <cstdint>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <iostream>
+#include <sstream>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+namespace {
+
+// The surface every sample samples: metres at a position in degrees.
+double surface(double lat, double lon) {
+  const double a = (lat - 46.0) * 6.0, b = (lon + 122.0) * 5.0;
+  return 900.0 + 420.0 * std::sin(a) * std::cos(b) + 180.0 * std::sin(2.3 * a + 0.7 * b) +
+         60.0 * b - 35.0 * a;
+}
+
+// Patches where the samples hold no data: a small disc around each centre (lat, lon, radius).
+struct Void {
+  double lat, lon, radius;
+};
+const Void kVoids[] = {{46.62, -121.71, 0.012}, {46.31, -121.2, 0.02}};
+
+bool inVoid(double lat, double lon) {
+  for (const Void& v : kVoids) {
+    if (std::hypot(lat - v.lat, lon - v.lon) <= v.radius) return true;
+  }
+  return false;
+}
+
+void writeFile(const std::filesystem::path& path, const std::string& bytes) {
+  std::ofstream out(path, std::ios::binary | std::ios::trunc);
+  out.write(bytes.data(), std::streamsize(bytes.size()));
+  out.close();
+  if (!out) throw std::runtime_error("cannot write " + path.string());
+}
+
+void putBigEndian16(std::string& bytes, std::int16_t value) {
+  const auto bits = std::uint16_t(value);
+  bytes.push_back(char(bits >> 8));
+  bytes.push_back(char(bits & 0xFF));
+}
+
+void putLittleEndian16(std::string& bytes, std::int16_t value) {
+  const auto bits = std::uint16_t(value);
+  bytes.push_back(char(bits & 0xFF));
+  bytes.push_back(char(bits >> 8));
+}
+
+void putBigEndianFloat(std::string& bytes, float value) {
+  const auto bits = std::bit_cast<std::uint32_t>(value);
+  for (int shift = 24; shift >= 0; shift -= 8)
+    bytes.push_back(char((bits >> shift) & 0xFF));
+}
+
+// An SRTM tile named after its south-west corner, `samples` nodes a side.
+void writeSrtm(const std::filesystem::path& folder, int south, int west, int samples) {
+  char name[32];
+  std::snprintf(name, sizeof name, "%c%02d%c%03d.hgt", south < 0 ? 'S' : 'N', std::abs(south),
+                west < 0 ? 'W' : 'E', std::abs(west));
+  std::string bytes;
+  bytes.reserve(std::size_t(samples) * std::size_t(samples) * 2);
+  const double spacing = 1.0 / (samples - 1);
+  long voids = 0;
+  for (int row = 0; row < samples; ++row) {
+    const double lat = south + 1.0 - row * spacing;
+    for (int col = 0; col < samples; ++col) {
+      const double lon = west + col * spacing;
+      std::int16_t value = std::int16_t(std::lround(surface(lat, lon)));
+      if (inVoid(lat, lon)) {
+        value = -32768;
+        ++voids;
+      }
+      putBigEndian16(bytes, value);
+    }
+  }
+  writeFile(folder / name, bytes);
+  std::cout << name << ": SRTM " << (samples == 3601 ? 1 : 3) << " arc-second tile, " << samples
+            << " x " << samples << " nodes, " << voids << " void\n";
+}
+
+// A grid of cell-centred nodes for the ESRI samples: `cols` x `rows` nodes from the western
+// node `west` and the southern node `south`, `cellsize` apart.
+struct GridSpec {
+  int cols, rows;
+  double west, south, cellsize;
+  double lat(int row) const { return south + (rows - 1 - row) * cellsize; }
+  double lon(int col) const { return west + col * cellsize; }
+};
+
+constexpr double kNoData = -9999.0;
+
+double sampleValue(const GridSpec& grid, int row, int col, int decimals) {
+  const double lat = grid.lat(row), lon = grid.lon(col);
+  if (inVoid(lat, lon)) return kNoData;
+  const double scale = std::pow(10.0, decimals);
+  return std::round(surface(lat, lon) * scale) / scale;
+}
+
+void writeCornerAscii(const std::filesystem::path& folder) {
+  const GridSpec grid{240, 180, -121.8495, 46.5505, 0.001};
+  std::ostringstream out;
+  out.precision(10);
+  out << "ncols        " << grid.cols << "\n"
+      << "nrows        " << grid.rows << "\n"
+      << "xllcorner    " << grid.west - grid.cellsize / 2 << "\n"
+      << "yllcorner    " << grid.south - grid.cellsize / 2 << "\n"
+      << "cellsize     " << grid.cellsize << "\n"
+      << "NODATA_value " << kNoData << "\n";
+  long voids = 0;
+  for (int row = 0; row < grid.rows; ++row) {
+    for (int col = 0; col < grid.cols; ++col) {
+      const double value = sampleValue(grid, row, col, 1);
+      if (value == kNoData) ++voids;
+      out << (col ? " " : "") << value;
+    }
+    out << "\n";
+  }
+  writeFile(folder / "corner.asc", out.str());
+  std::cout << "corner.asc: ESRI ASCII grid, xllcorner, " << grid.cols << " x " << grid.rows
+            << " nodes, " << voids << " NODATA\n";
+}
+
+void writeCentreAscii(const std::filesystem::path& folder) {
+  const GridSpec grid{150, 120, -121.35, 46.22, 0.002};
+  std::ostringstream out;
+  out.precision(10);
+  out << "CellSize\t" << grid.cellsize << "\r\n"
+      << "NRows  " << grid.rows << "\r\n"
+      << "XLLCENTER " << grid.west << "\r\n"
+      << "nodata_value   " << kNoData << "\r\n"
+      << "yllcenter " << grid.south << "\r\n"
+      << "NCOLS " << grid.cols << "\r\n";
+  long voids = 0;
+  for (int row = 0; row < grid.rows; ++row) {
+    for (int col = 0; col < grid.cols; ++col) {
+      const double value = sampleValue(grid, row, col, 2);
+      if (value == kNoData) ++voids;
+      // Separators vary on purpose: blanks, tabs, and a line break every 37 values.
+      const char* separator = col == 0 ? "" : (col % 37 == 0 ? "\r\n" : (col % 5 ? " " : " \t "));
+      out << separator << value;
+    }
+    out << "\r\n";
+  }
+  writeFile(folder / "centre.asc", out.str());
+  std::cout << "centre.asc: ESRI ASCII grid, xllcenter, " << grid.cols << " x " << grid.rows
+            << " nodes, " << voids << " NODATA\n";
+}
+
+std::string bilLabel(const GridSpec& grid, int nbits, const char* byteOrder, const char* pixelType,
+                     int skipBytes) {
+  std::ostringstream out;
+  out.precision(12);
+  out << "BYTEORDER      " << byteOrder << "\n"
+      << "LAYOUT         BIL\n"
+      << "NROWS          " << grid.rows << "\n"
+      << "NCOLS          " << grid.cols << "\n"
+      << "NBANDS         1\n"
+      << "NBITS          " << nbits << "\n"
+      << "BANDROWBYTES   " << grid.cols * nbits / 8 << "\n"
+      << "TOTALROWBYTES  " << grid.cols * nbits / 8 << "\n"
+      << "PIXELTYPE      " << pixelType << "\n";
+  if (skipBytes) out << "SKIPBYTES      " << skipBytes << "\n";
+  out << "ULXMAP         " << grid.west << "\n"
+      << "ULYMAP         " << grid.lat(0) << "\n"
+      << "XDIM           " << grid.cellsize << "\n"
+      << "YDIM           " << grid.cellsize << "\n"
+      << "NODATA         " << kNoData << "\n";
+  return out.str();
+}
+
+void writeBil16(const std::filesystem::path& folder) {
+  const GridSpec grid{300, 200, -121.9, 46.4, 0.0025};
+  std::string bytes;
+  long voids = 0;
+  for (int row = 0; row < grid.rows; ++row) {
+    for (int col = 0; col < grid.cols; ++col) {
+      const double value = sampleValue(grid, row, col, 0);
+      if (value == kNoData) ++voids;
+      putLittleEndian16(bytes, std::int16_t(value));
+    }
+  }
+  writeFile(folder / "bil16i.bil", bytes);
+  writeFile(folder / "bil16i.hdr", bilLabel(grid, 16, "I", "SIGNEDINT", 0));
+  std::cout << "bil16i.bil: ESRI BIL, 16-bit signed, Intel order, " << grid.cols << " x "
+            << grid.rows << " nodes, " << voids << " NODATA\n";
+}
+
+void writeBil32(const std::filesystem::path& folder) {
+  const GridSpec grid{160, 220, -121.5, 46.05, 0.004};
+  constexpr int kSkip = 100;
+  std::string bytes(kSkip, '\x5A');  // whatever a writer keeps ahead of the values
+  long voids = 0;
+  for (int row = 0; row < grid.rows; ++row) {
+    for (int col = 0; col < grid.cols; ++col) {
+      const double value = sampleValue(grid, row, col, 3);
+      if (value == kNoData) ++voids;
+      putBigEndianFloat(bytes, float(value));
+    }
+  }
+  writeFile(folder / "bil32m.bil", bytes);
+  writeFile(folder / "bil32m.hdr", bilLabel(grid, 32, "M", "FLOAT", kSkip));
+  std::cout << "bil32m.bil: ESRI BIL, 32-bit float, Motorola order, " << kSkip << " bytes skipped, "
+            << grid.cols << " x " << grid.rows << " nodes, " << voids << " NODATA\n";
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  CLI::App app{"Writes a small deterministic set of sample elevation files.", "tgsample"};
+  std::string folder;
+  bool srtm1 = false;
+  app.add_option("folder", folder, "where to write the files (created when missing)")->required();
+  app.add_flag("--srtm1", srtm1, "also write a 1 arc-second SRTM tile (25 MB)");
+  try {
+    app.parse(argc, argv);
+  } catch (const CLI::ParseError& error) {
+    const int code = app.exit(error);
+    return code == 0 ? 0 : 2;
+  }
+  try {
+    const std::filesystem::path out(folder);
+    std::filesystem::create_directories(out);
+    writeSrtm(out, 46, -122, 1201);
+    if (srtm1) writeSrtm(out, 46, -123, 3601);
+    writeCornerAscii(out);
+    writeCentreAscii(out);
+    writeBil16(out);
+    writeBil32(out);
+  } catch (const std::exception& error) {
+    std::cerr << "tgsample: " << error.what() << '\n';
+    return 1;
+  }
+  return 0;
+}
