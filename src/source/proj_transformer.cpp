@@ -167,6 +167,15 @@ struct ProjTransformer::Impl {
     return system.raw != nullptr;
   }
 
+  // PROJ resolves a bare word by a loose search of its database ("FOO" finds "Amersfoort"). A
+  // key counts only as a definition (a PROJ string, AUTHORITY:CODE, WKT or PROJJSON) or as the
+  // exact name of the system it found; a misspelt datum must stay unknown, not become another.
+  static bool namesThisSystem(std::string_view key, const PJ* found) {
+    if (key.find_first_of("+:[{") != std::string_view::npos) return true;
+    const char* name = proj_get_name(found);
+    return name != nullptr && sameName(trimBlanks(key), name);
+  }
+
   const System& systemFor(std::string_view key) {
     const std::string name(key);
     if (auto found = systems.find(name); found != systems.end()) return found->second;
@@ -189,7 +198,10 @@ struct ProjTransformer::Impl {
     const bool utmForm = toUpper(key).find("-UTM-") != std::string::npos;
     if (!system.raw && !makeUtmSystem(key, system) && !utmForm) {
       system.raw.reset(proj_create(context, name.c_str()));
-      if (system.raw && !proj_is_crs(system.raw.get())) system.raw.reset();
+      if (system.raw &&
+          (!proj_is_crs(system.raw.get()) || !namesThisSystem(key, system.raw.get()))) {
+        system.raw.reset();
+      }
     }
     if (system.raw) system.normalized = normalize(system.raw.get());
     system.known = system.normalized != nullptr;

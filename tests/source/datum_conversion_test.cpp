@@ -328,15 +328,28 @@ TEST_F(ProjLibraryTest, KnowsItsKeysAndPassesOthersToProj) {
   const struct {
     const char* key;
     bool valid;
-  } cases[] = {{"LL27", true},          {"ll83", true},           {"LL", true},
-               {"EPSG:26915", true},    {"WGS 84", true},         {"LL27-UTM-1-N", true},
-               {"LL84-UTM-60-S", true}, {"LL27-UTM-61-N", false}, {"LL27-UTM-13-X", false},
-               {"LL-UTM-13-N", false},  {"NOT A DATUM", false},   {"", false}};
+  } cases[] = {{"LL27", true},
+               {"ll83", true},
+               {"LL", true},
+               {"EPSG:26915", true},
+               {"WGS 84", true},
+               {"LL27-UTM-1-N", true},
+               {"LL84-UTM-60-S", true},
+               {"LL27-UTM-61-N", false},
+               {"LL27-UTM-13-X", false},
+               {"LL-UTM-13-N", false},
+               {"NOT A DATUM", false},
+               {"", false},
+               {"FOO", false},
+               {"amersfoort", true},
+               {"+proj=longlat +ellps=GRS80 +type=crs", true}};
   for (const auto& c : cases) {
     EXPECT_EQ(s_proj->isValid(c.key), c.valid) << '"' << c.key << '"';
   }
   double lon = -98, lat = 39;
   EXPECT_EQ(convert("NOT A DATUM", "LL83", lon, lat), DATUM_S_UNKNOWNKEY);
+  // A loose database match ("FOO" finds Amersfoort) is no datum of that name.
+  EXPECT_EQ(convert("FOO", "LL84", lon, lat), DATUM_S_UNKNOWNKEY);
   EXPECT_EQ(convert("LL", "LL83", lon, lat), DATUM_S_CONVERTED);
   EXPECT_EQ(convert("LL", "LL", lon, lat), DATUM_S_CONVERTED);
   EXPECT_EQ(lon, -98);
