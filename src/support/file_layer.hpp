@@ -34,8 +34,9 @@ std::string filePath(Integer handle);
 bool isWritableFile(Integer handle);
 
 // Reads exactly `count` bytes at the 1-based `position`. A position below 1 raises 63 "Bad
-// record number"; bytes beyond the end of the file raise 62 "Input past end of file" (nothing is
-// stored then); a handle that is not open raises 52.
+// record number"; bytes beyond the end of the file raise 62 "Input past end of file" (the
+// buffer may then hold the bytes there were: read into scratch space); a handle that is not
+// open raises 52.
 void readFileAt(Integer handle, Long position, void* buffer, std::size_t count);
 // Reads up to `count` bytes and returns how many there were (0 at or beyond the end).
 std::size_t readFileSomeAt(Integer handle, Long position, void* buffer, std::size_t count);
