@@ -41,6 +41,7 @@ using Wide = long long;
 
 constexpr long long kMoveChunk = 64 * 1024;
 constexpr long long kScanChunk = 16 * 1024;
+constexpr long long kFirstScanChunk = 64;
 
 constexpr long long kLongMax = std::numeric_limits<Long>::max();
 
@@ -103,14 +104,18 @@ long long scanDelimited(Integer handle, long long start, const Array<std::string
   const long long length = fileLength(handle);
   checkPosition(start);
   valueLength = 0;
-  std::vector<char> window;
+  // Most values are a few bytes long: the window starts small and doubles on each refill, and
+  // its storage is kept per thread, so a warm scan neither allocates nor reads far ahead.
+  thread_local std::vector<char> window;
+  window.clear();
   long long windowStart = start;
-  const long long chunk = std::max(kScanChunk, 2 * longest);
+  long long chunk = std::max(kFirstScanChunk, 2 * longest);
   for (long long at = start; at <= length; ++at) {
     const long long lookAhead = std::min(longest, length - at + 1);
     // The window holds the look-ahead, and at least the byte at `at` itself.
     if (at + std::max(lookAhead, 1LL) > windowStart + Wide(window.size())) {
       window.resize(std::size_t(std::min(chunk, length - at + 1)));
+      chunk = std::max(chunk, std::min(2 * chunk, kScanChunk));
       readFileAt(handle, Long(at), window.data(), window.size());
       windowStart = at;
     }

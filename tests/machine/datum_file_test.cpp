@@ -247,6 +247,21 @@ TEST_F(DatumFileTest, DelimitedReadAcrossLongValues) {
   EXPECT_EQ(offset, Long(file.size()) + 1);
 }
 
+TEST_F(DatumFileTest, DelimitedReadAcrossTheGrowingWindow) {
+  // The scan reads a few bytes first and more on each refill: a delimiter may straddle any
+  // refill, early or late in a value.
+  for (const std::size_t length : {58u, 61u, 62u, 63u, 64u, 125u, 127u, 190u, 254u, 509u}) {
+    SCOPED_TRACE(length);
+    const std::string file = std::string(length, 'v') + "<SEP>tail";
+    const Integer handle = open(file);
+    const DatumRef text = delimitedText({"<", "<SEP>"});
+    Long offset = 1;
+    text->readFrom(handle, offset);
+    EXPECT_EQ(text->getString(), std::string(length, 'v'));
+    EXPECT_EQ(offset, Long(length) + 2);
+  }
+}
+
 TEST_F(DatumFileTest, DelimitedWrites) {
   const Integer handle = open("xx,yy");
   const DatumRef text = delimitedText({";", ","});
