@@ -36,6 +36,7 @@
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <iostream>
 #include <map>
 #include <memory>
@@ -109,6 +110,49 @@ std::vector<std::string_view> splitFields(std::string_view line) {
   return fields;
 }
 
+// The CSV filter both commands share: `lat,lon` rows in; blank and `#` lines passed through; a
+// first `lat,lon` row answered with `header`; each readable row handed to `row` with its trimmed
+// fields, which writes the answer line and says whether it succeeded; an unreadable row reported
+// on standard error with its number and written as `*,*,*`. Returns the number of failed rows.
+using PositionRow = std::function<bool(std::string_view latText, std::string_view lonText,
+                                       double lat, double lon, const std::string& where)>;
+long filterPositions(std::istream& in, std::ostream& out, const char* command, const char* header,
+                     const PositionRow& row) {
+  long failed = 0, lineNumber = 0;
+  bool seenData = false;
+  std::string line;
+  while (std::getline(in, line)) {
+    ++lineNumber;
+    if (!line.empty() && line.back() == '\r') line.pop_back();
+    const std::string_view text = trimSpace(line);
+    if (text.empty() || text.front() == '#') {
+      out << line << '\n';
+      continue;
+    }
+    const std::vector<std::string_view> fields = splitFields(text);
+    const bool first = !seenData;
+    seenData = true;
+    if (first && fields.size() == 2 && equalsIgnoreCase(trimSpace(fields[0]), "lat") &&
+        equalsIgnoreCase(trimSpace(fields[1]), "lon")) {
+      out << header << '\n';
+      continue;
+    }
+    const std::string where = "line " + std::to_string(lineNumber) + ": ";
+    std::string problem;
+    double lat = 0, lon = 0;
+    if (fields.size() != 2) {
+      problem = "expected 2 fields (lat,lon), found " + std::to_string(fields.size());
+    } else if (readPosition(fields[0], fields[1], lat, lon, problem)) {
+      if (!row(trimSpace(fields[0]), trimSpace(fields[1]), lat, lon, where)) ++failed;
+      continue;
+    }
+    std::cerr << "tessaglyph " << command << ": " << where << problem << '\n';
+    out << "*,*,*\n";
+    ++failed;
+  }
+  return failed;
+}
+
 class Converter {
  public:
   explicit Converter(const ConvertOptions& options)
@@ -135,39 +179,11 @@ class Converter {
 
   // The filter; returns the number of rows that failed.
   long filter(std::istream& in, std::ostream& out) {
-    long failed = 0, lineNumber = 0;
-    bool seenData = false;
-    std::string line;
-    while (std::getline(in, line)) {
-      ++lineNumber;
-      if (!line.empty() && line.back() == '\r') line.pop_back();
-      const std::string_view text = trimSpace(line);
-      if (text.empty() || text.front() == '#') {
-        out << line << '\n';
-        continue;
-      }
-      const std::vector<std::string_view> fields = splitFields(text);
-      const bool first = !seenData;
-      seenData = true;
-      if (first && fields.size() == 2 && equalsIgnoreCase(trimSpace(fields[0]), "lat") &&
-          equalsIgnoreCase(trimSpace(fields[1]), "lon")) {
-        out << "lat,lon,status\n";
-        continue;
-      }
-      const std::string where = "line " + std::to_string(lineNumber) + ": ";
-      std::string problem;
-      double lat = 0, lon = 0;
-      if (fields.size() != 2) {
-        problem = "expected 2 fields (lat,lon), found " + std::to_string(fields.size());
-      } else if (readPosition(fields[0], fields[1], lat, lon, problem)) {
-        if (!convertRow(lat, lon, out, where)) ++failed;
-        continue;
-      }
-      std::cerr << "tessaglyph convert: " << where << problem << '\n';
-      out << "*,*,*\n";
-      ++failed;
-    }
-    return failed;
+    return filterPositions(
+        in, out, "convert", "lat,lon,status",
+        [&](std::string_view, std::string_view, double lat, double lon, const std::string& where) {
+          return convertRow(lat, lon, out, where);
+        });
   }
 
  private:
@@ -305,46 +321,15 @@ class PointReader {
 
   // The filter; returns the number of rows that failed.
   long filter(std::istream& in, std::ostream& out) {
-    long failed = 0, lineNumber = 0;
-    bool seenData = false;
-    std::string line;
-    while (std::getline(in, line)) {
-      ++lineNumber;
-      if (!line.empty() && line.back() == '\r') line.pop_back();
-      const std::string_view text = trimSpace(line);
-      if (text.empty() || text.front() == '#') {
-        out << line << '\n';
-        continue;
-      }
-      const std::vector<std::string_view> fields = splitFields(text);
-      const bool first = !seenData;
-      seenData = true;
-      if (first && fields.size() == 2 && equalsIgnoreCase(trimSpace(fields[0]), "lat") &&
-          equalsIgnoreCase(trimSpace(fields[1]), "lon")) {
-        out << "lat,lon,value\n";
-        continue;
-      }
-      const std::string where = "line " + std::to_string(lineNumber) + ": ";
-      std::string problem;
-      double lat = 0, lon = 0;
-      if (fields.size() != 2) {
-        problem = "expected 2 fields (lat,lon), found " + std::to_string(fields.size());
-      } else if (readPosition(fields[0], fields[1], lat, lon, problem)) {
-        Single value = 0;
-        if (read(lat, lon, value, where)) {
-          out << trimSpace(fields[0]) << ',' << trimSpace(fields[1]) << ',' << valueText(value)
-              << '\n';
-          continue;
-        }
-        out << trimSpace(fields[0]) << ',' << trimSpace(fields[1]) << ",*\n";
-        ++failed;
-        continue;
-      }
-      std::cerr << "tessaglyph point: " << where << problem << '\n';
-      out << "*,*,*\n";
-      ++failed;
-    }
-    return failed;
+    return filterPositions(in, out, "point", "lat,lon,value",
+                           [&](std::string_view latText, std::string_view lonText, double lat,
+                               double lon, const std::string& where) {
+                             Single value = 0;
+                             const bool done = read(lat, lon, value, where);
+                             out << latText << ',' << lonText << ','
+                                 << (done ? valueText(value) : std::string("*")) << '\n';
+                             return done;
+                           });
   }
 
  private:
