@@ -14,22 +14,6 @@ namespace {
 
 // ---- Combining gathered points ----------------------------------------------------------------
 
-// Offsets (i, j) of the gathered points in cell spacings from the cell's south-west corner.
-constexpr std::array<std::array<int, 2>, 12> kLayout = {{
-    {1, 0},
-    {0, 0},
-    {0, 1},
-    {1, 1},
-    {-1, 1},
-    {0, 2},
-    {1, 2},
-    {2, 1},
-    {2, 0},
-    {1, -1},
-    {0, -1},
-    {-1, 0},
-}};
-
 struct Cell {
   double originX, originY, stepX, stepY;
 };
@@ -46,8 +30,8 @@ bool regularLayout(std::span<const Double> y, std::span<const Double> x, std::si
   const double slackX = std::abs(cell.stepX) * 1e-6;
   const double slackY = std::abs(cell.stepY) * 1e-6;
   for (std::size_t k = 0; k < count; ++k) {
-    const double expectX = cell.originX + kLayout[k][0] * cell.stepX;
-    const double expectY = cell.originY + kLayout[k][1] * cell.stepY;
+    const double expectX = cell.originX + kInterpolationPointOffsets[k][0] * cell.stepX;
+    const double expectY = cell.originY + kInterpolationPointOffsets[k][1] * cell.stepY;
     if (!(std::abs(x[k] - expectX) <= slackX && std::abs(y[k] - expectY) <= slackY)) return false;
   }
   return true;

@@ -5,12 +5,31 @@
 // and are what new code should call.
 #pragma once
 
+#include <array>
 #include <span>
 
 #include "support/byte_order.hpp"
 #include "tessaglyph/types.hpp"
 
 namespace tg {
+
+// Where the gathered points of an interpolation lie, as (i, j) offsets in grid spacings from the
+// south-west corner of the cell holding the target: the cell's four corners first (the 4-point
+// set), then the ring around it clockwise from the west side.
+inline constexpr std::array<std::array<int, 2>, 12> kInterpolationPointOffsets = {{
+    {1, 0},
+    {0, 0},
+    {0, 1},
+    {1, 1},
+    {-1, 1},
+    {0, 2},
+    {1, 2},
+    {2, 1},
+    {2, 0},
+    {1, -1},
+    {0, -1},
+    {-1, 0},
+}};
 
 // ---- Combining gathered points ----------------------------------------------------------------
 //

@@ -8,6 +8,7 @@
 
 #include "machine/datum.hpp"
 #include "machine/machine_access.hpp"
+#include "source/elevation_helpers.hpp"
 #include "support/conversions.hpp"
 #include "support/method_scope.hpp"
 #include "support/text.hpp"
@@ -71,23 +72,6 @@ void freshCellOfType(DatumRef& slot, TG_M_DATATYPES kind) {
   }
   slot = makeDatum(kind);  // raises 5 for a kind outside the enumeration
 }
-
-// The (i, j) grid offsets of the gathered points from the greatest smaller grid point: the
-// cell's corners first (as in 4-point mode), then the ring around it clockwise from the west.
-constexpr std::array<std::pair<int, int>, TG_M_INTERPDATA::kMaxPoints> kManualOffsets = {{
-    {1, 0},
-    {0, 0},
-    {0, 1},
-    {1, 1},
-    {-1, 1},
-    {0, 2},
-    {1, 2},
-    {2, 1},
-    {2, 0},
-    {1, -1},
-    {0, -1},
-    {-1, 0},
-}};
 
 std::string routineMissingText(const char* routine, const char* property) {
   return std::string("The ") + routine + " routine must be defined " + "when the \"" + property +
@@ -326,8 +310,8 @@ void TessaglyphMachine::gatherManualPoints(Integer count) {
   Double gridY = 0;
   greatestSmallerGridPoint(m_interpData.targetX, m_interpData.targetY, gridX, gridY);
   for (std::size_t i = 0; i < std::size_t(count); ++i) {
-    const Double x = gridX + kManualOffsets[i].first * s.xRes;
-    const Double y = gridY + kManualOffsets[i].second * s.yRes;
+    const Double x = gridX + kInterpolationPointOffsets[i][0] * s.xRes;
+    const Double y = gridY + kInterpolationPointOffsets[i][1] * s.yRes;
     m_interpData.x[i] = x;
     m_interpData.y[i] = y;
     m_interpData.z[i] =
