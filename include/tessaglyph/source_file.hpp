@@ -13,15 +13,15 @@
 #include <vector>
 
 #include "tessaglyph/machine.hpp"
+#include "tessaglyph/medium_descriptions.hpp"
 #include "tessaglyph/method_counter.hpp"
+#include "tessaglyph/script_collection.hpp"
 #include "tessaglyph/types.hpp"
 #include "tessaglyph/xyz_point.hpp"
 
 namespace tg {
 
-class MediumDescriptions;
 class ProgressWindow;
-class ScriptCollection;
 
 // A geographic rectangle in decimal degrees, and the data types an area selection wants.
 struct TG_BOUNDS {
