@@ -1,7 +1,8 @@
 // The syntax check a host script editor asks for, and the record of one syntax error or warning.
-// The compiler that turns script source into a program is a tool of its own, outside this
-// library; the entry point here therefore finds nothing to report. The record's setters belong
-// to the library: a host only reads it.
+// Script source becomes a program through the library's assembler, which is internal (the
+// tgasm tool drives it) and reports its errors its own way; this entry point makes no check of
+// its own and always answers with nothing to report. The record's setters belong to the
+// library: a host only reads it.
 #pragma once
 
 #include <memory>
@@ -62,8 +63,8 @@ using TessaglyphSyntaxErrors = std::vector<std::shared_ptr<TessaglyphSyntaxError
 
 class TessaglyphCompiler {
  public:
-  // Checks script source. This library holds no compiler, so the result is always empty: neither
-  // argument is read and nothing is raised.
+  // The editor's syntax check: always empty. Neither argument is read and nothing is raised;
+  // the assembler's own errors do not pass through here.
   std::optional<TessaglyphSyntaxErrors> checkSyntax(
       const std::string& scriptCode,
       std::optional<Boolean> ignoreWarnings = std::nullopt) const noexcept;

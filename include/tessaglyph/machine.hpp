@@ -426,8 +426,8 @@ class TessaglyphMachine {
   TG_M_INTERPDATA lastInterpData() const;
   Boolean isLastInterpDataSet() const noexcept { return m_interpDataSet; }
   // The mode data-point reads use; a change takes effect on the next read.
-  TG_M_INTERPOLATIONMODES interpolationMode() const noexcept { return m_interpolationMode; }
-  void setInterpolationMode(TG_M_INTERPOLATIONMODES value) noexcept { m_interpolationMode = value; }
+  TG_M_INTERPOLATIONMODES interpolationMode() const;
+  void setInterpolationMode(TG_M_INTERPOLATIONMODES value);
   // Whether a read in `method` can be answered: NONE always; the others when the script can
   // gather those points itself or the machine can by hand (any unknown mode: by hand only).
   Boolean canInterpolate(TG_M_INTERPOLATIONMODES method);

@@ -8,11 +8,12 @@
 #include <string>
 #include <vector>
 
+#include "tessaglyph/method_profiler.hpp"
 #include "tessaglyph/types.hpp"
 
 namespace tg {
 
-class MethodCounter {
+class MethodCounter : public MethodProfiler {
  public:
   // The clock gives seconds since local midnight; the default is the system timer. A reading
   // taken across midnight yields a negative difference, which is added unchanged.
@@ -34,8 +35,8 @@ class MethodCounter {
   Long totalCallCount() const;
   Long totalToCCount() const;
 
-  void methodStart(const std::string& name);
-  void methodEnd();
+  void methodStart(const std::string& name) override;
+  void methodEnd() override;
 
  private:
   struct Method {

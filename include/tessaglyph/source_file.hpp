@@ -13,15 +13,15 @@
 #include <vector>
 
 #include "tessaglyph/machine.hpp"
+#include "tessaglyph/medium_descriptions.hpp"
 #include "tessaglyph/method_counter.hpp"
+#include "tessaglyph/script_collection.hpp"
 #include "tessaglyph/types.hpp"
 #include "tessaglyph/xyz_point.hpp"
 
 namespace tg {
 
-class MediumDescriptions;
 class ProgressWindow;
-class ScriptCollection;
 
 // A geographic rectangle in decimal degrees, and the data types an area selection wants.
 struct TG_BOUNDS {
@@ -109,16 +109,16 @@ class TessaglyphFile : private TessaglyphMachineEvents {
   void setInterpolationMode(TG_M_INTERPOLATIONMODES mode);
   TG_M_DATALOCK dataLock() const;
   void setDataLock(TG_M_DATALOCK value);
-  const std::string& filename() const noexcept { return m_filename; }
+  const std::string& filename() const;
   std::string scriptFilename() const;
-  const std::string& RMDescID() const noexcept { return m_rmDescID; }
-  Boolean onRemovableMedia() const noexcept { return m_onRemovableMedia; }
-  TG_F_RMHANDLE rmHandle() const noexcept { return m_rmHandle; }
-  void setRmHandle(TG_F_RMHANDLE value) noexcept { m_rmHandle = value; }
-  Boolean isLost() const noexcept { return m_isLost; }
-  void setIsLost(Boolean value) noexcept { m_isLost = value; }
-  const TG_FILEMETRICS& metrics() const noexcept { return m_metrics; }
-  const std::shared_ptr<TessaglyphMachine>& machine() const noexcept { return m_machine; }
+  const std::string& RMDescID() const;
+  Boolean onRemovableMedia() const;
+  TG_F_RMHANDLE rmHandle() const;
+  void setRmHandle(TG_F_RMHANDLE value);
+  Boolean isLost() const;
+  void setIsLost(Boolean value);
+  const TG_FILEMETRICS& metrics() const;
+  const std::shared_ptr<TessaglyphMachine>& machine() const;
 
   // ---- Data points ------------------------------------------------------------------------
 

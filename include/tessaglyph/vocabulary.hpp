@@ -15,36 +15,45 @@
 
 namespace tg {
 
-// Instruction set, one opcode per enumerator. Each comment gives the operand kind, the effect and
-// what the instruction raises besides the value cells' own conversion errors (13 type mismatch,
-// 6 overflow). Notation: op is the 16-bit operand, MEM(a) the cell at address a, reg the register
-// MEM(0). "reg := x" replaces the register's cell by a new cell (the register takes its type);
-// "copy into" keeps the target's type and converts the value. "Debug:" marks checks made only by
-// the debug run. Operand kinds: [mem] a memory address, [block] op and the cells after it,
-// [ptr] MEM(op) holds the address used, [code] an instruction address, [num] op itself, [-] none,
-// [unused] carried like a memory address but never read.
+// Instruction set, one opcode per enumerator. Each comment is the instruction's whole contract:
+// the operand kind, the effect and what it raises besides the value cells' own conversion errors
+// (13 type mismatch, 6 overflow) and 9 "Subscript out of range" for an address outside memory.
+// Notation: op is the 16-bit operand, MEM(a) the cell at address a, reg the register MEM(0).
+// "reg := x" replaces the register's cell by a new cell (the register takes its type); "copy
+// into" keeps the target's type and converts the value. "Debug:" marks checks made only by the
+// debug run. Operand kinds: [mem] a memory address, [block] op and the cells after it, [ptr]
+// MEM(op) holds the address used, [code] an instruction address, [num] op itself, [-] none,
+// [unused] carried like a memory address but never read. File instructions work at the 1-based
+// file position "offset" + 1 and never move "offset"; a handle is one this script opened and has
+// not closed, else 52. When the host continues after an error, the steps of the instruction that
+// follow the failed one still run; "Continued:" says what that leaves where it is not plain.
 enum TG_M_INSTRUCTIONS : std::int32_t {
-  // [code] jump to op. Debug: 11005 "<op> is not a valid code address." outside 0..numInstructions.
+  // [code] jump to op (a target outside the code fails at the next fetch with 11005).
+  // Debug: 11005 "<op> is not a valid code address." outside 0..numInstructions, before jumping.
   TG_M_I_GOTO = 0,
-  // [code] jump to op when reg as Double < 0. Debug: 11005 as GOTO.
+  // [code] jump to op when reg as Double < 0. Debug: 11005 as GOTO. Continued: the jump is taken.
   TG_M_I_BRANCHNEG = 1,
-  // [code] jump to op when reg as Double > 0. Debug: 11005 as GOTO.
+  // [code] jump to op when reg as Double > 0. Debug: 11005 as GOTO. Continued: as BRANCHNEG.
   TG_M_I_BRANCHPOS = 2,
-  // [code] jump to op when reg as Double = 0. Debug: 11005 as GOTO.
+  // [code] jump to op when reg as Double = 0. Debug: 11005 as GOTO. Continued: as BRANCHNEG.
   TG_M_I_BRANCHZERO = 3,
-  // [code] jump to op when reg as Boolean is true. Debug: 11005 as GOTO.
+  // [code] jump to op when reg as Boolean is true (a number not 0, a text not empty). Debug:
+  // 11005 as GOTO. Continued: as BRANCHNEG.
   TG_M_I_BRANCHTRUE = 4,
-  // [code] jump to op when reg as Boolean is false. Debug: 11005 as GOTO.
+  // [code] jump to op when reg as Boolean is false. Debug: 11005 as GOTO. Continued: as BRANCHNEG.
   TG_M_I_BRANCHFALSE = 5,
-  // [code] run a nested run from op to its STOP, then go on after the GOSUB. Debug: 11005.
+  // [code] run a nested run from op to its STOP (with its own error path), then go on after the
+  // GOSUB. 28 "Out of stack space" 2000 runs deep. Debug: 11005.
   TG_M_I_GOSUB = 6,
   // [mem] copy MEM(op) into reg.
   TG_M_I_LOAD = 7,
   // [ptr] copy MEM(MEM(op) as Integer) into reg.
   TG_M_I_LOADPTR = 8,
-  // [mem] copy reg into MEM(op). Debug: 11006 for a read-only predefined variable.
+  // [mem] copy reg into MEM(op). Debug: 11006 "Cannot set the value of the <name> pre-defined
+  // variable." for a read-only predefined variable ("index" to "extension"). Continued: stored.
   TG_M_I_STORE = 9,
-  // [ptr] copy reg into MEM(MEM(op)). Debug: 11006 for a fixed-type predefined variable.
+  // [ptr] copy reg into MEM(MEM(op)). Debug: 11006 as STORE for a fixed-type predefined variable.
+  // Continued: stored.
   TG_M_I_STOREPTR = 10,
   // [mem] reg := reg + MEM(op), of reg's kind (text: concatenation). Raises 6 out of range.
   TG_M_I_ADD = 11,
@@ -52,30 +61,34 @@ enum TG_M_INSTRUCTIONS : std::int32_t {
   TG_M_I_SUBTRACT = 12,
   // [mem] reg := reg * MEM(op), of reg's kind (text: repeated). Raises 6.
   TG_M_I_MULTIPLY = 13,
-  // [mem] reg := reg / MEM(op), rounded half-to-even for integers. Raises 11 on zero, 6 on 0 / 0.
+  // [mem] reg := reg / MEM(op), rounded half-to-even for integers. Raises 11 on zero, 6 on 0 / 0,
+  // 13 for a text.
   TG_M_I_DIVIDE = 14,
-  // [mem] reg := new Long cell, reg mod MEM(op) on rounded integers. Raises 11 on zero.
+  // [mem] reg := new Long cell, reg mod MEM(op) on rounded integers. Raises 11 on zero, 6.
   TG_M_I_MODULUS = 15,
-  // [mem] reg := new unsigned cell, 1 when reg < MEM(op) else 0 (texts by character code).
+  // [mem] reg := new unsigned cell, 1 when reg < MEM(op) else 0 (texts by character code; 13
+  // when a text and a number cannot be compared).
   TG_M_I_LESSTHAN = 16,
-  // [mem] reg := 1 when reg <= MEM(op) else 0.
+  // [mem] reg := 1 when reg <= MEM(op) else 0, as LESSTHAN.
   TG_M_I_LESSTHANEQUAL = 17,
-  // [mem] reg := 1 when reg > MEM(op) else 0.
+  // [mem] reg := 1 when reg > MEM(op) else 0, as LESSTHAN.
   TG_M_I_GREATERTHAN = 18,
-  // [mem] reg := 1 when reg >= MEM(op) else 0.
+  // [mem] reg := 1 when reg >= MEM(op) else 0, as LESSTHAN.
   TG_M_I_GREATERTHANEQUAL = 19,
-  // [mem] reg := 1 when reg = MEM(op) else 0.
+  // [mem] reg := 1 when reg = MEM(op) else 0, as LESSTHAN.
   TG_M_I_EQUAL = 20,
-  // [mem] reg := 1 when reg <> MEM(op) else 0.
+  // [mem] reg := 1 when reg <> MEM(op) else 0, as LESSTHAN.
   TG_M_I_NOTEQUAL = 21,
   // [mem] reg := Boolean cell of (reg as Boolean and MEM(op) as Boolean).
   TG_M_I_AND = 22,
   // [mem] reg := Boolean cell of (reg as Boolean or MEM(op) as Boolean).
   TG_M_I_OR = 23,
-  // [mem] copy not (MEM(op) as Boolean) into MEM(op), which keeps its type; reg untouched.
+  // [mem] copy not (MEM(op) as Boolean) into MEM(op), which keeps its type (a text becomes "1"
+  // or "0"); reg untouched.
   TG_M_I_NOT = 24,
   // [mem] MEM(op) becomes a new unsigned cell holding its old value when it converts, else 0.
-  // Never raises a conversion error. Debug: 11001 "<op> cannot be cast." on a fixed-type variable.
+  // Never raises a conversion error. Debug: 11001 "<op> cannot be cast." on a fixed-type
+  // predefined variable. Continued: cast.
   TG_M_I_CASTUINT = 25,
   // [mem] as CASTUINT, new two-byte integer cell.
   TG_M_I_CASTINT2 = 26,
@@ -87,20 +100,26 @@ enum TG_M_INSTRUCTIONS : std::int32_t {
   TG_M_I_CASTDOUBLE = 29,
   // [mem] as CASTUINT, new variable-length text cell (empty when the value does not convert).
   TG_M_I_CASTASCII = 30,
-  // [mem] open the file named by MEM(op); reg := new Integer cell with the handle. File errors.
-  // Debug: 11002 when MEM(op) is not text.
+  // [mem] open the file named by MEM(op) (found without regard to case) for reading and writing,
+  // or reading only where writing is refused; reg := new Integer cell with the handle. 53 missing
+  // file, 76 missing folder, 75 not openable, 52 empty name. Debug: 11002 when MEM(op) is not
+  // text. Continued: reg holds the handle the open would have taken.
   TG_M_I_OPEN = 31,
-  // [mem] close handle MEM(op); when it is the MEX file, the MEX file becomes -1. File errors.
+  // [mem] close handle MEM(op); when it is the MEX file, the MEX file becomes -1.
   TG_M_I_CLOSE = 32,
-  // [mem] reg := new Integer cell holding MEM(op)'s size in bytes.
+  // [mem] reg := new Integer cell holding MEM(op)'s size in bytes; 6 beyond 32767.
   TG_M_I_LEN = 33,
-  // [mem] reg := new Integer cell holding the text position of MEM(op). Debug: 11002 if not text.
+  // [mem] reg := new Integer cell holding the text position of MEM(op); 6 beyond 32767.
+  // Debug: 11002 if not text (13 in the plain run).
   TG_M_I_GETOFFSET = 34,
-  // [mem] text position of MEM(op) := reg as Integer. Debug: 11002 if not text.
+  // [mem] text position of MEM(op) := reg as Integer, clamped to the text's length; 20004 when
+  // negative. Debug: 11002 if not text.
   TG_M_I_SETOFFSET = 35,
-  // [mem] reg := new text cell, the character at MEM(op)'s text position. Debug: 11002 if not text.
+  // [mem] reg := new text cell, the character at MEM(op)'s text position (empty at the end); the
+  // position stays. Debug: 11002 if not text.
   TG_M_I_CHAR = 36,
-  // [mem] reg := Boolean cell, end of MEM(op)'s text reached. Debug: 11002 if not text.
+  // [mem] reg := Boolean cell, MEM(op) empty or its text position at the end. Debug: 11002 if
+  // not text.
   TG_M_I_SEOF = 37,
   // [unused] always raises 1 "STRING2LATLON instruction not functional".
   TG_M_I_STRING2LATLON = 38,
@@ -109,29 +128,35 @@ enum TG_M_INSTRUCTIONS : std::int32_t {
   // [unused] always raises 1 "LON2STRING instruction not functional".
   TG_M_I_LON2STRING = 40,
   // [block] reg := new delimited text cell whose delimiters are the texts of MEM(op+1..op+n),
-  // n = MEM(op) as Integer.
+  // n = MEM(op) as Integer (three with empty first and last make a fixed length of the middle
+  // one). 9 for n below 1 or a list past the end of memory. Continued: a failed element is empty.
   TG_M_I_SETDELIMS = 41,
-  // [mem] MEM(op) reads itself from handle reg at byte "offset"; reg := new Long cell, the bytes
-  // a delimited text consumed (0 otherwise, negative when no delimiter). File errors.
-  // Debug: 11007 when "offset" < 0.
+  // [mem] MEM(op) reads itself from handle reg; reg := new Long cell, the bytes a delimited text
+  // consumed (0 otherwise, -("offset" + 2) when no delimiter). 62 past the end of the file, 63
+  // negative "offset", 20002 variable-length text. Debug: 11007 when "offset" < 0. Continued:
+  // reg holds the count all the same (0 for a failed read).
   TG_M_I_READ = 42,
   // [unused] always raises 1 "SKIP instruction not functional".
   TG_M_I_SKIP = 43,
-  // [mem] MEM(op) writes itself to handle reg at byte "offset". Raises 11012 under the data
-  // lock; file errors. Debug: 11007 when "offset" < 0.
+  // [mem] MEM(op) writes itself over the bytes of handle reg (a delimited text without its
+  // delimiter). 11012 "The WRITE instruction has been disabled" under the data lock, 54 file
+  // open for reading only, 20001 variable-length text. Debug: 11007 when "offset" < 0.
   TG_M_I_WRITE = 44,
   // [unused] raises 11012 under the data lock, else 1 "WRITEPD instruction not functional".
   TG_M_I_WRITEPD = 45,
-  // [block] write MEM(op) bytes of value MEM(op+1) to handle reg at byte "offset". File errors.
-  // Debug: 11007 for a count not above 0 or "offset" < 0.
+  // [block] write MEM(op) bytes of value MEM(op+1) to handle reg (nothing for a count not above
+  // 0). 54 file open for reading only, 6 for a byte out of range. Debug: 11007 for a count not
+  // above 0 or "offset" < 0.
   TG_M_I_BUFFER = 46,
   // [mem] reg := Boolean cell of ("offset" >= length of the file with handle MEM(op)).
   TG_M_I_EOF = 47,
   // [mem] ask the user with prompt MEM(op); reg := new text cell with the answer (by input-box
-  // mode). Debug: 11002 if not text.
+  // mode; empty when ignored or nobody answers). Debug: 11002 if not text.
   TG_M_I_USERINPUT = 48,
   // [mem] message box: MEM(op)'s first character "O" (OK) or "Y" (Yes/No), then the message;
-  // reg := "OK", "Yes", "No" or empty. Raises 11004 for another type. Debug: 11002 if not text.
+  // reg := "OK", "Yes", "No" or empty (by message-box mode). A host's handler starts from the
+  // box's first button. Raises 11004 "<type> is not a valid NOTIFY type." for another type.
+  // Debug: 11002 if not text. Continued: the box is shown with an OK button.
   TG_M_I_NOTIFY = 49,
   // [mem] raise the host event dataChanged(MEM(op) text, reg text).
   TG_M_I_RAISEEVENT = 50,
@@ -140,7 +165,8 @@ enum TG_M_INSTRUCTIONS : std::int32_t {
   // [mem] two-byte integer: swap its bytes (sign and magnitude); four-byte: reverse its bytes.
   // Debug: 11007 for any other type (the plain run does nothing).
   TG_M_I_FLIPBYTES = 52,
-  // [mem] MEM(op) becomes fixed-length text of length reg as Integer. Debug: 11002 if not text.
+  // [mem] MEM(op) becomes fixed-length text of length reg as Integer, cut or blank-padded (below
+  // 1: variable length). Debug: 11002 if not text.
   TG_M_I_SETFIXEDLENGTH = 53,
   // [unused] reg := new Double cell, the seconds since midnight.
   TG_M_I_TIMER = 54,
@@ -150,28 +176,32 @@ enum TG_M_INSTRUCTIONS : std::int32_t {
   TG_M_I_IPART = 56,
   // [-] does nothing.
   TG_M_I_NOP = 57,
-  // [mem] reg := new text cell, reg as Integer characters of MEM(op) from its text position.
-  // Debug: 11002 if not text.
+  // [mem] reg := new text cell, reg as Integer characters of MEM(op) from its text position,
+  // which stays; 5 for a negative count. Debug: 11002 if not text.
   TG_M_I_CHARS = 58,
-  // [mem] reg := new Integer cell, the position of reg's text in MEM(op) from its text position.
-  // Debug: 11002 if not text.
+  // [mem] reg := new Integer cell, the position of reg's text in MEM(op) from its text position,
+  // -1 when absent; 6 beyond 32767. Debug: 11002 if not text.
   TG_M_I_SEARCH = 59,
   // [mem] reg := Boolean cell of (reg text Like pattern MEM(op)), case-sensitive; ? * # [..] [!..].
+  // 93 for a malformed pattern.
   TG_M_I_LIKE = 60,
-  // [mem] reg := Boolean cell, a file named by MEM(op) exists. Debug: 11002 if not text.
+  // [mem] reg := Boolean cell, a file (not a folder) named by MEM(op) exists, found without regard
+  // to case. Debug: 11002 if not text.
   TG_M_I_FILEEXISTS = 61,
   // [num] reg := new Integer cell holding op itself.
   TG_M_I_LOADNOPOINT = 62,
-  // [mem] push the cell MEM(op) itself (not a copy) on the evaluation stack.
+  // [mem] push the cell MEM(op) itself (not a copy) on the evaluation stack; 6 when it is full.
   TG_M_I_PUSH = 63,
   // [mem] the cell at op := the top cell, removed; nothing on an empty stack.
   TG_M_I_POP = 64,
   // [mem] the cell at op := the top cell, kept. Debug: 11014 "The stack is empty".
   TG_M_I_PEEK = 65,
-  // [block] push MEM(op), ..., MEM(op+n-1), n = reg as Integer.
+  // [block] push MEM(op), ..., MEM(op+n-1), n = reg as Integer; 9 for each address outside
+  // memory (nothing is pushed for it), 6 when the stack is full. Continued: the rest are pushed.
   TG_M_I_PUSHM = 66,
-  // [block] pop n = reg as Integer cells into op+n-1 down to op; stops when the stack is empty.
-  // Debug: 11014 "The stack is empty".
+  // [block] pop n = reg as Integer cells into op+n-1 down to op, undoing a PUSHM of the block (an
+  // address outside memory pops nothing); stops when the stack is empty. Debug: 11014 "The stack
+  // is empty" for each address left. Continued: the rest are popped.
   TG_M_I_POPM = 67,
   // [mem] MEM(op)'s text to upper case in place. Debug: 11002 if not text.
   TG_M_I_SETTOUPPER = 68,

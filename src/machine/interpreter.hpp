@@ -54,6 +54,8 @@ class Interpreter {
   // ---- Run loop and error path (interpreter_run.cpp) ----
   // The instruction at the counter; 11005 when the counter has left the code.
   const TG_M_INSTRUCTION& fetch();
+  // Runs a loop (the stepping one or the plain one) under the error path until it ends.
+  void guard(bool stepping);
   // The loop proper, left by STOP, cancel or a raised error.
   void loop();
   // The debug run's loop: the plain loop with the line events before each instruction.
@@ -65,6 +67,22 @@ class Interpreter {
   void raiseReachedNewLine(Integer line, Integer counter);
   // Handles an error raised by the current instruction; true to go on with the run.
   bool recover(const Error& error);
+  // The troubled flag, `break` for a host stepping after errors and the two events; raises the
+  // error again when error events are off. True when the host continues and the run can.
+  bool report(const Error& error);
+  // Runs one step of an instruction that has steps after it. When the step fails and the host
+  // continues, the instruction goes on with its next step; otherwise the run ends there, as it
+  // does for any other error.
+  template <typename Step>
+  void step(Step&& body) {
+    try {
+      body();
+    } catch (const Error& error) {
+      if (!report(error)) throw RunEnded{};
+    }
+  }
+  // Thrown by step() to end the run quietly from inside an instruction.
+  struct RunEnded {};
   // The steps of the failed instruction that follow the failing one.
   void finishAfterError(const TG_M_INSTRUCTION& instruction);
 

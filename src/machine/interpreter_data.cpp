@@ -23,42 +23,34 @@ namespace {
 
 }  // namespace
 
-// LOAD op: the register takes the value at op, converted to the register's own type.
-// Conversion errors (6, 13) as the cells raise them.
 void Interpreter::load(Integer address) {
   const DatumRef& source = at(address);
   reg()->setValue(*source);
 }
 
-// LOADPTR op: as LOAD from the address the cell at op holds. 9 for an address outside memory.
 void Interpreter::loadPointer(Integer address) {
   const Integer pointer = at(address)->getInteger();
   const DatumRef& source = at(pointer);
   reg()->setValue(*source);
 }
 
-// STORE op: the cell at op takes the register's value, converted to its own type. The debug run
-// refuses the read-only predefined variables (the host's inputs: "index" to "extension") with
-// 11006.
 void Interpreter::store(Integer address) {
-  if (m_debug && isReadOnly(TG_M_PREDEFINEDVARIABLEINDICIES(address))) refuseStore(address);
+  if (m_debug && isReadOnly(TG_M_PREDEFINEDVARIABLEINDICIES(address))) {
+    step([&] { refuseStore(address); });  // a host that continues lets the store happen
+  }
   DatumRef& target = at(address);
   target->setValue(*reg());
 }
 
-// STOREPTR op: as STORE into the address the cell at op holds. 9 outside memory. The debug run
-// refuses a target among the fixed-type predefined variables with 11006.
 void Interpreter::storePointer(Integer address) {
   const Integer pointer = at(address)->getInteger();
   if (m_debug && isPermanentlyLocked(TG_M_PREDEFINEDVARIABLEINDICIES(pointer))) {
-    refuseStore(pointer);
+    step([&] { refuseStore(pointer); });
   }
   DatumRef& target = at(pointer);
   target->setValue(*reg());
 }
 
-// ADD, SUBTRACT, MULTIPLY, DIVIDE op: the register becomes register (op) MEM(op), a cell of the
-// register's kind. 6 overflow, 11 division by zero; a text has no quotient: 13 "Type mismatch".
 void Interpreter::arithmetic(TG_M_INSTRUCTIONS opcode, Integer address) {
   const DatumRef& right = at(address);
   DatumRef& left = reg();
@@ -96,8 +88,6 @@ void Interpreter::arithmetic(TG_M_INSTRUCTIONS opcode, Integer address) {
   left = std::move(result);
 }
 
-// MODULUS op: the register becomes a four-byte integer cell holding register mod MEM(op), both
-// rounded to whole numbers first. 11 for a zero divisor, 6 overflow.
 void Interpreter::modulus(Integer address) {
   const DatumRef& right = at(address);
   DatumRef& left = reg();
@@ -105,8 +95,6 @@ void Interpreter::modulus(Integer address) {
   left = makeInteger4(left->modulus(*right));
 }
 
-// LESSTHAN ... NOTEQUAL op: the register becomes an unsigned cell holding 1 when the relation
-// holds, else 0. 13 when a text and a number cannot be compared.
 void Interpreter::compare(DatumComparison relation, Integer address) {
   const DatumRef& right = at(address);
   DatumRef& left = reg();
@@ -114,7 +102,6 @@ void Interpreter::compare(DatumComparison relation, Integer address) {
   left = makeBoolean(left->compare(relation, *right));
 }
 
-// AND, OR op: the register becomes a boolean cell of register and/or MEM(op), both as Booleans.
 void Interpreter::logical(bool isAnd, Integer address) {
   const bool a = reg()->getBoolean();
   const bool b = at(address)->getBoolean();
@@ -124,8 +111,6 @@ void Interpreter::logical(bool isAnd, Integer address) {
   left = makeBoolean(result);
 }
 
-// NOT op: the cell at op takes the negation of its own Boolean value, keeping its type (a text
-// becomes "1" or "0"). The register is untouched.
 void Interpreter::logicalNot(Integer address) {
   DatumRef& target = at(address);
   target->setBoolean(!target->getBoolean());

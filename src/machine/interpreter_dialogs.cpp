@@ -58,13 +58,8 @@ std::string answerText(TG_M_MESSAGEBOXBUTTONS answer) {
   return {};
 }
 
-// What a handler that leaves the answer alone reports: no button at all.
-constexpr auto kNoButton = TG_M_MESSAGEBOXBUTTONS(-1);
-
 }  // namespace
 
-// USERINPUT op: asks for a line of text with the prompt MEM(op); the register becomes a
-// variable-length text holding the answer (empty when the box is ignored or nobody answers).
 void Interpreter::userInput(Integer address) {
   std::string prompt = asciiOperand(address, "userinput")->getString();
   std::string answer;
@@ -86,35 +81,32 @@ void Interpreter::userInput(Integer address) {
   reg() = makeAscii(answer);
 }
 
-// NOTIFY op: MEM(op) is a type letter and a message: "O" an information box with OK, "Y" a
-// question with Yes and No. The register becomes a variable-length text holding "OK", "Yes" or
-// "No" (empty when the box is ignored or nobody answers). 11004 for any other letter.
 void Interpreter::notify(Integer address) {
   const std::string text = asciiOperand(address, "notify")->getString();
-  const char* source = m_debug ? kRunWithDebugSource : kRunSource;
-  if (text.empty()) {
-    throw Error(TG_M_E_INVALIDNOTIFYTYPE, source, "An empty text is not a valid NOTIFY type.");
-  }
-  const char type = char(std::toupper(static_cast<unsigned char>(text[0])));
-  TG_M_MESSAGEBOXBUTTONSTYLES buttons;
-  std::int32_t style;
-  if (type == 'O') {
-    buttons = TG_M_MBBS_OKONLY;
+  const std::string type =
+      text.empty() ? std::string()
+                   : std::string(1, char(std::toupper(static_cast<unsigned char>(text[0]))));
+  TG_M_MESSAGEBOXBUTTONSTYLES buttons = TG_M_MBBS_OKONLY;
+  std::int32_t style = MB_OKONLY;
+  if (type == "O") {
     style = MB_OKONLY | MB_INFORMATION;
-  } else if (type == 'Y') {
+  } else if (type == "Y") {
     buttons = TG_M_MBBS_YESNO;
     style = MB_YESNO | MB_QUESTION;
   } else {
-    throw Error(TG_M_E_INVALIDNOTIFYTYPE, source,
-                std::string(1, type) + " is not a valid NOTIFY type.");
+    step([&] {
+      throw Error(TG_M_E_INVALIDNOTIFYTYPE, m_debug ? kRunWithDebugSource : kRunSource,
+                  type + " is not a valid NOTIFY type.");
+    });
   }
-  std::string message = text.substr(1);
+  std::string message = text.empty() ? std::string() : text.substr(1);
   std::string answer;
   switch (m.m_messageBoxMode) {
     case TG_M_MBM_EVENT:
       if (TessaglyphMachineEvents* sink = m.m_eventSink) {
         CounterKeeper keeper(m.m_programCounter);
-        TG_M_MESSAGEBOXBUTTONS pressed = kNoButton;
+        // The handler starts from the box's default button, the first one.
+        TG_M_MESSAGEBOXBUTTONS pressed = buttons == TG_M_MBBS_YESNO ? TG_M_MBB_YES : TG_M_MBB_OK;
         sink->scriptMessageBox(message, buttons, pressed);
         answer = answerText(pressed);
       }
@@ -130,7 +122,6 @@ void Interpreter::notify(Integer address) {
   reg() = makeAscii(answer);
 }
 
-// RAISEEVENT op: dataChanged(MEM(op) text, register text) to the host, if it listens.
 void Interpreter::raiseEvent(Integer address) {
   const std::string name = at(address)->getString();
   const std::string value = reg()->getString();

@@ -92,9 +92,11 @@ Integer Interpreter::ownHandle(Integer handle) const {
 Long Interpreter::filePosition() {
   const Long offset = at(kOffsetAddress)->getLong();
   if (m_debug && offset < 0) {
-    throw Error(TG_M_E_INVALIDOPERANDVALUE, kRunWithDebugSource,
-                "The offset pre-defined variable must have a value greater than or equal to zero "
-                "for all file I/O operations.");
+    step([] {
+      throw Error(TG_M_E_INVALIDOPERANDVALUE, kRunWithDebugSource,
+                  "The offset pre-defined variable must have a value greater than or equal to "
+                  "zero for all file I/O operations.");
+    });
   }
   if (offset == std::numeric_limits<Long>::max()) {
     raisePlatformError(PLATFORM_E_OVERFLOW, kRunSource);
@@ -104,24 +106,23 @@ Long Interpreter::filePosition() {
   return offset + 1;
 }
 
-// OPEN op: opens the file named by the text MEM(op) (found without regard to case), for reading
-// and writing, or for reading only where the file or its medium refuses writing; records it in
-// the open-file list; the register becomes a two-byte cell holding the handle. 53 missing file,
-// 76 missing folder, 75 not openable, 52 empty name; debug: 11002 for a non-text operand.
 void Interpreter::openScriptFile(Integer address) {
   const std::string name = asciiOperand(address, "open")->getString();
-  const Integer handle = openFile(name, FileOpenMode::ReadWrite);
-  try {
-    m.addOpenFile(name, handle);
-  } catch (...) {
-    closeFileQuietly(handle);
-    throw;
-  }
+  // A host that continues after a failed open gets the handle the open would have taken; the
+  // script's later use of it is then a bad file number.
+  Integer handle = freeFileHandle();
+  step([&] {
+    handle = openFile(name, FileOpenMode::ReadWrite);
+    try {
+      m.addOpenFile(name, handle);
+    } catch (...) {
+      closeFileQuietly(handle);
+      throw;
+    }
+  });
   setRegisterInteger2(reg(), handle);
 }
 
-// CLOSE op: closes the handle MEM(op) and drops it from the open-file list; "mexFile" goes back
-// to -1 when it named that handle. 52 for a handle this script does not hold open.
 void Interpreter::closeScriptFile(Integer address) {
   const Integer handle = ownHandle(at(address)->getInteger());
   m.removeOpenFile(handle);
@@ -129,55 +130,45 @@ void Interpreter::closeScriptFile(Integer address) {
   closeFile(handle);
 }
 
-// LEN op: the register becomes a two-byte cell holding MEM(op)'s size in bytes (a text's
-// length). 6 for a text longer than 32767 bytes.
 void Interpreter::length(Integer address) {
   const Integer size = fitInteger2(at(address)->getSize());
   setRegisterInteger2(reg(), size);
 }
 
-// GETOFFSET op: the register becomes a two-byte cell holding the text cursor of MEM(op). 13 for
-// a number cell (debug: 11002); 6 beyond 32767.
 void Interpreter::getTextOffset(Integer address) {
   const Integer cursor = fitInteger2(asciiOperand(address, "getoffset")->getOffset());
   setRegisterInteger2(reg(), cursor);
 }
 
-// SETOFFSET op: moves the text cursor of MEM(op) to the register's value (clamped to the
-// text's length). 20004 for a negative value, 13 for a number cell (debug: 11002).
 void Interpreter::setTextOffset(Integer address) {
   DatumRef& target = asciiOperand(address, "setoffset");
   Long cursor = reg()->getInteger();
   target->setOffset(cursor);
 }
 
-// CHAR op: the register becomes a variable-length text holding the character after MEM(op)'s
-// cursor (empty at the end of the text); the cursor stays. 13 for a number cell (debug: 11002).
 void Interpreter::textChar(Integer address) {
   const std::string character = asciiOperand(address, "char")->char_();
   setRegisterText(reg(), character);
 }
 
-// SEOF op: the register becomes a boolean cell, true when MEM(op) is empty or its cursor has
-// reached the end. 13 for a number cell (debug: 11002).
 void Interpreter::textEnd(Integer address) {
   const bool atEnd = asciiOperand(address, "s_eof")->seof();
   setRegisterBoolean(reg(), atEnd);
 }
 
-// SETDELIMS op: n = MEM(op); the register becomes a text delimited by the texts of MEM(op+1) to
-// MEM(op+n), in that order (three with empty first and last make a fixed length of the middle
-// one instead). 9 for a count below 1 or a list that runs past the end of memory.
 void Interpreter::setDelimiters(Integer address) {
   const Long count = at(address)->getInteger();
   if (count < 1) raisePlatformError(PLATFORM_E_SUBSCRIPTOUTOFRANGE, kRunSource);
   Array<std::string> delimiters = Array<std::string>::withBounds(1, count);
   for (Long i = 1; i <= count; ++i) {
-    const Long source = Long(address) + i;
-    if (source > std::numeric_limits<Integer>::max()) {
-      raisePlatformError(PLATFORM_E_SUBSCRIPTOUTOFRANGE, kRunSource);
-    }
-    delimiters[i] = at(Integer(source))->getString();
+    // An element that fails stays empty when the host continues.
+    step([&] {
+      const Long source = Long(address) + i;
+      if (source > std::numeric_limits<Integer>::max()) {
+        raisePlatformError(PLATFORM_E_SUBSCRIPTOUTOFRANGE, kRunSource);
+      }
+      delimiters[i] = at(Integer(source))->getString();
+    });
   }
   DatumRef& left = reg();
   if (!left.unique()) left = makeAscii();
@@ -185,17 +176,13 @@ void Interpreter::setDelimiters(Integer address) {
   left->setSize(delimiters);
 }
 
-// READ op: with the register's handle, MEM(op) reads itself at "offset" + 1; the register
-// becomes a four-byte cell holding the bytes a delimited text consumed (delimiter included), 0
-// for numbers and fixed-length text, and -("offset" + 2) when no delimiter was found. 52 bad
-// handle, 62 past the end of the file, 63 negative "offset", 20002 variable-length text;
-// debug: 11007 for a negative "offset".
 void Interpreter::readValue(Integer address) {
-  const Integer handle = ownHandle(reg()->getInteger());
+  const Integer handle = reg()->getInteger();
   const Long start = filePosition();
   const Long offset = start - 1;
   Long position = start;
-  at(address)->readFrom(handle, position);
+  // A failed read still leaves its count: the host that continues sees 0 for a number.
+  step([&] { at(address)->readFrom(ownHandle(handle), position); });
   // The delimited read leaves -1 when it found no delimiter: -1 - offset - 1 = -(offset + 2).
   const long long consumed = static_cast<long long>(position) - offset - 1;
   if (consumed < std::numeric_limits<Long>::min() || consumed > std::numeric_limits<Long>::max()) {
@@ -204,10 +191,6 @@ void Interpreter::readValue(Integer address) {
   setRegisterInteger4(reg(), Long(consumed));
 }
 
-// WRITE op: with the register's handle, MEM(op) writes itself over the bytes at "offset" + 1
-// (a delimited text without its delimiter). 11012 under the data lock (both runs), 52 bad
-// handle, 54 file open for reading only, 20001 variable-length text; debug: 11007 for a
-// negative "offset".
 void Interpreter::writeValue(Integer address) {
   if (m.effectiveDataLock()) {
     throw Error(TG_M_E_DATALOCKED, "", "The WRITE instruction has been disabled");
@@ -217,9 +200,6 @@ void Interpreter::writeValue(Integer address) {
   at(address)->writeTo(handle, position, false);
 }
 
-// BUFFER op: writes MEM(op) bytes of value MEM(op+1) to the register's handle at "offset" + 1;
-// a count of 0 or less writes nothing. 52 bad handle, 54 file open for reading only, 6 for a
-// count or byte out of range; debug: 11007 for a count not above 0 or a negative "offset".
 void Interpreter::fillBytes(Integer address) {
   const Long count = at(address)->getLong();
   if (address == std::numeric_limits<Integer>::max()) {
@@ -247,8 +227,6 @@ void Interpreter::fillBytes(Integer address) {
   }
 }
 
-// EOF op: the register becomes a boolean cell, true when "offset" has reached the length of the
-// file with handle MEM(op). 52 bad handle.
 void Interpreter::endOfFile(Integer address) {
   const Integer handle = ownHandle(at(address)->getInteger());
   const Long size = fileLength(handle);
@@ -256,8 +234,6 @@ void Interpreter::endOfFile(Integer address) {
   setRegisterBoolean(reg(), atEnd);
 }
 
-// FLIPBYTES op: a two-byte cell takes its bytes swapped, read as sign and magnitude; a four-byte
-// cell has its four bytes reversed. Other cells are left alone (debug: 11007).
 void Interpreter::flipBytes(Integer address) {
   DatumRef& target = at(address);
   switch (target->dataType()) {
@@ -275,17 +251,12 @@ void Interpreter::flipBytes(Integer address) {
   }
 }
 
-// SETFIXEDLENGTH op: MEM(op) becomes a fixed-length text of the register's length, cut or
-// blank-padded (a length below 1 makes it variable length). 13 for a number cell (debug: 11002).
 void Interpreter::setFixedLength(Integer address) {
   DatumRef& target = asciiOperand(address, "setfixedlength");
   const Integer size = reg()->getInteger();
   target->setFixedLength(size);
 }
 
-// CHARS op: the register becomes a variable-length text holding up to (register) characters
-// from MEM(op)'s cursor; the cursor stays. 5 for a negative count, 13 for a number cell (debug:
-// 11002).
 void Interpreter::textChars(Integer address) {
   DatumRef& source = asciiOperand(address, "charS");
   const Integer count = reg()->getInteger();
@@ -293,9 +264,6 @@ void Interpreter::textChars(Integer address) {
   setRegisterText(reg(), characters);
 }
 
-// SEARCH op: the register becomes a two-byte cell holding the position in MEM(op) of the
-// register's text at or after the cursor, -1 when absent. 13 for a number cell (debug: 11002);
-// 6 for a position beyond 32767.
 void Interpreter::textSearch(Integer address) {
   DatumRef& source = asciiOperand(address, "search");
   const DatumRef& wanted = reg();
@@ -304,8 +272,6 @@ void Interpreter::textSearch(Integer address) {
   setRegisterInteger2(reg(), fitInteger2(found));
 }
 
-// FILEEXISTS op: the register becomes a boolean cell, true when a file (not a folder) of the
-// name MEM(op) exists, found without regard to case. Debug: 11002 for a non-text operand.
 void Interpreter::fileExists(Integer address) {
   const std::string name = asciiOperand(address, "fileexists")->getString();
   bool exists = false;
@@ -316,16 +282,12 @@ void Interpreter::fileExists(Integer address) {
   setRegisterBoolean(reg(), exists);
 }
 
-// SETTOUPPER, SETTOLOWER op: MEM(op)'s text changes case in place. 13 for a number cell (debug:
-// 11002).
 void Interpreter::changeCase(bool upper, Integer address) {
   DatumRef& target = asciiOperand(address, upper ? "settoupper" : "settolower");
   if (upper) return target->setToUpper();
   target->setToLower();
 }
 
-// TRIM, LTRIM, RTRIM op: blanks off both ends, the left or the right of MEM(op)'s text, in
-// place. 13 for a number cell.
 void Interpreter::trimText(TG_M_INSTRUCTIONS opcode, Integer address) {
   DatumRef& target = at(address);
   switch (opcode) {

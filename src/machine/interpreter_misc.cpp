@@ -35,13 +35,13 @@ DatumRef& Interpreter::asciiOperand(Integer address, const char* instructionName
   return target;
 }
 
-// CASTUINT ... CASTASCII op: the cell at op is replaced by a new cell of `kind` that takes the
-// old value when it converts and otherwise keeps 0 or the empty text. Raises only 9, and in the
-// debug run 11001 for a predefined variable whose type is fixed.
 void Interpreter::cast(TG_M_DATATYPES kind, Integer address) {
   if (m_debug && address < 15 && isPermanentlyLocked(TG_M_PREDEFINEDVARIABLEINDICIES(address))) {
-    throw Error(TG_M_E_CANTCASTADDRESS, kRunWithDebugSource,
-                longToText(address) + " cannot be cast.");
+    // A host that continues lets the cast happen.
+    step([&] {
+      throw Error(TG_M_E_CANTCASTADDRESS, kRunWithDebugSource,
+                  longToText(address) + " cannot be cast.");
+    });
   }
   DatumRef& target = at(address);
   DatumRef fresh = makeDatum(kind);
@@ -53,25 +53,20 @@ void Interpreter::cast(TG_M_DATATYPES kind, Integer address) {
   target = std::move(fresh);
 }
 
-// TIMER: the register becomes a double holding the seconds since midnight.
 void Interpreter::timerValue() {
   setRegisterDouble(reg(), Double(m.m_clock()));
 }
 
-// FPART op: the register becomes a double holding MEM(op) minus its whole part (sign kept).
 void Interpreter::fractionalPart(Integer address) {
   const Double x = at(address)->getDouble();
   setRegisterDouble(reg(), x - std::trunc(x));
 }
 
-// IPART op: the register becomes a double holding MEM(op) truncated toward zero.
 void Interpreter::integerPart(Integer address) {
   const Double x = at(address)->getDouble();
   setRegisterDouble(reg(), std::trunc(x));
 }
 
-// LIKE op: the register becomes a boolean cell of (register text matches the pattern MEM(op)),
-// case-sensitive. 93 for a malformed pattern.
 void Interpreter::like(Integer address) {
   const bool matches = likeMatch(reg()->getString(), at(address)->getString());
   DatumRef& left = reg();
@@ -86,9 +81,6 @@ void Interpreter::loadNoPoint(Integer number) {
   left = makeInteger2(number);
 }
 
-// INT op: the register becomes a four-byte integer holding the largest whole number not above
-// MEM(op). 6 when that does not fit 32 bits; the debug run names values from 2 ^ 64 up with
-// 11007 first.
 void Interpreter::intValue(Integer address) {
   const Double value = at(address)->getDouble();
   if (m_debug && value >= 18446744073709551616.0) {
@@ -105,12 +97,10 @@ void Interpreter::intValue(Integer address) {
   left = makeInteger4(Long(floored));
 }
 
-// MEXSETFILE op: the direct grid access reads through the file handle MEM(op) holds.
 void Interpreter::mexSetFile(Integer address) {
   m.m_mexFile = at(address)->getInteger();
 }
 
-// STRING2LATLON, LAT2STRING, LON2STRING, SKIP: always 1 "... instruction not functional".
 void Interpreter::notFunctional(TG_M_INSTRUCTIONS opcode) {
   const char* name = opcode == TG_M_I_STRING2LATLON ? "STRING2LATLON"
                      : opcode == TG_M_I_LAT2STRING  ? "LAT2STRING"
@@ -119,7 +109,6 @@ void Interpreter::notFunctional(TG_M_INSTRUCTIONS opcode) {
   throw Error(1, kRunWithDebugSource, std::string(name) + " instruction not functional");
 }
 
-// WRITEPD: 11012 under the data lock, else 1 "WRITEPD instruction not functional".
 void Interpreter::writePointData() {
   if (m.effectiveDataLock()) {
     throw Error(TG_M_E_DATALOCKED, "", "The WRITEPD instruction has been disabled");

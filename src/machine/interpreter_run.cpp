@@ -1,5 +1,7 @@
 // The run loop: fetch, dispatch, advance; and the error path every failing instruction takes.
 #include <limits>
+#include <new>
+#include <stdexcept>
 #include <string>
 
 #include "machine/interpreter.hpp"
@@ -22,6 +24,13 @@ class RunDepthGuard {
   Long& m_depth;
 };
 
+// A cell or a list that could not grow (a text doubled once too often, say) ends up on the
+// error path like any other failure, instead of leaving the library as a foreign exception.
+Error outOfMemory(const char* source) {
+  return Error(PLATFORM_E_OUTOFMEMORY, source,
+               std::string(platformErrorText(PLATFORM_E_OUTOFMEMORY)));
+}
+
 }  // namespace
 
 void TessaglyphMachine::run(Integer start) {
@@ -39,12 +48,27 @@ void TessaglyphMachine::run(Integer start) {
 void Interpreter::run(Integer start) {
   m.m_programCounter = start;
   m.m_cancel = false;
+  guard(false);
+}
+
+void Interpreter::guard(bool stepping) {
+  const char* source = m_debug ? kRunWithDebugSource : kRunSource;
   for (;;) {
     try {
-      loop();
+      if (stepping) {
+        debugLoop();
+      } else {
+        loop();
+      }
       return;
     } catch (const Error& error) {
       if (!recover(error)) return;
+    } catch (const RunEnded&) {
+      return;
+    } catch (const std::bad_alloc&) {
+      if (!recover(outOfMemory(source))) return;
+    } catch (const std::length_error&) {
+      if (!recover(outOfMemory(source))) return;
     }
   }
 }
@@ -72,14 +96,7 @@ void Interpreter::runWithDebug(Integer start) {
        method == TG_M_RM_STEPINSTRUCTIONS)) {
     m.m_break = true;
   }
-  for (;;) {
-    try {
-      debugLoop();
-      return;
-    } catch (const Error& error) {
-      if (!recover(error)) return;
-    }
-  }
+  guard(true);
 }
 
 void Interpreter::debugLoop() {
@@ -170,6 +187,19 @@ void Interpreter::advance() {
 
 bool Interpreter::recover(const Error& error) {
   const Integer counter = m.m_programCounter;
+  if (!report(error)) return false;
+  // The rest of the failed instruction runs inside the error path's protection too: should it
+  // fail again, that is a new error of the same instruction.
+  try {
+    finishAfterError(m.m_instructions[std::size_t(counter)]);
+  } catch (const Error& again) {
+    return recover(again);
+  }
+  return !m.m_cancel;
+}
+
+bool Interpreter::report(const Error& error) {
+  const Integer counter = m.m_programCounter;
   const bool known = counter >= 0 && std::size_t(counter) < m.m_instructions.size();
   Integer line = 0;
   if (known) {
@@ -185,7 +215,7 @@ bool Interpreter::recover(const Error& error) {
       m.m_break = true;
     }
   }
-  if (!m.m_errorEventEnabled) throw;  // the very error, number, source and description intact
+  if (!m.m_errorEventEnabled) throw error;  // number, source and description intact
 
   Boolean continue_ = false;
   if (TessaglyphMachineEvents* sink = m.m_eventSink) {
@@ -197,17 +227,7 @@ bool Interpreter::recover(const Error& error) {
   }
   if (!continue_ || m.m_cancel || m_stuck) return false;
   // A handler may have replaced the program; the failed instruction must still be there.
-  if (m.m_programCounter != counter || std::size_t(counter) >= m.m_instructions.size()) {
-    return false;
-  }
-  // The rest of the failed instruction runs inside the error path's protection too: should it
-  // fail again, that is a new error of the same instruction.
-  try {
-    finishAfterError(m.m_instructions[std::size_t(counter)]);
-  } catch (const Error& again) {
-    return recover(again);
-  }
-  return !m.m_cancel;
+  return m.m_programCounter == counter && std::size_t(counter) < m.m_instructions.size();
 }
 
 void Interpreter::finishAfterError(const TG_M_INSTRUCTION& instruction) {

@@ -31,17 +31,6 @@ constexpr Long kFirstLiteralAddress = TG_M_PVI_VALID_MAX + 1;
   throw Error(TG_P_E_INVALIDDATAERROR, kPrepareSource, description);
 }
 
-// The whole number a text holds; empty for anything else.
-std::optional<Long> wholeNumber(std::string_view text) {
-  const auto value = parseNumber(text);
-  if (!value || !std::isfinite(*value) || std::floor(*value) != *value) return std::nullopt;
-  if (*value < double(std::numeric_limits<Long>::min()) ||
-      *value > double(std::numeric_limits<Long>::max())) {
-    return std::nullopt;
-  }
-  return Long(*value);
-}
-
 std::optional<Integer> fitsInteger(Long value) {
   if (value < std::numeric_limits<Integer>::min() || value > std::numeric_limits<Integer>::max()) {
     return std::nullopt;

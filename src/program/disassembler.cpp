@@ -16,6 +16,7 @@
 #include "program/script_literal.hpp"
 #include "program/script_parser.hpp"
 #include "support/conversions.hpp"
+#include "support/file_layer.hpp"
 #include "support/text.hpp"
 #include "tessaglyph/error.hpp"
 #include "tessaglyph/vocabulary.hpp"
@@ -225,32 +226,38 @@ class ViewReader {
   std::unordered_map<std::string, Long> m_tags;
 };
 
-// The view of a program, through its numeric form when its names do not resolve as they are.
+// The view of a program: as it is, else through its numeric form (a program a machine
+// preparation left numeric, or a symbolic one whose names resolve only with the resolver's
+// rules, such as the first of two equal names winning).
 ProgramView readView(const TessaglyphProgram& program) {
+  std::string reason;
   try {
     return ViewReader(program).read();
-  } catch (const NotSymbolic&) {
-  }
-  TessaglyphProgram copy = program;
-  // A program already in numeric form does not resolve, which is fine; a symbolic one that
-  // does not resolve cannot be written, and the resolver says why.
-  std::optional<Error> resolveError;
-  try {
-    copy.resolveSymbolicData();
-  } catch (const Error& error) {
-    resolveError = error;
+  } catch (const NotSymbolic& problem) {
+    reason = problem.reason;
   }
   const std::string refused = "The program cannot be written as script source: ";
+  TessaglyphProgram numeric = program;
   try {
+    numeric.createSymbolicData();
+    return ViewReader(numeric).read();
+  } catch (const Error&) {
+  } catch (const NotSymbolic&) {
+  }
+  // Symbolic after all. A name that designates nothing resolves to -1, which no file can hold.
+  TessaglyphProgram copy = program;
+  try {
+    copy.resolveSymbolicData();
     copy.createSymbolicData();
   } catch (const Error& error) {
-    fail(refused + (resolveError ? *resolveError : error).description());
+    fail(refused + (error.source() == "TessaglyphProgram::resolveSymbolicData"
+                        ? error.description()
+                        : "it holds " + reason + "."));
   }
   try {
     return ViewReader(copy).read();
   } catch (const NotSymbolic& problem) {
-    fail(refused +
-         (resolveError ? resolveError->description() : "it holds " + problem.reason + "."));
+    fail(refused + "it holds " + problem.reason + ".");
   }
 }
 
@@ -598,6 +605,8 @@ std::string disassembleProgram(const TessaglyphProgram& program) {
 }
 
 std::string disassembleFile(const std::string& programPath, TessaglyphProgramEvents* events) {
+  // The reader hands a missing file to the error report; a caller here wants it raised.
+  { ScopedFile probe(programPath, FileOpenMode::ReadOnly); }
   TessaglyphProgram program;
   program.setEventSink(events);
   if (program.readProgram(programPath, 1) < 0) {

@@ -7,9 +7,8 @@
 // position to new name, so a new name that equals some other entry's old name can never
 // capture a reference by mistake.
 //
-// Besides operands, routine and attribute locations, an EXPLICIT operand refers to a cell by
-// its machine address. Cleaning keeps the literal or variable at such an address and moves the
-// address with it, since removing cells before it shifts every address after them.
+// An EXPLICIT operand is a machine address the script's author chose, not a name: cleaning
+// neither keeps a cell for it nor changes it.
 #include <cmath>
 #include <limits>
 #include <optional>
@@ -18,6 +17,7 @@
 #include <vector>
 
 #include "program/letter_code.hpp"
+#include "program/name_index.hpp"
 #include "support/conversions.hpp"
 #include "support/procedure_trace.hpp"
 #include "support/text.hpp"
@@ -29,47 +29,6 @@ namespace tg {
 namespace {
 
 constexpr const char* kCleanSource = "TessaglyphProgram::clean";
-
-std::string nameKey(std::string_view name) {
-  return toLower(trimBlanks(name));
-}
-
-// Names to positions as the name lookups find them: trimmed, without regard to case, the first
-// of equal names winning and unnamed entries never.
-class NameTable {
- public:
-  void add(std::string_view name, std::size_t position) {
-    auto key = nameKey(name);
-    if (!key.empty()) m_positions.emplace(std::move(key), position);
-  }
-  std::optional<std::size_t> find(std::string_view name) const {
-    const auto found = m_positions.find(nameKey(name));
-    if (found == m_positions.end()) return std::nullopt;
-    return found->second;
-  }
-
- private:
-  std::unordered_map<std::string, std::size_t> m_positions;
-};
-
-// A NOP never reads its operand, so one that names nothing is left alone when it is empty or a
-// number (what the program file can carry); anything else is as wrong there as elsewhere.
-bool nopOperandPassesThrough(std::string_view operand) {
-  if (trimBlanks(operand).empty()) return true;
-  const auto value = parseNumber(operand);
-  return value && std::isfinite(*value) && std::floor(*value) == *value;
-}
-
-// The machine address an EXPLICIT operand holds, rounded as the machine rounds it.
-std::optional<Long> explicitAddress(std::string_view operand) {
-  const auto value = parseNumber(operand);
-  if (!value) return std::nullopt;
-  const double rounded = std::nearbyint(*value);
-  if (!(rounded >= 0 && rounded <= double(std::numeric_limits<Integer>::max()))) {
-    return std::nullopt;
-  }
-  return Long(rounded);
-}
 
 // New positions of the kept entries of a list, in order; empty for the removed ones.
 std::vector<std::optional<std::size_t>> renumber(const std::vector<bool>& kept) {
@@ -92,15 +51,15 @@ void TessaglyphProgram::clean() {
   const std::size_t numLiterals = m_literals.size();
   const std::size_t numVariables = m_variables.size();
 
-  NameTable variables;
-  NameTable literals;
-  NameTable tags;
+  NameIndex variables;
+  NameIndex literals;
+  NameIndex tags;
   for (std::size_t i = 0; i < numVariables; ++i)
-    variables.add(m_variables[i].name, i);
+    variables.add(m_variables[i].name, Long(i));
   for (std::size_t i = 0; i < numLiterals; ++i)
-    literals.add(m_literals[i].name, i);
+    literals.add(m_literals[i].name, Long(i));
   for (std::size_t i = 0; i < m_instructions.size(); ++i)
-    tags.add(m_instructions[i].tag, i);
+    tags.add(m_instructions[i].tag, Long(i));
 
   // What each operand and location refers to, checked before anything changes: a reference to
   // a missing name would otherwise end up naming whichever entry is renamed to it.
@@ -123,10 +82,12 @@ void TessaglyphProgram::clean() {
 
   for (std::size_t k = 0; k < m_instructions.size(); ++k) {
     const auto& instruction = m_instructions[k].instruction;
-    if (instruction.instruction == TG_M_I_STOP) continue;
+    // A STOP's operand names what it names, as for removeVariable, but is never read: one that
+    // names nothing is left alone.
+    const bool isStop = instruction.instruction == TG_M_I_STOP;
     const bool isNop = instruction.instruction == TG_M_I_NOP;
     const auto dangling = [&](const char* kind) {
-      if (isNop && nopOperandPassesThrough(instruction.operand)) return;
+      if (isStop || (isNop && nopOperandPassesThrough(instruction.operand))) return;
       refuse("Instruction " + std::to_string(k + 1) + " refers to \"" + instruction.operand +
              "\", but no " + kind + " carries that name.");
     };
@@ -134,7 +95,7 @@ void TessaglyphProgram::clean() {
     switch (instruction.dataSegment) {
       case TG_P_DS_DATA:
         if (const auto found = variables.find(instruction.operand)) {
-          reference = {Target::variable, *found};
+          reference = {Target::variable, std::size_t(*found)};
           variableUsed[*found] = true;
         } else {
           dangling("variable");
@@ -142,7 +103,7 @@ void TessaglyphProgram::clean() {
         break;
       case TG_P_DS_CONSTANT:
         if (const auto found = literals.find(instruction.operand)) {
-          reference = {Target::literal, *found};
+          reference = {Target::literal, std::size_t(*found)};
           literalUsed[*found] = true;
         } else {
           dangling("literal");
@@ -150,26 +111,12 @@ void TessaglyphProgram::clean() {
         break;
       case TG_P_DS_INSTRUCTION:
         if (const auto found = tags.find(instruction.operand)) {
-          reference = {Target::tag, *found};
+          reference = {Target::tag, std::size_t(*found)};
           tagUsed[*found] = true;
         } else {
           dangling("tagged instruction");
         }
         break;
-      case TG_P_DS_EXPLICIT: {
-        if (isNop) break;
-        const auto address = explicitAddress(instruction.operand);
-        if (!address || *address <= TG_M_PVI_VALID_MAX) break;
-        const auto cell = std::size_t(*address - (TG_M_PVI_VALID_MAX + 1));
-        if (cell < numLiterals) {
-          reference = {Target::literal, cell};
-          literalUsed[cell] = true;
-        } else if (cell - numLiterals < numVariables) {
-          reference = {Target::variable, cell - numLiterals};
-          variableUsed[cell - numLiterals] = true;
-        }
-        break;
-      }
       default:
         break;
     }
@@ -235,19 +182,11 @@ void TessaglyphProgram::clean() {
   m_nextTagCode = tagCode + 1;
 
   // The references follow.
-  const auto explicitText = [&](const Reference& reference) {
-    const std::size_t cell = reference.target == Target::literal
-                                 ? *newLiteral[reference.position]
-                                 : m_literals.size() + *newVariable[reference.position];
-    return std::to_string(cell + TG_M_PVI_VALID_MAX + 1);
-  };
   for (std::size_t k = 0; k < m_instructions.size(); ++k) {
     auto& instruction = m_instructions[k].instruction;
     const Reference& reference = operands[k];
     if (reference.target == Target::none) continue;
-    if (instruction.dataSegment == TG_P_DS_EXPLICIT) {
-      instruction.operand = explicitText(reference);
-    } else if (reference.target == Target::variable) {
+    if (reference.target == Target::variable) {
       instruction.operand = m_variables[*newVariable[reference.position]].name;
     } else if (reference.target == Target::literal) {
       instruction.operand = m_literals[*newLiteral[reference.position]].name;

@@ -63,11 +63,9 @@ bool passesToCaller(std::int32_t number) {
     case TG_P_E_INVALIDDATAERROR:
     case TG_P_E_NOTPROGRAMDATAERROR:
     case PLATFORM_E_BADFILENAMEORNUMBER:
-    case PLATFORM_E_FILENOTFOUND:
     case PLATFORM_E_BADFILEMODE:
     case PLATFORM_E_INPUTPASTENDOFFILE:
     case PLATFORM_E_BADRECORDNUMBER:
-    case PLATFORM_E_PATHNOTFOUND:
       return true;
     default:
       return false;
@@ -217,7 +215,13 @@ class ProgramFileReader {
     const auto end = Long(m_cursor.position());
 
     m_scope.step(11);
-    m_program.createSymbolicData();
+    // A location or operand that designates no instruction, literal or variable is no refusal
+    // of the format's own: it is an unexpected failure, reported rather than raised.
+    try {
+      m_program.createSymbolicData();
+    } catch (const Error& error) {
+      throw Error(PLATFORM_E_SUBSCRIPTOUTOFRANGE, kReadSource, error.description());
+    }
     return end;
   }
 
@@ -300,8 +304,9 @@ class ProgramFileReader {
         const Integer size = m_cursor.readInteger();
         // Only text and integer attributes keep their size; the others' is implied by the type.
         if (dataType == TG_P_DT_ASCII || dataType == TG_P_DT_INTEGER) {
+          // The size is a Byte: anything else overflows, which is no refusal of the format.
           if (size < 0 || size > std::numeric_limits<Byte>::max()) {
-            refuse("Invalid data size ", size, ".");
+            raisePlatformError(PLATFORM_E_OVERFLOW, kReadSource);
           }
           attribute.size = Byte(size);
         }
@@ -417,10 +422,7 @@ class ProgramFileReader {
     switch (segment) {
       case TG_P_DS_DATA:
         // A negative variable number would address memory before the first variable.
-        if (operand < 0) {
-          refuse("An instruction operand ", operand,
-                 " contained an invalid address for variable space.");
-        }
+        if (operand < 0) raisePlatformError(PLATFORM_E_SUBSCRIPTOUTOFRANGE, kReadSource);
         m_program.correctNeededMemory(Long(operand) + 1, kOperandCorrection);
         break;
       case TG_P_DS_INSTRUCTION:
@@ -460,9 +462,7 @@ class ProgramFileReader {
       const Integer variable = m_cursor.readInteger();
       std::string name = m_cursor.readString();
       // A negative variable number would name memory before the first variable.
-      if (variable < 0) {
-        refuse("The value for a named variable's address ", variable, " was less than zero.");
-      }
+      if (variable < 0) raisePlatformError(PLATFORM_E_SUBSCRIPTOUTOFRANGE, kReadSource);
       m_program.correctNeededMemory(Long(variable) + 1, kDebugNameCorrection);
       m_program.m_variables[std::size_t(variable)].debugName = std::move(name);
     }

@@ -7,6 +7,7 @@
 #include <unordered_set>
 
 #include "program/letter_code.hpp"
+#include "program/name_index.hpp"
 #include "support/conversions.hpp"
 #include "support/text.hpp"
 #include "tessaglyph/error.hpp"
@@ -37,39 +38,6 @@ std::string segmentName(TG_P_DATASEGMENTS segment) {
   return std::to_string(segment);
 }
 
-std::string nameKey(std::string_view name) {
-  return toLower(trimBlanks(name));
-}
-
-// Names to 0-based positions, found as the lookups by name find them: without regard to case,
-// the first of equal names winning, unnamed entries never.
-class NameIndex {
- public:
-  void add(std::string_view name, Long position) {
-    auto key = nameKey(name);
-    if (!key.empty()) m_positions.emplace(std::move(key), position);
-  }
-  std::optional<Long> find(std::string_view name) const {
-    const auto found = m_positions.find(nameKey(name));
-    if (found == m_positions.end()) return std::nullopt;
-    return found->second;
-  }
-
- private:
-  std::unordered_map<std::string, Long> m_positions;
-};
-
-// The whole number a text holds; empty for anything else.
-std::optional<Long> wholeNumber(std::string_view text) {
-  const auto value = parseNumber(text);
-  if (!value || !std::isfinite(*value) || std::floor(*value) != *value) return std::nullopt;
-  if (*value < double(std::numeric_limits<Long>::min()) ||
-      *value > double(std::numeric_limits<Long>::max())) {
-    return std::nullopt;
-  }
-  return Long(*value);
-}
-
 // An explicit address as the machine takes it: the number rounded half to even. Empty when the
 // text is not a number or the address is outside first..last.
 std::optional<Long> explicitAddress(std::string_view text, Long first, Long last) {
@@ -82,18 +50,12 @@ std::optional<Long> explicitAddress(std::string_view text, Long first, Long last
 
 // The predefined variable an operand names ("register" or "p_" and a name); empty otherwise.
 std::optional<Long> predefinedIndex(std::string_view operand) {
-  const auto name = nameKey(operand);
+  const auto name = NameIndex::keyOf(operand);
   if (name == kRegisterName) return Long(TG_M_PVI_REGISTER);
   if (!name.starts_with(kPredefinedPrefix)) return std::nullopt;
   const auto pdv = std::string_view(name).substr(kPredefinedPrefix.size());
   if (!isValidPDVName(pdv)) return std::nullopt;
   return Long(getPDVValue(pdv));
-}
-
-// What a NOP carries is never used, so it passes through when it names nothing; it must still
-// be something the program file can hold.
-bool nopOperandPassesThrough(std::string_view operand) {
-  return trimBlanks(operand).empty() || wholeNumber(operand).has_value();
 }
 
 }  // namespace
@@ -124,32 +86,19 @@ void TessaglyphProgram::resolveSymbolicData() {
   for (std::size_t i = 0; i < m_instructions.size(); ++i)
     tags.add(m_instructions[i].tag, Long(i));
 
+  // A name that designates nothing (a literal removed while still named, say) resolves to -1.
+  const auto locationOf = [&](const std::string& location) {
+    return std::to_string(tags.find(location).value_or(-1));
+  };
   std::vector<TG_P_ROUTINE> routines = m_routines;
-  for (auto& routine : routines) {
-    const auto address = tags.find(routine.location);
-    if (!address) {
-      fail("The location \"" + routine.location + "\" of routine \"" +
-           std::string(trimBlanks(routine.name)) + "\" is not the tag of any instruction.");
-    }
-    routine.location = std::to_string(*address);
-  }
+  for (auto& routine : routines)
+    routine.location = locationOf(routine.location);
 
   std::vector<TG_P_ATTRIBUTE> attributes = m_attributes;
   for (auto& attribute : attributes) {
-    const auto read = tags.find(attribute.readLocation);
-    if (!read) {
-      fail("The read location \"" + attribute.readLocation + "\" of attribute \"" + attribute.name +
-           "\" is not the tag of any instruction.");
-    }
-    attribute.readLocation = std::to_string(*read);
-    if (attribute.writeLocation != "-1") {
-      const auto write = tags.find(attribute.writeLocation);
-      if (!write) {
-        fail("The write location \"" + attribute.writeLocation + "\" of attribute \"" +
-             attribute.name + "\" is not the tag of any instruction.");
-      }
-      attribute.writeLocation = std::to_string(*write);
-    }
+    attribute.readLocation = locationOf(attribute.readLocation);
+    if (attribute.writeLocation != "-1")
+      attribute.writeLocation = locationOf(attribute.writeLocation);
   }
 
   std::vector<TG_P_INSTRUCTION> instructions;
@@ -161,35 +110,28 @@ void TessaglyphProgram::resolveSymbolicData() {
       continue;
     }
     const bool isNop = instruction.instruction == TG_M_I_NOP;
-    const auto where = [&] {
-      return "Instruction " + std::to_string(k + 1) + " refers to \"" + instruction.operand +
-             "\" in data segment " + segmentName(instruction.dataSegment);
+    // A NOP keeps a number or nothing that names nothing: its operand is never read.
+    const auto dangling = [&] {
+      return isNop && nopOperandPassesThrough(instruction.operand) ? std::optional<Long>()
+                                                                   : std::optional<Long>(-1);
     };
     std::optional<Long> number;
     switch (instruction.dataSegment) {
       case TG_P_DS_DATA:
         number = variables.find(instruction.operand);
-        if (!number && !(isNop && nopOperandPassesThrough(instruction.operand))) {
-          fail(where() + ", but no variable carries that name.");
-        }
+        if (!number) number = dangling();
         break;
       case TG_P_DS_CONSTANT:
         number = literals.find(instruction.operand);
-        if (!number && !(isNop && nopOperandPassesThrough(instruction.operand))) {
-          fail(where() + ", but no literal carries that name.");
-        }
+        if (!number) number = dangling();
         break;
       case TG_P_DS_INSTRUCTION:
         number = tags.find(instruction.operand);
-        if (!number && !(isNop && nopOperandPassesThrough(instruction.operand))) {
-          fail(where() + ", but no instruction carries that tag.");
-        }
+        if (!number) number = dangling();
         break;
       case TG_P_DS_PREDEFINED:
         number = predefinedIndex(instruction.operand);
-        if (!number && !(isNop && nopOperandPassesThrough(instruction.operand))) {
-          fail(where() + ", which is neither the register nor a predefined variable.");
-        }
+        if (!number) number = dangling();
         break;
       case TG_P_DS_EXPLICIT: {
         if (isNop) break;
@@ -261,7 +203,7 @@ void TessaglyphProgram::createSymbolicData() {
   tags.reserve(m_instructions.size());
   for (const auto& entry : m_instructions) {
     tags.push_back(entry.tag);
-    if (!entry.tag.empty()) tagsInUse.insert(nameKey(entry.tag));
+    if (!entry.tag.empty()) tagsInUse.insert(NameIndex::keyOf(entry.tag));
   }
   Long nextTagCode = 1;
   const auto tagOf = [&](Long address) {

@@ -79,7 +79,7 @@ void TessaglyphProgram::removeVariable(std::string_view name) {
   const auto at = requireVariable(name, kNotAVariableName);
   for (const auto& entry : m_instructions) {
     const auto& instruction = entry.instruction;
-    if (instruction.instruction != TG_M_I_STOP && instruction.dataSegment == TG_P_DS_DATA &&
+    if (instruction.dataSegment == TG_P_DS_DATA &&
         namesMatch(instruction.operand, m_variables[at].name)) {
       raiseProgramError(
           TG_P_E_CANNOTREMOVEERROR,

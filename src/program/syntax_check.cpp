@@ -1,5 +1,6 @@
-// The syntax-check entry point. Script source is compiled by a tool outside this library, so a
-// check from here never has anything to report; hosts treat the empty result as "no errors".
+// The syntax-check entry point. It answers every text with nothing to report: script source is
+// checked where it is assembled (program/assembler), which raises its own errors with line and
+// column, and hosts treat the empty result here as "no errors".
 #include "tessaglyph/compiler.hpp"
 
 namespace tg {

@@ -171,6 +171,16 @@ void TessaglyphMachine::requireManualSettings() const {
   }
 }
 
+TG_M_INTERPOLATIONMODES TessaglyphMachine::interpolationMode() const {
+  MethodScope scope(profiler(), "TessaglyphMachine::interpolationMode Get");
+  return m_interpolationMode;
+}
+
+void TessaglyphMachine::setInterpolationMode(TG_M_INTERPOLATIONMODES value) {
+  MethodScope scope(profiler(), "TessaglyphMachine::interpolationMode Let");
+  m_interpolationMode = value;
+}
+
 Boolean TessaglyphMachine::canInterpolate(TG_M_INTERPOLATIONMODES method) {
   MethodScope scope(profiler(), "TessaglyphMachine::canInterpolate Get");
   checkInterpolationCapabilities();
@@ -334,16 +344,13 @@ void TessaglyphMachine::gatherInterpolationData(Double lat, Double lon) {
   data.targetX = natX;
   data.targetY = natY;
 
-  // The manual geometry must be whole, and its resolutions usable, before points are laid
-  // out on it.
+  // The manual geometry must be whole before points are laid out on it. Any resolution but 0
+  // lays them out (a negative one steps west or south); 0 divides by zero in the grid-point
+  // formulas.
   auto requireManualGrid = [this] {
     requireManualSettings();
-    const Double xRes = m_manualSettings.xRes;
-    const Double yRes = m_manualSettings.yRes;
-    if (!(std::isfinite(xRes) && xRes > 0 && std::isfinite(yRes) && yRes > 0)) {
-      throw Error(TG_M_E_SCRIPTMANUALINCAPABLE, kGatherSource,
-                  "The xres and yres attributes must be positive numbers for manual "
-                  "interpolation");
+    if (m_manualSettings.xRes == 0 || m_manualSettings.yRes == 0) {
+      raisePlatformError(PLATFORM_E_DIVISIONBYZERO, kGatherSource);
     }
   };
 

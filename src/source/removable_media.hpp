@@ -11,15 +11,6 @@
 
 namespace tg {
 
-// The descriptions of removable media the index keeps; the index hands an implementation to
-// the files it makes, since the source layer cannot reach the index itself.
-class MediumDescriptions {
- public:
-  virtual ~MediumDescriptions() = default;
-  // The description recorded for a medium identifier; empty when there is none.
-  virtual std::string mediumDescription(const std::string& RMDescID) const = 0;
-};
-
 // True when the path lies on removable media: the block device behind its mount reports itself
 // removable, or the mount lies under /media or /run/media (where desktops mount such media). A
 // path that does not exist is judged by its nearest existing folder; false when nothing can be

@@ -115,9 +115,55 @@ std::string TessaglyphFile::scriptFilename() const {
   return requireMachine().scriptFilename();
 }
 
+const std::string& TessaglyphFile::filename() const {
+  MethodScope scope(profiler(), "TessaglyphFile::filename Get");
+  return m_filename;
+}
+
+const std::string& TessaglyphFile::RMDescID() const {
+  MethodScope scope(profiler(), "TessaglyphFile::RMDescID Get");
+  return m_rmDescID;
+}
+
+Boolean TessaglyphFile::onRemovableMedia() const {
+  MethodScope scope(profiler(), "TessaglyphFile::onRemovableMedia Get");
+  return m_onRemovableMedia;
+}
+
+TG_F_RMHANDLE TessaglyphFile::rmHandle() const {
+  MethodScope scope(profiler(), "TessaglyphFile::rmHandle Get");
+  return m_rmHandle;
+}
+
+void TessaglyphFile::setRmHandle(TG_F_RMHANDLE value) {
+  MethodScope scope(profiler(), "TessaglyphFile::rmHandle Let");
+  m_rmHandle = value;
+}
+
+Boolean TessaglyphFile::isLost() const {
+  MethodScope scope(profiler(), "TessaglyphFile::isLost Get");
+  return m_isLost;
+}
+
+void TessaglyphFile::setIsLost(Boolean value) {
+  MethodScope scope(profiler(), "TessaglyphFile::isLost Let");
+  m_isLost = value;
+}
+
+const TG_FILEMETRICS& TessaglyphFile::metrics() const {
+  MethodScope scope(profiler(), "TessaglyphFile::metrics Get");
+  return m_metrics;
+}
+
+const std::shared_ptr<TessaglyphMachine>& TessaglyphFile::machine() const {
+  MethodScope scope(profiler(), "TessaglyphFile::machine Get");
+  return m_machine;
+}
+
 // ---- The owner's settings -----------------------------------------------------------------
 
 void TessaglyphFile::setMachine(std::shared_ptr<TessaglyphMachine> machine) {
+  MethodScope scope(profiler(), "TessaglyphFile::machine Set");
   if (m_machine && m_machine->eventSink() == this) m_machine->setEventSink(nullptr);
   m_machine = std::move(machine);
   m_boundaryComputed = false;
@@ -128,6 +174,7 @@ void TessaglyphFile::setMachine(std::shared_ptr<TessaglyphMachine> machine) {
 }
 
 void TessaglyphFile::setFilename(const std::string& filename) {
+  MethodScope scope(profiler(), "TessaglyphFile::filename Let");
   if (m_areaFile) {
     throw Error(TG_F_E_AREAFILE, "TessaglyphFile::filename Let",
                 std::string("Cannot set the filename of files designated as ") + "\"area files\"");
@@ -137,6 +184,7 @@ void TessaglyphFile::setFilename(const std::string& filename) {
 }
 
 void TessaglyphFile::setExecuteMode(TG_F_EXECTUEMODE mode) {
+  MethodScope scope(profiler(), "TessaglyphFile::executeMode Let");
   m_executeMode = mode;
   applyExecuteMode();
 }
@@ -235,13 +283,13 @@ void TessaglyphFile::closeSource() {
   }
   if (m_open && checkRemovableMedia()) return;
   if (m_isLost) return;
-  const bool wasOpen = m_open;
   m_open = false;
-  m_boundaryComputed = false;
-  // TERMINATE undoes what INIT did, so a file that was never opened has nothing to undo.
-  if (wasOpen && m_machine && m_machine->routineLocations(TG_M_RAI_TERMINATE) != -1) {
+  // TERMINATE runs on every close, open or not: a script may hold state of its own (files it
+  // opened from a routine, say) that only TERMINATE releases.
+  if (m_machine && m_machine->routineLocations(TG_M_RAI_TERMINATE) != -1) {
     m_machine->routine(TG_M_RAI_TERMINATE);
   }
+  m_boundaryComputed = false;
   closeProgressWindow();
 }
 

@@ -357,6 +357,16 @@ bool isNumeric(std::string_view text) noexcept {
   return parseText(text).status == ParseStatus::Number;
 }
 
+std::optional<Long> wholeNumber(std::string_view text) noexcept {
+  const auto value = parseNumber(text);
+  if (!value || !std::isfinite(*value) || std::floor(*value) != *value) return std::nullopt;
+  if (*value < double(std::numeric_limits<Long>::min()) ||
+      *value > double(std::numeric_limits<Long>::max())) {
+    return std::nullopt;
+  }
+  return Long(*value);
+}
+
 std::string doubleToText(double value) {
   return generalFormat(value, 15);
 }

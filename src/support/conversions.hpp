@@ -38,6 +38,8 @@ Long textToLong(std::string_view text);
 std::optional<double> parseNumber(std::string_view text) noexcept;
 // True when textToDouble would succeed.
 bool isNumeric(std::string_view text) noexcept;
+// The whole number within the Long range a text holds; empty for anything else.
+std::optional<Long> wholeNumber(std::string_view text) noexcept;
 
 // Number to text in the general format: no leading blank, at most 15 significant digits for a
 // Double and 7 for a Single, fixed notation for decimal exponents -5 < e < digits and

@@ -11,6 +11,8 @@ std::string_view platformErrorText(std::int32_t number) noexcept {
       return "Invalid procedure call or argument";
     case PLATFORM_E_OVERFLOW:
       return "Overflow";
+    case PLATFORM_E_OUTOFMEMORY:
+      return "Out of memory";
     case PLATFORM_E_SUBSCRIPTOUTOFRANGE:
       return "Subscript out of range";
     case PLATFORM_E_DIVISIONBYZERO:
@@ -35,6 +37,8 @@ std::string_view platformErrorText(std::int32_t number) noexcept {
       return "Path not found";
     case PLATFORM_E_INVALIDPATTERNSTRING:
       return "Invalid pattern string";
+    case PLATFORM_E_KEYALREADYASSOCIATED:
+      return "This key is already associated with an element of this collection";
     default:
       return {};
   }

@@ -7,6 +7,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <limits>
 #include <vector>
@@ -185,6 +186,14 @@ void truncateFile(Integer handle, Long length) {
   if (length < 0 || ::ftruncate(entry.fd, off_t(length)) != 0) {
     raisePlatformError(PLATFORM_E_PATHFILEACCESSERROR);
   }
+}
+
+Integer freeFileHandle() noexcept {
+  const auto& entries = table();
+  std::size_t slot = 0;
+  while (slot < entries.size() && entries[slot].fd >= 0)
+    ++slot;
+  return Integer(std::min<std::size_t>(slot + 1, std::numeric_limits<Integer>::max()));
 }
 
 std::size_t openFileCount() noexcept {

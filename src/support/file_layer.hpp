@@ -26,6 +26,8 @@ void closeFile(Integer handle);
 // Closes the handle when it is open; never raises.
 void closeFileQuietly(Integer handle) noexcept;
 bool isOpenFile(Integer handle) noexcept;
+// The handle the next openFile would give (the lowest one free).
+Integer freeFileHandle() noexcept;
 // The length of the file in bytes; 52 for a handle that is not open.
 Long fileLength(Integer handle);
 // The path the file was opened under (resolved, native).

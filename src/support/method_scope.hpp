@@ -5,7 +5,7 @@
 
 #include <string>
 
-#include "tessaglyph/method_counter.hpp"
+#include "tessaglyph/method_profiler.hpp"
 
 namespace tg {
 
@@ -13,7 +13,7 @@ class MethodScope {
  public:
   // `profiler` may be null; `name` is the member's error-source text, e.g.
   // "TessaglyphFile::closeSource", and must outlive the scope (a string literal).
-  MethodScope(MethodCounter* profiler, const char* name) : m_profiler(profiler) {
+  MethodScope(MethodProfiler* profiler, const char* name) : m_profiler(profiler) {
     if (m_profiler != nullptr) m_profiler->methodStart(name);
   }
   ~MethodScope() {
@@ -23,7 +23,7 @@ class MethodScope {
   MethodScope& operator=(const MethodScope&) = delete;
 
  private:
-  MethodCounter* m_profiler;
+  MethodProfiler* m_profiler;
 };
 
 }  // namespace tg

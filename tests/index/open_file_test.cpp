@@ -50,8 +50,9 @@ TEST_F(OpenFileTest, OpensTheSourceWithItsScript) {
 TEST_F(OpenFileTest, ErrorsOfOpeningPassThrough) {
   writeData();
   const Tessaglyph top;
-  // A script file that is not there, or that holds no program.
-  EXPECT_EQ(test::errorNumber([&] { top.OpenFile(dataPath(), home.root() + "none.tgp"); }), 53);
+  // A script file that is not there (the reader reports why), or that holds no program.
+  EXPECT_EQ(test::errorNumber([&] { top.OpenFile(dataPath(), home.root() + "none.tgp"); }),
+            TG_F_E_CANTOPENFILE);
   home.writeFile("scripts/text.tgp", "not a program at all, just some text");
   EXPECT_EQ(test::errorNumber([&] { top.OpenFile(dataPath(), home.root() + "scripts/text.tgp"); }),
             10002);

@@ -134,11 +134,13 @@ TEST_F(DialogTest, NotifyInEventModeAsksTheHost) {
   boxHost.button = TG_M_MBB_OK;
   EXPECT_EQ(runOn("notify", "ODone", TG_M_MBM_EVENT, TG_M_IBM_NORMAL), "OK");
   EXPECT_EQ(boxHost.boxes.back().buttons, TG_M_MBBS_OKONLY);
-  // A handler that does not answer, or answers with no button of the box, leaves no answer.
+  // A handler that answers with no button of the box leaves no answer; one that does not
+  // answer leaves the box's default button, the first.
   boxHost.button = TG_M_MESSAGEBOXBUTTONS(7);
   EXPECT_EQ(runOn("notify", "ODone", TG_M_MBM_EVENT, TG_M_IBM_NORMAL), "");
   boxHost.answers = false;
-  EXPECT_EQ(runOn("notify", "ODone", TG_M_MBM_EVENT, TG_M_IBM_NORMAL), "");
+  EXPECT_EQ(runOn("notify", "ODone", TG_M_MBM_EVENT, TG_M_IBM_NORMAL), "OK");
+  EXPECT_EQ(runOn("notify", "YGo on?", TG_M_MBM_EVENT, TG_M_IBM_NORMAL), "Yes");
   EXPECT_TRUE(ui.boxes.empty());
 }
 
@@ -158,7 +160,7 @@ TEST_F(DialogTest, NotifyRefusesOtherTypesInBothRuns) {
     EXPECT_TRUE(raisesError([&] { runOn("notify", "ni", TG_M_MBM_NORMAL, TG_M_IBM_IGNORE, debug); },
                             11004, source, "N is not a valid NOTIFY type."));
     EXPECT_TRUE(raisesError([&] { runOn("notify", "", TG_M_MBM_EVENT, TG_M_IBM_IGNORE, debug); },
-                            11004, source, "An empty text is not a valid NOTIFY type."));
+                            11004, source, " is not a valid NOTIFY type."));
   }
   EXPECT_TRUE(ui.boxes.empty());
   EXPECT_TRUE(boxHost.boxes.empty());

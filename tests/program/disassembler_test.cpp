@@ -256,11 +256,12 @@ TEST(DisassemblerNames, MemoryGrownForAnExplicitAddressKeepsTheAddress) {
 
 TEST(DisassemblerFailures, AProgramNoFileCouldHoldIsRefused) {
   TessaglyphProgram dangling;
-  dangling.addInstruction(op(TG_M_I_NOP, "v_a", TG_P_DS_DATA));  // names no variable
+  dangling.addLiteral({TG_P_DT_INTEGER, 2, "5"});
+  dangling.addInstruction(op(TG_M_I_LOAD, "l_a", TG_P_DS_CONSTANT));
+  dangling.removeLiteral(1);  // the load names no literal now
   EXPECT_TRUE(test::raises(
       [&] { disassembleProgram(dangling); }, TG_P_E_INVALIDDATAERROR,
-      "The program cannot be written as script source: Instruction 1 refers to \"v_a\" in data "
-      "segment TG_P_DS_DATA, but no variable carries that name.",
+      "The program cannot be written as script source: it holds an operand that names nothing.",
       "disassembleProgram"));
 
   TessaglyphProgram badSegment;

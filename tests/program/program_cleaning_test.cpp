@@ -85,8 +85,8 @@ TEST(ProgramCleaningTest, DropsUnnamedLiteralsAndUnreferencedTags) {
   EXPECT_EQ(p.tag(1), "c_d");
 }
 
-// An explicit address designates a cell; the cell it designates must stay and stay designated.
-TEST(ProgramCleaningTest, ExplicitAddressesKeepTheirCellAndFollowIt) {
+// An explicit address is the author's own: it keeps no cell alive and is left as written.
+TEST(ProgramCleaningTest, ExplicitAddressesKeepNoCellAndStayAsWritten) {
   TessaglyphProgram p;
   p.addLiteral({TG_P_DT_ASCII, 1, "a"});  // address 16, unused
   p.addLiteral({TG_P_DT_ASCII, 1, "b"});  // 17, named only explicitly
@@ -101,9 +101,23 @@ TEST(ProgramCleaningTest, ExplicitAddressesKeepTheirCellAndFollowIt) {
 
   p.clean();
 
-  EXPECT_EQ(p.numLiterals(), 1);
-  EXPECT_EQ(p.neededMemory(), 2);
-  EXPECT_EQ(operands(p), (std::vector<std::string>{"16", "17", "5", "v_b", ""}));
+  EXPECT_EQ(p.numLiterals(), 0);
+  EXPECT_EQ(p.neededMemory(), 1);
+  EXPECT_EQ(operands(p), (std::vector<std::string>{"17", "19", "5", "v_a", ""}));
+}
+
+// What removeVariable counts as a reference, cleaning keeps: a STOP's DATA operand too.
+TEST(ProgramCleaningTest, AVariableAStopNamesStays) {
+  TessaglyphProgram p;
+  p.addVariable();  // v_a, never named
+  p.addVariable();  // v_b, named by the STOP
+  p.addInstruction(op(TG_M_I_STOP, "v_b", TG_P_DS_DATA));
+  p.addInstruction(op(TG_M_I_STOP, "v_z", TG_P_DS_DATA));  // names nothing: left alone
+
+  p.clean();
+
+  EXPECT_EQ(variableNames(p), (std::vector<std::string>{"v_a"}));
+  EXPECT_EQ(operands(p), (std::vector<std::string>{"v_a", "v_z"}));
 }
 
 TEST(ProgramCleaningTest, AReferenceToAMissingNameIsRefusedBeforeAnythingChanges) {

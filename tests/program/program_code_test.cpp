@@ -253,9 +253,12 @@ TEST(ProgramVariables, AReferencedVariableStays) {
   EXPECT_TRUE(refused([&] { p.removeVariable("V_B"); }, p, 10015,
                       "V_B cannot be removed because it is still being referenced.  Remove any "
                       "references to this variable before attempting to remove."));
-  // A STOP's operand is no reference.
+  // A STOP's DATA operand is a reference too.
   p.addInstruction(op(TG_M_I_STOP, "v_a", TG_P_DS_DATA));
-  p.removeVariable("v_a");
+  EXPECT_TRUE(raises([&] { p.removeVariable("v_a"); }, 10015,
+                     "v_a cannot be removed because it is still being referenced.  Remove any "
+                     "references to this variable before attempting to remove."));
+  p.removeVariable("v_c");
   EXPECT_EQ(p.neededMemory(), 2);
 }
 

@@ -7,6 +7,7 @@
 #include <cmath>
 #include <fstream>
 #include <iterator>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -16,6 +17,7 @@
 #include "source/interpolation_test_support.hpp"
 #include "source/point_interpolation.hpp"
 #include "support/trace.hpp"
+#include "tessaglyph/method_counter.hpp"
 
 namespace tg {
 namespace {
@@ -152,10 +154,38 @@ TEST_F(InterpolationTest, AnUnusableGeometryFailsOnlyWhereItIsNeeded) {
   load(kLatLonProperties, zeroResolution);
   for (const TG_M_INTERPOLATIONMODES mode :
        {TG_M_IM_CLOSESTPOINT, TG_M_IM_4POINT, TG_M_IM_12POINT}) {
-    EXPECT_TRUE(test::raisesError(
-        [&] { read(mode, 0.25, 0.5); }, 11013, kGatherSource,
-        "The xres and yres attributes must be positive numbers for manual interpolation"));
+    EXPECT_TRUE(
+        test::raisesError([&] { read(mode, 0.25, 0.5); }, 11, kGatherSource, "Division by zero"));
   }
+}
+
+TEST_F(InterpolationTest, TheModeIsProfiled) {
+  loadLatLonGrid();
+  auto profiler = std::make_shared<MethodCounter>();
+  machine->setMethodProfiler(profiler);
+  machine->setInterpolationMode(TG_M_IM_4POINT);
+  EXPECT_EQ(machine->interpolationMode(), TG_M_IM_4POINT);
+  for (const char* name :
+       {"TessaglyphMachine::interpolationMode Let", "TessaglyphMachine::interpolationMode Get"}) {
+    const Long index = profiler->methodIndex(name);
+    ASSERT_GE(index, 0) << name;
+    EXPECT_EQ(profiler->methodCallCount(Integer(index)), 1) << name;
+  }
+}
+
+// A negative resolution steps the other way; the capability and the read agree on it.
+TEST_F(InterpolationTest, NegativeResolutionsFollowTheSameFormulas) {
+  AttributeValues negative = latLonGrid();
+  negative[4].second = "-0.5";
+  negative[5].second = "-0.5";
+  load(kLatLonProperties, negative);
+  for (const TG_M_INTERPOLATIONMODES mode :
+       {TG_M_IM_CLOSESTPOINT, TG_M_IM_4POINT, TG_M_IM_12POINT}) {
+    EXPECT_TRUE(machine->canInterpolate(mode)) << mode;
+    EXPECT_NO_THROW(read(mode, 0.75, 1.25)) << mode;
+  }
+  EXPECT_FLOAT_EQ(read(TG_M_IM_4POINT, 0.75, 1.25), linearSurface(0.75, 1.25));
+  EXPECT_FLOAT_EQ(read(TG_M_IM_CLOSESTPOINT, 0.7, 1.3), linearSurface(0.5, 1.5));
 }
 
 // ---- The manual grid --------------------------------------------------------------------------

@@ -44,7 +44,7 @@ TEST_F(SourceFile, ClosedFileRefusesEveryAccess) {
                      "The file must be open before attempting to check the boundaries."));
 }
 
-TEST_F(SourceFile, OpenRunsInitAndValidThenCloseRunsTerminateOnce) {
+TEST_F(SourceFile, OpenRunsInitAndValidThenEveryCloseRunsTerminate) {
   auto file = openFile(test::ScriptSpec().withAttributes(test::latLonBounds()).withValid("-1"));
   TessaglyphMachine& machine = *file->machine();
   EXPECT_TRUE(file->isOpen());
@@ -52,8 +52,13 @@ TEST_F(SourceFile, OpenRunsInitAndValidThenCloseRunsTerminateOnce) {
   file->closeSource();
   EXPECT_FALSE(file->isOpen());
   EXPECT_EQ(variable(machine, "terms"), "1");
-  file->closeSource();  // nothing left to undo
-  EXPECT_EQ(variable(machine, "terms"), "1");
+  // Closed already: TERMINATE runs again all the same (the script appends a "1" per run).
+  file->closeSource();
+  EXPECT_EQ(variable(machine, "terms"), "11");
+  file->setIsLost(true);
+  file->closeSource();  // a lost file does nothing
+  EXPECT_EQ(variable(machine, "terms"), "11");
+  file->setIsLost(false);
   file->openSource();
   EXPECT_EQ(variable(machine, "inits"), "2");
 }
@@ -269,12 +274,24 @@ TEST_F(SourceFile, ProfilerSeesEachOperationByName) {
   file->point(35.5, -99.5);
   file->point(35.5, -99.5);
   file->inBounds(35.5, -99.5);
+  file->setIsLost(file->isLost());
+  file->setRmHandle(file->rmHandle());
+  (void)file->metrics();
+  (void)file->filename();
+  file->machine()->setInterpolationMode(file->machine()->interpolationMode());
   file->closeSource();
   for (const auto& [name, calls] :
        std::vector<std::pair<std::string, Long>>{{"TessaglyphFile::openSource", 1},
                                                  {"TessaglyphFile::point Get", 2},
                                                  {"TessaglyphFile::inBounds", 1},
-                                                 {"TessaglyphFile::closeSource", 1}}) {
+                                                 {"TessaglyphFile::closeSource", 1},
+                                                 {"TessaglyphFile::isLost Get", 1},
+                                                 {"TessaglyphFile::isLost Let", 1},
+                                                 {"TessaglyphFile::rmHandle Get", 1},
+                                                 {"TessaglyphFile::rmHandle Let", 1},
+                                                 {"TessaglyphFile::metrics Get", 1},
+                                                 {"TessaglyphFile::filename Get", 1},
+                                                 {"TessaglyphFile::machine Get", 2}}) {
     const Long index = profiler->methodIndex(name);
     ASSERT_GE(index, 0) << name;
     EXPECT_EQ(profiler->methodCallCount(Integer(index)), calls) << name;

@@ -112,6 +112,19 @@ TEST(ConversionsParseTest, RejectsNonNumbersAndOverflowsBeyondTheDoubleRange) {
   }
 }
 
+TEST(ConversionsParseTest, WholeNumbersWithinTheLongRange) {
+  const struct {
+    const char* text;
+    std::optional<Long> expected;
+  } cases[] = {{"12", 12},         {" -7 ", -7},
+               {"2E3", 2000},      {"-2147483648", std::numeric_limits<Long>::min()},
+               {"2147483648", {}}, {"1.5", {}},
+               {"abc", {}},        {"", {}},
+               {"1.#INF", {}}};
+  for (const auto& c : cases)
+    EXPECT_EQ(wholeNumber(c.text), c.expected) << c.text;
+}
+
 TEST(ConversionsParseTest, NarrowsIntoEachWidthHexAndOctalKeepingTheirBits) {
   EXPECT_EQ(textToByte(" 255 "), 255);
   EXPECT_EQ(textToByte("2.5"), 2);

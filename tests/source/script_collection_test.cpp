@@ -1,0 +1,90 @@
+// The wanted-data-types collection: order, keys without regard to case, positions from 1, and
+// the platform's collection errors.
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "tessaglyph/script_collection.hpp"
+#include "tessaglyph/source_file.hpp"
+#include "test_support.hpp"
+
+namespace tg::test {
+namespace {
+
+ScriptCollection threeScripts() {
+  ScriptCollection c;
+  c.add("SRTM HGT", true);
+  c.add("esri ascii", false);
+  c.add("Esri BIL", true);
+  return c;
+}
+
+std::string listing(const ScriptCollection& c) {
+  std::string text;
+  for (const auto& [key, selected] : c)
+    text += key + (selected ? "+ " : "- ");
+  return text;
+}
+
+TEST(ScriptCollection, KeepsTheOrderAndFindsKeysInAnyCase) {
+  ScriptCollection c = threeScripts();
+  EXPECT_EQ(c.count(), 3);
+  EXPECT_EQ(listing(c), "SRTM HGT+ esri ascii- Esri BIL+ ");
+  EXPECT_TRUE(c.item("srtm hgt"));
+  EXPECT_FALSE(c.item("ESRI ASCII"));
+  EXPECT_TRUE(c.exists("esri bil"));
+  EXPECT_FALSE(c.exists("esri"));
+  EXPECT_EQ(c.key(2), "esri ascii");
+  EXPECT_TRUE(c.item(Long(3)));
+
+  c.setItem("Esri Ascii", true);
+  c.remove("srtm HGT");
+  EXPECT_EQ(listing(c), "esri ascii+ Esri BIL+ ");
+  EXPECT_EQ(c.key(1), "esri ascii");
+  c.add("SRTM HGT", false);  // added again, it goes to the end
+  EXPECT_EQ(listing(c), "esri ascii+ Esri BIL+ SRTM HGT- ");
+  c.clear();
+  EXPECT_EQ(c.count(), 0);
+}
+
+TEST(ScriptCollection, RefusesWhatItCannotDo) {
+  const struct {
+    const char* title;
+    std::function<void(ScriptCollection&)> action;
+    std::int32_t number;
+    const char* description;
+  } cases[] = {
+      {"key taken in another case", [](ScriptCollection& c) { c.add("srtm hgt", false); }, 457,
+       "This key is already associated with an element of this collection"},
+      {"empty key", [](ScriptCollection& c) { c.add("", true); }, 5,
+       "Invalid procedure call or argument"},
+      {"unknown key", [](ScriptCollection& c) { c.item("nadcon"); }, 5,
+       "Invalid procedure call or argument"},
+      {"set unknown key", [](ScriptCollection& c) { c.setItem("nadcon", true); }, 5,
+       "Invalid procedure call or argument"},
+      {"remove unknown key", [](ScriptCollection& c) { c.remove("nadcon"); }, 5,
+       "Invalid procedure call or argument"},
+      {"position 0", [](ScriptCollection& c) { c.item(Long(0)); }, 9, "Subscript out of range"},
+      {"position past the end", [](ScriptCollection& c) { c.key(4); }, 9, "Subscript out of range"},
+  };
+  for (const auto& test : cases) {
+    ScriptCollection c = threeScripts();
+    EXPECT_TRUE(raises([&] { test.action(c); }, test.number, test.description, "ScriptCollection"))
+        << test.title;
+    EXPECT_EQ(listing(c), "SRTM HGT+ esri ascii- Esri BIL+ ") << test.title;
+  }
+}
+
+TEST(ScriptCollection, BoundsShareOneCollection) {
+  TG_BOUNDS first;
+  first.scriptCollection = std::make_shared<ScriptCollection>();
+  TG_BOUNDS copy = first;
+  copy.scriptCollection->add("srtm hgt", true);
+  EXPECT_TRUE(first.scriptCollection->item("SRTM HGT"));
+}
+
+}  // namespace
+}  // namespace tg::test
