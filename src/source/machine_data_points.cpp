@@ -12,8 +12,8 @@ namespace tg {
 
 Single TessaglyphMachine::datapoint_read(Double lon, Double lat) {
   MethodScope scope(profiler(), "TessaglyphMachine::datapoint_read");
-  m_lastAccess = m_clock();
   if (m_mex) {
+    // The access object keeps the time of its reads itself (lastAccess reports it meanwhile).
     Double natX = 0;
     Double natY = 0;
     getNativeCoordinates(lat, lon, natX, natY);
@@ -25,6 +25,7 @@ Single TessaglyphMachine::datapoint_read(Double lon, Double lat) {
     m_mex->setInterpolationMode(mode);
     return m_mex->pointElv(natX, natY);
   }
+  m_lastAccess = m_clock();
   gatherInterpolationData(lat, lon);
   return combineInterpolationData(m_interpData, m_interpolationMode);
 }

@@ -18,12 +18,10 @@ struct QuarterStart {
   double secondsOfDay = 0;  // local seconds since midnight at that moment
 };
 
-}  // namespace
-
-float timer() noexcept {
+float timeOfDay(clockid_t clock) noexcept {
   thread_local QuarterStart quarter;
   timespec now{};
-  clock_gettime(CLOCK_REALTIME, &now);
+  clock_gettime(clock, &now);
   const long long seconds = now.tv_sec;
   if (quarter.epoch < 0 || seconds < quarter.epoch || seconds >= quarter.epoch + kQuarter) {
     const long long start = seconds - seconds % kQuarter;
@@ -37,6 +35,16 @@ float timer() noexcept {
   const double sinceMidnight =
       quarter.secondsOfDay + double(seconds - quarter.epoch) + double(now.tv_nsec) / 1e9;
   return static_cast<float>(sinceMidnight);
+}
+
+}  // namespace
+
+float timer() noexcept {
+  return timeOfDay(CLOCK_REALTIME);
+}
+
+float coarseTimer() noexcept {
+  return timeOfDay(CLOCK_REALTIME_COARSE);
 }
 
 }  // namespace tg
