@@ -38,7 +38,21 @@ demo: deps
 	cmake --build build/release -j $(JOBS)
 	./tools/demo.sh build/release
 
+# GDAL (libgdal-dev, gdal-bin) is the yardstick of the point benchmarks; only this target wants it.
+BENCH_PACKAGES := libgdal-dev gdal-bin
+
 bench: deps
+	@missing=""; \
+	for p in $(BENCH_PACKAGES); do \
+	  dpkg-query -W -f='$${Status}' $$p 2>/dev/null | grep -q "install ok installed" || missing="$$missing $$p"; \
+	done; \
+	if [ -n "$$missing" ]; then \
+	  if [ "$$(id -u)" = 0 ]; then \
+	    DEBIAN_FRONTEND=noninteractive apt-get install -y -q --no-install-recommends $$missing; \
+	  else \
+	    echo "Missing packages for the GDAL comparison. Run: sudo apt-get install -y$$missing"; \
+	  fi; \
+	fi
 	cmake -S . -B build/bench $(CMAKE_COMMON) -DCMAKE_BUILD_TYPE=Release -DTG_TESTS=OFF -DTG_BENCH=ON
 	cmake --build build/bench -j $(JOBS)
 	./build/bench/tessaglyph_bench $(BENCH_ARGS)

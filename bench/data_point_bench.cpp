@@ -15,6 +15,7 @@
 #include <string>
 #include <vector>
 
+#include "heap_counter.hpp"
 #include "program/assembler.hpp"
 #include "tessaglyph/machine.hpp"
 #include "tessaglyph/program.hpp"
@@ -22,6 +23,10 @@
 namespace {
 std::atomic<std::size_t> g_heapAllocations{0};
 }  // namespace
+
+std::size_t benchHeapAllocations() noexcept {
+  return g_heapAllocations.load(std::memory_order_relaxed);
+}
 
 // Counting every allocation of the benchmark program; the counter is relaxed, so it costs next
 // to nothing beside the allocation itself. GCC takes the malloc/free pair behind replaced

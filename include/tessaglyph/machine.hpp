@@ -28,6 +28,7 @@ namespace tg {
 
 class DatumRef;
 class Interpreter;
+class TessaglyphMEX;
 class MachineAccess;
 
 // Errors raised by the machine, with these plain numbers.
@@ -461,6 +462,22 @@ class TessaglyphMachine {
   // the machine has none.
   std::shared_ptr<XYZPoint> datapoint_read_rowcol(Long row, Long col);
 
+  // ---- Direct grid access ------------------------------------------------------------------
+  // Whether the machine reads and writes cells directly (the script declared its grid layout
+  // and named the file with MEXSETFILE). Setting it true makes a new access object from the
+  // script; when the script's layout is refused the machine stays without one. False drops it.
+  Boolean enableMEX() const noexcept { return m_mex != nullptr; }
+  void setEnableMEX(Boolean value);
+  // The access object, or nullptr.
+  const std::shared_ptr<TessaglyphMEX>& mex() const noexcept { return m_mex; }
+  // The grid row and column nearest a position in currentDatum; -1 and -1 without direct
+  // access.
+  void ClosestRowCol(Double lon, Double lat, Long& row, Long& col);
+  // The highest and lowest values of the grid through direct access (see TessaglyphMEX);
+  // false, with empty points, without it.
+  Boolean GetHiLoValues(std::shared_ptr<XYZPoint>& pHi, std::shared_ptr<XYZPoint>& pLo,
+                        Boolean ShowProgress);
+
   // Back to the empty machine: 16 predefined cells and nothing loaded. Keeps dataLock, the
   // message and input box modes, the data-void value, the event sink and the profiler.
   void Clear();
@@ -563,6 +580,8 @@ class TessaglyphMachine {
 
   Long m_accessCount = 0;
   mutable Single m_lastAccess = 0;
+  // Direct grid access, when the script allows it and the host enabled it.
+  std::shared_ptr<TessaglyphMEX> m_mex;
 
   // ---- Interpolation and data points (source/machine_interpolation.cpp) ------------------
   // Fills m_interpData for a position in currentDatum by the current mode.

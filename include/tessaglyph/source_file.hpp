@@ -132,10 +132,17 @@ class TessaglyphFile : private TessaglyphMachineEvents {
   void setPoint(Double latitude, Double longitude, Single value);
   // The grid point at a row and column through direct grid access; nullptr without it.
   std::shared_ptr<XYZPoint> PointRowCol(Long row, Long col);
+  // The grid's highest and lowest values through direct grid access; false without it.
+  Boolean GetHiLoValues(std::shared_ptr<XYZPoint>& pHi, std::shared_ptr<XYZPoint>& pLo,
+                        Boolean ShowProgress);
+  // The grid row and column nearest a position in currentDatum; -1 and -1 without direct
+  // grid access.
+  void ClosestRowCol(Double lon, Double lat, Long& row, Long& col);
 
   // ---- Opening, closing, bounds -----------------------------------------------------------
 
-  // Runs INIT and VALID, then computes the metrics in currentDatum. 14003 for an area file,
+  // Runs INIT and VALID, computes the metrics in currentDatum, then enables direct grid access
+  // (which stays off when the script does not declare its grid layout). 14003 for an area file,
   // 14005 without a file name or a machine, 14006 when VALID refuses the file (which then
   // stays open). A file found lost returns quietly.
   void openSource();

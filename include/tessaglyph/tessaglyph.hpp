@@ -8,6 +8,7 @@
 #include "tessaglyph/medium_descriptions.hpp"
 #include "tessaglyph/method_counter.hpp"
 #include "tessaglyph/method_profiler.hpp"
+#include "tessaglyph/mex.hpp"
 #include "tessaglyph/program.hpp"
 #include "tessaglyph/script_collection.hpp"
 #include "tessaglyph/source_file.hpp"

@@ -1,4 +1,4 @@
-// The machine's life: creation, Clear, destruction, and the access counters.
+// The machine's life: creation, Clear and destruction.
 #include <utility>
 
 #include "machine/machine_access.hpp"
@@ -10,8 +10,6 @@
 namespace tg {
 
 namespace {
-
-constexpr Single kSecondsPerDay = 86400.0f;
 
 // The predefined variables as a fresh machine has them: the cell kind of each address.
 constexpr TG_M_DATATYPES kPredefinedTypes[TessaglyphMachine::kPredefinedCells] = {
@@ -50,7 +48,7 @@ void TessaglyphMachine::Clear() {
   MethodScope scope(profiler(), "TessaglyphMachine::Clear");
   resetAccessData();
   m_mexFile = -1;
-  // The direct grid-access object, once there is one, is dropped here.
+  m_mex.reset();
   clearMemory();
   m_instructions.clear();
   m_debugInfo.clear();
@@ -95,24 +93,6 @@ void TessaglyphMachine::closeOpenFiles() noexcept {
     closeFileQuietly(handle);
   m_openFileHandles.clear();
   m_openFileNames.clear();
-}
-
-Long TessaglyphMachine::accessCount() const {
-  MethodScope scope(profiler(), "TessaglyphMachine::accessCount Get");
-  return m_accessCount;
-}
-
-Single TessaglyphMachine::lastAccess() const {
-  MethodScope scope(profiler(), "TessaglyphMachine::lastAccess Get");
-  // The stored value is a time of day; one later than now was taken before midnight.
-  if (m_clock() < m_lastAccess) m_lastAccess -= kSecondsPerDay;
-  return m_lastAccess;
-}
-
-void TessaglyphMachine::resetAccessData() {
-  MethodScope scope(profiler(), "TessaglyphMachine::resetAccessData");
-  m_accessCount = 0;
-  m_lastAccess = m_clock();
 }
 
 }  // namespace tg

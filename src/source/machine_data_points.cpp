@@ -1,18 +1,31 @@
-// The machine's data-point members: a value read at a position (gathered and combined by the
-// interpolation mode), a value written through the script's write code, and a grid cell read by
-// row and column.
+// The machine's data-point members: a value read at a position (through direct grid access, or
+// gathered and combined by the interpolation mode) and a value written (directly, or through the
+// script's write code).
 #include "machine/datum.hpp"
 #include "source/point_interpolation.hpp"
 #include "support/method_scope.hpp"
 #include "tessaglyph/error.hpp"
 #include "tessaglyph/machine.hpp"
+#include "tessaglyph/mex.hpp"
 
 namespace tg {
 
 Single TessaglyphMachine::datapoint_read(Double lon, Double lat) {
   MethodScope scope(profiler(), "TessaglyphMachine::datapoint_read");
+  if (m_mex) {
+    // The access object keeps the time of its reads itself (lastAccess reports it meanwhile).
+    Double natX = 0;
+    Double natY = 0;
+    getNativeCoordinates(lat, lon, natX, natY);
+    // The machine's modes mean what they mean on the interpreted path: the closest point is the
+    // nearest cell (which direct access finds by rounding alone), and MAX4 is 4-point.
+    TG_M_INTERPOLATIONMODES mode = m_interpolationMode;
+    if (mode == TG_M_IM_CLOSESTPOINT) mode = TG_M_IM_NONE;
+    if (mode == TG_M_IM_MAX4) mode = TG_M_IM_4POINT;
+    m_mex->setInterpolationMode(mode);
+    return m_mex->pointElv(natX, natY);
+  }
   m_lastAccess = m_clock();
-  // Direct grid access, once the machine holds it, answers here from native coordinates.
   gatherInterpolationData(lat, lon);
   return combineInterpolationData(m_interpData, m_interpolationMode);
 }
@@ -20,7 +33,17 @@ Single TessaglyphMachine::datapoint_read(Double lon, Double lat) {
 void TessaglyphMachine::datapoint_write(Double lon, Double lat, Single value) {
   MethodScope scope(profiler(), "TessaglyphMachine::datapoint_write");
   if (value == Single(TG_M_DPEC_NONEXISTENTPOINT)) value = datavoidValue();
-  // Direct grid access, once the machine holds it, writes here from native coordinates.
+  if (m_mex) {
+    // Direct writes go round the script's code, but not round the data lock.
+    if (effectiveDataLock()) {
+      throw Error(TG_M_E_DATALOCKED, "", "The data-lock for this script has been activated.");
+    }
+    Double natX = 0;
+    Double natY = 0;
+    getNativeCoordinates(lat, lon, natX, natY);
+    m_mex->setPointElv(natX, natY, value);
+    return;
+  }
   const Integer location = m_routineLocations[TG_M_RAI_DATAPOINT_WRITE];
   if (location == -1) {
     throw Error(TG_M_E_READONLYATTRIBUTE, "", "datapoint is a read-only attribute.");
@@ -40,12 +63,6 @@ void TessaglyphMachine::datapoint_write(Double lon, Double lat, Single value) {
     slot = makeSingle(value);
   }
   run(location);
-}
-
-std::shared_ptr<XYZPoint> TessaglyphMachine::datapoint_read_rowcol(Long /*row*/, Long /*col*/) {
-  MethodScope scope(profiler(), "TessaglyphMachine::datapoint_read_rowcol");
-  // Only direct grid access knows rows and columns; it answers here once the machine holds it.
-  return nullptr;
 }
 
 }  // namespace tg

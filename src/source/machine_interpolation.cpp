@@ -15,6 +15,7 @@
 #include "support/trace.hpp"
 #include "tessaglyph/error.hpp"
 #include "tessaglyph/machine.hpp"
+#include "tessaglyph/mex.hpp"
 
 namespace tg {
 
@@ -245,6 +246,11 @@ TG_M_MANUALINTERPSETTINGS TessaglyphMachine::manualInterpolationSpecs() {
 // Direct grid access, once a machine holds it, answers these two from its own grid instead.
 
 void TessaglyphMachine::closestGridPoint(Double x, Double y, Double& gridX, Double& gridY) const {
+  if (m_mex) {  // direct access knows the grid lines exactly
+    gridX = m_mex->closestX(x);
+    gridY = m_mex->closestY(y);
+    return;
+  }
   const TG_M_MANUALINTERPSETTINGS& s = m_manualSettings;
   gridX = roundHalfEven((x - s.westBorder) / s.xRes) * s.xRes + s.westBorder;
   gridY = roundHalfEven((y - s.southBorder) / s.yRes) * s.yRes + s.southBorder;
@@ -252,6 +258,11 @@ void TessaglyphMachine::closestGridPoint(Double x, Double y, Double& gridX, Doub
 
 void TessaglyphMachine::greatestSmallerGridPoint(Double x, Double y, Double& gridX,
                                                  Double& gridY) const {
+  if (m_mex) {
+    gridX = m_mex->greatestSmallerX(x);
+    gridY = m_mex->greatestSmallerY(y);
+    return;
+  }
   const TG_M_MANUALINTERPSETTINGS& s = m_manualSettings;
   gridX = std::floor((x - s.westBorder) / s.xRes) * s.xRes + s.westBorder;
   gridY = std::floor((y - s.southBorder) / s.yRes) * s.yRes + s.southBorder;

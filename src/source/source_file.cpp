@@ -272,6 +272,8 @@ void TessaglyphFile::openSource() {
   }
   m_metrics = computeSourceMetrics(*m_machine, m_machine->currentDatum(),
                                    [this] { closeProgressWindow(); });
+  // Reads go straight to the cells from here on when the script declares its grid layout.
+  m_machine->setEnableMEX(true);
 }
 
 void TessaglyphFile::closeSource() {
@@ -339,7 +341,7 @@ void TessaglyphFile::setPoint(Double latitude, Double longitude, Single value) {
   }
   if (checkRemovableMedia()) return;
   TessaglyphMachine& machine = requireMachine();
-  if (machine.routineLocations(TG_M_RAI_DATAPOINT_WRITE) == -1) {
+  if (machine.routineLocations(TG_M_RAI_DATAPOINT_WRITE) == -1 && !machine.enableMEX()) {
     throw Error(TG_F_E_DATAPOINTISREADONLY, {}, "Datapoint is defined as read-only.");
   }
   machine.datapoint_write(longitude, latitude, value);
@@ -349,6 +351,17 @@ void TessaglyphFile::setPoint(Double latitude, Double longitude, Single value) {
 std::shared_ptr<XYZPoint> TessaglyphFile::PointRowCol(Long row, Long col) {
   MethodScope scope(profiler(), "TessaglyphFile::PointRowCol");
   return requireMachine().datapoint_read_rowcol(row, col);
+}
+
+Boolean TessaglyphFile::GetHiLoValues(std::shared_ptr<XYZPoint>& pHi,
+                                      std::shared_ptr<XYZPoint>& pLo, Boolean ShowProgress) {
+  MethodScope scope(profiler(), "TessaglyphFile::GetHiLoValues");
+  return requireMachine().GetHiLoValues(pHi, pLo, ShowProgress);
+}
+
+void TessaglyphFile::ClosestRowCol(Double lon, Double lat, Long& row, Long& col) {
+  MethodScope scope(profiler(), "TessaglyphFile::ClosestRowCol");
+  requireMachine().ClosestRowCol(lon, lat, row, col);
 }
 
 // ---- Grid size ----------------------------------------------------------------------------

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <array>
 #include <filesystem>
@@ -128,6 +129,54 @@ TEST_F(FileLayerTest, ReadWriteFallsBackToReadOnlyAndCreateMakesTheFile) {
     EXPECT_EQ(fileLength(file.handle()), 0);
   }
   EXPECT_TRUE(std::filesystem::exists(created));
+}
+
+// Reads come from a mapping once the file is open; what changes the file underneath, through the
+// layer or from outside, must show in the next read.
+TEST_F(FileLayerTest, AWarmReadSeesEveryChangeToTheFile) {
+  const std::string path = write("live.bin", std::string(10000, 'a'));
+  ScopedFile file(path, FileOpenMode::ReadWrite);
+  char byte = 0;
+  readFileAt(file.handle(), 5000, &byte, 1);
+  EXPECT_EQ(byte, 'a');
+
+  writeFileAt(file.handle(), 5000, "b", 1);  // through the layer, inside the file
+  readFileAt(file.handle(), 5000, &byte, 1);
+  EXPECT_EQ(byte, 'b');
+
+  writeFileAt(file.handle(), 10001, "cd", 2);  // through the layer, past the old end
+  EXPECT_EQ(fileLength(file.handle()), 10002);
+  char tail[2] = {};
+  readFileAt(file.handle(), 10001, tail, 2);
+  EXPECT_EQ(std::string(tail, 2), "cd");
+
+  std::ofstream(path, std::ios::binary | std::ios::app) << "ef";  // another writer appends
+  readFileAt(file.handle(), 10003, tail, 2);
+  EXPECT_EQ(std::string(tail, 2), "ef");
+
+  truncateFile(file.handle(), 3);
+  EXPECT_EQ(errorNumberOf([&] { readFileAt(file.handle(), 5000, &byte, 1); }), 62);
+  EXPECT_EQ(readFileSomeAt(file.handle(), 1, tail, 2), 2u);
+}
+
+// Another process cutting the file short under a warm mapping: the read past the new end is
+// error 62, the bytes before it still read, and the process lives. Run in a child so that a
+// crash would show as a failed exit, not as the end of the test program.
+TEST_F(FileLayerTest, AFileCutByAnotherProcessGivesInputPastEndNotACrash) {
+  const std::string path = write("cut_outside.bin", std::string(256 * 1024, 'x'));
+  EXPECT_EXIT(
+      {
+        const Integer handle = openFile(path, FileOpenMode::ReadOnly);
+        char bytes[4] = {};
+        readFileAt(handle, 200000, bytes, 4);  // warm: the pages are mapped and touched
+        if (::truncate(path.c_str(), 1000) != 0) std::_Exit(3);
+        const int past = errorNumberOf([&] { readFileAt(handle, 200000, bytes, 4); });
+        const int again = errorNumberOf([&] { readFileAt(handle, 150000, bytes, 4); });
+        readFileAt(handle, 997, bytes, 4);
+        std::_Exit(past == 62 && again == 62 && bytes[0] == 'x' && fileLength(handle) == 1000 ? 0
+                                                                                              : 4);
+      },
+      ::testing::ExitedWithCode(0), "");
 }
 
 }  // namespace

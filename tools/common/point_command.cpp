@@ -132,6 +132,9 @@ int runPoint(const PointOptions& options) {
       std::cerr << "tessaglyph point: " << valueText(value) << " means " << meaning << '\n';
     return 0;
   }
+  // Reading a line would flush the answers written so far, one write per row: the answers go out
+  // in blocks instead (the stream is flushed on the way out).
+  std::cin.tie(nullptr);
   const long failed = reader.filter(std::cin, std::cout);
   if (failed > 0) {
     std::cerr << "tessaglyph point: " << failed << (failed == 1 ? " row" : " rows")

@@ -1,0 +1,71 @@
+// The machine's side of direct grid access: enabling it, and the members that answer from the
+// access object while the machine holds one (access counters, row and column reads, the grid's
+// highest and lowest values).
+#include "support/method_scope.hpp"
+#include "tessaglyph/machine.hpp"
+#include "tessaglyph/mex.hpp"
+
+namespace tg {
+
+namespace {
+
+constexpr Single kSecondsPerDay = 86400.0f;
+
+}  // namespace
+
+void TessaglyphMachine::setEnableMEX(Boolean value) {
+  MethodScope scope(profiler(), "TessaglyphMachine::enableMEX Let");
+  m_mex.reset();
+  if (!value) return;
+  auto mex = std::make_shared<TessaglyphMEX>();
+  if (mex->loadMEXParameters(*this) == TG_MEX_E_OK) m_mex = std::move(mex);
+}
+
+Long TessaglyphMachine::accessCount() const {
+  MethodScope scope(profiler(), "TessaglyphMachine::accessCount Get");
+  return m_mex ? m_mex->accessCount() : m_accessCount;
+}
+
+Single TessaglyphMachine::lastAccess() const {
+  MethodScope scope(profiler(), "TessaglyphMachine::lastAccess Get");
+  if (m_mex) return m_mex->lastAccess();
+  // The stored value is a time of day; one later than now was taken before midnight.
+  if (m_clock() < m_lastAccess) m_lastAccess -= kSecondsPerDay;
+  return m_lastAccess;
+}
+
+void TessaglyphMachine::resetAccessData() {
+  MethodScope scope(profiler(), "TessaglyphMachine::resetAccessData");
+  m_accessCount = 0;
+  m_lastAccess = m_clock();
+  if (m_mex) m_mex->resetAccessData();
+}
+
+std::shared_ptr<XYZPoint> TessaglyphMachine::datapoint_read_rowcol(Long row, Long col) {
+  MethodScope scope(profiler(), "TessaglyphMachine::datapoint_read_rowcol");
+  return m_mex ? m_mex->PointRowCol(row, col) : nullptr;
+}
+
+void TessaglyphMachine::ClosestRowCol(Double lon, Double lat, Long& row, Long& col) {
+  MethodScope scope(profiler(), "TessaglyphMachine::ClosestRowCol");
+  row = -1;
+  col = -1;
+  if (!m_mex) return;
+  Double natX = 0;
+  Double natY = 0;
+  getNativeCoordinates(lat, lon, natX, natY);
+  m_mex->ClosestRowCol(natX, natY, row, col);
+}
+
+Boolean TessaglyphMachine::GetHiLoValues(std::shared_ptr<XYZPoint>& pHi,
+                                         std::shared_ptr<XYZPoint>& pLo, Boolean ShowProgress) {
+  MethodScope scope(profiler(), "TessaglyphMachine::GetHiLoValues");
+  if (!m_mex) {
+    pHi = std::make_shared<XYZPoint>();
+    pLo = std::make_shared<XYZPoint>();
+    return false;
+  }
+  return m_mex->GetHiLoValues(pHi, pLo, ShowProgress);
+}
+
+}  // namespace tg

@@ -1,0 +1,542 @@
+// Direct grid access: the layout read from the script, cell reads and writes by offset, the
+// grid lines of manual interpolation, and the gathering of interpolation points by offset.
+#include "tessaglyph/mex.hpp"
+
+#include <algorithm>
+#include <bit>
+#include <cmath>
+#include <cstring>
+#include <limits>
+#include <optional>
+
+#include "source/elevation_helpers.hpp"
+#include "source/point_interpolation.hpp"
+#include "support/byte_order.hpp"
+#include "support/conversions.hpp"
+#include "support/file_layer.hpp"
+#include "support/text.hpp"
+#include "support/timer.hpp"
+#include "support/trace.hpp"
+#include "tessaglyph/error.hpp"
+#include "tessaglyph/user_interface.hpp"
+
+namespace tg {
+
+namespace {
+
+constexpr Single kNoPoint = Single(TG_M_DPEC_NONEXISTENTPOINT);
+
+// A count of grid steps rounded to the nearest whole number, halves to even, held in Long range
+// so that a position far off the grid stays far off it.
+Long nearestStep(Double steps) noexcept {
+  if (!(steps == steps)) return std::numeric_limits<Long>::min();
+  const Double rounded = std::nearbyint(std::clamp<Double>(steps, -2147483648.0, 2147483647.0));
+  return Long(rounded);
+}
+
+Long truncatedStep(Double steps) noexcept {
+  if (!(steps == steps)) return std::numeric_limits<Long>::min();
+  return Long(std::trunc(std::clamp<Double>(steps, -2147483648.0, 2147483647.0)));
+}
+
+// The gathered points in the order the combining step expects them: the cell corners (1, 0),
+// (0, 0), (0, 1), (1, 1), then the ring from the west side clockwise.
+constexpr std::array<int, 12> kCombineOrder = {3, 0, 1, 2, 7, 8, 9, 10, 11, 4, 5, 6};
+
+// One layout value: the property, or with "byfile" the attribute of the same name.
+class LayoutReader {
+ public:
+  explicit LayoutReader(TessaglyphMachine& machine) : m_machine(machine) {}
+
+  // The value's text, lower case and trimmed; nullopt when a "byfile" attribute failed.
+  std::optional<std::string> text(const char* name) {
+    std::string value(trimBlanks(m_machine.getPropertyValue(name)));
+    if (value != "byfile") return value;
+    const Integer index = m_machine.getAttributeIndex(name);
+    if (index < 0) return std::nullopt;
+    try {
+      return toLower(std::string(trimBlanks(m_machine.attribute_read(index))));
+    } catch (const Error&) {
+      return std::nullopt;
+    }
+  }
+
+ private:
+  TessaglyphMachine& m_machine;
+};
+
+struct LoadFailure {
+  TG_MEX_ERRORS code;
+};
+
+}  // namespace
+
+// Every read takes the time, so the clock is the cheap one.
+TessaglyphMEX::TessaglyphMEX() : TessaglyphMEX(Clock(&coarseTimer)) {}
+
+TessaglyphMEX::TessaglyphMEX(Clock clock) : m_clock(std::move(clock)) {}
+
+TG_M_INTERPDATA TessaglyphMEX::lastInterpData() const {
+  if (!m_interpDataSet) {
+    throw Error(TG_MEX_E_INTERPDATAEMPTY, "TessaglyphMEX::lastInterpData Get",
+                "There is no interpolation data to provide");
+  }
+  return m_interpData;
+}
+
+void TessaglyphMEX::Clear() noexcept {
+  const Clock clock = m_clock;
+  *this = TessaglyphMEX(clock);
+}
+
+// ---- Loading ----------------------------------------------------------------------------------
+
+TG_MEX_ERRORS TessaglyphMEX::loadMEXParameters(TessaglyphMachine& machine) {
+  Clear();
+  try {
+    const TG_MEX_ERRORS code = readParameters(machine);
+    if (code != TG_MEX_E_OK) Clear();
+    return code;
+  } catch (...) {
+    Clear();
+    return TG_MEX_E_UNEXPECTEDERROR;
+  }
+}
+
+TG_MEX_ERRORS TessaglyphMEX::readParameters(TessaglyphMachine& machine) {
+  if (trimBlanks(machine.getPropertyValue("mex_capable")) != "true") return TG_MEX_E_NOTMEXCAPABLE;
+  LayoutReader reader(machine);
+  auto text = [&](const char* name) -> std::string {
+    std::optional<std::string> value = reader.text(name);
+    if (!value) throw LoadFailure{TG_MEX_E_MEXERROR};
+    return *value;
+  };
+  auto number = [&](const char* name) -> Double {
+    const std::optional<double> value = parseNumber(text(name));
+    if (!value || !std::isfinite(*value)) throw LoadFailure{TG_MEX_E_INVALIDMEXSETTING};
+    return *value;
+  };
+  auto whole = [&](const char* name, Long least) -> Long {
+    const Double value = number(name);
+    if (value < Double(least) || value > 2147483647.0) {
+      throw LoadFailure{TG_MEX_E_INVALIDMEXSETTING};
+    }
+    return Long(std::nearbyint(value));
+  };
+
+  try {
+    m_tableOffset = whole("mex_tableoffset", 0);
+    m_valueOffset = whole("mex_valueoffset", 0);
+    m_columns.start = number("mex_colstart");
+    m_rows.start = number("mex_rowstart");
+    m_columns.step = number("mex_columnstep");
+    m_rows.step = number("mex_rowstep");
+    if (m_columns.step == 0 || m_rows.step == 0) return TG_MEX_E_INVALIDMEXSETTING;
+    m_numColumns = whole("mex_numcolumns", 1);
+    m_numRows = whole("mex_numrows", 1);
+    m_recordSize = whole("mex_recordsize", std::numeric_limits<Long>::min());
+    m_rowHeaderSize = whole("mex_rowheadersize", 0);
+    const std::string rowSize = text("mex_rowsize");
+    if (rowSize == "automatic") {
+      m_rowSize = -1;
+    } else {
+      const std::optional<double> value = parseNumber(rowSize);
+      if (!value || !(*value == -1 || (*value > 0 && *value <= 2147483647.0))) {
+        return TG_MEX_E_INVALIDMEXSETTING;
+      }
+      m_rowSize = Long(std::nearbyint(*value));
+    }
+    const std::string axis = text("mex_rowaxis");
+    if (axis != "y" && axis != "x") return TG_MEX_E_INVALIDMEXSETTING;
+    m_rowAxisX = axis == "x";
+    const std::string endian = text("mex_endian");
+    if (endian != "big" && endian != "little") return TG_MEX_E_INVALIDMEXSETTING;
+    const bool big = endian == "big";
+    m_incrementor = number("mex_incrementor");
+    m_multiplier = number("mex_multiplier");
+
+    // The value's width: named by "mex_dataoverride" in bytes ("5", like "1", one byte), or
+    // taken from the cell type of the "datapoint" attribute.
+    int width = 0;
+    const std::string override = text("mex_dataoverride");
+    if (override == "unspecified") {
+      const Integer datapoint = machine.getAttributeIndex("datapoint");
+      if (datapoint < 0) return TG_MEX_E_INVALIDMEXSETTING;
+      switch (machine.Attributes(datapoint).dataType) {
+        case TG_M_DT_UNSIGNEDINTEGER:
+          width = 1;
+          break;
+        case TG_M_DT_INTEGER2:
+          width = 2;
+          break;
+        case TG_M_DT_INTEGER4:
+        case TG_M_DT_SINGLE:
+          width = 4;
+          break;
+        default:
+          return TG_MEX_E_INVALIDMEXSETTING;
+      }
+    } else if (override == "1" || override == "5") {
+      width = 1;
+    } else if (override == "2") {
+      width = 2;
+    } else if (override == "4") {
+      width = 4;
+    } else {
+      return TG_MEX_E_INVALIDMEXSETTING;
+    }
+    const std::string kind = text("pixeltype");
+    if (kind == "float") {
+      if (width != 4) return TG_MEX_E_INVALIDMEXSETTING;
+      m_cellFormat = big ? kFloatBig : kFloatLittle;
+    } else if (kind == "signedint") {
+      m_cellFormat = width == 4   ? (big ? kLong4Big : kLong4Little)
+                     : width == 2 ? (big ? kInteger2Big : kInteger2Little)
+                                  : (big ? kByteBig : kByteLittle);
+    } else {
+      return TG_MEX_E_INVALIDMEXSETTING;
+    }
+  } catch (const LoadFailure& failure) {
+    return failure.code;
+  }
+
+  static const TessaglyphMEXSelector selector;
+  m_calculator = selector.getCalculator(m_rowAxisX ? "x" : "y", m_rows.step, m_columns.step);
+  if (!m_calculator) return TG_MEX_E_INVALIDMEXSETTING;
+  const long long automatic = (long long)m_numColumns * m_recordSize + m_rowHeaderSize;
+  if (m_rowSize == -1) {
+    if (automatic <= 0 || automatic > std::numeric_limits<Long>::max()) {
+      return TG_MEX_E_INVALIDMEXSETTING;
+    }
+    m_rowSize = Long(automatic);
+  }
+
+  m_file = machine.mexFile();
+  if (m_file == -1) return TG_MEX_E_MEXFILEMISSING;
+  m_voidValue = machine.datavoidValue();
+  m_ready = true;
+  return TG_MEX_E_OK;
+}
+
+// ---- Geometry ---------------------------------------------------------------------------------
+
+void TessaglyphMEX::ClosestRowCol(Double natX, Double natY, Long& row, Long& col) const noexcept {
+  const Double rowCoordinate = m_rowAxisX ? natX : natY;
+  const Double columnCoordinate = m_rowAxisX ? natY : natX;
+  row = nearestStep((rowCoordinate - m_rows.start) / m_rows.step);
+  col = nearestStep((columnCoordinate - m_columns.start) / m_columns.step);
+}
+
+Long TessaglyphMEX::offsetOf(Long row, Long col) const noexcept {
+  return m_tableOffset + row * m_rowSize + m_rowHeaderSize + col * m_recordSize + m_valueOffset;
+}
+
+Long TessaglyphMEX::elvOffset(Double natX, Double natY) const noexcept {
+  if (!m_ready) return -1;
+  Long row = 0;
+  Long col = 0;
+  ClosestRowCol(natX, natY, row, col);
+  if (!onGrid(row, col)) return -1;
+  return offsetOf(row, col);
+}
+
+Double TessaglyphMEX::closestX(Double natX) const noexcept {
+  const Axis& axis = xAxis();
+  return axis.start + axis.step * Double(nearestStep((natX - axis.start) / axis.step));
+}
+
+Double TessaglyphMEX::closestY(Double natY) const noexcept {
+  const Axis& axis = yAxis();
+  return axis.start + axis.step * Double(nearestStep((natY - axis.start) / axis.step));
+}
+
+// The grid line at or below a coordinate: whole steps counted down from the position (floor) on
+// a forward axis, up (ceiling) on a backward one, so that a position before the first line
+// anchors before the grid rather than on it (where an interpolation would reach beyond the
+// grid), and a position on a line anchors on that line. A position within a billionth of a step
+// of a line counts as on it, so that the text of a coordinate does not decide the cell.
+Double TessaglyphMEX::gridLineBelow(const Axis& axis, Double coordinate) noexcept {
+  Double steps = (coordinate - axis.start) / axis.step;
+  const Double nearest = std::nearbyint(steps);
+  if (std::abs(steps - nearest) <= 1e-9) steps = nearest;
+  steps = axis.step > 0 ? std::floor(steps) : std::ceil(steps);
+  return axis.start + axis.step * Double(truncatedStep(steps));
+}
+
+Double TessaglyphMEX::greatestSmallerX(Double natX) const noexcept {
+  return gridLineBelow(xAxis(), natX);
+}
+
+Double TessaglyphMEX::greatestSmallerY(Double natY) const noexcept {
+  return gridLineBelow(yAxis(), natY);
+}
+
+void TessaglyphMEX::cellPosition(Long row, Long col, Double& x, Double& y) const noexcept {
+  const Double rowCoordinate = m_rows.start + m_rows.step * Double(row);
+  const Double columnCoordinate = m_columns.start + m_columns.step * Double(col);
+  x = m_rowAxisX ? rowCoordinate : columnCoordinate;
+  y = m_rowAxisX ? columnCoordinate : rowCoordinate;
+}
+
+// ---- Cells ------------------------------------------------------------------------------------
+
+Single TessaglyphMEX::readCell(Long offset) noexcept {
+  unsigned char bytes[4] = {};
+  Double raw = 0;
+  try {
+    switch (m_cellFormat) {
+      case kFloatLittle:
+      case kFloatBig: {
+        readFileAt(m_file, offset + 1, bytes, 4);
+        std::uint32_t bits = std::uint32_t(bytes[0]) | std::uint32_t(bytes[1]) << 8 |
+                             std::uint32_t(bytes[2]) << 16 | std::uint32_t(bytes[3]) << 24;
+        if (m_cellFormat == kFloatBig) bits = std::uint32_t(swapBytes4(Long(bits)));
+        raw = Double(std::bit_cast<float>(bits));
+        break;
+      }
+      case kLong4Big:
+      case kLong4Little: {
+        readFileAt(m_file, offset + 1, bytes, 4);
+        std::uint32_t bits = std::uint32_t(bytes[0]) | std::uint32_t(bytes[1]) << 8 |
+                             std::uint32_t(bytes[2]) << 16 | std::uint32_t(bytes[3]) << 24;
+        if (m_cellFormat == kLong4Big) bits = std::uint32_t(swapBytes4(Long(bits)));
+        raw = Double(std::int32_t(bits));
+        break;
+      }
+      case kInteger2Big:
+        readFileAt(m_file, offset + 1, bytes, 2);
+        raw = Double(std::int16_t(std::uint16_t(bytes[0] << 8 | bytes[1])));
+        break;
+      case kInteger2Little:
+        readFileAt(m_file, offset + 1, bytes, 2);
+        raw = Double(std::int16_t(std::uint16_t(bytes[1] << 8 | bytes[0])));
+        break;
+      case kByteLittle:
+      case kByteBig:
+        readFileAt(m_file, offset + 1, bytes, 1);
+        raw = Double(bytes[0]);
+        break;
+    }
+  } catch (...) {
+    return Single(TG_M_DPEC_RETRIEVALERROR);
+  }
+  if (raw <= Double(m_voidValue) || raw != raw) return kNoPoint;
+  return Single(raw * m_multiplier + m_incrementor);
+}
+
+Single TessaglyphMEX::pointElv(Double natX, Double natY) {
+  ++m_accessCount;
+  m_lastAccess = m_clock();
+  if (m_interpolationMode == TG_M_IM_NONE) {
+    const Long offset = elvOffset(natX, natY);
+    return offset == -1 ? kNoPoint : readCell(offset);
+  }
+  const Integer count = m_interpolationMode == TG_M_IM_12POINT ? 12 : 4;
+  if (gather(natX, natY, count) > 0) return Single(TG_M_DPEC_NOTENOUGHINTERPDATA);
+  return combine(m_interpolationMode);
+}
+
+Single TessaglyphMEX::combine(TG_M_INTERPOLATIONMODES mode) const {
+  const TG_M_INTERPDATA& data = m_interpData;
+  for (Integer k = 0; k < data.numPoints; ++k) {
+    if (data.z[std::size_t(k)] == Single(TG_M_DPEC_RETRIEVALERROR)) return data.z[std::size_t(k)];
+  }
+  switch (mode) {
+    case TG_M_IM_CLOSESTPOINT:
+      return data.z[0];
+    case TG_M_IM_MAX4:
+      return *std::max_element(data.z.begin(), data.z.begin() + 4);
+    default: {
+      TG_M_INTERPDATA ordered;
+      ordered.targetX = data.targetX;
+      ordered.targetY = data.targetY;
+      ordered.numPoints = data.numPoints;
+      for (Integer k = 0; k < data.numPoints; ++k) {
+        const auto from = std::size_t(kCombineOrder[std::size_t(k)]);
+        ordered.x[std::size_t(k)] = data.x[from];
+        ordered.y[std::size_t(k)] = data.y[from];
+        ordered.z[std::size_t(k)] = data.z[from];
+      }
+      return combineInterpolationData(ordered, mode);
+    }
+  }
+}
+
+Integer TessaglyphMEX::gather(Double natX, Double natY, Integer count) {
+  TG_M_INTERPDATA& data = m_interpData;
+  data = TG_M_INTERPDATA{};
+  data.targetX = natX;
+  data.targetY = natY;
+  data.numPoints = count;
+  m_missingPoints = 0;
+  m_interpDataSet = true;
+  if (!m_ready) {
+    for (Integer k = 0; k < count; ++k)
+      data.z[std::size_t(k)] = kNoPoint;
+    m_missingPoints = count;
+    return count;
+  }
+
+  const Double anchorX = greatestSmallerX(natX);
+  const Double anchorY = greatestSmallerY(natY);
+  Long anchorRow = 0;
+  Long anchorCol = 0;
+  ClosestRowCol(anchorX, anchorY, anchorRow, anchorCol);
+  // An anchor more than two cells off the grid has no point on it (and its offsets would not
+  // fit a Long).
+  const bool nearGrid = anchorRow >= -2 && anchorRow <= m_numRows + 1 && anchorCol >= -2 &&
+                        anchorCol <= m_numColumns + 1;
+  std::array<Long, 12> offsets{};
+  if (nearGrid) {
+    m_calculator->calculateInto(offsetOf(anchorRow, anchorCol), count, m_rowSize, m_recordSize,
+                                offsets);
+  }
+  const Axis& x = xAxis();
+  const Axis& y = yAxis();
+  // A step along increasing x or y is one row or column forwards or backwards.
+  const Long xSign = x.step > 0 ? 1 : -1;
+  const Long ySign = y.step > 0 ? 1 : -1;
+  for (Integer k = 0; k < count; ++k) {
+    const auto i = TessaglyphMEXOffsetCalc::kPointSteps[std::size_t(k)][0];
+    const auto j = TessaglyphMEXOffsetCalc::kPointSteps[std::size_t(k)][1];
+    const Long row = nearGrid ? anchorRow + (m_rowAxisX ? i * xSign : j * ySign) : -1;
+    const Long col = nearGrid ? anchorCol + (m_rowAxisX ? j * ySign : i * xSign) : -1;
+    data.x[std::size_t(k)] = anchorX + Double(i) * std::abs(x.step);
+    data.y[std::size_t(k)] = anchorY + Double(j) * std::abs(y.step);
+    Single z = kNoPoint;
+    if (onGrid(row, col)) z = readCell(offsets[std::size_t(k)]);
+    if (z == kNoPoint) ++m_missingPoints;
+    data.z[std::size_t(k)] = z;
+    TG_TRACE("mex.interpData i = " + std::to_string(k) +
+             ", x = " + doubleToText(data.x[std::size_t(k)]) +
+             ", y = " + doubleToText(data.y[std::size_t(k)]) + ", z = " + singleToText(z) +
+             ", row = " + longToText(row) + ", col = " + longToText(col) +
+             ", offsets = " + longToText(offsets[std::size_t(k)]) +
+             ", targetX = " + doubleToText(natX) + ", targetY = " + doubleToText(natY) +
+             ", m_idataMissingPoints = " + std::to_string(m_missingPoints));
+  }
+  return m_missingPoints;
+}
+
+TG_M_INTERPDATA TessaglyphMEX::interpData(Double natX, Double natY) {
+  gather(natX, natY, m_interpolationMode == TG_M_IM_12POINT ? 12 : 4);
+  return m_interpData;
+}
+
+std::shared_ptr<XYZPoint> TessaglyphMEX::PointRowCol(Long row, Long col) {
+  ++m_accessCount;
+  m_lastAccess = m_clock();
+  auto point = std::make_shared<XYZPoint>();
+  Double x = 0;
+  Double y = 0;
+  cellPosition(row, col, x, y);
+  point->setX(x);
+  point->setY(y);
+  point->setZ(kNoPoint);
+  if (m_ready && onGrid(row, col)) {
+    const Single z = readCell(offsetOf(row, col));
+    point->setZ(z);
+    point->setIsGood(z != kNoPoint && z != Single(TG_M_DPEC_RETRIEVALERROR));
+  }
+  return point;
+}
+
+// ---- Writing ----------------------------------------------------------------------------------
+
+void TessaglyphMEX::setPointElv(Double natX, Double natY, Single value) {
+  constexpr const char* kSource = "TessaglyphMEX::pointElv Let";
+  const Long offset = elvOffset(natX, natY);
+  if (offset == -1) {
+    throw Error(TG_MEX_E_MEXERROR, kSource, "The position lies outside the grid");
+  }
+  const Double raw =
+      value == m_voidValue ? Double(value) : (Double(value) - m_incrementor) / m_multiplier;
+  unsigned char bytes[4] = {};
+  std::size_t width = 4;
+  switch (m_cellFormat) {
+    case kFloatLittle: {
+      const auto bits = std::bit_cast<std::uint32_t>(toSingle(raw));
+      for (int b = 0; b < 4; ++b)
+        bytes[b] = static_cast<unsigned char>(bits >> (8 * b));
+      break;
+    }
+    case kFloatBig:
+      throw Error(TG_MEX_E_CANTWRITEBIGENDIAN, kSource,
+                  "Values cannot be written as big-endian floating-point numbers");
+    case kLong4Big:
+    case kLong4Little: {
+      auto bits = std::uint32_t(roundToLong(raw));
+      if (m_cellFormat == kLong4Big) bits = std::uint32_t(swapBytes4(Long(bits)));
+      for (int b = 0; b < 4; ++b)
+        bytes[b] = static_cast<unsigned char>(bits >> (8 * b));
+      break;
+    }
+    case kInteger2Big:
+    case kInteger2Little: {
+      const auto bits = std::uint16_t(roundToInteger(raw));
+      width = 2;
+      const bool big = m_cellFormat == kInteger2Big;
+      bytes[big ? 1 : 0] = static_cast<unsigned char>(bits);
+      bytes[big ? 0 : 1] = static_cast<unsigned char>(bits >> 8);
+      break;
+    }
+    case kByteLittle:
+    case kByteBig:
+      width = 1;
+      bytes[0] = roundToByte(raw);
+      break;
+  }
+  writeFileAt(m_file, offset + 1, bytes, width);
+}
+
+// ---- Highest and lowest -----------------------------------------------------------------------
+
+Boolean TessaglyphMEX::GetHiLoValues(std::shared_ptr<XYZPoint>& pHi, std::shared_ptr<XYZPoint>& pLo,
+                                     Boolean ShowProgress) {
+  pHi = std::make_shared<XYZPoint>();
+  pLo = std::make_shared<XYZPoint>();
+  if (!m_ready) return false;
+  std::unique_ptr<ProgressWindow> progress;
+  if (ShowProgress) {
+    progress = userInterface().createProgressWindow("Getting file min/max values");
+    progress->setText("Scanning file ...");
+    progress->show();
+  }
+  bool found = false;
+  bool cancelled = false;
+  for (Long row = 0; row < m_numRows && !cancelled; ++row) {
+    for (Long col = 0; col < m_numColumns; ++col) {
+      const Single z = readCell(offsetOf(row, col));
+      if (z == kNoPoint || z == Single(TG_M_DPEC_RETRIEVALERROR)) continue;
+      Double x = 0;
+      Double y = 0;
+      if (!found || z > pHi->z()) {
+        cellPosition(row, col, x, y);
+        *pHi = XYZPoint(x, y, z, true);
+      }
+      if (!found || z < pLo->z()) {
+        cellPosition(row, col, x, y);
+        *pLo = XYZPoint(x, y, z, true);
+      }
+      found = true;
+    }
+    if (progress) {
+      progress->setProgress(double(row + 1) / double(m_numRows));
+      userInterface().yield();
+      if (progress->cancelled()) {
+        const std::string prompt =
+            std::string("Do you want to CANCEL this scan?") + "\r\n\r\n" +
+            "The current values from the file are:" + "\r\n" + "High: " + singleToText(pHi->z()) +
+            "\r\n" + "Low: " + singleToText(pLo->z()) + "\r\n\r\n" + "Click Yes to CANCEL" +
+            "\r\n" + "Click No to continue scanning the file.";
+        cancelled =
+            userInterface().messageBox(prompt, MB_YESNO | MB_QUESTION, "Cancel Scan?") == MBR_YES;
+      }
+    }
+  }
+  if (progress) progress->hide();
+  m_lastAccess = m_clock();
+  return found && !cancelled;
+}
+
+}  // namespace tg
