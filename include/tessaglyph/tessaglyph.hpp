@@ -6,6 +6,7 @@
 #include "tessaglyph/machine.hpp"
 #include "tessaglyph/machine_types.hpp"
 #include "tessaglyph/method_counter.hpp"
+#include "tessaglyph/package.hpp"
 #include "tessaglyph/package_uninstall.hpp"
 #include "tessaglyph/program.hpp"
 #include "tessaglyph/source_file.hpp"
