@@ -73,8 +73,9 @@ std::optional<Date> parseDateText(std::string_view text) {
       return std::nullopt;
     }
   }
-  if (year < 1900 || month < 1 || month > 12 || day < 1 || day > daysInMonth(year, month) ||
-      hour > 23 || minute > 59 || second > 59) {
+  // A Date counts nanoseconds in 64 bits, which reach into 2262.
+  if (year < 1900 || year > 2261 || month < 1 || month > 12 || day < 1 ||
+      day > daysInMonth(year, month) || hour > 23 || minute > 59 || second > 59) {
     return std::nullopt;
   }
   std::tm parts{};

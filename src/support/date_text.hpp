@@ -14,7 +14,7 @@ namespace tg {
 std::string dateToText(Date date);
 // A date in that form, or without seconds ("YYYY-MM-DD HH:MM"), or the day alone
 // ("YYYY-MM-DD", midnight); blanks around it allowed. Empty when the text is not such a date or
-// names a day that does not exist (2023-02-29).
+// names a day that does not exist (2023-02-29) or lies outside the years 1900 to 2261.
 std::optional<Date> parseDateText(std::string_view text);
 // The day as "yyyymmdd" and the time of day as "hhmm", local time.
 std::string dayStamp(Date date);
