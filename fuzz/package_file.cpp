@@ -22,6 +22,7 @@ class FixedFolders final : public tg::PackageIndex {
   std::string programsDirectory() override { return "/nonexistent/base/Scripts"; }
   std::string sourceDataDirectory() override { return "/nonexistent/base/Source Data"; }
   std::string uninstallLogName(std::string_view, tg::Date) override { return {}; }
+  std::vector<std::string> uninstallLogs(std::string_view) override { return {}; }
   void ensureInitialised() override {}
   tg::Long findSource(const std::string&) override { return -1; }
   tg::Long findScript(const std::string&) override { return -1; }

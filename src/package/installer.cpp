@@ -65,7 +65,7 @@ class TessaglyphQPK::Installation {
     m_total =
         std::size_t(m_package.numCopyFiles() + m_package.numScripts() + m_package.numSources());
     prepareLog();
-    if (copyFiles() && installScripts() && installSources()) {
+    if (logCanBeSaved() && copyFiles() && installScripts() && installSources()) {
       phase("Finished.");
       progress(100);
     }
@@ -110,14 +110,28 @@ class TessaglyphQPK::Installation {
     m_log->setNonExistentItemError(p.uninstallNonExistingItemError());
   }
 
-  // Keeps the saved log in step with what was done; false when the installation is to stop.
+  // Keeps the saved log in step with what was done. A log that cannot be written stops the
+  // installation: going on would leave files no uninstall knows of.
   bool persist() {
     if (!m_package.createUninstallLog()) return true;
     try {
       m_log->update();
       return true;
     } catch (const Error& error) {
-      return installError(error.number(), error.source(), error.description());
+      installError(error.number(), error.source(), error.description());
+      return false;
+    }
+  }
+
+  // Before anything is done: the log must have a place to go.
+  bool logCanBeSaved() {
+    if (!m_package.createUninstallLog()) return true;
+    try {
+      packageIndex().uninstallLogName(m_log->installUID(), m_log->installDate());
+      return true;
+    } catch (const Error& error) {
+      installError(error.number(), error.source(), error.description());
+      return false;
     }
   }
 

@@ -14,6 +14,7 @@ class UnavailableIndex final : public PackageIndex {
   std::string programsDirectory() override { unavailable(); }
   std::string sourceDataDirectory() override { unavailable(); }
   std::string uninstallLogName(std::string_view, Date) override { unavailable(); }
+  std::vector<std::string> uninstallLogs(std::string_view) override { unavailable(); }
   void ensureInitialised() override { unavailable(); }
   Long findSource(const std::string&) override { unavailable(); }
   Long findScript(const std::string&) override { unavailable(); }

@@ -5,6 +5,7 @@
 
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "tessaglyph/types.hpp"
 
@@ -20,6 +21,8 @@ class PackageIndex {
   virtual std::string sourceDataDirectory() = 0;
   // A path for a new uninstall log of that package and installation date.
   virtual std::string uninstallLogName(std::string_view uid, Date installDate) = 0;
+  // The uninstall logs in the uninstall folder, of one package when `uid` is not empty.
+  virtual std::vector<std::string> uninstallLogs(std::string_view uid) = 0;
 
   // Opens the index with its default tables when it is not open yet.
   virtual void ensureInitialised() = 0;

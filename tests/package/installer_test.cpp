@@ -166,6 +166,22 @@ TEST(PackageInstall, StoppingAtAMissingSourceKeepsTheLogOfWhatWasDone) {
   EXPECT_EQ(saved.logText(), log->logText());
 }
 
+TEST(PackageInstall, NothingIsInstalledWithoutAPlaceForTheLog) {
+  PackageSite site;
+  const auto treeBefore = treeOf(site.base());
+  site.index.refuseLogs = true;
+  TessaglyphQPK qpk = site.package();
+  const auto log = qpk.install();
+  EXPECT_EQ(site.events.events,
+            (std::vector<std::string>{
+                "Preparing to install...",
+                "error 75 Tessaglyph::getUninstallLogName Path/File access error"}));
+  EXPECT_EQ(treeOf(site.base()), treeBefore);
+  EXPECT_EQ(log->numUninstallCommands(), 0);
+  qpk.setCreateUninstallLog(false);  // a client that keeps the log itself
+  EXPECT_EQ(qpk.install()->numUninstallCommands(), 12);
+}
+
 TEST(PackageInstall, ScriptNameConflictsSuggestTheDay) {
   PackageSite site;
   const std::string day = dayStamp(std::chrono::system_clock::now());

@@ -27,11 +27,23 @@ class MemoryPackageIndex : public PackageIndex {
   std::string programsDirectory() override { return m_base + "Tessaglyph/Scripts"; }
   std::string sourceDataDirectory() override { return m_base + "Tessaglyph/Source Data"; }
   std::string uninstallLogName(std::string_view uid, Date) override {
+    if (refuseLogs) throw Error(75, "Tessaglyph::getUninstallLogName", "Path/File access error");
     for (int counter = 1;; ++counter) {
       const std::string name =
           m_base + "QPK Uninstall/" + std::to_string(counter) + "_" + toUpper(uid) + ".TGU";
       if (!std::filesystem::exists(name)) return name;
     }
+  }
+  std::vector<std::string> uninstallLogs(std::string_view uid) override {
+    std::vector<std::string> logs;
+    for (const auto& entry : std::filesystem::directory_iterator(m_base + "QPK Uninstall")) {
+      const std::string name = entry.path().filename().string();
+      if (uid.empty() || name.find("_" + toUpper(uid) + ".TGU") != std::string::npos) {
+        logs.push_back(entry.path().string());
+      }
+    }
+    std::sort(logs.begin(), logs.end());
+    return logs;
   }
   void ensureInitialised() override { ++initialisations; }
   Long findSource(const std::string& path) override { return find(sources, path); }
@@ -59,6 +71,7 @@ class MemoryPackageIndex : public PackageIndex {
   std::vector<std::string> scripts;
   std::set<std::string> inUse;  // upper-case names of scripts that other sources use
   int initialisations = 0;
+  bool refuseLogs = false;  // no uninstall log can be named
 
  private:
   static Long find(const std::vector<std::string>& rows, const std::string& key) {
