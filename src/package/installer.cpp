@@ -307,7 +307,11 @@ class TessaglyphQPK::Installation {
       if (m_package.ignoreExistingSources()) return true;
       index.deleteIndexedFile(record);
     }
-    index.indexSourceFile(path, scriptName, m_package.sourceCategory(), m_package.rmInstall());
+    if (!index.indexSourceFile(path, scriptName, m_package.sourceCategory(),
+                               m_package.rmInstall())) {
+      return installError(TG_QPK_E_INVALIDDATA, kInstallSource,
+                          "The source file " + path + " could not be indexed");
+    }
     m_log->logIndexedSource(path);
     return persist();
   }

@@ -23,7 +23,7 @@ class UnavailableIndex final : public PackageIndex {
   void indexScriptFile(const std::string&, const std::string&, const std::string&, bool) override {
     unavailable();
   }
-  void indexSourceFile(const std::string&, const std::string&, const std::string&, bool) override {
+  bool indexSourceFile(const std::string&, const std::string&, const std::string&, bool) override {
     unavailable();
   }
 

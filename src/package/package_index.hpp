@@ -33,7 +33,8 @@ class PackageIndex {
   virtual void deleteIndexedScript(Long recordNum, bool ignoreInUse) = 0;
   virtual void indexScriptFile(const std::string& filename, const std::string& scriptName,
                                const std::string& category, bool useValid) = 0;
-  virtual void indexSourceFile(const std::string& sourceFile, const std::string& scriptName,
+  // False when the file could not be indexed (its metrics are unusable): nothing was written.
+  virtual bool indexSourceFile(const std::string& sourceFile, const std::string& scriptName,
                                const std::string& category, bool removable) = 0;
 };
 

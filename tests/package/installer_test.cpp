@@ -182,6 +182,22 @@ TEST(PackageInstall, NothingIsInstalledWithoutAPlaceForTheLog) {
   EXPECT_EQ(qpk.install()->numUninstallCommands(), 12);
 }
 
+TEST(PackageInstall, ASourceThatCannotBeIndexedIsReportedAndNotLogged) {
+  PackageSite site;
+  const std::string alps = site.base() + "Tessaglyph/Source Data/Alps/";
+  site.index.unusable.insert(alps + "N45E007.hgt");
+  TessaglyphQPK qpk = site.package();
+  const auto log = qpk.install();
+  EXPECT_NE(std::find(site.events.events.begin(), site.events.events.end(),
+                      "error 60000 TessaglyphQPK::install The source file " + alps +
+                          "N45E007.hgt could not be indexed"),
+            site.events.events.end());
+  EXPECT_EQ(site.events.events.back(), "Finished.");
+  EXPECT_EQ(log->numIndexedSources(), 1);
+  EXPECT_EQ(log->indexedSource(0), alps + "N46E007.hgt");
+  EXPECT_EQ(log->numCopiedFiles(), 4);  // the file itself was copied, and is logged
+}
+
 TEST(PackageInstall, ScriptNameConflictsSuggestTheDay) {
   PackageSite site;
   const std::string day = dayStamp(std::chrono::system_clock::now());

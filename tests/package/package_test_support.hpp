@@ -58,20 +58,23 @@ class MemoryPackageIndex : public PackageIndex {
                        bool) override {
     scripts.push_back(name);
   }
-  void indexSourceFile(const std::string& file, const std::string& scriptName, const std::string&,
+  bool indexSourceFile(const std::string& file, const std::string& scriptName, const std::string&,
                        bool) override {
     if (findScript(scriptName) == -1) {
       throw Error(32002, "TessaglyphIndex::indexSourceFile",
                   "The script " + scriptName + " does not exist in the registry");
     }
+    if (unusable.count(file)) return false;
     sources.push_back(file);
+    return true;
   }
 
   std::vector<std::string> sources;
   std::vector<std::string> scripts;
   std::set<std::string> inUse;  // upper-case names of scripts that other sources use
   int initialisations = 0;
-  bool refuseLogs = false;  // no uninstall log can be named
+  bool refuseLogs = false;         // no uninstall log can be named
+  std::set<std::string> unusable;  // source files whose metrics cannot be read
 
  private:
   static Long find(const std::vector<std::string>& rows, const std::string& key) {
