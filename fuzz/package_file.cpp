@@ -29,7 +29,9 @@ class FixedFolders final : public tg::PackageIndex {
   void deleteIndexedFile(tg::Long) override {}
   void deleteIndexedScript(tg::Long, bool) override {}
   void indexScriptFile(const std::string&, const std::string&, const std::string&, bool) override {}
-  bool indexSourceFile(const std::string&, const std::string&, const std::string&, bool) override {}
+  bool indexSourceFile(const std::string&, const std::string&, const std::string&, bool) override {
+    return true;
+  }
 };
 
 }  // namespace
