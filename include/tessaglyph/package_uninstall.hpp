@@ -109,7 +109,6 @@ class TessaglyphQPKUninstall {
 
   void clear();
   void insertCommand(TG_QPKU_COMMANDS code, std::string parameter);
-  void applyLine(std::string_view key, std::string_view value, bool counts[4]);
   void writeLogFile(const std::string& path) const;
   void rebuildLists();
   // Runs command i; false when it failed and the failure is to be reported (with its error).
