@@ -20,6 +20,7 @@ const std::vector<tools::AddSubcommand>& subcommands() {
       tools::addConvertCommand,
       tools::addPointCommand,
       tools::addInfoCommand,
+      tools::addPackageCommand,
   };
   return list;
 }

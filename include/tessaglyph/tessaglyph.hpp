@@ -9,6 +9,8 @@
 #include "tessaglyph/method_counter.hpp"
 #include "tessaglyph/method_profiler.hpp"
 #include "tessaglyph/mex.hpp"
+#include "tessaglyph/package.hpp"
+#include "tessaglyph/package_uninstall.hpp"
 #include "tessaglyph/program.hpp"
 #include "tessaglyph/script_collection.hpp"
 #include "tessaglyph/source_file.hpp"

@@ -22,5 +22,6 @@ using AddSubcommand = Subcommand (*)(CLI::App& app);
 Subcommand addConvertCommand(CLI::App& app);
 Subcommand addPointCommand(CLI::App& app);
 Subcommand addInfoCommand(CLI::App& app);
+Subcommand addPackageCommand(CLI::App& app);
 
 }  // namespace tg::tools

@@ -1,0 +1,265 @@
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "package_test_support.hpp"
+#include "support/date_text.hpp"
+#include "support/test_environment.hpp"
+#include "tessaglyph/package_uninstall.hpp"
+#include "test_support.hpp"
+
+namespace tg {
+namespace {
+
+using test::MemoryPackageIndex;
+using test::readTextFile;
+using test::writeTextFile;
+
+std::vector<std::pair<std::string, std::string>> commandsOf(const TessaglyphQPKUninstall& log) {
+  std::vector<std::pair<std::string, std::string>> commands;
+  for (Integer i = 0; i < log.numUninstallCommands(); ++i) {
+    commands.emplace_back(log.uninstallCommand(i), log.uninstallCommandParameter(i));
+  }
+  return commands;
+}
+
+// Records the events of an uninstallation and answers errors with `answer`.
+struct RecordingSink : TessaglyphQPKUninstallEvents {
+  void uninstallError(Integer index, Long errNum, const std::string& errSource,
+                      const std::string& errDescription, Boolean& continue_) override {
+    errors.push_back(std::to_string(index) + " " + std::to_string(errNum) + " " + errSource + " " +
+                     errDescription);
+    continue_ = answer;
+  }
+  void progressChange(Integer percent) override { progress.push_back(percent); }
+  bool answer = true;
+  std::vector<std::string> errors;
+  std::vector<int> progress;
+};
+
+TEST(PackageUninstallLog, CommandsStayInExecutableOrder) {
+  TessaglyphQPKUninstall log;
+  log.logDirectory(" c:\\data\\a ");
+  log.logDirectory("c:\\data\\a\\b\\");
+  log.logFile(" c:\\data\\a\\f.dat ");
+  log.logIndexedScript("Script S");
+  log.logIndexedSource("c:\\data\\a\\x.hgt");
+  log.logIndexedScript("Script T", true);
+  using Commands = std::vector<std::pair<std::string, std::string>>;
+  EXPECT_EQ(commandsOf(log), (Commands{{"Unindex source file", "c:\\data\\a\\x.hgt"},
+                                       {"Unindex script", "Script S"},
+                                       {"Unindex script (ignore in-use)", "Script T"},
+                                       {"Delete file", "c:\\data\\a\\f.dat"},
+                                       {"Remove directory", "C:\\DATA\\A\\B\\"},
+                                       {"Remove directory", "C:\\DATA\\A\\"}}));
+  EXPECT_EQ(log.numCreatedDirs(), 2);
+  EXPECT_EQ(log.createdDir(0), "C:\\DATA\\A\\");
+  EXPECT_TRUE(log.executeUninstallCommand(5));
+  EXPECT_EQ(test::errorNumber([&] { log.uninstallCommand(6); }), PLATFORM_E_SUBSCRIPTOUTOFRANGE);
+  EXPECT_EQ(test::errorNumber([&] { log.createdDir(-1); }), PLATFORM_E_SUBSCRIPTOUTOFRANGE);
+}
+
+TEST(PackageUninstallLog, SaveNeedsCommandsAndUid) {
+  test::TemporaryHome home;
+  MemoryPackageIndex index(home.base());
+  TessaglyphQPKUninstall noCommands;
+  noCommands.setInstallUID("PKG1");
+  EXPECT_TRUE(test::raises([&] { noCommands.save(); }, 67001, "No data to save",
+                           "TessaglyphQPKUninstall::save"));
+  TessaglyphQPKUninstall noUid;
+  noUid.logFile("f");
+  noUid.setInstallUID("  ");
+  EXPECT_TRUE(test::raises([&] { noUid.save(); }, 67002, "Cannot save without UID",
+                           "TessaglyphQPKUninstall::save"));
+}
+
+TEST(PackageUninstallLog, SavedLogLoadsBackWithEveryField) {
+  test::TemporaryHome home;
+  MemoryPackageIndex index(home.base());
+  TessaglyphQPKUninstall log;
+  log.setInstallUID("pkg7");
+  log.setInstallDescription("Terrain tiles");
+  log.setQpkDate(*parseDateText("2024-02-29 13:45:10"));
+  log.setNonEmptyDirError(true);
+  log.logDirectory("/data/t");
+  log.logFile("/data/t/n45.hgt");
+  log.logIndexedScript("srtm", true);
+  log.logIndexedSource("/data/t/n45.hgt");
+  log.save();
+  EXPECT_EQ(log.logFilename(), home.base() + "QPK Uninstall/1_PKG7.TGU");
+  const std::string text = readTextFile(log.logFilename());
+  EXPECT_EQ(text.substr(0, text.find("install_date")), "install_descr=Terrain tiles\n");
+  EXPECT_NE(text.find("qpk_date=2024-02-29 13:45:10\nnonempty_dir_error=True\n"
+                      "nonexistent_item_error=False\n\ncreated_dirs=1\ncopied_files=1\n"
+                      "indexed_scripts=1\nindexed_sources=1\n\nunindex=/data/t/n45.hgt\n"
+                      "unscripti=srtm\ndelfile=/data/t/n45.hgt\nrmdir=/DATA/T\\\n"),
+            std::string::npos)
+      << text;
+
+  TessaglyphQPKUninstall loaded;
+  loaded.load(log.logFilename());
+  EXPECT_EQ(loaded.logText(), text);
+  EXPECT_EQ(loaded.logFilename(), log.logFilename());
+  EXPECT_EQ(commandsOf(loaded), commandsOf(log));
+  EXPECT_EQ(loaded.installDate(), *parseDateText(dateToText(log.installDate())));
+
+  log.save();  // a second log of the same package and minute gets the next counter
+  EXPECT_EQ(log.logFilename(), home.base() + "QPK Uninstall/2_PKG7.TGU");
+}
+
+TEST(PackageUninstallLog, LoadRejectsBadData) {
+  struct Row {
+    std::string content;
+    std::int32_t number;
+    std::string description;
+  };
+  const std::string source = "TessaglyphQPKUninstall::load";
+  const std::vector<Row> rows = {
+      {"install_date=yesterday", 67004, "Bad date format: yesterday"},
+      {"qpk_date=2023-02-29 10:00:00", 67004, "Bad date format: 2023-02-29 10:00:00"},
+      {"nonempty_dir_error=maybe", 67004, "Bad boolean format: maybe"},
+      {"created_dirs=two", 67004, "Bad number format: two"},
+      {"copied_files=-1", 67004, "Invalid number: -1"},
+      {"indexed_sources=1.5", 67004, "Invalid number: 1.5"},
+      {"indexed_scripts=99999", 67004, "Invalid number: 99999"},
+      {"created_dirs=1\ncreated_dirs=1", 67004, "created_dirs specified more than once"},
+      {"copied_files=0\nCOPIED_FILES=0", 67004, "copied_files specified more than once"},
+      {"indexed_scripts=1\nindexed_scripts=2", 67004, "indexed_scripts specified more than once"},
+      {"indexed_sources=0\nindexed_sources=0", 67004, "indexed_sources specified more than once"},
+      {"copied_files=1\ndelfile=a\ndelfile=b", 67004, "Too many delfile commands"},
+      {"rmdir=A\\", 67004, "Too many rmdir commands"},
+      {"indexed_sources=0\nunindex=x", 67004, "Too many unindex commands"},
+      {"indexed_scripts=1\nunscript=s\nUNSCRIPTI=t", 67004,
+       "Too many unscript and unscripti commands"},
+      {"copied_files=1\nremove=a", 67003, "Command \"REMOVE\" is not recognized"},
+      {"just text", 67003, "Command \"JUST TEXT\" is not recognized"},
+  };
+  test::TemporaryFolder folder;
+  for (const Row& row : rows) {
+    writeTextFile(folder.path() / "log.TGU", row.content);
+    TessaglyphQPKUninstall log;
+    const std::string expectedSource =
+        row.number == 67003 ? "TessaglyphQPKUninstall::getCommandCode" : source;
+    EXPECT_TRUE(test::raises([&] { log.load(folder.folder() + "log.TGU"); }, row.number,
+                             row.description, expectedSource))
+        << row.content;
+  }
+}
+
+TEST(PackageUninstallLog, LoadKeepsWhatWasReadBeforeAFailure) {
+  test::TemporaryFolder folder;
+  writeTextFile(folder.path() / "log.TGU",
+                "install_uid = P1 \r\ncopied_files=2\r\n DelFile = a \r\nqpk_date=x\r\n");
+  TessaglyphQPKUninstall log;
+  EXPECT_EQ(test::errorNumber([&] { log.load(folder.folder() + "log.TGU"); }), 67004);
+  EXPECT_EQ(log.installUID(), "P1");
+  EXPECT_EQ(log.numCopiedFiles(), 2);
+  EXPECT_EQ(log.copiedFile(0), "a");
+  EXPECT_EQ(log.numUninstallCommands(), 1);
+  EXPECT_EQ(test::errorNumber([&] { log.load(folder.folder() + "missing.TGU"); }),
+            PLATFORM_E_FILENOTFOUND);
+}
+
+// A folder tree made by an installation, its log saved, and an index holding its records.
+struct InstalledTree {
+  test::TemporaryHome home;
+  MemoryPackageIndex index{home.base()};
+  std::string root = home.root() + "site/";
+  TessaglyphQPKUninstall log;
+
+  InstalledTree() {
+    writeTextFile(root + "Tiles/North/n45.hgt", "tile");
+    log.setInstallUID("P2");
+    log.logDirectory(root + "Tiles");
+    log.logDirectory(root + "Tiles/North");
+    log.logFile(root + "Tiles/North/n45.hgt");
+    index.scripts.push_back("srtm");
+    index.sources.push_back(root + "Tiles/North/n45.hgt");
+    log.logIndexedScript("SRTM");
+    log.logIndexedSource(root + "TILES/NORTH/N45.HGT");
+    log.save();
+  }
+};
+
+TEST(PackageUninstall, RemovesEverythingThroughUpperCasedNamesAndDeletesTheLog) {
+  InstalledTree tree;
+  RecordingSink sink;
+  tree.log.setEventSink(&sink);
+  tree.log.uninstall();
+  EXPECT_FALSE(std::filesystem::exists(tree.root + "Tiles"));
+  EXPECT_TRUE(tree.index.sources.empty());
+  EXPECT_TRUE(tree.index.scripts.empty());
+  EXPECT_EQ(tree.index.initialisations, 1);
+  EXPECT_FALSE(std::filesystem::exists(tree.log.logFilename()));
+  EXPECT_TRUE(sink.errors.empty());
+  EXPECT_EQ(sink.progress, (std::vector<int>{20, 40, 60, 80, 100}));
+}
+
+TEST(PackageUninstall, ItemsAlreadyGoneAreSilentUnlessAskedFor) {
+  for (const bool report : {false, true}) {
+    InstalledTree tree;
+    tree.index.sources.clear();
+    tree.index.scripts.clear();
+    std::filesystem::remove(tree.root + "Tiles/North/n45.hgt");
+    tree.log.setNonExistentItemError(report);
+    RecordingSink sink;
+    tree.log.setEventSink(&sink);
+    tree.log.uninstall();
+    if (!report) {
+      EXPECT_TRUE(sink.errors.empty());
+      EXPECT_FALSE(std::filesystem::exists(tree.log.logFilename()));
+      continue;
+    }
+    const std::string source = " TessaglyphQPKUninstall::uninstall ";
+    EXPECT_EQ(sink.errors, (std::vector<std::string>{
+                               "0 0" + source + "Source file \"" + tree.root +
+                                   "TILES/NORTH/N45.HGT\" does not exist in the index",
+                               "1 0" + source + "Script \"SRTM\" does not exist in the index",
+                               "2 53" + source + "File not found"}));
+    TessaglyphQPKUninstall rest;
+    rest.load(tree.log.logFilename());
+    EXPECT_EQ(commandsOf(rest), commandsOf(tree.log));
+    EXPECT_EQ(rest.numUninstallCommands(), 3);
+  }
+}
+
+TEST(PackageUninstall, FailedCommandsStayInTheRewrittenLog) {
+  InstalledTree tree;
+  tree.log.setNonEmptyDirError(true);
+  writeTextFile(tree.root + "Tiles/North/user.txt", "mine");
+  RecordingSink sink;
+  tree.log.setEventSink(&sink);
+  tree.log.uninstall();
+  EXPECT_EQ(sink.errors.size(), 2u);  // both folders: one holds the user's file, so the other too
+  EXPECT_TRUE(std::filesystem::exists(tree.root + "Tiles/North/user.txt"));
+  TessaglyphQPKUninstall rest;
+  rest.load(tree.log.logFilename());
+  EXPECT_EQ(commandsOf(rest), (std::vector<std::pair<std::string, std::string>>{
+                                  {"Remove directory", toUpper(tree.root + "Tiles/North") + "\\"},
+                                  {"Remove directory", toUpper(tree.root + "Tiles") + "\\"}}));
+  EXPECT_EQ(rest.numCopiedFiles(), 0);
+  EXPECT_EQ(rest.numCreatedDirs(), 2);
+}
+
+TEST(PackageUninstall, StoppingKeepsTheUnmarkedAndUnrunCommands) {
+  InstalledTree tree;
+  tree.log.setNonExistentItemError(true);
+  tree.index.sources.clear();
+  tree.log.setExecuteUninstallCommand(1, false);  // the script stays registered
+  RecordingSink sink;
+  sink.answer = false;
+  tree.log.setEventSink(&sink);
+  tree.log.uninstall();
+  EXPECT_EQ(sink.errors.size(), 1u);
+  EXPECT_EQ(tree.index.scripts.size(), 1u);
+  EXPECT_TRUE(std::filesystem::exists(tree.root + "Tiles/North/n45.hgt"));
+  TessaglyphQPKUninstall rest;
+  rest.load(tree.log.logFilename());
+  EXPECT_EQ(rest.numUninstallCommands(), 5);
+}
+
+}  // namespace
+}  // namespace tg
