@@ -55,7 +55,8 @@ class Interpreter {
   // The instruction at the counter; 11005 when the counter has left the code.
   const TG_M_INSTRUCTION& fetch();
   // Runs a loop (the stepping one or the plain one) under the error path until it ends.
-  void guard(bool stepping);
+  template <typename Loop>
+  void guard(Loop loop);
   // The loop proper, left by STOP, cancel or a raised error.
   void loop();
   // The debug run's loop: the plain loop with the line events before each instruction.
@@ -78,9 +79,12 @@ class Interpreter {
     try {
       body();
     } catch (const Error& error) {
-      if (!report(error)) throw RunEnded{};
+      goOnAfter(error);
     }
   }
+  // The error path for a failed step: returns when the host continues, else ends the run.
+  // Out of line and cold, so that the instructions' own paths stay small.
+  [[gnu::cold, gnu::noinline]] void goOnAfter(const Error& error);
   // Thrown by step() to end the run quietly from inside an instruction.
   struct RunEnded {};
   // The steps of the failed instruction that follow the failing one.

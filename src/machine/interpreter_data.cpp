@@ -15,10 +15,10 @@ namespace tg {
 namespace {
 
 // 11006 for a store into a predefined variable that the run must not change.
-[[noreturn]] void refuseStore(Integer address) {
-  throw Error(TG_M_E_CANTSETPREDEFINEDVARIABLE, kRunWithDebugSource,
-              "Cannot set the value of the " +
-                  getPDVName(TG_M_PREDEFINEDVARIABLEINDICIES(address)) + " pre-defined variable.");
+Error storeRefusal(Integer address) {
+  return Error(TG_M_E_CANTSETPREDEFINEDVARIABLE, kRunWithDebugSource,
+               "Cannot set the value of the " +
+                   getPDVName(TG_M_PREDEFINEDVARIABLEINDICIES(address)) + " pre-defined variable.");
 }
 
 }  // namespace
@@ -36,7 +36,7 @@ void Interpreter::loadPointer(Integer address) {
 
 void Interpreter::store(Integer address) {
   if (m_debug && isReadOnly(TG_M_PREDEFINEDVARIABLEINDICIES(address))) {
-    step([&] { refuseStore(address); });  // a host that continues lets the store happen
+    goOnAfter(storeRefusal(address));  // a host that continues lets the store happen
   }
   DatumRef& target = at(address);
   target->setValue(*reg());
@@ -45,7 +45,7 @@ void Interpreter::store(Integer address) {
 void Interpreter::storePointer(Integer address) {
   const Integer pointer = at(address)->getInteger();
   if (m_debug && isPermanentlyLocked(TG_M_PREDEFINEDVARIABLEINDICIES(pointer))) {
-    step([&] { refuseStore(pointer); });
+    goOnAfter(storeRefusal(pointer));
   }
   DatumRef& target = at(pointer);
   target->setValue(*reg());

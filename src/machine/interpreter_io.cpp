@@ -92,11 +92,9 @@ Integer Interpreter::ownHandle(Integer handle) const {
 Long Interpreter::filePosition() {
   const Long offset = at(kOffsetAddress)->getLong();
   if (m_debug && offset < 0) {
-    step([] {
-      throw Error(TG_M_E_INVALIDOPERANDVALUE, kRunWithDebugSource,
-                  "The offset pre-defined variable must have a value greater than or equal to "
-                  "zero for all file I/O operations.");
-    });
+    goOnAfter(Error(TG_M_E_INVALIDOPERANDVALUE, kRunWithDebugSource,
+                    "The offset pre-defined variable must have a value greater than or equal to "
+                    "zero for all file I/O operations."));
   }
   if (offset == std::numeric_limits<Long>::max()) {
     raisePlatformError(PLATFORM_E_OVERFLOW, kRunSource);

@@ -38,10 +38,8 @@ DatumRef& Interpreter::asciiOperand(Integer address, const char* instructionName
 void Interpreter::cast(TG_M_DATATYPES kind, Integer address) {
   if (m_debug && address < 15 && isPermanentlyLocked(TG_M_PREDEFINEDVARIABLEINDICIES(address))) {
     // A host that continues lets the cast happen.
-    step([&] {
-      throw Error(TG_M_E_CANTCASTADDRESS, kRunWithDebugSource,
-                  longToText(address) + " cannot be cast.");
-    });
+    goOnAfter(Error(TG_M_E_CANTCASTADDRESS, kRunWithDebugSource,
+                    longToText(address) + " cannot be cast."));
   }
   DatumRef& target = at(address);
   DatumRef fresh = makeDatum(kind);

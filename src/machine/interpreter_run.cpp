@@ -45,21 +45,13 @@ void TessaglyphMachine::run(Integer start) {
   }
 }
 
-void Interpreter::run(Integer start) {
-  m.m_programCounter = start;
-  m.m_cancel = false;
-  guard(false);
-}
-
-void Interpreter::guard(bool stepping) {
+// Each run type gets its own copy of the guard, so the plain loop is compiled on its own.
+template <typename Loop>
+void Interpreter::guard(Loop loop) {
   const char* source = m_debug ? kRunWithDebugSource : kRunSource;
   for (;;) {
     try {
-      if (stepping) {
-        debugLoop();
-      } else {
-        loop();
-      }
+      loop();
       return;
     } catch (const Error& error) {
       if (!recover(error)) return;
@@ -71,6 +63,12 @@ void Interpreter::guard(bool stepping) {
       if (!recover(outOfMemory(source))) return;
     }
   }
+}
+
+void Interpreter::run(Integer start) {
+  m.m_programCounter = start;
+  m.m_cancel = false;
+  guard([this] { loop(); });
 }
 
 void Interpreter::loop() {
@@ -96,7 +94,7 @@ void Interpreter::runWithDebug(Integer start) {
        method == TG_M_RM_STEPINSTRUCTIONS)) {
     m.m_break = true;
   }
-  guard(true);
+  guard([this] { debugLoop(); });
 }
 
 void Interpreter::debugLoop() {
@@ -196,6 +194,10 @@ bool Interpreter::recover(const Error& error) {
     return recover(again);
   }
   return !m.m_cancel;
+}
+
+void Interpreter::goOnAfter(const Error& error) {
+  if (!report(error)) throw RunEnded{};
 }
 
 bool Interpreter::report(const Error& error) {
