@@ -1,52 +1,60 @@
-// Helpers shared by the value-cell tests.
+// Helpers shared by the value-cell tests: what a call gives, as one comparable text.
 #pragma once
 
 #include <gtest/gtest.h>
 
-#include <cstdint>
-#include <optional>
+#include <cstdio>
 #include <string>
+#include <type_traits>
 
 #include "machine/datum.hpp"
 #include "tessaglyph/error.hpp"
 
 namespace tg::test {
 
-// The error a call raised, or nothing when it returned.
+// A value as text: numbers exactly (a Single to 9 digits, a Double to 17), a cell as its kind's
+// letter and its value ("L:5", "T:abc"), no cell as "none".
+template <typename T>
+std::string show(const T& value) {
+  if constexpr (std::is_same_v<T, bool>) {
+    return value ? "true" : "false";
+  } else if constexpr (std::is_integral_v<T>) {
+    return std::to_string(static_cast<long long>(value));
+  } else if constexpr (std::is_floating_point_v<T>) {
+    char text[40];
+    std::snprintf(text, sizeof text, "%.*g", sizeof(T) == 4 ? 9 : 17, double(value));
+    return text;
+  } else if constexpr (std::is_same_v<T, DatumRef>) {
+    return value ? std::string(1, "BILSDT"[value->dataType()]) + ":" + value->getString() : "none";
+  } else {
+    return std::string(value);
+  }
+}
+
+// What a call gives: its value shown as above, "done" for no value, "error N" when it raises.
 template <typename F>
-std::optional<Error> errorFrom(F&& call) {
+std::string outcome(F&& call) {
   try {
-    call();
+    if constexpr (std::is_void_v<decltype(call())>) {
+      call();
+      return "done";
+    } else {
+      return show(call());
+    }
   } catch (const Error& error) {
-    return error;
+    return "error " + std::to_string(error.number());
   }
-  return std::nullopt;
 }
 
-// The number of the error a call raised, 0 when it returned.
-template <typename F>
-std::int32_t errorOf(F&& call) {
-  const auto error = errorFrom(call);
-  return error ? error->number() : 0;
-}
-
-// A cell of each numeric kind from a number, for tables.
+// A cell of a kind from a number (a text holds the number's text), for tables.
 inline DatumRef cellOf(TG_M_DATATYPES kind, double value) {
-  switch (kind) {
-    case TG_M_DT_UNSIGNEDINTEGER:
-      return makeUnsignedInteger(Byte(value));
-    case TG_M_DT_INTEGER2:
-      return makeInteger2(Integer(value));
-    case TG_M_DT_INTEGER4:
-      return makeInteger4(Long(value));
-    case TG_M_DT_SINGLE:
-      return makeSingle(Single(value));
-    case TG_M_DT_DOUBLE:
-      return makeDouble(value);
-    case TG_M_DT_ASCII:
-      break;
-  }
-  return makeAscii(std::to_string(value));
+  const DatumRef cell = makeDatum(kind);
+  cell->setDouble(value);
+  return cell;
 }
 
 }  // namespace tg::test
+
+// One check per line: the expression's outcome (see outcome) and the text expected of it.
+#define EXPECT_GIVES(expression, expected) \
+  EXPECT_EQ(::tg::test::outcome([&] { return expression; }), expected) << #expression

@@ -1,7 +1,9 @@
+// The script's properties as the machine reads them (values, defaults, the data lock, the
+// data-void value), the table members' index checks, the file information and the open files.
 #include <gtest/gtest.h>
 
 #include <fstream>
-#include <optional>
+#include <memory>
 #include <string>
 #include <utility>
 #include <vector>
@@ -14,156 +16,117 @@
 namespace tg {
 namespace {
 
-using test::raisesError;
+using test::failureOf;
 
-void loadProperties(TessaglyphMachine& machine,
-                    const std::vector<std::pair<std::string, std::string>>& properties) {
-  MachineAccess::setPropertyCount(machine, Integer(properties.size()));
-  for (std::size_t i = 0; i < properties.size(); ++i) {
-    MachineAccess::setProperty(machine, Integer(i), {properties[i].first, properties[i].second});
+// A machine whose script declares these properties (name, value; an empty name declares none).
+std::unique_ptr<TessaglyphMachine> withProperties(
+    const std::vector<std::pair<std::string, std::string>>& properties) {
+  auto machine = std::make_unique<TessaglyphMachine>();
+  std::vector<TG_M_PROPERTY> declared;
+  for (const auto& [name, value] : properties) {
+    if (!name.empty()) declared.push_back({name, value});
   }
+  MachineAccess::setPropertyCount(*machine, Integer(declared.size()));
+  for (std::size_t i = 0; i < declared.size(); ++i)
+    MachineAccess::setProperty(*machine, Integer(i), declared[i]);
+  return machine;
 }
 
-struct PropertyCase {
-  const char* asked;
-  std::optional<std::pair<std::string, std::string>> declared;
-  const char* expected;
-};
-
-class MachinePropertyValueTest : public ::testing::TestWithParam<PropertyCase> {};
-
-TEST_P(MachinePropertyValueTest, GivesTheScriptsValueOrTheDefaultInLowerCase) {
-  const auto& c = GetParam();
-  TessaglyphMachine machine;
-  if (c.declared) loadProperties(machine, {*c.declared});
-  EXPECT_EQ(machine.getPropertyValue(c.asked), c.expected);
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    Cases, MachinePropertyValueTest,
-    ::testing::Values(
-        PropertyCase{"latlonformat", std::nullopt, ""},
-        PropertyCase{"LatLonFormat", std::nullopt, ""},
-        PropertyCase{"latlonformat", std::pair<std::string, std::string>{"latlonformat", "DMS"},
-                     "dms"},
-        PropertyCase{"mex_colstart", std::pair<std::string, std::string>{"MEX_ColStart", "BYFILE"},
-                     "byfile"},
-        PropertyCase{" GridType ", std::pair<std::string, std::string>{"gridtype", "UTM"}, "utm"},
-        PropertyCase{"gridtype", std::nullopt, "latlon"},
-        PropertyCase{"datalock", std::nullopt, "true"},
-        PropertyCase{"filetypefilter", std::nullopt, "*.*"},
-        PropertyCase{"filelayout", std::nullopt, "unspecified"},
-        // A property declared with a value outside its list still counts as declared.
-        PropertyCase{"datum", std::pair<std::string, std::string>{"datum", "WGS84"}, "wgs84"}));
-
-TEST(MachinePropertyTest, UnknownNamesAndMissingIndexesAreRefused) {
-  TessaglyphMachine machine;
-  EXPECT_TRUE(raisesError([&] { machine.getPropertyValue("colour"); }, 11003,
-                          "TessaglyphMachine::getPropertyValue",
-                          "\"colour\" is not a defined property name."));
+// The script's value or the default, in lower case.
+TEST(MachineProperties, Values) {
+  const struct {
+    const char* asked;
+    std::pair<std::string, std::string> declared;
+    const char* expected;
+  } rows[] = {
+      {" LatLonFormat ", {}, ""},
+      {"latlonformat", {"latlonformat", "DMS"}, "dms"},
+      {"mex_colstart", {"MEX_ColStart", "BYFILE"}, "byfile"},
+      {" GridType ", {"gridtype", "UTM"}, "utm"},
+      {" GridType ", {}, "latlon"},
+      {"datalock", {}, "true"},
+      {"filetypefilter", {}, "*.*"},
+      {"filelayout", {}, "unspecified"},
+      {"datum", {"datum", "WGS84"}, "wgs84"},  // a value outside the list counts as declared
+  };
+  for (const auto& row : rows)
+    EXPECT_EQ(withProperties({row.declared})->getPropertyValue(row.asked), row.expected);
+  const auto machine = withProperties({{"filelayout", "grid"}});
+  EXPECT_EQ(failureOf([&] { machine->getPropertyValue("colour"); }),
+            "11003 [TessaglyphMachine::getPropertyValue] \"colour\" is not a defined property "
+            "name.");
   // "nextorder" has no default of its own, whatever the layout.
-  loadProperties(machine, {{"filelayout", "grid"}});
-  EXPECT_TRUE(raisesError([&] { machine.getPropertyValue("nextorder"); }, 12005, "",
-                          "There are no property values for the nextorder property when the "
-                          "filelayout property is \"unspecified.\""));
-  EXPECT_EQ(machine.getPropertyIndex("FILELAYOUT"), 0);
-  EXPECT_EQ(machine.getPropertyIndex("datum"), -1);
-  EXPECT_EQ(machine.getAttributeIndex("datapoint"), -1);
-
-  const char* range = "Subscript out of range";
-  EXPECT_TRUE(
-      raisesError([&] { machine.properties(1); }, 9, "TessaglyphMachine::properties Get", range));
-  EXPECT_TRUE(raisesError([&] { machine.instructions(-1); }, 9,
-                          "TessaglyphMachine::instructions Get", range));
-  EXPECT_TRUE(raisesError([&] { machine.routineLocations(TG_M_ROUTINEARRAYINDICIES(22)); }, 9,
-                          "TessaglyphMachine::routineLocations Get", range));
-  EXPECT_TRUE(
-      raisesError([&] { machine.OpenFile(0); }, 9, "TessaglyphMachine::OpenFile Get", range));
+  EXPECT_EQ(failureOf([&] { machine->getPropertyValue("nextorder"); }),
+            "12005 [] There are no property values for the nextorder property when the "
+            "filelayout property is \"unspecified.\"");
+  EXPECT_EQ(machine->getPropertyIndex("FILELAYOUT"), 0);
+  EXPECT_EQ(machine->getPropertyIndex("datum"), -1);
+  EXPECT_EQ(machine->getAttributeIndex("datapoint"), -1);
+  const std::string range = "] Subscript out of range";
+  EXPECT_EQ(failureOf([&] { machine->properties(1); }),
+            "9 [TessaglyphMachine::properties Get" + range);
+  EXPECT_EQ(failureOf([&] { machine->instructions(-1); }),
+            "9 [TessaglyphMachine::instructions Get" + range);
+  EXPECT_EQ(failureOf([&] { machine->routineLocations(TG_M_ROUTINEARRAYINDICIES(22)); }),
+            "9 [TessaglyphMachine::routineLocations Get" + range);
 }
 
-struct LockCase {
-  TG_M_DATALOCK setting;
-  const char* property;  // nullptr: not declared
-  bool locked;
-};
-
-class MachineDataLockTest : public ::testing::TestWithParam<LockCase> {};
-
-TEST_P(MachineDataLockTest, LocksUnlessTheSettingOrTheScriptSaysOtherwise) {
-  const auto& c = GetParam();
-  TessaglyphMachine machine;
-  if (c.property) loadProperties(machine, {{"datalock", c.property}});
-  machine.setDataLock(c.setting);
-  EXPECT_EQ(MachineAccess::effectiveDataLock(machine), c.locked);
-}
-
-INSTANTIATE_TEST_SUITE_P(Cases, MachineDataLockTest,
-                         ::testing::Values(LockCase{TG_M_DL_TRUE, "false", true},
-                                           LockCase{TG_M_DL_FALSE, "true", false},
-                                           LockCase{TG_M_DL_USESCRIPT, nullptr, true},
-                                           LockCase{TG_M_DL_USESCRIPT, "False", false},
-                                           LockCase{TG_M_DL_USESCRIPT, "0", false},
-                                           LockCase{TG_M_DL_USESCRIPT, "maybe", true},
-                                           LockCase{TG_M_DATALOCK(7), "false", true}));
-
-TEST(MachinePropertyTest, ScriptSettingsAreReadOnceAndClearForgetsAllButTheDataVoidValue) {
-  TessaglyphMachine machine;
-  machine.setDataLock(TG_M_DL_USESCRIPT);
-  loadProperties(machine,
-                 {{"datalock", "false"}, {"selfvalidating", "TRUE"}, {"datavoidvalue", "-32000"}});
-  EXPECT_FALSE(MachineAccess::effectiveDataLock(machine));
-  EXPECT_TRUE(machine.selfValidating());
-  EXPECT_EQ(machine.datavoidValue(), -32000.0f);
-
-  machine.Clear();  // the new, empty script has none of the three
-  EXPECT_TRUE(MachineAccess::effectiveDataLock(machine));
-  EXPECT_FALSE(machine.selfValidating());
-  EXPECT_EQ(machine.datavoidValue(), -32000.0f);
-  EXPECT_EQ(machine.dataLock(), TG_M_DL_USESCRIPT);
-}
-
-TEST(MachinePropertyTest, TheDataVoidValueFallsBackToMinus32100) {
-  for (const char* value : {"byfile", "abc", "1e60"}) {
-    TessaglyphMachine machine;
-    loadProperties(machine, {{"datavoidvalue", value}});
-    EXPECT_EQ(machine.datavoidValue(), -32100.0f) << value;
+// Locked unless the host's setting or, when it defers, the script says otherwise.
+TEST(MachineProperties, DataLock) {
+  const struct {
+    TG_M_DATALOCK setting;
+    const char* property;  // empty: not declared
+    bool locked;
+  } rows[] = {{TG_M_DL_TRUE, "false", true},    {TG_M_DL_FALSE, "true", false},
+              {TG_M_DL_USESCRIPT, "", true},    {TG_M_DL_USESCRIPT, "False", false},
+              {TG_M_DL_USESCRIPT, "0", false},  {TG_M_DL_USESCRIPT, "maybe", true},
+              {TG_M_DATALOCK(7), "false", true}};
+  for (const auto& row : rows) {
+    const auto machine = withProperties({{*row.property ? "datalock" : "", row.property}});
+    machine->setDataLock(row.setting);
+    EXPECT_EQ(MachineAccess::effectiveDataLock(*machine), row.locked) << row.property;
   }
-  TessaglyphMachine machine;
-  loadProperties(machine, {{"selfvalidating", "yes"}});
-  EXPECT_FALSE(machine.selfValidating());
 }
 
-struct FileInfoCase {
-  const char* filename;
-  const char* path;
-  const char* extension;
-  const char* filetitle;
-};
-
-class MachineFileInfoTest : public ::testing::TestWithParam<FileInfoCase> {};
-
-TEST_P(MachineFileInfoTest, SplitsTheUpperCasedNameAtEitherSeparator) {
-  const auto& c = GetParam();
-  TessaglyphMachine machine;
-  machine.setFileInfo(c.filename);
-  EXPECT_EQ(machine.predefinedVariables(TG_M_PVI_FILENAME), toUpper(c.filename));
-  EXPECT_EQ(machine.predefinedVariables(TG_M_PVI_PATH), c.path);
-  EXPECT_EQ(machine.predefinedVariables(TG_M_PVI_EXTENSION), c.extension);
-  EXPECT_EQ(machine.predefinedVariables(TG_M_PVI_FILETITLE), c.filetitle);
-  EXPECT_EQ(machine.predefinedVariables(TG_M_PVI_FILESIZE), "0");  // no such file
+// The data lock, self-validation and the data-void value are read once; Clear forgets all but
+// the data-void value. A data-void value that is no Single falls back to -32100.
+TEST(MachineProperties, ScriptSettingsAreReadOnce) {
+  const auto machine = withProperties(
+      {{"datalock", "false"}, {"selfvalidating", "TRUE"}, {"datavoidvalue", "-32000"}});
+  machine->setDataLock(TG_M_DL_USESCRIPT);
+  EXPECT_FALSE(MachineAccess::effectiveDataLock(*machine));
+  EXPECT_TRUE(machine->selfValidating());
+  EXPECT_EQ(machine->datavoidValue(), -32000.0f);
+  machine->Clear();
+  EXPECT_TRUE(MachineAccess::effectiveDataLock(*machine));
+  EXPECT_FALSE(machine->selfValidating());
+  EXPECT_EQ(machine->datavoidValue(), -32000.0f);
+  EXPECT_EQ(machine->dataLock(), TG_M_DL_USESCRIPT);
+  for (const char* value : {"byfile", "abc", "1e60"})
+    EXPECT_EQ(withProperties({{"datavoidvalue", value}})->datavoidValue(), -32100.0f) << value;
+  EXPECT_FALSE(withProperties({{"selfvalidating", "yes"}})->selfValidating());
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Names, MachineFileInfoTest,
-    ::testing::Values(FileInfoCase{"c:\\data\\dem.bil", "C:\\DATA\\", "BIL", "DEM"},
-                      FileInfoCase{"/srv/grids/n45w123.dem.gz", "/SRV/GRIDS/", "GZ", "N45W123.DEM"},
-                      FileInfoCase{"d:\\mixed/sub\\tile.hgt", "D:\\MIXED/SUB\\", "HGT", "TILE"},
-                      FileInfoCase{"/data/noext", "/DATA/", "", "NOEXT"},
-                      FileInfoCase{"/data/trailing.", "/DATA/", "", "TRAILING"},
-                      FileInfoCase{"/data.d/inside", "/DATA.D/", "", "INSIDE"},
-                      FileInfoCase{"plain.txt", "", "TXT", "PLAIN"}));
-
-TEST(MachineFileInfoTest, TakesTheSizeOfAnExistingFileWhateverTheCaseOfItsName) {
+// The file name, upper-cased, split at either separator; the size of an existing file whatever
+// the case of its name.
+TEST(MachineProperties, FileInfo) {
+  const char* const rows[][4] = {// filename, path, extension, file title
+                                 {"c:\\data\\dem.bil", "C:\\DATA\\", "BIL", "DEM"},
+                                 {"/srv/grids/n45w123.dem.gz", "/SRV/GRIDS/", "GZ", "N45W123.DEM"},
+                                 {"d:\\mixed/sub\\tile.hgt", "D:\\MIXED/SUB\\", "HGT", "TILE"},
+                                 {"/data/noext", "/DATA/", "", "NOEXT"},
+                                 {"/data/trailing.", "/DATA/", "", "TRAILING"},
+                                 {"/data.d/inside", "/DATA.D/", "", "INSIDE"},
+                                 {"plain.txt", "", "TXT", "PLAIN"}};
+  for (const auto& row : rows) {
+    TessaglyphMachine machine;
+    machine.setFileInfo(row[0]);
+    std::string got;
+    for (const auto variable : {TG_M_PVI_FILENAME, TG_M_PVI_PATH, TG_M_PVI_EXTENSION,
+                                TG_M_PVI_FILETITLE, TG_M_PVI_FILESIZE})
+      got += machine.predefinedVariables(variable) + "|";
+    EXPECT_EQ(got, toUpper(row[0]) + "|" + row[1] + "|" + row[2] + "|" + row[3] + "|0|");
+  }
   test::TemporaryFolder folder;
   std::ofstream(folder.folder() + "tile.hgt", std::ios::binary) << "12345";
   TessaglyphMachine machine;
@@ -171,7 +134,7 @@ TEST(MachineFileInfoTest, TakesTheSizeOfAnExistingFileWhateverTheCaseOfItsName) 
   EXPECT_EQ(machine.predefinedVariables(TG_M_PVI_FILESIZE), "5");
 }
 
-TEST(MachineOpenFilesTest, RemovingAFileClosesTheGap) {
+TEST(MachineProperties, RemovingAnOpenFileClosesTheGap) {
   TessaglyphMachine machine;
   // Handles far above any the tests open; the destructor's quiet close ignores them.
   MachineAccess::addOpenFile(machine, "A", 32001);
@@ -180,10 +143,9 @@ TEST(MachineOpenFilesTest, RemovingAFileClosesTheGap) {
   MachineAccess::removeOpenFile(machine, 32002);
   MachineAccess::removeOpenFile(machine, 32099);  // not in the list: nothing happens
   ASSERT_EQ(machine.numOpenFiles(), 2);
-  EXPECT_EQ(machine.OpenFile(0), "A");
-  EXPECT_EQ(machine.OpenFile(1), "C");
-  EXPECT_TRUE(raisesError([&] { machine.OpenFile(2); }, 9, "TessaglyphMachine::OpenFile Get",
-                          "Subscript out of range"));
+  EXPECT_EQ(machine.OpenFile(0) + machine.OpenFile(1), "AC");
+  EXPECT_EQ(failureOf([&] { machine.OpenFile(2); }),
+            "9 [TessaglyphMachine::OpenFile Get] Subscript out of range");
 }
 
 }  // namespace

@@ -1,6 +1,7 @@
+// The machine's state: what a new machine holds, what Clear resets and keeps, the files a script
+// opened, the access counters and the method profiler.
 #include <gtest/gtest.h>
 
-#include <array>
 #include <fstream>
 #include <memory>
 #include <string>
@@ -14,80 +15,43 @@
 namespace tg {
 namespace {
 
-using test::cellAt;
-
-struct PredefinedCell {
-  const char* name;
-  TG_M_DATATYPES type;
-};
-
-constexpr std::array<PredefinedCell, 16> kPredefined = {{
-    {"register", TG_M_DT_INTEGER2},
-    {"offset", TG_M_DT_INTEGER4},
-    {"return", TG_M_DT_INTEGER2},
-    {"x", TG_M_DT_DOUBLE},
-    {"y", TG_M_DT_DOUBLE},
-    {"index", TG_M_DT_INTEGER4},
-    {"row", TG_M_DT_INTEGER4},
-    {"col", TG_M_DT_INTEGER4},
-    {"value", TG_M_DT_DOUBLE},
-    {"filesize", TG_M_DT_INTEGER4},
-    {"path", TG_M_DT_ASCII},
-    {"filename", TG_M_DT_ASCII},
-    {"extension", TG_M_DT_ASCII},
-    {"progress", TG_M_DT_ASCII},
-    {"tip", TG_M_DT_ASCII},
-    {"filetitle", TG_M_DT_ASCII},
-}};
-
-void expectEmpty(TessaglyphMachine& machine) {
-  ASSERT_EQ(machine.dataMemory(), 16);
-  for (Integer a = 0; a < 16; ++a) {
-    SCOPED_TRACE(a);
-    EXPECT_EQ(machine.variableNames(a), kPredefined[std::size_t(a)].name);
-    EXPECT_EQ(machine.memoryDataType(a), kPredefined[std::size_t(a)].type);
-    EXPECT_EQ(machine.Memory(a), a >= 10 ? "" : "0");
-    if (a >= 10) {
-      EXPECT_TRUE(cellAt(machine, a).isVariableLength());
-    }
+// Every cell as name:kind=value, then the counts, the routine slots and the run settings.
+std::string stateOf(TessaglyphMachine& machine) {
+  std::string state;
+  for (Integer a = 0; a < machine.dataMemory(); ++a) {
+    state += machine.variableNames(a) + ":" + test::show(MachineAccess::cell(machine, a)) + " ";
   }
-  for (Integer slot = 0; slot <= TG_M_RAI_VALID_MAX; ++slot) {
-    EXPECT_EQ(machine.routineLocations(TG_M_ROUTINEARRAYINDICIES(slot)), -1) << slot;
-  }
-  EXPECT_EQ(machine.numInstructions(), 0);
-  EXPECT_EQ(machine.numProperties(), 0);
-  EXPECT_EQ(machine.numAttributes(), 0);
-  EXPECT_EQ(machine.numOpenFiles(), 0);
-  EXPECT_TRUE(MachineAccess::stackEmpty(machine));
-  EXPECT_EQ(machine.mexFile(), -1);
-  EXPECT_TRUE(machine.break_());
-  EXPECT_TRUE(machine.errorEventEnabled());
-  EXPECT_FALSE(machine.enableDebug());
-  EXPECT_EQ(machine.runMethod(), TG_M_RM_CONTINUOUS);
-  EXPECT_EQ(machine.applyRunMethod(), TG_M_ARM_ALWAYS);
+  for (Integer slot = 0; slot <= TG_M_RAI_VALID_MAX; ++slot)
+    state += std::to_string(machine.routineLocations(TG_M_ROUTINEARRAYINDICIES(slot)));
+  return state + " " + std::to_string(machine.numInstructions()) +
+         std::to_string(machine.numProperties()) + std::to_string(machine.numAttributes()) +
+         std::to_string(machine.numOpenFiles()) + test::show(MachineAccess::stackEmpty(machine)) +
+         std::to_string(machine.mexFile()) + test::show(machine.break_()) +
+         test::show(machine.errorEventEnabled()) + test::show(machine.enableDebug()) +
+         std::to_string(machine.runMethod()) + std::to_string(machine.applyRunMethod());
 }
 
-TEST(MachineStateTest, ANewMachineHoldsOnlyThePredefinedCells) {
+const std::string kEmpty =
+    "register:I:0 offset:L:0 return:I:0 x:D:0 y:D:0 index:L:0 row:L:0 col:L:0 value:D:0 "
+    "filesize:L:0 path:T: filename:T: extension:T: progress:T: tip:T: filetitle:T: "
+    "-1-1-1-1-1-1-1-1-1-1-1-1-1-1-1-1-1-1-1-1-1-1 0000true-1truetruefalse00";
+
+class MachineState : public ::testing::Test {
+ protected:
+  test::TemporaryFolder folder;
+  Integer openNew(const std::string& name) {
+    std::ofstream(folder.folder() + name, std::ios::binary) << "data";
+    return openFile(folder.folder() + name, FileOpenMode::ReadOnly);
+  }
+};
+
+// Clear resets the program and the run state, and keeps the host's settings.
+TEST_F(MachineState, NewAndClearedMachinesHoldOnlyThePredefinedCells) {
   TessaglyphMachine machine;
-  expectEmpty(machine);
+  EXPECT_EQ(stateOf(machine), kEmpty);
   EXPECT_EQ(machine.dataLock(), TG_M_DL_TRUE);
   EXPECT_EQ(machine.messageBoxMode(), TG_M_MBM_NORMAL);
   EXPECT_EQ(machine.inputBoxMode(), TG_M_IBM_NORMAL);
-}
-
-class MachineClearTest : public ::testing::Test {
- protected:
-  test::TemporaryFolder folder;
-
-  std::string makeFile(const std::string& name) {
-    const std::string path = folder.folder() + name;
-    std::ofstream(path, std::ios::binary) << "data";
-    return path;
-  }
-};
-
-TEST_F(MachineClearTest, ResetsTheProgramAndRunStateButKeepsTheHostsSettings) {
-  TessaglyphMachine machine;
   machine.setDataLock(TG_M_DL_FALSE);
   machine.setMessageBoxMode(TG_M_MBM_EVENT);
   machine.setInputBoxMode(TG_M_IBM_IGNORE);
@@ -104,12 +68,11 @@ TEST_F(MachineClearTest, ResetsTheProgramAndRunStateButKeepsTheHostsSettings) {
   MachineAccess::setRoutineLocation(machine, TG_M_RAI_INIT, 2);
   MachineAccess::push(machine, MachineAccess::cell(machine, 3));
   machine.setPredefinedVariableDataTypes(3, TG_M_DT_ASCII);
-  const Integer handle = openFile(makeFile("script.dat"), FileOpenMode::ReadOnly);
+  machine.setMemory(12, "HGT");
+  const Integer handle = openNew("script.dat");
   MachineAccess::addOpenFile(machine, "SCRIPT.DAT", handle);
-
   machine.Clear();
-
-  expectEmpty(machine);
+  EXPECT_EQ(stateOf(machine), kEmpty);
   EXPECT_FALSE(isOpenFile(handle));
   EXPECT_EQ(machine.dataLock(), TG_M_DL_FALSE);
   EXPECT_EQ(machine.messageBoxMode(), TG_M_MBM_EVENT);
@@ -117,9 +80,9 @@ TEST_F(MachineClearTest, ResetsTheProgramAndRunStateButKeepsTheHostsSettings) {
   EXPECT_EQ(machine.datavoidValue(), -5.5f);
 }
 
-TEST_F(MachineClearTest, DestructionClosesOnlyTheFilesOfItsOwnScript) {
-  const Integer own = openFile(makeFile("own.dat"), FileOpenMode::ReadOnly);
-  const Integer other = openFile(makeFile("other.dat"), FileOpenMode::ReadOnly);
+TEST_F(MachineState, DestructionClosesOnlyTheFilesOfItsOwnScript) {
+  const Integer own = openNew("own.dat");
+  const Integer other = openNew("other.dat");
   {
     TessaglyphMachine machine;
     MachineAccess::addOpenFile(machine, "OWN.DAT", own);
@@ -129,7 +92,7 @@ TEST_F(MachineClearTest, DestructionClosesOnlyTheFilesOfItsOwnScript) {
   closeFile(other);
 }
 
-TEST(MachineAccessCountersTest, LastAccessMovesBackADayOnceMidnightHasPassed) {
+TEST_F(MachineState, LastAccessMovesBackADayOnceMidnightHasPassed) {
   Single now = 86000.0f;
   TessaglyphMachine machine([&now] { return now; });
   EXPECT_EQ(machine.accessCount(), 0);
@@ -137,11 +100,13 @@ TEST(MachineAccessCountersTest, LastAccessMovesBackADayOnceMidnightHasPassed) {
   now = 100.0f;  // just after midnight
   EXPECT_EQ(machine.lastAccess(), -400.0f);
   EXPECT_EQ(machine.lastAccess(), -400.0f);  // moved once, not on every read
+  now = 86100.0f;
+  EXPECT_EQ(machine.lastAccess(), -400.0f);  // the move stays
   machine.resetAccessData();
-  EXPECT_EQ(machine.lastAccess(), 100.0f);
+  EXPECT_EQ(machine.lastAccess(), 86100.0f);
 }
 
-TEST(MachineProfilerTest, TimesMembersOnlyWhileAProfilerIsAssigned) {
+TEST_F(MachineState, TheProfilerTimesMembersOnlyWhileAssigned) {
   TessaglyphMachine machine;
   machine.Memory(0);
   auto profiler = std::make_shared<MethodCounter>();
@@ -151,13 +116,9 @@ TEST(MachineProfilerTest, TimesMembersOnlyWhileAProfilerIsAssigned) {
   machine.selfValidating();  // reads its property through getPropertyValue
   machine.setMethodProfiler(nullptr);
   machine.Memory(0);
-
   const Long memory = profiler->methodIndex("TessaglyphMachine::Memory Get");
   ASSERT_GE(memory, 0);
   EXPECT_EQ(profiler->methodCallCount(Integer(memory)), 2);
-  const Long self = profiler->methodIndex("TessaglyphMachine::selfValidating Get");
-  ASSERT_GE(self, 0);
-  EXPECT_GE(profiler->methodToCCount(Integer(self)), 1);
   EXPECT_GE(profiler->methodIndex("TessaglyphMachine::getPropertyValue"), 0);
 }
 

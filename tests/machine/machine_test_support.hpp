@@ -8,6 +8,7 @@
 #include <string>
 #include <string_view>
 
+#include "machine/datum_test_support.hpp"
 #include "machine/machine_access.hpp"
 #include "tessaglyph/error.hpp"
 #include "tessaglyph/machine.hpp"
@@ -30,6 +31,17 @@ template <typename Action>
            << "\"; expected " << number << " [" << source << "] \"" << description << "\"";
   }
   return ::testing::AssertionFailure() << "raised nothing; expected " << number;
+}
+
+// The error a call raises as "number [source] description", or "none".
+template <typename Action>
+std::string failureOf(Action&& action) {
+  try {
+    action();
+  } catch (const Error& error) {
+    return std::to_string(error.number()) + " [" + error.source() + "] " + error.description();
+  }
+  return "none";
 }
 
 inline const TessaglyphDatum& cellAt(TessaglyphMachine& machine, Integer address) {
