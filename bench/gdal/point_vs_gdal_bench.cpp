@@ -22,6 +22,7 @@
 #include <string>
 #include <vector>
 
+#include "bench_scripts.hpp"
 #include "heap_counter.hpp"
 #include "program/assembler.hpp"
 #include "tessaglyph/machine.hpp"
@@ -56,7 +57,7 @@ class Data {
   Data() {
     m_folder = fs::temp_directory_path() / ("tessaglyph-gdal-bench-" + std::to_string(getpid()));
     fs::create_directories(m_folder);
-    const fs::path scripts = findScripts();
+    const fs::path scripts = benchScriptsFolder("point_vs_gdal_bench");
     for (const char* name : {"srtm_hgt", "esri_ascii"}) {
       tg::buildProgramFile((scripts / (std::string(name) + ".tgs")).string(),
                            path(std::string(name) + ".tgp"));
@@ -95,15 +96,6 @@ class Data {
   ~Data() {
     std::error_code ignored;
     fs::remove_all(m_folder, ignored);
-  }
-  static fs::path findScripts() {
-    std::error_code error;
-    const fs::path exe = fs::read_symlink("/proc/self/exe", error);
-    for (const fs::path& candidate :
-         {exe.parent_path() / ".." / ".." / "scripts", fs::path("scripts")}) {
-      if (fs::exists(candidate / "srtm_hgt.tgs")) return candidate;
-    }
-    throw std::runtime_error("point_vs_gdal_bench: cannot find scripts/srtm_hgt.tgs");
   }
 
   fs::path m_folder;

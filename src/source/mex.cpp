@@ -283,26 +283,23 @@ void TessaglyphMEX::cellPosition(Long row, Long col, Double& x, Double& y) const
 Single TessaglyphMEX::readCell(Long offset) noexcept {
   unsigned char bytes[4] = {};
   Double raw = 0;
+  // The four bytes of a 4-byte cell as one word in the cell's byte order.
+  auto word = [&](bool big) {
+    readFileAt(m_file, offset + 1, bytes, 4);
+    const std::uint32_t bits = std::uint32_t(bytes[0]) | std::uint32_t(bytes[1]) << 8 |
+                               std::uint32_t(bytes[2]) << 16 | std::uint32_t(bytes[3]) << 24;
+    return big ? std::uint32_t(swapBytes4(Long(bits))) : bits;
+  };
   try {
     switch (m_cellFormat) {
       case kFloatLittle:
-      case kFloatBig: {
-        readFileAt(m_file, offset + 1, bytes, 4);
-        std::uint32_t bits = std::uint32_t(bytes[0]) | std::uint32_t(bytes[1]) << 8 |
-                             std::uint32_t(bytes[2]) << 16 | std::uint32_t(bytes[3]) << 24;
-        if (m_cellFormat == kFloatBig) bits = std::uint32_t(swapBytes4(Long(bits)));
-        raw = Double(std::bit_cast<float>(bits));
+      case kFloatBig:
+        raw = Double(std::bit_cast<float>(word(m_cellFormat == kFloatBig)));
         break;
-      }
       case kLong4Big:
-      case kLong4Little: {
-        readFileAt(m_file, offset + 1, bytes, 4);
-        std::uint32_t bits = std::uint32_t(bytes[0]) | std::uint32_t(bytes[1]) << 8 |
-                             std::uint32_t(bytes[2]) << 16 | std::uint32_t(bytes[3]) << 24;
-        if (m_cellFormat == kLong4Big) bits = std::uint32_t(swapBytes4(Long(bits)));
-        raw = Double(std::int32_t(bits));
+      case kLong4Little:
+        raw = Double(std::int32_t(word(m_cellFormat == kLong4Big)));
         break;
-      }
       case kInteger2Big:
         readFileAt(m_file, offset + 1, bytes, 2);
         raw = Double(std::int16_t(std::uint16_t(bytes[0] << 8 | bytes[1])));

@@ -321,11 +321,11 @@ TEST_F(MexTest, GridLinesRoundAndTruncateByTheAxisDirection) {
   TessaglyphMEX mex;
   ASSERT_EQ(mex.loadMEXParameters(*machine), TG_MEX_E_OK);
   EXPECT_EQ(mex.greatestSmallerX(50.5), 50);
-  EXPECT_EQ(mex.greatestSmallerX(50), 50);  // on a line: that line
+  EXPECT_EQ(mex.greatestSmallerX(50), 50);      // on a line: that line
   EXPECT_EQ(mex.greatestSmallerX(100.5), 100);  // beyond column 0 of a backward axis
-  EXPECT_EQ(mex.greatestSmallerY(9.9), 9.5);  // before row 0: one step before it
-  EXPECT_EQ(mex.closestX(50.5), 50);        // 49.5 steps: halves to even
-  EXPECT_EQ(mex.closestX(51.5), 52);        // 48.5 steps
+  EXPECT_EQ(mex.greatestSmallerY(9.9), 9.5);    // before row 0: one step before it
+  EXPECT_EQ(mex.closestX(50.5), 50);            // 49.5 steps: halves to even
+  EXPECT_EQ(mex.closestX(51.5), 52);            // 48.5 steps
   EXPECT_EQ(mex.greatestSmallerY(10.7), 10.5);
   EXPECT_EQ(mex.closestY(10.75), 11);  // 1.5 steps
   EXPECT_EQ(mex.closestY(10.25), 10);  // 0.5 steps
@@ -492,25 +492,6 @@ TEST_F(MexTest, WritesOffTheGridAreRefusedAndVoidsStayVoid) {
 
 // ---- Highest and lowest -----------------------------------------------------------------------
 
-class CancellingInterface : public test::ScriptedUserInterface {
- public:
-  std::unique_ptr<ProgressWindow> createProgressWindow(const std::string& caption) override {
-    windowEvents.push_back("create " + caption);
-    return std::make_unique<Window>(windowEvents);
-  }
-
- private:
-  class Window : public ProgressWindow {
-   public:
-    explicit Window(std::vector<std::string>& events) : m_events(events) {}
-    void setText(const std::string& text) override { m_events.push_back("text " + text); }
-    bool cancelled() override { return true; }
-
-   private:
-    std::vector<std::string>& m_events;
-  };
-};
-
 TEST_F(MexTest, HighestAndLowestValuesSkipVoidsAndACancelAsks) {
   std::vector<int> values = sequence();
   values[19] = -32768;  // the corner that would be highest is void
@@ -522,7 +503,8 @@ TEST_F(MexTest, HighestAndLowestValuesSkipVoidsAndACancelAsks) {
   EXPECT_EQ(*high, XYZPoint(13, 47, 33, true));
   EXPECT_EQ(*low, XYZPoint(12, 49, -5, true));
 
-  CancellingInterface ui;
+  test::ScriptedUserInterface ui;
+  ui.cancelWindows = true;
   ui.answers = {MBR_NO, MBR_YES};  // go on after the first row, stop after the second
   EXPECT_FALSE(machine->GetHiLoValues(high, low, true));
   ASSERT_EQ(ui.boxes.size(), 2u);
@@ -534,6 +516,7 @@ TEST_F(MexTest, HighestAndLowestValuesSkipVoidsAndACancelAsks) {
             "the file.");
   EXPECT_EQ(ui.windowEvents.front(), "create Getting file min/max values");
   EXPECT_EQ(ui.windowEvents[1], "text Scanning file ...");
+  EXPECT_EQ(ui.windowEvents[2], "show");
 }
 
 // ---- The machine and the source file ----------------------------------------------------------

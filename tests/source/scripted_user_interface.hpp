@@ -26,6 +26,7 @@ class ScriptedUserInterface : public UserInterface {
   std::deque<MESSAGEBOXRESULTS> answers;  // empty: MBR_OK
   std::function<void()> onMessageBox;     // runs before the answer is taken
   std::vector<std::string> windowEvents;
+  bool cancelWindows = false;  // progress windows report a cancel request when polled
 
   ScriptedUserInterface() { setUserInterface(this); }
   ~ScriptedUserInterface() override { setUserInterface(nullptr); }
@@ -44,13 +45,13 @@ class ScriptedUserInterface : public UserInterface {
 
   std::unique_ptr<ProgressWindow> createProgressWindow(const std::string& caption) override {
     windowEvents.push_back("create " + caption);
-    return std::make_unique<Window>(windowEvents);
+    return std::make_unique<Window>(windowEvents, cancelWindows);
   }
 
  private:
   class Window : public ProgressWindow {
    public:
-    explicit Window(std::vector<std::string>& events) : m_events(events) {}
+    Window(std::vector<std::string>& events, bool cancel) : m_events(events), m_cancel(cancel) {}
     ~Window() override { m_events.push_back("destroy"); }
     void show() override { m_events.push_back("show"); }
     void hide() override { m_events.push_back("hide"); }
@@ -59,8 +60,11 @@ class ScriptedUserInterface : public UserInterface {
       m_events.push_back("progress " + std::to_string(fraction));
     }
 
+    bool cancelled() override { return m_cancel; }
+
    private:
     std::vector<std::string>& m_events;
+    bool m_cancel;
   };
 };
 

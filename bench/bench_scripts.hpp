@@ -1,0 +1,19 @@
+// Where a bench finds the format scripts' sources: beside the build folder (build/<kind>/..)
+// or below the working folder.
+#pragma once
+
+#include <filesystem>
+#include <stdexcept>
+#include <string>
+#include <system_error>
+
+inline std::filesystem::path benchScriptsFolder(const std::string& benchName) {
+  namespace fs = std::filesystem;
+  std::error_code error;
+  const fs::path exe = fs::read_symlink("/proc/self/exe", error);
+  for (const fs::path& candidate :
+       {exe.parent_path() / ".." / ".." / "scripts", fs::path("scripts")}) {
+    if (fs::exists(candidate / "srtm_hgt.tgs")) return candidate;
+  }
+  throw std::runtime_error(benchName + ": cannot find scripts/srtm_hgt.tgs");
+}
