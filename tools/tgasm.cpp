@@ -9,8 +9,8 @@
 //                                             print the register (or the attribute's value)
 //
 // Problems in the source are printed as "file:line:column: error: message", one per line, on
-// standard error. Exit status: 0 done, 1 the input was refused, 2 anything else went wrong,
-// 3 the script stopped at an error.
+// standard error. Exit status: 0 done, 1 the input was refused, 2 a usage or set-up error
+// (a bad command line, a missing or unwritable file), 3 the script stopped at an error.
 #include <unistd.h>
 #include <CLI/CLI.hpp>
 
@@ -64,12 +64,31 @@ class WarningEvents : public TessaglyphProgramEvents {
 
 int build(const std::string& source, std::string output) {
   if (output.empty()) output = std::filesystem::path(source).replace_extension(".tgp").string();
+  std::error_code code;
+  if (!std::filesystem::is_regular_file(source, code)) {
+    std::cerr << "tgasm: " << source
+              << (std::filesystem::exists(source, code) ? " is not a file" : " does not exist")
+              << '\n';
+    return kFailed;
+  }
+  if (std::filesystem::is_directory(output, code)) {
+    std::cerr << "tgasm: cannot write " << output << ": it is a folder\n";
+    return kFailed;
+  }
   try {
     buildProgramFile(source, output);
   } catch (const ScriptSourceError& error) {
     for (const auto& diagnostic : error.diagnostics())
       std::cerr << diagnostic.format() << '\n';
     return kRefused;
+  } catch (const Error& error) {
+    std::cerr << "tgasm: cannot build " << output << " from " << source << ": "
+              << error.description() << '\n';
+    return kFailed;
+  } catch (const std::exception&) {
+    std::cerr << "tgasm: cannot build " << output << " from " << source
+              << ": the source cannot be read or the program file cannot be written\n";
+    return kFailed;
   }
   return 0;
 }
@@ -312,6 +331,10 @@ int run(int argc, char** argv) {
       "Builds program files from script source, prints program files as source and "
       "tries a program's routines.",
       "tgasm"};
+  app.set_version_flag("--version", "tgasm " TG_VERSION);
+  app.footer(
+      "Exit status: 0 done; 1 the input was refused; 2 a usage or set-up error; 3 the script "
+      "stopped at an error (run).");
   app.require_subcommand(1);
   std::string input;
   std::string output;
@@ -346,7 +369,7 @@ int run(int argc, char** argv) {
       throw CLI::RequiredError("--routine or --attribute");
     }
   } catch (const CLI::ParseError& error) {
-    return app.exit(error);
+    return app.exit(error) == 0 ? 0 : kFailed;
   }
   if (runCommand->parsed()) {
     TrialUserInterface console;
@@ -365,8 +388,8 @@ int main(int argc, char** argv) {
     return run(argc, argv);
   } catch (const Error& error) {
     std::cerr << "tgasm: error " << error.number() << ": " << error.description() << '\n';
-  } catch (const std::exception& error) {
-    std::cerr << "tgasm: " << error.what() << '\n';
+  } catch (const std::exception&) {
+    std::cerr << "tgasm: a file could not be read or written\n";
   }
   return kFailed;
 }

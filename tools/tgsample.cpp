@@ -234,6 +234,8 @@ int main(int argc, char** argv) {
   bool srtm1 = false;
   app.add_option("folder", folder, "where to write the files (created when missing)")->required();
   app.add_flag("--srtm1", srtm1, "also write a 1 arc-second SRTM tile (25 MB)");
+  app.set_version_flag("--version", "tgsample " TG_VERSION);
+  app.footer("Exit status: 0 done; 2 a usage error or a file that could not be written.");
   try {
     app.parse(argc, argv);
   } catch (const CLI::ParseError& error) {
@@ -250,8 +252,8 @@ int main(int argc, char** argv) {
     writeBil16(out);
     writeBil32(out);
   } catch (const std::exception& error) {
-    std::cerr << "tgsample: " << error.what() << '\n';
-    return 1;
+    std::cerr << "tgsample: cannot write the samples into " << folder << '\n';
+    return 2;
   }
   return 0;
 }
