@@ -26,6 +26,9 @@ TEST(ScriptTools, ExitStatusAndMessages) {
   const std::string refused = (folder.path() / "refused.tgs").string();
   std::ofstream(refused) << "bogus_instruction 1\n";
   const std::string example = (kSourceDir / "scripts" / "esri_ascii.tgs").string();
+  const std::string ascii = (kBinaryDir / "scripts" / "esri_ascii.tgp").string();
+  const std::string grid = (folder.path() / "grid.asc").string();
+  std::ofstream(grid) << "ncols 2\nnrows 2\nxllcorner 10\nyllcorner 20\ncellsize 1\n1 2\n3 4\n";
   const Case cases[] = {
       {"tgasm", {"--version"}, 0, "tgasm ", ""},
       {"tgasm", {"--bogus"}, 2, "", "--help"},
@@ -40,6 +43,24 @@ TEST(ScriptTools, ExitStatusAndMessages) {
       {"tgasm", {"build", example, "-o", folder.folder()}, 2, "", "it is a folder\n"},
       {"tgasm", {"build", refused, "-o", folder.folder() + "r.tgp"}, 1, "", "refused.tgs:1:"},
       {"tgasm", {"run", "x.tgp"}, 2, "", "--routine or --attribute"},
+      {"tgasm",
+       {"run", ascii, "--attribute", "datapoint", "--file", grid, "--set", "x=11.5", "--set",
+        "y=20.5"},
+       0,
+       "4\n",
+       ""},
+      {"tgasm", {"run", ascii, "--attribute", "rows", "--file", grid}, 0, "2\n", ""},
+      {"tgasm", {"run", ascii, "--routine", "valid", "--file", grid}, 0, "-1\n", ""},
+      {"tgasm",
+       {"run", ascii, "--attribute", "rows", "--set", "nowhere=1"},
+       2,
+       "",
+       "predefined variable's name"},
+      {"tgasm",
+       {"run", ascii, "--routine", "init", "--source", example},
+       2,
+       "",
+       "--source requires --step"},
       {"tgvocab", {"--version"}, 0, "tgvocab ", ""},
       {"tgvocab", {"--bogus"}, 2, "", "--help"},
       {"tgvocab", {"lookup", "no_such_name"}, 1, "", "is not an instruction"},
