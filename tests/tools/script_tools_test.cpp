@@ -2,6 +2,7 @@
 // every error path.
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <filesystem>
 #include <fstream>
 #include <string>
@@ -77,6 +78,33 @@ TEST(ScriptTools, ExitStatusAndMessages) {
     EXPECT_NE(result.err.find(c.err), std::string::npos) << result.err;
     EXPECT_EQ(result.err.find("basic_filebuf"), std::string::npos) << result.err;
   }
+}
+
+// The example script reads the SEG1 sample tgsample writes: INIT accepts it, the title comes
+// back, and a node reads the 2-byte value stored for it.
+TEST(ScriptTools, TheExampleScriptReadsItsOwnSample) {
+  test::TemporaryFolder folder;
+  ASSERT_EQ(runTool("tgsample", {folder.folder()}).status, 0);
+  const std::string seg = (folder.path() / "example.seg").string();
+  const std::string program = (kBinaryDir / "scripts" / "example_grid.tgp").string();
+
+  const std::string bytes = fileText(seg);
+  const std::string title = "Example grid near Mount Rainier";
+  ASSERT_EQ(bytes.substr(36, title.size() + 2), title + "\r\n");
+  // Column 40, row 20: 100 columns from -121.85, rows from 46.75, 0.0025 degrees apart.
+  const std::size_t at = 36 + title.size() + 2 + 2 * (20 * 100 + 40);
+  const int stored =
+      std::int16_t(std::uint8_t(bytes[at]) | (std::uint16_t(std::uint8_t(bytes[at + 1])) << 8));
+
+  const ToolResult init = runTool("tgasm", {"run", program, "--routine", "init", "--file", seg});
+  EXPECT_EQ(init.status, 0) << init.err;
+  const ToolResult read = runTool("tgasm", {"run", program, "--attribute", "title", "--file", seg});
+  EXPECT_EQ(read.status, 0) << read.err;
+  EXPECT_EQ(read.out, title + "\n");
+  const ToolResult value = runTool("tgasm", {"run", program, "--attribute", "datapoint", "--file",
+                                             seg, "--set", "x=-121.75", "--set", "y=46.7"});
+  EXPECT_EQ(value.status, 0) << value.err;
+  EXPECT_EQ(value.out, std::to_string(stored) + "\n");
 }
 
 }  // namespace
