@@ -27,7 +27,7 @@ deps:
 
 # Debug build under AddressSanitizer and UndefinedBehaviorSanitizer, then every test.
 test: deps
-	cmake -S . -B build/test $(CMAKE_COMMON) -DCMAKE_BUILD_TYPE=Debug -DTG_SANITIZE=ON
+	cmake -S . -B build/test $(CMAKE_COMMON) -DCMAKE_BUILD_TYPE=Debug -DTG_SANITIZE=ON -DTG_WERROR=ON
 	cmake --build build/test -j $(JOBS)
 	cd build/test && ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 \
 	  ctest --output-on-failure -j $(JOBS)

@@ -84,15 +84,14 @@ echo "== The assembler: scripts/srtm_hgt.tgs built into $scripts/srtm_hgt.tgp, d
 # The NADCON grids go to the "NADCON" folder of the base directory (TESSAGLYPH_HOME, else the
 # per-user data folder), where the datum conversion reads them.
 base=${TESSAGLYPH_HOME:-${XDG_DATA_HOME:-$HOME/.local/share}/tessaglyph}
-grids="$here/../../shared/data/nadcon"
-if compgen -G "$grids/*.LAS" > /dev/null; then
-  mkdir -p "$base/NADCON"
-  cp "$grids"/*.LAS "$grids"/*.LOS "$base/NADCON/"
-fi
+mkdir -p "$base/NADCON"
+cp "$here/../data/nadcon"/*.LAS "$here/../data/nadcon"/*.LOS "$base/NADCON/"
 echo
 echo "== Datum conversion: NAD27 to NAD83 at Meades Ranch (NGS NADCON: 39.224089161, -98.542152003)"
-"$tool" convert --from NAD27 --to NAD83 39.224079444 -98.541807222 ||
-  echo "(no NADCON grids installed in $base/NADCON: the conversion reports a non-zero status)"
+"$tool" convert --from NAD27 --to NAD83 39.224079444 -98.541807222
 echo "== The SRTM tile read with NAD27 positions (tessaglyph point --datum NAD27)"
 "$tool" point --script "$scripts/srtm_hgt.tgp" "$data/N46W122.hgt" 46.6012 -121.7034 \
-  --interp 4 --datum NAD27 || true
+  --interp 4 --datum NAD27
+echo "== The SRTM tile read with NAD83 positions (tessaglyph point --datum NAD83)"
+"$tool" point --script "$scripts/srtm_hgt.tgp" "$data/N46W122.hgt" 46.6012 -121.7034 \
+  --interp 4 --datum NAD83

@@ -26,7 +26,17 @@ const std::vector<tools::AddSubcommand>& subcommands() {
 }
 
 int run(int argc, char** argv) {
+  // Rows go out in blocks, not one system call each; standard error flushes them first (it is
+  // tied to standard output), so messages and rows keep their order on a terminal.
+  std::ios::sync_with_stdio(false);
+  static char outputBuffer[1 << 16];
+  std::cout.rdbuf()->pubsetbuf(outputBuffer, sizeof outputBuffer);
+
   CLI::App app{"The Tessaglyph command-line tool.", "tessaglyph"};
+  app.footer(
+      "Exit status: 0 every row answered; 1 a row could not be read or converted, or raised a\n"
+      "script error (counted on standard error); 2 a usage or set-up error.");
+  app.set_version_flag("--version", "tessaglyph " TG_VERSION);
   app.require_subcommand(1);
   std::vector<tools::Subcommand> registered;
   for (const tools::AddSubcommand add : subcommands())

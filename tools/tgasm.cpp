@@ -4,13 +4,17 @@
 //   tgasm build SCRIPT.tgs [-o PROGRAM.tgp]   assemble; the program file defaults to SCRIPT.tgp
 //   tgasm dump PROGRAM.tgp [-o SCRIPT.tgs]    disassemble; the source goes to standard output
 //                                             unless -o names a file
-//   tgasm run PROGRAM.tgp (--routine NAME | --attribute NAME) [--file DATA] [--step]
-//             [--source SCRIPT.tgs]           run one routine (or an attribute's read code) and
-//                                             print the register (or the attribute's value)
+//   tgasm run PROGRAM.tgp (--routine NAME | --attribute NAME) [--file DATA] [--step
+//             [--source SCRIPT.tgs]] [--set NAME=VALUE ...] [--no-init] [--write]
+//                                             run INIT (unless --no-init), then one routine (or
+//                                             an attribute's read code), and print the register
+//                                             (or the attribute's value); the script works on a
+//                                             private copy of DATA unless --write is given
 //
 // Problems in the source are printed as "file:line:column: error: message", one per line, on
-// standard error. Exit status: 0 done, 1 the input was refused, 2 anything else went wrong,
-// 3 the script stopped at an error.
+// standard error. Exit status: 0 done, 1 the input was refused, 2 a usage or set-up error
+// (a bad command line, a missing or unwritable file), 3 the script stopped at an error.
+#include <stdlib.h>
 #include <unistd.h>
 #include <CLI/CLI.hpp>
 
@@ -64,12 +68,31 @@ class WarningEvents : public TessaglyphProgramEvents {
 
 int build(const std::string& source, std::string output) {
   if (output.empty()) output = std::filesystem::path(source).replace_extension(".tgp").string();
+  std::error_code code;
+  if (!std::filesystem::is_regular_file(source, code)) {
+    std::cerr << "tgasm: " << source
+              << (std::filesystem::exists(source, code) ? " is not a file" : " does not exist")
+              << '\n';
+    return kFailed;
+  }
+  if (std::filesystem::is_directory(output, code)) {
+    std::cerr << "tgasm: cannot write " << output << ": it is a folder\n";
+    return kFailed;
+  }
   try {
     buildProgramFile(source, output);
   } catch (const ScriptSourceError& error) {
     for (const auto& diagnostic : error.diagnostics())
       std::cerr << diagnostic.format() << '\n';
     return kRefused;
+  } catch (const Error& error) {
+    std::cerr << "tgasm: cannot build " << output << " from " << source << ": "
+              << error.description() << '\n';
+    return kFailed;
+  } catch (const std::exception&) {
+    std::cerr << "tgasm: cannot build " << output << " from " << source
+              << ": the source cannot be read or the program file cannot be written\n";
+    return kFailed;
   }
   return 0;
 }
@@ -112,6 +135,33 @@ struct TrialRequest {
   std::string dataFile;
   std::string source;
   bool step = false;
+  bool noInit = false;
+  bool write = false;
+  std::vector<std::string> settings;  // NAME=VALUE for predefined variables
+};
+
+// A copy of the data file in a folder of its own, removed with the object: a trial works on it
+// so that whatever the script writes never reaches the user's file.
+class PrivateCopy {
+ public:
+  explicit PrivateCopy(const std::string& file) {
+    std::string folderTemplate =
+        (std::filesystem::temp_directory_path() / "tgasm-trial-XXXXXX").string();
+    if (!mkdtemp(folderTemplate.data())) throw std::runtime_error("no temporary folder");
+    m_folder = folderTemplate;
+    m_path = m_folder / std::filesystem::path(file).filename();
+    std::filesystem::copy_file(file, m_path);
+  }
+  ~PrivateCopy() {
+    std::error_code ignored;
+    std::filesystem::remove_all(m_folder, ignored);
+  }
+  PrivateCopy(const PrivateCopy&) = delete;
+  PrivateCopy& operator=(const PrivateCopy&) = delete;
+  std::string path() const { return m_path.string(); }
+
+ private:
+  std::filesystem::path m_folder, m_path;
 };
 
 // A routine slot by name, in any case and with or without its underscores ("DATAPOINT_READ",
@@ -289,8 +339,37 @@ int tryScript(const TrialRequest& request) {
     std::cerr << "tgasm: the program does not define the routine " << getRoutineName(*slot) << '\n';
     return kRefused;
   }
+  for (const std::string& setting : request.settings) {
+    const std::size_t equals = setting.find('=');
+    const std::string name = setting.substr(0, equals);
+    if (equals == std::string::npos || !isValidPDVName(name)) {
+      std::cerr << "tgasm: --set " << setting
+                << ": expected NAME=VALUE with a predefined variable's name (x, y, offset, ...)\n";
+      return kFailed;
+    }
+    try {
+      machine->setPredefinedVariables(getPDVValue(name), setting.substr(equals + 1));
+    } catch (const Error& error) {
+      std::cerr << "tgasm: --set " << setting << ": " << error.description() << '\n';
+      return kFailed;
+    }
+  }
+  std::optional<PrivateCopy> copy;
   if (!request.dataFile.empty()) {
-    machine->setFileInfo(std::filesystem::absolute(request.dataFile).string());
+    std::string dataFile = std::filesystem::absolute(request.dataFile).string();
+    if (request.write) {
+      machine->setDataLock(TG_M_DL_FALSE);
+    } else {
+      try {
+        copy.emplace(dataFile);
+      } catch (const std::exception&) {
+        std::cerr << "tgasm: cannot make a private copy of " << request.dataFile
+                  << " to try the script on (--write works on the file itself)\n";
+        return kFailed;
+      }
+      dataFile = copy->path();
+    }
+    machine->setFileInfo(dataFile);
   }
 
   TrialEvents events(*machine, std::move(lineTexts));
@@ -299,6 +378,13 @@ int tryScript(const TrialRequest& request) {
     machine->setEnableDebug(true);
     machine->setRunMethod(TG_M_RM_STEP);
     machine->setApplyRunMethod(TG_M_ARM_ALWAYS);
+  }
+  // A script's routines expect INIT to have run, as it does when the library opens a file.
+  const bool runInit = !request.noInit && (attribute >= 0 || *slot != TG_M_RAI_INIT) &&
+                       machine->routineLocations(TG_M_RAI_INIT) != -1;
+  if (runInit) {
+    machine->routine(TG_M_RAI_INIT);
+    if (events.failed()) return kScriptError;
   }
   const std::string result =
       attribute >= 0 ? machine->attribute_read(attribute) : machine->routine(*slot);
@@ -312,6 +398,10 @@ int run(int argc, char** argv) {
       "Builds program files from script source, prints program files as source and "
       "tries a program's routines.",
       "tgasm"};
+  app.set_version_flag("--version", "tgasm " TG_VERSION);
+  app.footer(
+      "Exit status: 0 done; 1 the input was refused; 2 a usage or set-up error; 3 the script "
+      "stopped at an error (run).");
   app.require_subcommand(1);
   std::string input;
   std::string output;
@@ -325,8 +415,9 @@ int run(int argc, char** argv) {
   auto* runCommand = app.add_subcommand(
       "run",
       "Run one routine of a program (or an attribute's read code) and print the register (or the "
-      "attribute's value). Data writes stay locked: the script may read its file, not change "
-      "it. NOTIFY boxes are printed on standard error; USERINPUT reads a line from standard "
+      "attribute's value), after INIT unless --no-init. The script works on a private copy of "
+      "--file unless --write is given. NOTIFY boxes are printed on standard error; USERINPUT reads "
+      "a line from standard "
       "input.");
   runCommand->add_option("PROGRAM", trial.program, "the program file (.tgp)")->required();
   auto* routineOption = runCommand->add_option(
@@ -337,16 +428,27 @@ int run(int argc, char** argv) {
   runCommand->add_option("-f,--file", trial.dataFile,
                          "the data file the script works on (its \"filename\" and the other file "
                          "variables); the script opens it itself");
-  runCommand->add_flag("-s,--step", trial.step, "print each source line as the run reaches it");
-  runCommand->add_option("--source", trial.source,
-                         "the program's script source, to print the text of each stepped line");
+  auto* stepFlag =
+      runCommand->add_flag("-s,--step", trial.step, "print each source line as the run reaches it");
+  runCommand
+      ->add_option("--source", trial.source,
+                   "the program's script source, to print the text of each stepped line")
+      ->needs(stepFlag);
+  runCommand->add_flag("--no-init", trial.noInit,
+                       "do not run INIT first (it runs before any other routine or attribute)");
+  runCommand->add_option("--set", trial.settings,
+                         "NAME=VALUE: set a predefined variable before the run (--set x=-121.5 "
+                         "--set y=46.5); repeatable");
+  runCommand->add_flag("--write", trial.write,
+                       "let the script write to --file itself; without it the trial works on a "
+                       "private copy, so the file never changes");
   try {
     app.parse(argc, argv);
     if (runCommand->parsed() && trial.routine.empty() && trial.attribute.empty()) {
       throw CLI::RequiredError("--routine or --attribute");
     }
   } catch (const CLI::ParseError& error) {
-    return app.exit(error);
+    return app.exit(error) == 0 ? 0 : kFailed;
   }
   if (runCommand->parsed()) {
     TrialUserInterface console;
@@ -365,8 +467,8 @@ int main(int argc, char** argv) {
     return run(argc, argv);
   } catch (const Error& error) {
     std::cerr << "tgasm: error " << error.number() << ": " << error.description() << '\n';
-  } catch (const std::exception& error) {
-    std::cerr << "tgasm: " << error.what() << '\n';
+  } catch (const std::exception&) {
+    std::cerr << "tgasm: a file could not be read or written\n";
   }
   return kFailed;
 }

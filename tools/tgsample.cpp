@@ -12,8 +12,9 @@
 //                        order, CR LF line ends, values wrapped and separated by mixed blanks
 //   bil16i.bil + .hdr    ESRI BIL, 16-bit signed, Intel byte order, NODATA
 //   bil32m.bil + .hdr    ESRI BIL, 32-bit float, Motorola byte order, 100 SKIPBYTES, NODATA
-// A summary line per file goes to standard output. Exit status 0 on success, 1 when a file
-// could not be written, 2 for a bad command line.
+//   example.seg          SEG1 grid, the made-up format of scripts/example_grid.tgs
+// A summary line per file goes to standard output. Exit status 0 on success, 2 for a bad
+// command line or a file that could not be written.
 #include <CLI/CLI.hpp>
 
 #include <bit>
@@ -117,6 +118,39 @@ double sampleValue(const GridSpec& grid, int row, int col, int decimals) {
   if (inVoid(lat, lon)) return kNoData;
   const double scale = std::pow(10.0, decimals);
   return std::round(surface(lat, lon) * scale) / scale;
+}
+
+void putLittleEndian32(std::string& bytes, std::uint32_t bits) {
+  for (int shift = 0; shift < 32; shift += 8)
+    bytes.push_back(char((bits >> shift) & 0xFF));
+}
+
+void putLittleEndianDouble(std::string& bytes, double value) {
+  const auto bits = std::bit_cast<std::uint64_t>(value);
+  putLittleEndian32(bytes, std::uint32_t(bits & 0xFFFFFFFF));
+  putLittleEndian32(bytes, std::uint32_t(bits >> 32));
+}
+
+// A SEG1 grid as scripts/example_grid.tgs describes it: "SEG1", columns and rows (4-byte
+// integers), the west and north edges and the cell size (doubles), a title ended by CR LF, then
+// 2-byte elevations row by row from the north-west, all little-endian.
+void writeSeg(const std::filesystem::path& folder) {
+  constexpr int cols = 100, rows = 80;
+  constexpr double west = -121.85, north = 46.75, cellsize = 0.0025;
+  std::string bytes = "SEG1";
+  putLittleEndian32(bytes, cols);
+  putLittleEndian32(bytes, rows);
+  putLittleEndianDouble(bytes, west);
+  putLittleEndianDouble(bytes, north);
+  putLittleEndianDouble(bytes, cellsize);
+  bytes += "Example grid near Mount Rainier\r\n";
+  for (int row = 0; row < rows; ++row) {
+    for (int col = 0; col < cols; ++col)
+      putLittleEndian16(
+          bytes, std::int16_t(std::lround(surface(north - row * cellsize, west + col * cellsize))));
+  }
+  writeFile(folder / "example.seg", bytes);
+  std::cout << "example.seg: SEG1 grid, " << cols << " x " << rows << " nodes\n";
 }
 
 void writeCornerAscii(const std::filesystem::path& folder) {
@@ -234,6 +268,8 @@ int main(int argc, char** argv) {
   bool srtm1 = false;
   app.add_option("folder", folder, "where to write the files (created when missing)")->required();
   app.add_flag("--srtm1", srtm1, "also write a 1 arc-second SRTM tile (25 MB)");
+  app.set_version_flag("--version", "tgsample " TG_VERSION);
+  app.footer("Exit status: 0 done; 2 a usage error or a file that could not be written.");
   try {
     app.parse(argc, argv);
   } catch (const CLI::ParseError& error) {
@@ -249,9 +285,10 @@ int main(int argc, char** argv) {
     writeCentreAscii(out);
     writeBil16(out);
     writeBil32(out);
+    writeSeg(out);
   } catch (const std::exception& error) {
-    std::cerr << "tgsample: " << error.what() << '\n';
-    return 1;
+    std::cerr << "tgsample: cannot write the samples into " << folder << '\n';
+    return 2;
   }
   return 0;
 }

@@ -219,6 +219,8 @@ bool lookup(std::ostream& out, const std::string& name) {
 int run(int argc, char** argv) {
   CLI::App app{"Prints the script vocabulary as CSV, or tells what a name of it is.", "tgvocab"};
   app.require_subcommand(0, 1);
+  app.set_version_flag("--version", "tgvocab " TG_VERSION);
+  app.footer("Exit status: 0 done; 1 lookup found nothing; 2 a usage error.");
   std::vector<std::pair<CLI::App*, const Section*>> tables;
   for (const Section& section : kSections) {
     tables.emplace_back(app.add_subcommand(section.command, section.help), &section);
@@ -231,7 +233,7 @@ int run(int argc, char** argv) {
   try {
     app.parse(argc, argv);
   } catch (const CLI::ParseError& error) {
-    return app.exit(error);
+    return app.exit(error) == 0 ? 0 : 2;
   }
 
   if (lookupCommand->parsed()) {

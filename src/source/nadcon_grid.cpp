@@ -135,14 +135,25 @@ void NadconGrid::shiftAt(Double lat, Double lon, Double& latShiftSeconds,
   lonShiftSecondsWest = interpolate(m_lonShift);
 }
 
-NadconGridSet::NadconGridSet(std::string_view folder) {
+NadconGridSet::NadconGridSet(std::string_view folder)
+    : NadconGridSet(std::vector<std::string>{std::string(folder)}) {}
+
+NadconGridSet::NadconGridSet(const std::vector<std::string>& folders) {
   for (std::string_view region : kRegions) {
-    std::string problem;
-    if (auto grid = NadconGrid::read(folder, region, problem)) {
-      m_regions.push_back(std::move(*grid));
-    } else {
-      m_problems.push_back(std::string(region) + ": " + problem);
-      TG_TRACE("nadcon: region " + std::string(region) + " not used: " + problem);
+    std::string problems;
+    for (const std::string& folder : folders) {
+      std::string problem;
+      if (auto grid = NadconGrid::read(folder, region, problem)) {
+        TG_TRACE("nadcon: region " + std::string(region) + " read from " + folder);
+        m_regions.push_back(std::move(*grid));
+        problems.clear();
+        break;
+      }
+      problems += (problems.empty() ? "" : "; ") + problem;
+    }
+    if (!problems.empty()) {
+      m_problems.push_back(std::string(region) + ": " + problems);
+      TG_TRACE("nadcon: region " + std::string(region) + " not used: " + problems);
     }
   }
   // Areas are compared to a ten-thousandth of a square degree: the single-precision spacing of
@@ -207,6 +218,10 @@ Integer NadconGridSet::toNad27(Double lat83, Double lon83, Double& lat27,
   return DATUM_S_NOCONVERGENCE;
 }
 
+std::vector<std::string> nadconFolders() {
+  return {joinPath(baseDirectory(), "NADCON"), joinPath(installedDataFolder(), "nadcon")};
+}
+
 std::shared_ptr<const NadconGridSet> nadconGrids() {
   // Keyed by TESSAGLYPH_HOME, which is cheap to read, so that a process (a test run) that moves
   // its base directory finds the grids of the new one; the base directory itself is looked up
@@ -219,7 +234,7 @@ std::shared_ptr<const NadconGridSet> nadconGrids() {
       home ? std::optional<std::string>(home) : std::nullopt;
   std::lock_guard lock(guard);
   if (!grids || currentHome != gridsHome) {
-    grids = std::make_shared<const NadconGridSet>(joinPath(baseDirectory(), "NADCON"));
+    grids = std::make_shared<const NadconGridSet>(nadconFolders());
     gridsHome = currentHome;
   }
   return grids;

@@ -78,6 +78,8 @@ class NadconGridSet {
   // Reads every region found in the folder. Regions that are missing or unreadable are left out
   // (see problems()).
   explicit NadconGridSet(std::string_view folder);
+  // Reads each region from the first of the folders that holds it readable.
+  explicit NadconGridSet(const std::vector<std::string>& folders);
 
   // The regions read, in order of preference: smaller grids first (the island grids lie inside
   // ALASKA and are more detailed; CONUS, slightly smaller than ALASKA, wins where the two meet
@@ -102,8 +104,12 @@ class NadconGridSet {
   std::vector<std::string> m_problems;
 };
 
-// The grid set of the "NADCON" folder under the base directory, read on first use and kept for
-// the life of the process (read again only if TESSAGLYPH_HOME changes).
+// Where the process looks for the grids, in order: the "NADCON" folder under the base
+// directory, then the "nadcon" folder of the library's installed data.
+std::vector<std::string> nadconFolders();
+
+// The grid set of nadconFolders(), read on first use and kept for the life of the process (read
+// again only if TESSAGLYPH_HOME changes).
 std::shared_ptr<const NadconGridSet> nadconGrids();
 
 // The grid shift between datum shift codes: 1 is NAD27, 4 is NAD83 (and the datums treated as

@@ -4,6 +4,7 @@
 #include <proj_experimental.h>
 
 #include <cmath>
+#include <cstdio>
 #include <string>
 #include <unordered_map>
 
@@ -42,6 +43,16 @@ constexpr FixedKey kFixedKeys[] = {
     {"LL72", "EPSG:4322"},
 };
 constexpr std::string_view kNoDatumKey = "LL";
+
+// A fallback operation PROJ states an accuracy of this many metres or better for is taken where
+// the best one needs a missing grid (NAD83 to WGS 84 through EPSG:1188, 4 m, where the HARN
+// grids are not installed). One without a stated accuracy (a ballpark or a Helmert step of
+// unknown quality, as for NAD27) is not: the NADCON shift takes over.
+constexpr double kAcceptedFallbackAccuracy = 5.0;
+
+bool statesAcceptedAccuracy(double accuracy) {
+  return accuracy >= 0 && accuracy <= kAcceptedFallbackAccuracy;
+}
 
 void logToTrace(void*, int, const char* message) {
   TG_TRACE(std::string("PROJ: ") + (message ? message : ""));
@@ -347,20 +358,46 @@ struct ProjTransformer::Impl {
     return best;
   }
 
-  // Whether the operation PROJ just used is as good as the best candidate.
-  Verdict judgeLastOperation(const Pair& pair, int best) const {
+  // Whether a candidate other than the best one holds the position, can run and states an
+  // accuracy good enough to stand in for it.
+  static bool hasAcceptedFallback(const Pair& pair, double lon, double lat) {
+    for (const CandidateInfo& c : pair.candidates) {
+      if (c.instantiable && !c.ballpark && statesAcceptedAccuracy(c.accuracy) && c.holds(lon, lat))
+        return true;
+    }
+    return false;
+  }
+
+  // Whether the operation PROJ just used is as good as the best candidate, or a fallback with
+  // an accepted stated accuracy. The trace names the operation and its accuracy.
+  Verdict judgeLastOperation(const Pair& pair, int best, std::string_view fromKey,
+                             std::string_view toKey) const {
     PjPointer used(proj_trans_get_last_used_operation(pair.transformation.get()));
     if (!used) return accepted;  // a single operation: there was nothing to fall back to
     const bool ballpark = proj_coordoperation_has_ballpark_transformation(context, used.get());
     const double accuracy = proj_coordoperation_get_accuracy(context, used.get());
+    Verdict verdict = rejected;
+    const char* why = "a coarser fallback, refused";
+    if (ballpark) {
+      why = "a ballpark fallback, refused";
+    } else if (best < 0 || pair.candidates[best].accuracy < 0 ||
+               (accuracy >= 0 && accuracy <= pair.candidates[best].accuracy + 1e-9)) {
+      verdict = accepted;
+      why = "the best operation";
+    } else if (statesAcceptedAccuracy(accuracy)) {
+      verdict = accepted;
+      why = "a fallback of accepted accuracy";
+    }
     if (traceEnabled()) {
       const char* name = proj_get_name(used.get());
-      TG_TRACE(std::string("PROJ used ") + (name ? name : "?") + ", best candidate " +
+      char accuracyText[32] = "unknown";
+      if (accuracy >= 0) std::snprintf(accuracyText, sizeof accuracyText, "%g m", accuracy);
+      TG_TRACE(std::string("datum conversion ") + std::string(fromKey) + " -> " +
+               std::string(toKey) + ": PROJ used " + (name ? name : "?") + " (accuracy " +
+               accuracyText + "), " + why + "; best candidate " +
                (best < 0 ? std::string("none") : pair.candidates[best].name));
     }
-    if (ballpark) return rejected;
-    if (best < 0 || pair.candidates[best].accuracy < 0) return accepted;
-    return accuracy >= 0 && accuracy <= pair.candidates[best].accuracy + 1e-9 ? accepted : rejected;
+    return verdict;
   }
 
   Integer convert(std::string_view fromKey, std::string_view toKey, Double point[3]) {
@@ -377,7 +414,8 @@ struct ProjTransformer::Impl {
       if (!std::isfinite(lon) || !std::isfinite(lat)) return DATUM_S_TRANSFORMFAILED;
     }
     const int best = bestCandidate(pair, lon, lat);
-    if (best >= 0 && (!pair.candidates[best].instantiable || pair.candidates[best].ballpark))
+    if (best >= 0 && (!pair.candidates[best].instantiable || pair.candidates[best].ballpark) &&
+        !hasAcceptedFallback(pair, lon, lat))
       return DATUM_S_NOACCURATEOPERATION;
 
     if (!pair.transformationTried) {
@@ -396,7 +434,7 @@ struct ProjTransformer::Impl {
       return DATUM_S_TRANSFORMFAILED;
     }
     Verdict& verdict = pair.verdicts[static_cast<std::size_t>(best + 1)];
-    if (verdict == unknown) verdict = judgeLastOperation(pair, best);
+    if (verdict == unknown) verdict = judgeLastOperation(pair, best, fromKey, toKey);
     if (verdict == rejected) return DATUM_S_NOACCURATEOPERATION;
 
     point[0] = result.v[0];

@@ -43,6 +43,17 @@ bool validAnswerIsTrue(const std::string& answer) {
   return number && roundHalfEven(*number) == -1;
 }
 
+// Why the script refused its file, from its "refusal" attribute where it publishes one.
+std::string refusalOf(TessaglyphMachine& machine) {
+  try {
+    const Integer index = machine.getAttributeIndex("refusal");
+    if (index >= 0) return std::string(trimBlanks(machine.attribute_read(index)));
+  } catch (const Error&) {
+    // the reason cannot be had; the refusal stands without it
+  }
+  return {};
+}
+
 }  // namespace
 
 TessaglyphFile::TessaglyphFile() = default;
@@ -266,6 +277,11 @@ void TessaglyphFile::openSource() {
     const std::string answer = m_machine->routine(TG_M_RAI_VALID);
     closeProgressWindow();
     if (!validAnswerIsTrue(answer)) {
+      if (traceEnabled()) {
+        const std::string reason = refusalOf(*m_machine);
+        TG_TRACE("file.openSource " + m_filename + ": refused by its script" +
+                 (reason.empty() ? std::string() : ": " + reason));
+      }
       throw Error(TG_F_E_FILEINVALID, {},
                   std::string("The source file is invalid ") + "for the given script");
     }

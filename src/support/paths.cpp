@@ -225,6 +225,10 @@ std::string baseDirectory() {
   return data;
 }
 
+std::string installedDataFolder() {
+  return TG_INSTALLED_DATA_DIR;
+}
+
 bool ensureFolder(std::string_view folder) {
   std::string native = toNativePath(folder);
   if (native.empty()) return true;

@@ -45,6 +45,10 @@ std::string settingsFilePath(std::string_view fileName);
 // ~/.local/share/tessaglyph/), created on demand. Always ends with "/".
 std::string baseDirectory();
 
+// The folder where an installed library keeps its data (the NADCON grids): DATADIR/tessaglyph
+// of the installation prefix the library was built for.
+std::string installedDataFolder();
+
 // Creates a folder and its parents; true when it exists afterwards.
 bool ensureFolder(std::string_view folder);
 

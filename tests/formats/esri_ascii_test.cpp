@@ -113,18 +113,39 @@ TEST(EsriAscii, TallGridsReadInAnyOrder) {
   expectEveryNode(file, grid, order);
 }
 
-// Values the file does not hold, or that are not numbers, are failed reads (-52000), not zeros.
-TEST(EsriAscii, DamagedValuesAreFailedReads) {
+// A cell that is no number, or none a Single can hold, is no data (-32100): it never enters an
+// interpolation and raises no script error. Values the file does not hold are failed reads.
+TEST(EsriAscii, CellsThatAreNoUsableNumberAreNoData) {
+  const struct {
+    const char* cell;
+    double value;
+  } cases[] = {{"abc", -32100},   {"nan", -32100},   {"inf", -32100},   {"-inf", -32100},
+               {"1e300", -32100}, {"1e400", -32100}, {"-1e39", -32100}, {"5x", -32100},
+               {"1-2", -32100},   {"1.5e2", 150},      {"-2.5", -2.5}};
   test::TemporaryFolder folder;
-  const auto path = folder.path() / "damaged.asc";
-  writeBytes(path,
-             "ncols 3\nnrows 3\nxllcorner 10\nyllcorner 20\ncellsize 1\n"
-             "1 2 3\n4 5x 0\n7 1-2\n");
+  for (const auto& c : cases) {
+    const auto path = folder.path() / "cell.asc";
+    writeBytes(path, std::string("ncols 2\nnrows 2\nxllcorner 10\nyllcorner 20\ncellsize 1\n10 ") +
+                         c.cell + "\n10 10\n");
+    FormatFile file(path, "esri_ascii");
+    file.file().setExecuteMode(TG_F_EM_SILENT);  // a script error would read as -52000
+    EXPECT_EQ(file.read(21.5, 11.5), asSingle(c.value)) << c.cell;
+    // Bilinear between the four cells: a bad one is a missing point, never a number.
+    const double between = file.read(21, 11, TG_M_IM_4POINT);
+    if (c.value == -32100) {
+      EXPECT_EQ(between, -32101) << c.cell;
+    } else {
+      EXPECT_EQ(between, asSingle((30 + asSingle(c.value)) / 4)) << c.cell;
+    }
+  }
+}
+
+TEST(EsriAscii, ValuesPastTheEndOfTheFileAreFailedReads) {
+  test::TemporaryFolder folder;
+  const auto path = folder.path() / "short.asc";
+  writeBytes(path, "ncols 3\nnrows 3\nxllcorner 10\nyllcorner 20\ncellsize 1\n1 2 3\n4 5 0\n7 8\n");
   FormatFile file(path, "esri_ascii");
   EXPECT_EQ(file.read(22.5, 10.5), 1);
-  EXPECT_EQ(file.read(21.5, 12.5), 0);
-  EXPECT_EQ(file.read(21.5, 11.5), -52000);
-  EXPECT_EQ(file.read(20.5, 11.5), -52000);
   EXPECT_EQ(file.read(20.5, 12.5), -52000);  // the file ends early
   EXPECT_EQ(file.read(20.5, 10.5), 7);       // and the cursor recovers
 }
@@ -140,9 +161,19 @@ TEST(EsriAscii, BadHeadersAreRefused) {
       "ncols 2.5\nnrows 1\nxllcorner 0\nyllcorner 0\ncellsize 1\n1 2\n",  // not a whole size
       "ncols 0\nnrows 1\nxllcorner 0\nyllcorner 0\ncellsize 1\n1 2\n",    // empty
       "ncols two\nnrows 1\nxllcorner 0\nyllcorner 0\ncellsize 1\n1 2\n",  // not a number
-      "ncols 2\nnrows 1\nxllcorner 0\nyllcorner 0\ncellsize 1\nzunit m\n1 2\n",  // unknown key
-      "ncols 2\nnrows 1\nxllcorner 0\nyllcorner 0\ncellsize 1\n",                // header only
-      "",                                                                        // nothing
+      "ncols 2\nnrows 1\nxllcorner 0\nyllcorner 0\ncellsize 1\nzunit m\n1 2\n",      // unknown key
+      "ncols 2\nnrows 1\nxllcorner 0\nyllcorner 0\ncellsize 1\n",                    // header only
+      "",                                                                            // nothing
+      "ncols 2\nnrows 1\nncols 2\nxllcorner 0\nyllcorner 0\ncellsize 1\n1 2\n",      // twice ncols
+      "ncols 2\nnrows 1\nxllcorner 0\nxllcenter 0\nyllcorner 0\ncellsize 1\n1 2\n",  // two x
+      "ncols 2\nnrows 1\nxllcorner 0\nyllcorner 0\ncellsize 1\nCELLSIZE 1\n1 2\n",
+      "ncols 2\nnrows 1\nxllcorner 0\nyllcorner 0\ncellsize 1\nnodata_value -9\n"
+      "nodata_value -9\n1 2\n",
+      "ncols 2\nnrows 1\nxllcorner 0\nyllcorner 0\ncellsize 1e300\n1 2\n",  // off the globe
+      "ncols 2\nnrows 1\nxllcorner 0\nyllcorner 95\ncellsize 1\n1 2\n",
+      "ncols 2\nnrows 1\nxllcorner 0\nyllcorner -91\ncellsize 1\n1 2\n",
+      "ncols 2\nnrows 1\nxllcorner 359.5\nyllcorner 0\ncellsize 1\n1 2\n",
+      "ncols 2\nnrows 1\nxllcorner 0\nyllcorner 0\ncellsize 1e400\n1 2\n",
   };
   for (const char* header : headers) {
     const auto path = folder.path() / "bad.asc";

@@ -4,8 +4,10 @@
 
 #include <cmath>
 #include <filesystem>
+#include <fstream>
 #include <memory>
 #include <numbers>
+#include <sstream>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -15,6 +17,7 @@
 #include "source/nadcon_test_files.hpp"
 #include "source/proj_transformer.hpp"
 #include "support/test_environment.hpp"
+#include "support/trace.hpp"
 #include "tessaglyph/error.hpp"
 
 namespace tg {
@@ -302,6 +305,35 @@ TEST_F(ProjLibraryTest, ConvertsWhereItsBestOperationCanRunAndRefusesBallparks) 
   EXPECT_EQ(lon, 2.35);
 }
 
+TEST_F(ProjLibraryTest, AcceptsAFallbackOfStatedAccuracyAndTracesIt) {
+  // Mount Rainier: the best NAD83 to WGS 84 operation there needs a HARN grid; the fallback,
+  // NAD83 to WGS 84 (1), states 4 m and is taken. The trace says which operation ran.
+  const bool harnInstalled = [] {
+    for (const auto& candidate : s_proj->candidates("LL83", "LL84")) {
+      if (!candidate.instantiable && !candidate.ballpark) return false;
+    }
+    return true;
+  }();
+  test::TemporaryFolder folder;
+  const std::string log = folder.folder() + "trace.log";
+  ProjTransformer proj;  // a fresh pair, so the verdict is worked out (and traced) here
+  setTraceFile(log);
+  Double point[3] = {-121.7, 46.6, 0};
+  const Integer status = proj.convert("LL83", "LL84", point);
+  disableTrace();
+  ASSERT_EQ(status, DATUM_S_CONVERTED);
+  EXPECT_LT(metresBetween(46.6, -121.7, point[1], point[0]), 5.0);
+  std::ifstream in(log);
+  std::stringstream trace;
+  trace << in.rdbuf();
+  if (!harnInstalled) {
+    EXPECT_NE(trace.str().find("NAD83 to WGS 84 (1)"), std::string::npos) << trace.str();
+    EXPECT_NE(trace.str().find("(accuracy 4 m), a fallback of accepted accuracy"),
+              std::string::npos)
+        << trace.str();
+  }
+}
+
 TEST_F(ProjLibraryTest, UtmKeysProjectLikeTheHelperDoes) {
   const struct {
     const char* key;
@@ -380,10 +412,8 @@ TEST(ProjLibraryFailure, AProjWithoutItsDatabaseIsMarkedUnusable) {
 // ---- The process's conversion, end to end -----------------------------------------------------
 
 TEST(DatumConversion, ConvertsThroughTheRealGridsAndBack) {
-  if (!test::sharedNadconGridsPresent())
-    GTEST_SKIP() << "the NGS NADCON grids are not in " << test::sharedNadconGrids();
   test::TemporaryHome home;
-  test::linkSharedNadconGrids(fs::path(home.base()) / "NADCON");
+  test::linkRepositoryNadconGrids(fs::path(home.base()) / "NADCON");
 
   // Meades Ranch, NAD27 39 13 26.686 N 98 32 30.506 W; NGS gives NAD83 39 13 26.72098 N
   // 98 32 31.74721 W.

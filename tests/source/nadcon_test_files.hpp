@@ -1,5 +1,5 @@
 // NADCON grid files made by tests: a small grid with the values a function gives, and the NGS
-// grids of the shared data folder when it is there.
+// grids that ship with the project.
 #pragma once
 
 #include <algorithm>
@@ -51,13 +51,9 @@ inline void writeFile(const std::filesystem::path& path, const std::string& byte
   out << bytes;
 }
 
-// The folder of the NGS grids that come with the project's shared data.
-inline std::filesystem::path sharedNadconGrids() {
-  return std::filesystem::path(TG_SHARED_DIR) / "data" / "nadcon";
-}
-
-inline bool sharedNadconGridsPresent() {
-  return std::filesystem::exists(sharedNadconGrids() / "CONUS.LAS");
+// The folder of the NGS grids that ship with the project.
+inline std::filesystem::path repositoryNadconGrids() {
+  return std::filesystem::path(TG_SOURCE_DIR) / "data" / "nadcon";
 }
 
 // The distance between two nearby positions in metres; one arc-second of latitude is about
@@ -68,10 +64,10 @@ inline double metresBetween(double lat1, double lon1, double lat2, double lon2) 
   return std::hypot(north, east);
 }
 
-// Links every shared grid file into `folder` (made when missing).
-inline void linkSharedNadconGrids(const std::filesystem::path& folder) {
+// Links every grid file of the repository into `folder` (made when missing).
+inline void linkRepositoryNadconGrids(const std::filesystem::path& folder) {
   std::filesystem::create_directories(folder);
-  for (const auto& entry : std::filesystem::directory_iterator(sharedNadconGrids())) {
+  for (const auto& entry : std::filesystem::directory_iterator(repositoryNadconGrids())) {
     const std::string extension = entry.path().extension().string();
     if (extension == ".LAS" || extension == ".LOS")
       std::filesystem::create_symlink(entry.path(), folder / entry.path().filename());

@@ -4,6 +4,8 @@
 #pragma once
 
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "tessaglyph/user_interface.hpp"
 
@@ -15,9 +17,20 @@ class ConsoleUserInterface final : public UserInterface {
   MESSAGEBOXRESULTS messageBox(const std::string& prompt, std::int32_t style,
                                const std::string& title) override;
 
+  // While held, message boxes are kept (as one line each) for the tool to report in its own
+  // words, such as a script error with the input line it happened on, instead of printed.
+  void holdMessages(bool hold) noexcept { m_hold = hold; }
+  // The messages kept since the last call, oldest first.
+  std::vector<std::string> takeHeldMessages() { return std::exchange(m_held, {}); }
+
  private:
   std::string m_toolName;
+  bool m_hold = false;
+  std::vector<std::string> m_held;
 };
+
+// The installed console interface of a tool, or nullptr when another is installed.
+ConsoleUserInterface* installedConsole() noexcept;
 
 // Installs an interface for one scope and restores the headless default afterwards.
 class InstalledUserInterface {

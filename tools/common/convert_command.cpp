@@ -13,7 +13,8 @@
 // coordinate-system definitions PROJ understands. A projected target gives northing,easting in
 // metres in the lat,lon columns: one beginning with "UTM27" (NAD27 UTM, zone from the
 // longitude), or a projected system such as "EPSG:26914".
-// Exit status: 0 when every row converted, 1 when any row failed, 2 for a bad command line.
+// Exit status: 0 when every row converted, 1 when any row failed, 2 for a bad command line or
+// an unknown datum.
 #include <cstdio>
 #include <iostream>
 #include <memory>
@@ -72,6 +73,12 @@ class Converter {
 };
 
 int runConvert(const ConvertOptions& options) {
+  for (const std::string* name : {&options.from, &options.to}) {
+    if (!datumConverter().isValidKey(datumKeyOf(*name, name == &options.to).key)) {
+      std::cerr << "tessaglyph convert: unknown datum \"" << *name << "\"\n";
+      return 2;
+    }
+  }
   Converter converter(options);
   if (!options.position.empty()) {
     double lat = 0, lon = 0;

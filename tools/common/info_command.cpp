@@ -4,12 +4,13 @@
 //       prints the format, datum, bounds (degrees), resolution (metres), grid size and the
 //       interpolation modes the script allows
 //
-// Exit status: 0 done, 2 for a bad command line, a missing or unreadable file or script, or a
-// file its script does not accept.
+// --script takes a bundled script's name as point does. Exit status: 0 done, 2 for a bad command
+// line, a missing or unreadable file or script, or a file its script does not accept.
 #include <cstdio>
 #include <iostream>
 #include <memory>
 #include <string>
+#include <string_view>
 
 #include "common/scripted_file.hpp"
 #include "common/subcommand.hpp"
@@ -21,22 +22,31 @@ struct InfoOptions {
   std::string script, file;
 };
 
+// The blanks after a key that line its value up with the others (as "%-14s ").
+std::size_t keyPadding(const char* key) {
+  const std::size_t length = std::char_traits<char>::length(key);
+  return length < 15 ? 15 - length : 1;
+}
+
 int runInfo(const InfoOptions& options) {
-  const auto file = openWithScript("info", options.file, options.script);
+  const std::string script = scriptPath(options.script);
+  const auto file = openWithScript("info", options.file, script);
   if (!file) return 2;
   try {
     TessaglyphMachine& machine = *file->machine();
     file->setCurrentDatum(scriptDatum(*file));
     const TG_FILEMETRICS& m = file->metrics();
     const auto line = [](const char* key, const std::string& value) {
-      std::printf("%-14s %s\n", key, value.c_str());
+      std::cout << key << std::string(keyPadding(key), ' ') << value << '\n';
     };
     char text[160];
     line("file", file->filename());
-    line("script", options.script);
+    line("script", script);
     line("format", scriptText(machine, "name"));
     line("description", scriptText(machine, "description"));
     line("datum", m.datum);
+    if (const std::string vertical = scriptText(machine, "verticalreference"); !vertical.empty())
+      line("vertical", vertical);
     std::snprintf(text, sizeof text, "%.9g", m.bounds.northLat);
     line("north", text);
     std::snprintf(text, sizeof text, "%.9g", m.bounds.southLat);
@@ -70,7 +80,9 @@ Subcommand addInfoCommand(CLI::App& app) {
   auto options = std::make_shared<InfoOptions>();
   CLI::App* info =
       app.add_subcommand("info", "Prints a source file's datum, resolution and bounds");
-  info->add_option("--script", options->script, "the compiled format script (.tgp)")->required();
+  info->add_option("--script", options->script,
+                   "the compiled format script (.tgp), or a bundled script's name")
+      ->required();
   info->add_option("file", options->file, "the source file")->required();
   return {info, [options] { return runInfo(*options); }};
 }

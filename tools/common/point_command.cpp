@@ -6,11 +6,17 @@
 //       the same as a filter: one "lat,lon" per input line, one "lat,lon,value" per output line,
 //       with the same rules for blank, comment, header and unreadable lines as convert
 //
-// Positions are asked on --datum (default: the script's own datum). Values come back as the
-// library gives them, reserved values included: -32100 no data at the position, -32101 an
-// interpolation lacked a point, -52000 the read failed. Exit status: 0 when every value was
-// read, 1 when a row could not be read, 2 for a bad command line, a missing or unreadable file
-// or script, or a file its script does not accept.
+// --script names a compiled script file, or a bundled script by its name ("srtm_hgt"), found in
+// the scripts folder beside the tool or in the installed one. Positions are asked on --datum
+// (default: the script's own datum); longitudes from 180 to 360 (and -360 to -180) are taken
+// 360 degrees west (east). Values come back as the library gives them, reserved values
+// included: -32100 no data at the position, -32101 an interpolation lacked a point, -52000 the
+// read failed. Exit status: 0 when every row answered (no data is an answer), 1 when any row
+// could not be read (-52000), raised a script error or was not a position (a summary on
+// standard error counts them), 2 for a bad command line, a missing or unreadable file or
+// script, an unknown datum, or a file its script does not accept.
+#include <unistd.h>
+
 #include <charconv>
 #include <iostream>
 #include <memory>
@@ -19,6 +25,7 @@
 #include <utility>
 #include <vector>
 
+#include "common/console_user_interface.hpp"
 #include "common/position_filter.hpp"
 #include "common/scripted_file.hpp"
 #include "common/subcommand.hpp"
@@ -47,20 +54,45 @@ const char* reservedMeaning(Single value) {
   return nullptr;
 }
 
+// A longitude from -180 to 180: those from 180 to 360 (and -360 to -180) are taken 360
+// degrees west (east), as the datum conversion does.
+double wrappedLongitude(double lon) {
+  if (lon > 180) return lon - 360;
+  if (lon < -180) return lon + 360;
+  return lon;
+}
+
 class PointReader {
  public:
   PointReader(std::shared_ptr<TessaglyphFile> file) : m_file(std::move(file)) {}
 
-  // Reads one position; false (with a message naming `where`) when the read raised.
+  // Reads one position; false (with a message naming `where`) when the read raised, reported
+  // a script error or failed (-52000).
   bool read(double lat, double lon, Single& value, const std::string& where) {
+    ConsoleUserInterface* console = installedConsole();
+    if (console) console->holdMessages(true);
+    bool done = true;
     try {
-      value = m_file->point(lat, lon);
-      return true;
+      value = m_file->point(lat, wrappedLongitude(lon));
     } catch (const Error& error) {
       std::cerr << "tessaglyph point: " << where << "reading " << lat << "," << lon
                 << " failed: " << errorText(error) << '\n';
-      return false;
+      done = false;
     }
+    if (console) {
+      console->holdMessages(false);
+      for (const std::string& message : console->takeHeldMessages()) {
+        std::cerr << "tessaglyph point: " << where << "script error reading " << lat << "," << lon
+                  << ": " << message << '\n';
+        done = false;
+      }
+    }
+    if (done && value == Single(TG_M_DPEC_RETRIEVALERROR)) {
+      std::cerr << "tessaglyph point: " << where << "reading " << lat << "," << lon
+                << " failed (-52000)\n";
+      done = false;
+    }
+    return done;
   }
 
   // The filter; returns the number of rows that failed.
@@ -68,10 +100,9 @@ class PointReader {
     return filterPositions(in, out, "point", "lat,lon,value",
                            [&](std::string_view latText, std::string_view lonText, double lat,
                                double lon, const std::string& where) {
-                             Single value = 0;
+                             Single value = Single(TG_M_DPEC_RETRIEVALERROR);
                              const bool done = read(lat, lon, value, where);
-                             out << latText << ',' << lonText << ','
-                                 << (done ? valueText(value) : std::string("*")) << '\n';
+                             out << latText << ',' << lonText << ',' << valueText(value) << '\n';
                              return done;
                            });
   }
@@ -89,7 +120,8 @@ int runPoint(const PointOptions& options) {
       return 2;
     }
   }
-  const auto file = openWithScript("point", options.file, options.script);
+  const auto script = scriptPath(options.script);
+  const auto file = openWithScript("point", options.file, script);
   if (!file) return 2;
   const TG_M_INTERPOLATIONMODES mode = interpolationNames().at(options.interp);
   try {
@@ -125,12 +157,16 @@ int runPoint(const PointOptions& options) {
 
   PointReader reader(file);
   if (!options.position.empty()) {
-    Single value = 0;
-    if (!reader.read(lat, lon, value, "")) return 1;
+    Single value = Single(TG_M_DPEC_RETRIEVALERROR);
+    const bool done = reader.read(lat, lon, value, "");
     std::cout << valueText(value) << '\n';
-    if (const char* meaning = reservedMeaning(value))
+    if (const char* meaning = reservedMeaning(value); meaning && done)
       std::cerr << "tessaglyph point: " << valueText(value) << " means " << meaning << '\n';
-    return 0;
+    return done ? 0 : 1;
+  }
+  if (::isatty(STDIN_FILENO)) {
+    std::cerr << "tessaglyph point: reading lat,lon lines from the terminal (end with Ctrl-D); "
+                 "give LAT LON after the file to read one position\n";
   }
   // Reading a line would flush the answers written so far, one write per row: the answers go out
   // in blocks instead (the stream is flushed on the way out).
@@ -152,7 +188,10 @@ Subcommand addPointCommand(CLI::App& app) {
     modeNames.push_back(entry.first);
   CLI::App* point = app.add_subcommand(
       "point", "Reads values of a source file: LAT LON, or CSV lines lat,lon on standard input");
-  point->add_option("--script", options->script, "the compiled format script (.tgp)")->required();
+  point
+      ->add_option("--script", options->script,
+                   "the compiled format script (.tgp), or a bundled script's name")
+      ->required();
   point->add_option("file", options->file, "the source file")->required();
   point->add_option("position", options->position, "LAT LON in decimal degrees")
       ->expected(2)

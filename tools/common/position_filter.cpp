@@ -20,18 +20,56 @@ std::optional<double> parseNumber(std::string_view field) {
   return value;
 }
 
+namespace {
+
+// A field as messages quote it: trimmed, and cut short when long.
+std::string quoted(std::string_view field) {
+  constexpr std::size_t kLongest = 40;
+  field = trimSpace(field);
+  if (field.size() <= kLongest) return std::string(field);
+  return std::string(field.substr(0, kLongest)) + "...";
+}
+
+// Reads one line of at most `limit` bytes (its line end and a carriage return before it
+// dropped) into `line`. A longer line is read to its end but not kept: `tooLong` says so.
+// False at the end of the input.
+bool readLine(std::istream& in, std::string& line, std::size_t limit, bool& tooLong) {
+  line.clear();
+  tooLong = false;
+  std::streambuf& buffer = *in.rdbuf();
+  bool any = false;
+  for (;;) {
+    const int c = buffer.sbumpc();
+    if (c == std::char_traits<char>::eof()) {
+      if (!any) in.setstate(std::ios::eofbit);
+      break;
+    }
+    any = true;
+    if (c == '\n') break;
+    if (line.size() < limit) {
+      line.push_back(static_cast<char>(c));
+    } else {
+      tooLong = true;
+    }
+  }
+  if (!line.empty() && line.back() == '\r') line.pop_back();
+  return any;
+}
+
+}  // namespace
+
 bool readPosition(std::string_view latField, std::string_view lonField, double& lat, double& lon,
                   std::string& problem) {
   const auto latitude = parseNumber(latField);
   const auto longitude = parseNumber(lonField);
   if (!latitude) {
-    problem = "latitude \"" + std::string(trimSpace(latField)) + "\" is not a number";
+    problem = "latitude \"" + quoted(latField) + "\" is not a number";
   } else if (!longitude) {
-    problem = "longitude \"" + std::string(trimSpace(lonField)) + "\" is not a number";
+    problem = "longitude \"" + quoted(lonField) + "\" is not a number";
   } else if (*latitude < -90 || *latitude > 90) {
-    problem = "latitude " + std::string(trimSpace(latField)) + " is outside -90..90";
+    problem = "latitude " + quoted(latField) + " is outside -90..90";
   } else if (*longitude < -360 || *longitude > 360) {
-    problem = "longitude " + std::string(trimSpace(lonField)) + " is outside -360..360";
+    problem = "longitude " + quoted(lonField) + " is outside -360..360";
   } else {
     lat = *latitude;
     lon = *longitude;
@@ -57,9 +95,17 @@ long filterPositions(std::istream& in, std::ostream& out, const char* command, c
   long failed = 0, lineNumber = 0;
   bool seenData = false;
   std::string line;
-  while (std::getline(in, line)) {
+  bool tooLong = false;
+  while (readLine(in, line, kLongestLine, tooLong)) {
     ++lineNumber;
-    if (!line.empty() && line.back() == '\r') line.pop_back();
+    if (tooLong) {
+      std::cerr << "tessaglyph " << command << ": line " << lineNumber << ": longer than "
+                << kLongestLine << " bytes\n";
+      out << "*,*,*\n";
+      ++failed;
+      seenData = true;
+      continue;
+    }
     const std::string_view text = trimSpace(line);
     if (text.empty() || text.front() == '#') {
       out << line << '\n';

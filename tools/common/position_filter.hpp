@@ -2,6 +2,7 @@
 // row out per input row.
 #pragma once
 
+#include <cstddef>
 #include <functional>
 #include <iosfwd>
 #include <optional>
@@ -10,6 +11,10 @@
 #include <vector>
 
 namespace tg::tools {
+
+// The longest input line the filter reads; a longer one is that line's error, and is never
+// held in memory whole.
+constexpr std::size_t kLongestLine = 64 * 1024;
 
 // A decimal number (a leading "+" and surrounding blanks allowed), or nothing when the field
 // is not a finite number.
@@ -28,9 +33,9 @@ using PositionRow = std::function<bool(std::string_view latText, std::string_vie
                                        double lat, double lon, const std::string& where)>;
 
 // The filter: blank and `#` lines passed through; a first `lat,lon` row answered with
-// `header`; each readable row handed to `row`; an unreadable row reported on standard error
-// with its number (prefixed by "tessaglyph `command`: ") and written as `*,*,*`. Returns the
-// number of failed rows.
+// `header`; each readable row handed to `row`; an unreadable row (a line over kLongestLine
+// included) reported on standard error with its number (prefixed by "tessaglyph `command`: ") and
+// written as `*,*,*`. Returns the number of failed rows.
 long filterPositions(std::istream& in, std::ostream& out, const char* command, const char* header,
                      const PositionRow& row);
 

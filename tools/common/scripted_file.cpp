@@ -5,8 +5,11 @@
 #include <iostream>
 #include <system_error>
 #include <utility>
+#include <vector>
 
-#include "tessaglyph/top_level_object.hpp"
+#include "support/paths.hpp"
+#include "support/text.hpp"
+#include "tessaglyph/program.hpp"
 
 namespace tg::tools {
 
@@ -39,6 +42,27 @@ std::string scriptText(TessaglyphMachine& machine, std::string_view name) {
   return index < 0 ? std::string() : machine.properties(index).value;
 }
 
+std::string scriptPath(const std::string& script) {
+  std::error_code code;
+  if (script.find('/') != std::string::npos || script.ends_with(".tgp") ||
+      std::filesystem::exists(script, code))
+    return script;
+  const std::string name = script + ".tgp";
+  std::vector<std::filesystem::path> folders;
+  const std::filesystem::path tool = std::filesystem::read_symlink("/proc/self/exe", code);
+  if (!code) folders.push_back(tool.parent_path() / "scripts");
+  folders.push_back(std::filesystem::path(installedDataFolder()) / "scripts");
+  for (const std::filesystem::path& folder : folders) {
+    if (std::filesystem::is_regular_file(folder / name, code)) return (folder / name).string();
+  }
+  return script;
+}
+
+std::string scriptAttribute(TessaglyphMachine& machine, std::string_view name) {
+  const Integer index = machine.getAttributeIndex(name);
+  return index < 0 ? std::string() : std::string(trimBlanks(machine.attribute_read(index)));
+}
+
 std::shared_ptr<TessaglyphFile> openWithScript(const std::string& command, const std::string& file,
                                                const std::string& script) {
   for (const auto& [path, what] : {std::pair{script, "script"}, std::pair{file, "file"}}) {
@@ -47,13 +71,38 @@ std::shared_ptr<TessaglyphFile> openWithScript(const std::string& command, const
       return nullptr;
     }
   }
+  // The steps of Tessaglyph::OpenFile, taken here so that a file its script refuses can still
+  // be asked why (the "refusal" attribute of the bundled scripts).
+  auto opened = std::make_shared<TessaglyphFile>();
   try {
-    auto opened = Tessaglyph().OpenFile(file, script);
-    if (opened && opened->isOpen()) return opened;
+    opened->setExecuteMode(TG_F_EM_NORMAL);
+    {
+      TessaglyphProgram program;
+      if (program.readProgram(script, 1) == -1) {
+        std::cerr << "tessaglyph " << command << ": script \"" << script
+                  << "\" is not a program file the library can read\n";
+        return nullptr;
+      }
+      auto machine = std::make_shared<TessaglyphMachine>();
+      program.prepareMachine(machine);
+      opened->setMachine(std::move(machine));
+    }
+    opened->setFilename(file);
+    opened->openSource();
+    if (opened->isOpen()) return opened;
     std::cerr << "tessaglyph " << command << ": \"" << file << "\" could not be opened\n";
   } catch (const Error& error) {
+    std::string reason;
+    if (error.number() == TG_F_E_FILEINVALID && opened->machine()) {
+      try {
+        reason = scriptAttribute(*opened->machine(), "refusal");
+      } catch (const Error&) {
+        // the refusal stands without its reason
+      }
+    }
     std::cerr << "tessaglyph " << command << ": cannot read \"" << file << "\" with script \""
-              << script << "\": " << errorText(error) << '\n';
+              << script << "\": " << errorText(error) << (reason.empty() ? "" : ": ") << reason
+              << '\n';
   }
   return nullptr;
 }

@@ -26,6 +26,14 @@ std::optional<std::string> unreadable(const std::string& path, const char* what)
 // The script's own text property (as written), empty when it has none.
 std::string scriptText(TessaglyphMachine& machine, std::string_view name);
 
+// A --script argument as a path: a bundled script's name ("srtm_hgt": no folder, no ".tgp",
+// no such file here) becomes its program in the scripts folder beside the tool, else in the
+// installed one; anything else is kept.
+std::string scriptPath(const std::string& script);
+
+// The value of the script's attribute, trimmed; empty when it has none.
+std::string scriptAttribute(TessaglyphMachine& machine, std::string_view name);
+
 // Opens the file with its script; on failure prints why (prefixed by "tessaglyph `command`: ")
 // and returns null.
 std::shared_ptr<TessaglyphFile> openWithScript(const std::string& command, const std::string& file,
