@@ -5,13 +5,18 @@
 //   tessaglyph point --script S.tgp FILE [--interp ...] [--datum NAME] < points.csv
 //       the same as a filter: one "lat,lon" per input line, one "lat,lon,value" per output line,
 //       with the same rules for blank, comment, header and unreadable lines as convert
+//   tessaglyph point --script S.tgp FILE|FOLDER... [LAT LON] [--macro M] [--max-open N]
+//                    [--rate-log FILE.svg]
+//       the same over an area of several files (a folder stands for its files the script's
+//       file-type filter accepts), the first named winning where files overlap; a single file
+//       is read as an area too when --macro, --max-open or --rate-log is given
 //
 // Positions are asked on --datum (default: the script's own datum). Values come back as the
 // library gives them, reserved values included: -32100 no data at the position, -32101 an
 // interpolation lacked a point, -52000 the read failed. Exit status: 0 when every value was
 // read, 1 when a row could not be read, 2 for a bad command line, a missing or unreadable file
 // or script, or a file its script does not accept.
-#include <charconv>
+#include <filesystem>
 #include <iostream>
 #include <memory>
 #include <string>
@@ -19,6 +24,7 @@
 #include <utility>
 #include <vector>
 
+#include "common/area_query.hpp"
 #include "common/position_filter.hpp"
 #include "common/scripted_file.hpp"
 #include "common/subcommand.hpp"
@@ -32,19 +38,21 @@ struct PointOptions {
   std::vector<std::string> position;  // LAT LON, or empty to read standard input
 };
 
-// A value as text: the shortest that reads back as the same Single.
-std::string valueText(Single value) {
-  char text[32];
-  const auto result = std::to_chars(text, text + sizeof text, value);
-  return std::string(text, result.ptr);
-}
-
-// What a reserved value means, or nothing for an ordinary one.
-const char* reservedMeaning(Single value) {
-  if (value == -32100.0f) return "no data at this position";
-  if (value == -32101.0f) return "an interpolation lacked a grid point (void or edge)";
-  if (value == -52000.0f) return "the read failed";
-  return nullptr;
+// FILE... [LAT LON]: the last two arguments are the position when both are numbers and
+// neither names an existing file.
+void splitArguments(const std::vector<std::string>& arguments, std::vector<std::string>& files,
+                    std::vector<std::string>& position) {
+  files = arguments;
+  position.clear();
+  if (arguments.size() < 3) return;
+  const std::string& lat = arguments[arguments.size() - 2];
+  const std::string& lon = arguments.back();
+  std::error_code code;
+  if (parseNumber(lat) && parseNumber(lon) && !std::filesystem::exists(lat, code) &&
+      !std::filesystem::exists(lon, code)) {
+    position = {lat, lon};
+    files.resize(arguments.size() - 2);
+  }
 }
 
 class PointReader {
@@ -79,6 +87,59 @@ class PointReader {
  private:
   std::shared_ptr<TessaglyphFile> m_file;
 };
+
+// Reads positions through an area of the files.
+int runAreaPoint(const AreaQueryOptions& options, const std::vector<std::string>& position) {
+  double lat = 0, lon = 0;
+  if (!position.empty()) {
+    std::string problem;
+    if (!readPosition(position[0], position[1], lat, lon, problem)) {
+      std::cerr << "tessaglyph point: " << problem << '\n';
+      return 2;
+    }
+  }
+  const auto area = prepareArea("point", options);
+  if (!area) return 2;
+  const auto read = [&](double y, double x, Single& value, const std::string& where) {
+    try {
+      value = area->point(y, x);
+      return true;
+    } catch (const Error& error) {
+      std::cerr << "tessaglyph point: " << where << "reading " << y << "," << x
+                << " failed: " << errorText(error) << '\n';
+      return false;
+    }
+  };
+  int result = 0;
+  if (!position.empty()) {
+    Single value = 0;
+    if (read(lat, lon, value, "")) {
+      std::cout << valueText(value) << '\n';
+      if (const char* meaning = reservedMeaning(value))
+        std::cerr << "tessaglyph point: " << valueText(value) << " means " << meaning << '\n';
+    } else {
+      result = 1;
+    }
+  } else {
+    const long failed = filterPositions(std::cin, std::cout, "point", "lat,lon,value",
+                                        [&](std::string_view latText, std::string_view lonText,
+                                            double y, double x, const std::string& where) {
+                                          Single value = 0;
+                                          const bool done = read(y, x, value, where);
+                                          std::cout << latText << ',' << lonText << ','
+                                                    << (done ? valueText(value) : std::string("*"))
+                                                    << '\n';
+                                          return done;
+                                        });
+    if (failed > 0) {
+      std::cerr << "tessaglyph point: " << failed << (failed == 1 ? " row" : " rows")
+                << " not read\n";
+      result = 1;
+    }
+  }
+  if (!finishRateLog("point", *area, options)) return 2;
+  return result;
+}
 
 int runPoint(const PointOptions& options) {
   double lat = 0, lon = 0;
@@ -143,22 +204,34 @@ int runPoint(const PointOptions& options) {
 }  // namespace
 
 Subcommand addPointCommand(CLI::App& app) {
-  auto options = std::make_shared<PointOptions>();
-  std::vector<std::string> modeNames;
-  for (const auto& entry : interpolationNames())
-    modeNames.push_back(entry.first);
+  auto options = std::make_shared<AreaQueryOptions>();
+  auto arguments = std::make_shared<std::vector<std::string>>();
   CLI::App* point = app.add_subcommand(
-      "point", "Reads values of a source file: LAT LON, or CSV lines lat,lon on standard input");
-  point->add_option("--script", options->script, "the compiled format script (.tgp)")->required();
-  point->add_option("file", options->file, "the source file")->required();
-  point->add_option("position", options->position, "LAT LON in decimal degrees")
-      ->expected(2)
-      ->allow_extra_args(false);
-  point->add_option("--interp", options->interp, "none, closest (default), 4 or 12 points")
-      ->check(CLI::IsMember(modeNames));
-  point->add_option("--datum", options->datum,
-                    "datum of the positions (default: the file's own datum)");
-  return {point, [options] { return runPoint(*options); }};
+      "point",
+      "Reads values of source files: LAT LON, or CSV lines lat,lon on standard input; several "
+      "files (or folders) are read as one area");
+  addAreaQueryOptions(*point, *options);
+  point->add_option("files", *arguments, "FILE|FOLDER... [LAT LON] (position in decimal degrees)")
+      ->required();
+  return {point, [point, options, arguments] {
+            PointOptions single;
+            std::vector<std::string> files;
+            splitArguments(*arguments, files, single.position);
+            std::error_code code;
+            const bool asArea = files.size() > 1 || std::filesystem::is_directory(files[0], code) ||
+                                point->count("--macro") > 0 || point->count("--max-open") > 0 ||
+                                point->count("--rate-log") > 0;
+            if (asArea) {
+              AreaQueryOptions area = *options;
+              area.files = files;
+              return runAreaPoint(area, single.position);
+            }
+            single.script = options->script;
+            single.file = files[0];
+            single.interp = options->interp;
+            single.datum = options->datum;
+            return runPoint(single);
+          }};
 }
 
 }  // namespace tg::tools
