@@ -2,7 +2,6 @@
 #include "tessaglyph/area.hpp"
 
 #include <algorithm>
-#include <ctime>
 
 #include "source/area_settings.hpp"
 #include "support/conversions.hpp"
@@ -16,24 +15,6 @@ namespace tg {
 namespace {
 
 constexpr const char* kCrLf = "\r\n";
-
-std::string timeOfDayText() {
-  const std::time_t now = std::time(nullptr);
-  std::tm local{};
-  localtime_r(&now, &local);
-  char text[16];
-  std::strftime(text, sizeof text, "%H:%M:%S", &local);
-  return text;
-}
-
-std::string dateTimeText() {
-  const std::time_t now = std::time(nullptr);
-  std::tm local{};
-  localtime_r(&now, &local);
-  char text[32];
-  std::strftime(text, sizeof text, "%Y-%m-%d %H:%M:%S", &local);
-  return text;
-}
 
 void appendUnderlined(std::string& text, const std::string& heading) {
   text += heading;
@@ -321,11 +302,11 @@ std::string TessaglyphArea::areaLogMessages(Integer index) const {
 }
 
 void TessaglyphArea::logMessage(const std::string& message) {
-  m_areaLog.push_back("[" + timeOfDayText() + "] " + message);
+  m_areaLog.push_back("[" + localTimeText("%H:%M:%S") + "] " + message);
 }
 
 std::string TessaglyphArea::createAreaLog() const {
-  std::string text = "Log (Created " + dateTimeText() + ")" + kCrLf;
+  std::string text = "Log (Created " + localTimeText("%Y-%m-%d %H:%M:%S") + ")" + kCrLf;
   appendUnderlined(text, "AREA MESSAGES");
   for (const std::string& line : m_areaLog)
     text += line + kCrLf;

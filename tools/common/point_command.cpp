@@ -17,6 +17,7 @@
 // read, 1 when a row could not be read, 2 for a bad command line, a missing or unreadable file
 // or script, or a file its script does not accept.
 #include <filesystem>
+#include <functional>
 #include <iostream>
 #include <memory>
 #include <string>
@@ -55,14 +56,16 @@ void splitArguments(const std::vector<std::string>& arguments, std::vector<std::
   }
 }
 
+// Reads positions through a source file or an area.
 class PointReader {
  public:
-  PointReader(std::shared_ptr<TessaglyphFile> file) : m_file(std::move(file)) {}
+  using Read = std::function<Single(double lat, double lon)>;
+  explicit PointReader(Read read) : m_read(std::move(read)) {}
 
   // Reads one position; false (with a message naming `where`) when the read raised.
   bool read(double lat, double lon, Single& value, const std::string& where) {
     try {
-      value = m_file->point(lat, lon);
+      value = m_read(lat, lon);
       return true;
     } catch (const Error& error) {
       std::cerr << "tessaglyph point: " << where << "reading " << lat << "," << lon
@@ -85,8 +88,26 @@ class PointReader {
   }
 
  private:
-  std::shared_ptr<TessaglyphFile> m_file;
+  Read m_read;
 };
+
+// Answers the one position, or the CSV lines of standard input; returns the exit status.
+int answer(PointReader& reader, const std::vector<std::string>& position, double lat, double lon) {
+  if (!position.empty()) {
+    Single value = 0;
+    if (!reader.read(lat, lon, value, "")) return 1;
+    std::cout << valueText(value) << '\n';
+    if (const char* meaning = reservedMeaning(value))
+      std::cerr << "tessaglyph point: " << valueText(value) << " means " << meaning << '\n';
+    return 0;
+  }
+  const long failed = reader.filter(std::cin, std::cout);
+  if (failed > 0) {
+    std::cerr << "tessaglyph point: " << failed << (failed == 1 ? " row" : " rows")
+              << " not read\n";
+  }
+  return failed > 0 ? 1 : 0;
+}
 
 // Reads positions through an area of the files.
 int runAreaPoint(const AreaQueryOptions& options, const std::vector<std::string>& position) {
@@ -100,43 +121,8 @@ int runAreaPoint(const AreaQueryOptions& options, const std::vector<std::string>
   }
   const auto area = prepareArea("point", options);
   if (!area) return 2;
-  const auto read = [&](double y, double x, Single& value, const std::string& where) {
-    try {
-      value = area->point(y, x);
-      return true;
-    } catch (const Error& error) {
-      std::cerr << "tessaglyph point: " << where << "reading " << y << "," << x
-                << " failed: " << errorText(error) << '\n';
-      return false;
-    }
-  };
-  int result = 0;
-  if (!position.empty()) {
-    Single value = 0;
-    if (read(lat, lon, value, "")) {
-      std::cout << valueText(value) << '\n';
-      if (const char* meaning = reservedMeaning(value))
-        std::cerr << "tessaglyph point: " << valueText(value) << " means " << meaning << '\n';
-    } else {
-      result = 1;
-    }
-  } else {
-    const long failed = filterPositions(std::cin, std::cout, "point", "lat,lon,value",
-                                        [&](std::string_view latText, std::string_view lonText,
-                                            double y, double x, const std::string& where) {
-                                          Single value = 0;
-                                          const bool done = read(y, x, value, where);
-                                          std::cout << latText << ',' << lonText << ','
-                                                    << (done ? valueText(value) : std::string("*"))
-                                                    << '\n';
-                                          return done;
-                                        });
-    if (failed > 0) {
-      std::cerr << "tessaglyph point: " << failed << (failed == 1 ? " row" : " rows")
-                << " not read\n";
-      result = 1;
-    }
-  }
+  PointReader reader([&area](double y, double x) { return area->point(y, x); });
+  const int result = answer(reader, position, lat, lon);
   if (!finishRateLog("point", *area, options)) return 2;
   return result;
 }
@@ -184,21 +170,8 @@ int runPoint(const PointOptions& options) {
     return 2;
   }
 
-  PointReader reader(file);
-  if (!options.position.empty()) {
-    Single value = 0;
-    if (!reader.read(lat, lon, value, "")) return 1;
-    std::cout << valueText(value) << '\n';
-    if (const char* meaning = reservedMeaning(value))
-      std::cerr << "tessaglyph point: " << valueText(value) << " means " << meaning << '\n';
-    return 0;
-  }
-  const long failed = reader.filter(std::cin, std::cout);
-  if (failed > 0) {
-    std::cerr << "tessaglyph point: " << failed << (failed == 1 ? " row" : " rows")
-              << " not read\n";
-  }
-  return failed > 0 ? 1 : 0;
+  PointReader reader([&file](double y, double x) { return file->point(y, x); });
+  return answer(reader, options.position, lat, lon);
 }
 
 }  // namespace
