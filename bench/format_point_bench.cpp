@@ -26,6 +26,7 @@
 #include <string>
 #include <vector>
 
+#include "bench_scripts.hpp"
 #include "program/assembler.hpp"
 #include "tessaglyph/machine.hpp"
 #include "tessaglyph/source_file.hpp"
@@ -60,7 +61,7 @@ class BenchData {
   BenchData() {
     m_folder = fs::temp_directory_path() / ("tessaglyph-bench-" + std::to_string(getpid()));
     fs::create_directories(m_folder);
-    const fs::path scripts = findScripts();
+    const fs::path scripts = findBenchScripts();
     for (const char* name : {"srtm_hgt", "esri_ascii", "esri_bil"}) {
       tg::buildProgramFile((scripts / (std::string(name) + ".tgs")).string(), program(name));
     }
@@ -71,16 +72,6 @@ class BenchData {
   ~BenchData() {
     std::error_code ignored;
     fs::remove_all(m_folder, ignored);
-  }
-
-  static fs::path findScripts() {
-    std::error_code error;
-    const fs::path exe = fs::read_symlink("/proc/self/exe", error);
-    for (const fs::path& candidate :
-         {exe.parent_path() / ".." / ".." / "scripts", fs::path("scripts")}) {
-      if (fs::exists(candidate / "srtm_hgt.tgs")) return candidate;
-    }
-    throw std::runtime_error("format_point_bench: cannot find scripts/srtm_hgt.tgs");
   }
 
   void write(const std::string& name, const std::string& bytes) {

@@ -22,7 +22,8 @@
 #include <string>
 #include <vector>
 
-#include "heap_counter.hpp"
+#include "bench_scripts.hpp"
+#include "heap_allocations.hpp"
 #include "program/assembler.hpp"
 #include "tessaglyph/machine.hpp"
 #include "tessaglyph/source_file.hpp"
@@ -56,7 +57,7 @@ class Data {
   Data() {
     m_folder = fs::temp_directory_path() / ("tessaglyph-gdal-bench-" + std::to_string(getpid()));
     fs::create_directories(m_folder);
-    const fs::path scripts = findScripts();
+    const fs::path scripts = findBenchScripts();
     for (const char* name : {"srtm_hgt", "esri_ascii"}) {
       tg::buildProgramFile((scripts / (std::string(name) + ".tgs")).string(),
                            path(std::string(name) + ".tgp"));
@@ -96,16 +97,6 @@ class Data {
     std::error_code ignored;
     fs::remove_all(m_folder, ignored);
   }
-  static fs::path findScripts() {
-    std::error_code error;
-    const fs::path exe = fs::read_symlink("/proc/self/exe", error);
-    for (const fs::path& candidate :
-         {exe.parent_path() / ".." / ".." / "scripts", fs::path("scripts")}) {
-      if (fs::exists(candidate / "srtm_hgt.tgs")) return candidate;
-    }
-    throw std::runtime_error("point_vs_gdal_bench: cannot find scripts/srtm_hgt.tgs");
-  }
-
   fs::path m_folder;
   std::vector<std::pair<double, double>> m_points;
   std::vector<std::pair<double, double>> m_asciiPoints;
@@ -113,7 +104,7 @@ class Data {
 
 void countAllocations(benchmark::State& state, std::size_t before, std::size_t reads) {
   state.counters["heap_allocs"] =
-      double(benchHeapAllocations() - before) / double(std::max<std::size_t>(reads, 1));
+      double(heapAllocations() - before) / double(std::max<std::size_t>(reads, 1));
 }
 
 void BM_GdalNearest(benchmark::State& state) {
@@ -159,7 +150,7 @@ void tileReads(benchmark::State& state, tg::TG_M_INTERPOLATIONMODES mode, bool d
   const std::size_t mask = points.size() - 1;
   for (const auto& p : points)
     benchmark::DoNotOptimize(source->point(p.first, p.second));  // warm
-  const std::size_t before = benchHeapAllocations();
+  const std::size_t before = heapAllocations();
   std::size_t i = 0;
   for (auto _ : state) {
     benchmark::DoNotOptimize(source->point(points[i].first, points[i].second));
