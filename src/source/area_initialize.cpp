@@ -33,9 +33,11 @@ double halvedCount(double count) {
   return roundHalfEven(count / 2) + (std::fmod(count, 2) != 0 ? 1 : 0);
 }
 
-// Files keep direct grid access to themselves until the machine offers it; none has it yet.
-bool fileHasDirectGridAccess(const TessaglyphFile&) {
-  return false;
+// Whether a file reads its cells directly: its machine took up the script's grid layout when
+// the file was opened.
+bool fileHasDirectGridAccess(const TessaglyphFile& file) {
+  const std::shared_ptr<TessaglyphMachine>& machine = file.machine();
+  return machine != nullptr && machine->enableMEX();
 }
 
 bool overlaps(const TG_BOUNDS& file, double west, double east, double south, double north) {

@@ -105,6 +105,29 @@ TEST_F(AreaTest, SmallerAlignedFilesSetTheSectorSizeAndOverlapIsStrict) {
   EXPECT_EQ(area->sectorFileCount(1, 0), 1);
 }
 
+TEST_F(AreaTest, FilesWithoutDirectGridAccessCanBeLeftOutOfTheSectors) {
+  // SRTM tiles are read cell by cell directly; ESRI ASCII text has no fixed cell offsets.
+  const auto small = m_home.root() + "small.asc";
+  formats_test::writeBytes(small,
+                           "ncols 3\nnrows 3\nxllcenter -100\nyllcenter 40\ncellsize 0.25\n"
+                           "1 2 3\n4 5 6\n7 8 9\n");
+  for (const bool disable : {false, true}) {
+    SCOPED_TRACE(disable ? "left out" : "kept");
+    TessaglyphArea area;
+    area.addFile(openFile(small, "esri_ascii"));
+    area.addFile(openFile(srtm("N40W100"), "srtm_hgt"));
+    area.setDisableMEXIncapableFiles(disable);
+    area.initialize();
+    area.setInterpolationMode(TG_M_IM_CLOSESTPOINT);
+    ASSERT_FALSE(area.files(1)->machine()->enableMEX());
+    ASSERT_TRUE(area.files(2)->machine()->enableMEX());
+    // The south-west quarter, where the grid lies before the tile in priority order.
+    ASSERT_EQ(area.sectorFileCount(0, 1), disable ? 1 : 2);
+    EXPECT_EQ(area.sectorFile(0, 1, 1), area.files(disable ? 2 : 1));
+    EXPECT_EQ(area.point(40.25, -99.75), disable ? srtmValue(kSouthWest, 900, 300) : 5);
+  }
+}
+
 TEST_F(AreaTest, TheSameBoundsCountAsOverlap) {
   const auto area = tileArea({srtm("N40W100"), srtm("N40W100.middle")});
   EXPECT_EQ(area->numSectors(), 1);
