@@ -1,5 +1,5 @@
-// Where a bench finds the format scripts' sources: beside the build folder (build/<kind>/..)
-// or below the working folder.
+// Where the benchmarks find the format scripts: scripts/ beside the build folder
+// (build/<kind>/../../scripts) or below the working folder.
 #pragma once
 
 #include <filesystem>
@@ -7,7 +7,7 @@
 #include <string>
 #include <system_error>
 
-inline std::filesystem::path benchScriptsFolder(const std::string& benchName) {
+inline std::filesystem::path findBenchScripts() {
   namespace fs = std::filesystem;
   std::error_code error;
   const fs::path exe = fs::read_symlink("/proc/self/exe", error);
@@ -15,5 +15,5 @@ inline std::filesystem::path benchScriptsFolder(const std::string& benchName) {
        {exe.parent_path() / ".." / ".." / "scripts", fs::path("scripts")}) {
     if (fs::exists(candidate / "srtm_hgt.tgs")) return candidate;
   }
-  throw std::runtime_error(benchName + ": cannot find scripts/srtm_hgt.tgs");
+  throw std::runtime_error("cannot find scripts/srtm_hgt.tgs");
 }

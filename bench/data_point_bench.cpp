@@ -15,36 +15,10 @@
 #include <string>
 #include <vector>
 
-#include "heap_counter.hpp"
+#include "heap_allocations.hpp"
 #include "program/assembler.hpp"
 #include "tessaglyph/machine.hpp"
 #include "tessaglyph/program.hpp"
-
-namespace {
-std::atomic<std::size_t> g_heapAllocations{0};
-}  // namespace
-
-std::size_t benchHeapAllocations() noexcept {
-  return g_heapAllocations.load(std::memory_order_relaxed);
-}
-
-// Counting every allocation of the benchmark program; the counter is relaxed, so it costs next
-// to nothing beside the allocation itself. GCC takes the malloc/free pair behind replaced
-// operators for a mismatch once they are inlined into a caller.
-#pragma GCC diagnostic push
-#pragma GCC diagnostic ignored "-Wmismatched-new-delete"
-void* operator new(std::size_t size) {
-  g_heapAllocations.fetch_add(1, std::memory_order_relaxed);
-  if (void* block = std::malloc(size == 0 ? 1 : size)) return block;
-  throw std::bad_alloc();
-}
-void operator delete(void* block) noexcept {
-  std::free(block);
-}
-void operator delete(void* block, std::size_t) noexcept {
-  std::free(block);
-}
-#pragma GCC diagnostic pop
 
 namespace {
 
@@ -117,13 +91,12 @@ void BM_DataPointRead(benchmark::State& state) {
     machine->datapoint_read(queryX(i), queryY(i));  // warm up caches and pools
 
   std::int64_t n = 0;
-  const std::size_t allocationsBefore = g_heapAllocations.load(std::memory_order_relaxed);
+  const std::size_t allocationsBefore = heapAllocations();
   for (auto _ : state) {
     benchmark::DoNotOptimize(machine->datapoint_read(queryX(n), queryY(n)));
     ++n;
   }
-  const std::size_t allocations =
-      g_heapAllocations.load(std::memory_order_relaxed) - allocationsBefore;
+  const std::size_t allocations = heapAllocations() - allocationsBefore;
   const float check = machine->datapoint_read(1.2, 0.8);
   const float expected =
       mode == tg::TG_M_IM_CLOSESTPOINT ? 2 * 1.0f + 3 * 1.0f : 2 * 1.2f + 3 * 0.8f;

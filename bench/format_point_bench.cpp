@@ -61,7 +61,7 @@ class BenchData {
   BenchData() {
     m_folder = fs::temp_directory_path() / ("tessaglyph-bench-" + std::to_string(getpid()));
     fs::create_directories(m_folder);
-    const fs::path scripts = benchScriptsFolder("format_point_bench");
+    const fs::path scripts = findBenchScripts();
     for (const char* name : {"srtm_hgt", "esri_ascii", "esri_bil"}) {
       tg::buildProgramFile((scripts / (std::string(name) + ".tgs")).string(), program(name));
     }

@@ -2,6 +2,8 @@
 # The main job: build a small sample set in the three formats the bundled scripts read (SRTM
 # HGT, ESRI ASCII grid, ESRI BIL), show what the query tool says of each file, then read the
 # same positions from every file in every interpolation mode and print them as one table.
+# Then a 2x2 block of SRTM tiles is read as one area: a terrain profile across both tile
+# seams, reads on the seams in 4-point mode, and the rate graph of the profile as SVG.
 # A short look at the script assembler and the datum conversion follows.
 set -euo pipefail
 build=${1:-build/release}
@@ -17,7 +19,7 @@ done
 
 echo "== Sample files, written by tgsample into $data"
 rm -rf "$data"
-"$build/tgsample" "$data"
+"$build/tgsample" "$data" --block
 
 # file, script, label for the table
 files=(
@@ -76,6 +78,45 @@ for entry in "${files[@]}"; do
 done
 echo "(no data: outside the file or on a void; void/edge: a point the interpolation needs is"
 echo " missing; the samples share one surface, so a position reads alike wherever it is covered)"
+
+block=(N47W122.hgt N47W121.hgt N46W122.hgt N46W121.hgt)
+tiles=("${block[@]/#/$data/}")
+srtm="$scripts/srtm_hgt.tgp"
+echo
+echo "== Four SRTM tiles (46-48N, 122-120W) as one area (tessaglyph area info)"
+"$tool" area info --script "$srtm" "${tiles[@]}" --max-open 2
+
+echo
+echo "== A profile across both seams, 12 samples, 4-point (tessaglyph profile)"
+"$tool" profile 46.3 -121.7 47.7 -120.3 --samples 12 --script "$srtm" "${tiles[@]}" \
+  --interp 4 --macro merge
+
+echo
+echo "== The same path at 1,000,000 samples with one file open at a time, its reads counted by"
+echo "   a rate log and drawn as SVG (tessaglyph profile --rate-log)"
+"$tool" profile 46.3 -121.7 47.7 -120.3 --samples 1000000 --script "$srtm" "${tiles[@]}" \
+  --interp 4 --macro merge --max-open 1 --rate-log "$data/rate.svg" > "$work/profile.csv"
+echo "last sample: $(tail -n 1 "$work/profile.csv"); the graph: $data/rate.svg"
+
+echo
+echo "== Reads on the seams in 4-point mode: a read on the northern or eastern edge of a tile"
+echo "   lacks the row or column beyond it; --macro says how the area completes it"
+seams='lat,lon
+47,-121.5
+47,-121.2504
+46.5,-121
+47,-121'
+printf '%-11s %-11s %10s %10s %10s %10s\n' lat lon low available merge closest
+printf '%-11s %-11s %10s %10s %10s %10s\n' --- --- --- --------- ----- -------
+for macro in low available merge closest; do
+  printf '%s\n' "$seams" |
+    "$tool" point --script "$srtm" "${tiles[@]}" --interp 4 --macro "$macro" \
+      > "$work/$macro.csv" 2> /dev/null || true
+done
+paste -d, "$work/low.csv" "$work/available.csv" "$work/merge.csv" "$work/closest.csv" |
+  awk -F, 'NR > 1 { printf "%-11s %-11s %10s %10s %10s %10s\n", $1, $2, $3, $6, $9, $12 }'
+echo "(-32100: no file could complete the read; SRTM scripts leave closest-point reads to the"
+echo " machine, so \"closest\" reads again in 4-point mode and finds nothing more)"
 
 echo
 echo "== The assembler: scripts/srtm_hgt.tgs built into $scripts/srtm_hgt.tgp, dumped back (head)"

@@ -20,6 +20,8 @@ const std::vector<tools::AddSubcommand>& subcommands() {
       tools::addConvertCommand,
       tools::addPointCommand,
       tools::addInfoCommand,
+      tools::addProfileCommand,
+      tools::addAreaCommand,
       tools::addPackageCommand,
   };
   return list;

@@ -1,12 +1,15 @@
 // tgsample: writes a small, deterministic set of elevation files in the formats the scripts in
 // scripts/ read, for the demo and for trying the query tool by hand.
 //
-//   tgsample OUTPUT_FOLDER [--srtm1]
+//   tgsample OUTPUT_FOLDER [--srtm1] [--block]
 //
 // Every file samples one smooth surface (a few hills and a slope, in metres) over the SRTM tile
 // N46W122, so the same position reads nearly the same height from each of them:
 //   N46W122.hgt          SRTM 3 arc-second tile (1201 x 1201), with two small void patches
 //   N46W123.hgt          SRTM 1 arc-second tile (3601 x 3601, 25 MB), only with --srtm1
+//   N46W121.hgt, N47W122.hgt, N47W121.hgt
+//                        with --block: the three tiles that make a 2x2 block with N46W122, on
+//                        the same surface, so the rows and columns tiles share repeat
 //   corner.asc           ESRI ASCII grid, xllcorner/yllcorner, NODATA_value cells, one row a line
 //   centre.asc           ESRI ASCII grid, xllcenter/yllcenter, keys in mixed case and another
 //                        order, CR LF line ends, values wrapped and separated by mixed blanks
@@ -266,10 +269,12 @@ int main(int argc, char** argv) {
   CLI::App app{"Writes a small deterministic set of sample elevation files.", "tgsample"};
   std::string folder;
   bool srtm1 = false;
+  bool block = false;
   app.add_option("folder", folder, "where to write the files (created when missing)")->required();
   app.add_flag("--srtm1", srtm1, "also write a 1 arc-second SRTM tile (25 MB)");
   app.set_version_flag("--version", "tgsample " TG_VERSION);
   app.footer("Exit status: 0 done; 2 a usage error or a file that could not be written.");
+  app.add_flag("--block", block, "also write the tiles of a 2x2 block of 3 arc-second tiles");
   try {
     app.parse(argc, argv);
   } catch (const CLI::ParseError& error) {
@@ -281,6 +286,11 @@ int main(int argc, char** argv) {
     std::filesystem::create_directories(out);
     writeSrtm(out, 46, -122, 1201);
     if (srtm1) writeSrtm(out, 46, -123, 3601);
+    if (block) {
+      writeSrtm(out, 46, -121, 1201);
+      writeSrtm(out, 47, -122, 1201);
+      writeSrtm(out, 47, -121, 1201);
+    }
     writeCornerAscii(out);
     writeCentreAscii(out);
     writeBil16(out);

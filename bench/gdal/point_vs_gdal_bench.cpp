@@ -23,7 +23,7 @@
 #include <vector>
 
 #include "bench_scripts.hpp"
-#include "heap_counter.hpp"
+#include "heap_allocations.hpp"
 #include "program/assembler.hpp"
 #include "tessaglyph/machine.hpp"
 #include "tessaglyph/source_file.hpp"
@@ -57,7 +57,7 @@ class Data {
   Data() {
     m_folder = fs::temp_directory_path() / ("tessaglyph-gdal-bench-" + std::to_string(getpid()));
     fs::create_directories(m_folder);
-    const fs::path scripts = benchScriptsFolder("point_vs_gdal_bench");
+    const fs::path scripts = findBenchScripts();
     for (const char* name : {"srtm_hgt", "esri_ascii"}) {
       tg::buildProgramFile((scripts / (std::string(name) + ".tgs")).string(),
                            path(std::string(name) + ".tgp"));
@@ -97,7 +97,6 @@ class Data {
     std::error_code ignored;
     fs::remove_all(m_folder, ignored);
   }
-
   fs::path m_folder;
   std::vector<std::pair<double, double>> m_points;
   std::vector<std::pair<double, double>> m_asciiPoints;
@@ -105,7 +104,7 @@ class Data {
 
 void countAllocations(benchmark::State& state, std::size_t before, std::size_t reads) {
   state.counters["heap_allocs"] =
-      double(benchHeapAllocations() - before) / double(std::max<std::size_t>(reads, 1));
+      double(heapAllocations() - before) / double(std::max<std::size_t>(reads, 1));
 }
 
 void BM_GdalNearest(benchmark::State& state) {
@@ -151,7 +150,7 @@ void tileReads(benchmark::State& state, tg::TG_M_INTERPOLATIONMODES mode, bool d
   const std::size_t mask = points.size() - 1;
   for (const auto& p : points)
     benchmark::DoNotOptimize(source->point(p.first, p.second));  // warm
-  const std::size_t before = benchHeapAllocations();
+  const std::size_t before = heapAllocations();
   std::size_t i = 0;
   for (auto _ : state) {
     benchmark::DoNotOptimize(source->point(points[i].first, points[i].second));

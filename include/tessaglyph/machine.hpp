@@ -231,8 +231,9 @@ class TessaglyphMachineEvents {
 
 class TessaglyphMachine {
  public:
-  // The clock gives the time of day in seconds since local midnight; the default is the
-  // system timer.
+  // The clock gives the time of day in seconds since local midnight. A machine given one keeps
+  // all its time by it, direct grid access included; the default is the system timer, and for
+  // direct grid access, which stamps every read, its cheaper coarse form.
   using Clock = std::function<Single()>;
 
   // Number of routine slots.
@@ -425,7 +426,7 @@ class TessaglyphMachine {
 
   // The record of the most recent interpolated read; 11016 when no read has gathered one.
   TG_M_INTERPDATA lastInterpData() const;
-  Boolean isLastInterpDataSet() const noexcept { return m_interpDataSet; }
+  Boolean isLastInterpDataSet() const noexcept;
   // The mode data-point reads use; a change takes effect on the next read.
   TG_M_INTERPOLATIONMODES interpolationMode() const;
   void setInterpolationMode(TG_M_INTERPOLATIONMODES value);
@@ -524,6 +525,7 @@ class TessaglyphMachine {
   MethodCounter* profiler() const noexcept { return m_profiler.get(); }
 
   Clock m_clock;
+  Clock m_mexClock;  // the clock of the direct grid-access objects the machine makes
   std::shared_ptr<MethodCounter> m_profiler;
   TessaglyphMachineEvents* m_eventSink = nullptr;
 
@@ -622,6 +624,9 @@ class TessaglyphMachine {
   // The record of the last read, filled in place by every read.
   TG_M_INTERPDATA m_interpData;
   bool m_interpDataSet = false;
+  // Whether the last read gathered its points through direct grid access, which then holds the
+  // record (in its own order) instead of m_interpData.
+  bool m_interpDataFromMEX = false;
 };
 
 }  // namespace tg

@@ -114,7 +114,8 @@ class TessaglyphMEX {
     kFloatBig = 7,
   };
 
-  // A new object is empty and not ready. The clock gives lastAccess (seconds since midnight).
+  // A new object is empty and not ready. The clock gives lastAccess (seconds since midnight):
+  // the time of the last read, or of loading the layout before any read.
   TessaglyphMEX();
   explicit TessaglyphMEX(Clock clock);
 

@@ -1,6 +1,8 @@
 // Everything a host program needs from Tessaglyph, in one include.
 #pragma once
 
+#include "tessaglyph/area.hpp"
+#include "tessaglyph/area_rate_log.hpp"
 #include "tessaglyph/compiler.hpp"
 #include "tessaglyph/error.hpp"
 #include "tessaglyph/machine.hpp"

@@ -61,6 +61,9 @@ class UserInterface {
                                const std::string& defaultText);
   // A new progress window, hidden until show().
   virtual std::unique_ptr<ProgressWindow> createProgressWindow(const std::string& caption);
+  // Shows a picture (an SVG document) in a window with that title. Headless: a line in the
+  // diagnostic log.
+  virtual void showPicture(const std::string& title, const std::string& svg);
   // Lets the host's message loop run between the items of a long operation.
   virtual void yield() {}
 };

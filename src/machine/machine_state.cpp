@@ -33,10 +33,15 @@ constexpr TG_M_DATATYPES kPredefinedTypes[TessaglyphMachine::kPredefinedCells] =
 
 }  // namespace
 
-TessaglyphMachine::TessaglyphMachine() : TessaglyphMachine(Clock(&timer)) {}
+TessaglyphMachine::TessaglyphMachine() : TessaglyphMachine(Clock()) {}
 
 TessaglyphMachine::TessaglyphMachine(Clock clock) : m_clock(std::move(clock)) {
-  if (!m_clock) m_clock = &timer;
+  if (m_clock) {
+    m_mexClock = m_clock;
+  } else {
+    m_clock = &timer;
+    m_mexClock = &coarseTimer;
+  }
   Clear();
 }
 

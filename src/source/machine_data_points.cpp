@@ -23,6 +23,10 @@ Single TessaglyphMachine::datapoint_read(Double lon, Double lat) {
     if (mode == TG_M_IM_CLOSESTPOINT) mode = TG_M_IM_NONE;
     if (mode == TG_M_IM_MAX4) mode = TG_M_IM_4POINT;
     m_mex->setInterpolationMode(mode);
+    // A read that gathered points leaves its record with the access object; lastInterpData
+    // hands it on. A single-cell read gathers none.
+    m_interpDataFromMEX = mode != TG_M_IM_NONE;
+    m_interpDataSet = m_interpDataFromMEX;
     return m_mex->pointElv(natX, natY);
   }
   m_lastAccess = m_clock();

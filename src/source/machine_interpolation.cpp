@@ -9,6 +9,7 @@
 #include "machine/datum.hpp"
 #include "machine/machine_access.hpp"
 #include "source/elevation_helpers.hpp"
+#include "source/point_interpolation.hpp"
 #include "support/conversions.hpp"
 #include "support/method_scope.hpp"
 #include "support/text.hpp"
@@ -343,6 +344,7 @@ void TessaglyphMachine::gatherManualPoints(Integer count) {
 void TessaglyphMachine::gatherInterpolationData(Double lat, Double lon) {
   // Until the points are in, there is no record of this read.
   m_interpDataSet = false;
+  m_interpDataFromMEX = false;
   checkInterpolationCapabilities();
   Double natX = 0;
   Double natY = 0;
@@ -457,10 +459,15 @@ TG_M_INTERPDATA TessaglyphMachine::getInterpolationData(Double lat, Double lon) 
 TG_M_INTERPDATA TessaglyphMachine::lastInterpData() const {
   constexpr const char* source = "TessaglyphMachine::lastInterpData Get";
   MethodScope scope(profiler(), source);
-  if (!m_interpDataSet) {
+  if (!isLastInterpDataSet()) {
     throw Error(TG_M_E_INTERPDATAEMPTY, source, "There is no interpolation data to provide");
   }
-  return m_interpData;
+  return m_interpDataFromMEX ? inMachinePointOrder(m_mex->lastInterpData()) : m_interpData;
+}
+
+Boolean TessaglyphMachine::isLastInterpDataSet() const noexcept {
+  if (m_interpDataFromMEX) return m_mex && m_mex->lastInterpDataSet();
+  return m_interpDataSet;
 }
 
 }  // namespace tg

@@ -17,7 +17,7 @@ void TessaglyphMachine::setEnableMEX(Boolean value) {
   MethodScope scope(profiler(), "TessaglyphMachine::enableMEX Let");
   m_mex.reset();
   if (!value) return;
-  auto mex = std::make_shared<TessaglyphMEX>();
+  auto mex = std::make_shared<TessaglyphMEX>(m_mexClock);
   if (mex->loadMEXParameters(*this) == TG_MEX_E_OK) m_mex = std::move(mex);
 }
 

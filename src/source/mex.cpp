@@ -39,10 +39,6 @@ Long truncatedStep(Double steps) noexcept {
   return Long(std::trunc(std::clamp<Double>(steps, -2147483648.0, 2147483647.0)));
 }
 
-// The gathered points in the order the combining step expects them: the cell corners (1, 0),
-// (0, 0), (0, 1), (1, 1), then the ring from the west side clockwise.
-constexpr std::array<int, 12> kCombineOrder = {3, 0, 1, 2, 7, 8, 9, 10, 11, 4, 5, 6};
-
 // One layout value: the property, or with "byfile" the attribute of the same name.
 class LayoutReader {
  public:
@@ -215,6 +211,8 @@ TG_MEX_ERRORS TessaglyphMEX::readParameters(TessaglyphMachine& machine) {
   if (m_file == -1) return TG_MEX_E_MEXFILEMISSING;
   m_voidValue = machine.datavoidValue();
   m_ready = true;
+  // A grid just made ready counts as just used, as a file just opened does.
+  m_lastAccess = m_clock();
   return TG_MEX_E_OK;
 }
 
@@ -343,19 +341,8 @@ Single TessaglyphMEX::combine(TG_M_INTERPOLATIONMODES mode) const {
       return data.z[0];
     case TG_M_IM_MAX4:
       return *std::max_element(data.z.begin(), data.z.begin() + 4);
-    default: {
-      TG_M_INTERPDATA ordered;
-      ordered.targetX = data.targetX;
-      ordered.targetY = data.targetY;
-      ordered.numPoints = data.numPoints;
-      for (Integer k = 0; k < data.numPoints; ++k) {
-        const auto from = std::size_t(kCombineOrder[std::size_t(k)]);
-        ordered.x[std::size_t(k)] = data.x[from];
-        ordered.y[std::size_t(k)] = data.y[from];
-        ordered.z[std::size_t(k)] = data.z[from];
-      }
-      return combineInterpolationData(ordered, mode);
-    }
+    default:
+      return combineInterpolationData(inMachinePointOrder(data), mode);
   }
 }
 

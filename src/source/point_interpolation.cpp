@@ -1,6 +1,7 @@
 // Combining gathered points into one value.
 #include "source/point_interpolation.hpp"
 
+#include <array>
 #include <cmath>
 
 #include "source/elevation_helpers.hpp"
@@ -48,6 +49,23 @@ Single interpolateInterpolationData(const TG_M_INTERPDATA& data, TG_M_INTERPOLAT
               work2, result);
   if (std::fabs(result) > kMaxInterpolatedMagnitude) return TG_M_DPEC_NONEXISTENTPOINT;
   return result;
+}
+
+TG_M_INTERPDATA inMachinePointOrder(const TG_M_INTERPDATA& gridOrder) {
+  // For each place of the machine's record, the place of the same point in the grid order.
+  static constexpr std::array<std::size_t, TG_M_INTERPDATA::kMaxPoints> kFrom = {
+      3, 0, 1, 2, 7, 8, 9, 10, 11, 4, 5, 6};
+  TG_M_INTERPDATA machineOrder;
+  machineOrder.targetX = gridOrder.targetX;
+  machineOrder.targetY = gridOrder.targetY;
+  machineOrder.numPoints = gridOrder.numPoints;
+  for (Integer k = 0; k < gridOrder.numPoints && k < Integer(kFrom.size()); ++k) {
+    const std::size_t from = kFrom[std::size_t(k)];
+    machineOrder.x[std::size_t(k)] = gridOrder.x[from];
+    machineOrder.y[std::size_t(k)] = gridOrder.y[from];
+    machineOrder.z[std::size_t(k)] = gridOrder.z[from];
+  }
+  return machineOrder;
 }
 
 Single combineInterpolationData(const TG_M_INTERPDATA& data, TG_M_INTERPOLATIONMODES mode) {

@@ -21,4 +21,10 @@ Single combineInterpolationData(const TG_M_INTERPDATA& data, TG_M_INTERPOLATIONM
 // (or chosen to interpolate over them).
 Single interpolateInterpolationData(const TG_M_INTERPDATA& data, TG_M_INTERPOLATIONMODES mode);
 
+// Direct grid access gathers the cell corners round the cell from its anchor, (0, 0), (0, 1),
+// (1, 1), (1, 0), then the ring from (1, -1) on; the machine's record, which the combining step
+// reads, starts at (1, 0) and takes the ring from the west side. The same points in the
+// machine's order.
+TG_M_INTERPDATA inMachinePointOrder(const TG_M_INTERPDATA& gridOrder);
+
 }  // namespace tg

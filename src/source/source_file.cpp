@@ -10,6 +10,7 @@
 #include "support/error_report.hpp"
 #include "support/method_scope.hpp"
 #include "support/text.hpp"
+#include "support/timer.hpp"
 #include "support/trace.hpp"
 #include "tessaglyph/error.hpp"
 #include "tessaglyph/user_interface.hpp"
@@ -22,16 +23,6 @@ constexpr const char* kCrLf = "\r\n";
 
 bool isSilent(TG_F_EXECTUEMODE mode) {
   return mode == TG_F_EM_SILENT || mode == TG_F_EM_SILENTLOGGED;
-}
-
-// The time of day as the log shows it.
-std::string timeOfDayText() {
-  const std::time_t now = std::time(nullptr);
-  std::tm local{};
-  localtime_r(&now, &local);
-  char text[16];
-  std::strftime(text, sizeof text, "%H:%M:%S", &local);
-  return text;
 }
 
 // A VALID routine's answer as the Integer it stands for; a text that is no number cannot be
@@ -220,7 +211,7 @@ void TessaglyphFile::applyExecuteMode() {
 }
 
 void TessaglyphFile::logMessage(const std::string& text) {
-  std::string line = "[" + timeOfDayText() + "] " + text;
+  std::string line = "[" + localTimeText("%H:%M:%S") + "] " + text;
   if (m_logSink) {
     m_logSink(line);
   } else {

@@ -75,6 +75,11 @@ std::unique_ptr<ProgressWindow> UserInterface::createProgressWindow(const std::s
   return std::make_unique<ProgressWindow>();
 }
 
+void UserInterface::showPicture(const std::string& title, const std::string& svg) {
+  appendLogLine(diagnosticLogPath(),
+                "picture [" + title + "] of " + std::to_string(svg.size()) + " bytes not shown");
+}
+
 UserInterface& userInterface() {
   return g_installed != nullptr ? *g_installed : g_headless;
 }

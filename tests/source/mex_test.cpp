@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
 #include <bit>
 #include <cstring>
 #include <fstream>
@@ -533,8 +534,18 @@ TEST_F(MexTest, TheMachineAnswersFromTheAccessObjectWhileItHoldsOne) {
   ASSERT_TRUE(machine->enableMEX());
   machine->setInterpolationMode(TG_M_IM_CLOSESTPOINT);
   EXPECT_EQ(machine->datapoint_read(11.4, 48.6), 11);  // the nearest node, as by the script
+  EXPECT_FALSE(machine->isLastInterpDataSet());        // one cell read, no points gathered
   machine->setInterpolationMode(TG_M_IM_MAX4);         // the machine's MAX4 is 4-point
   EXPECT_FLOAT_EQ(machine->datapoint_read(11.5, 48.5), 16.5f);
+  // The points come back in the machine's own order: (1, 0), (0, 0), (0, 1), (1, 1).
+  ASSERT_TRUE(machine->isLastInterpDataSet());
+  const TG_M_INTERPDATA gathered = machine->lastInterpData();
+  ASSERT_EQ(gathered.numPoints, 4);
+  EXPECT_EQ(gathered.x[0], 12);
+  EXPECT_EQ(gathered.y[0], 48);
+  const std::array<Single, 4> corners = {22, 21, 11, 12};
+  for (std::size_t k = 0; k < corners.size(); ++k)
+    EXPECT_EQ(gathered.z[k], corners[k]) << "point " << k;
   EXPECT_EQ(machine->accessCount(), 2);
   EXPECT_EQ(machine->mex()->accessCount(), 2);
   EXPECT_EQ(machine->lastAccess(), machine->mex()->lastAccess());

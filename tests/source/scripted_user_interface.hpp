@@ -27,6 +27,7 @@ class ScriptedUserInterface : public UserInterface {
   std::function<void()> onMessageBox;     // runs before the answer is taken
   std::vector<std::string> windowEvents;
   bool cancelWindows = false;  // progress windows report a cancel request when polled
+  std::vector<std::pair<std::string, std::string>> pictures;  // title, SVG
 
   ScriptedUserInterface() { setUserInterface(this); }
   ~ScriptedUserInterface() override { setUserInterface(nullptr); }
@@ -41,6 +42,10 @@ class ScriptedUserInterface : public UserInterface {
     const MESSAGEBOXRESULTS answer = answers.front();
     answers.pop_front();
     return answer;
+  }
+
+  void showPicture(const std::string& title, const std::string& svg) override {
+    pictures.emplace_back(title, svg);
   }
 
   std::unique_ptr<ProgressWindow> createProgressWindow(const std::string& caption) override {

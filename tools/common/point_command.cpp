@@ -5,6 +5,11 @@
 //   tessaglyph point --script S.tgp FILE [--interp ...] [--datum NAME] < points.csv
 //       the same as a filter: one "lat,lon" per input line, one "lat,lon,value" per output line,
 //       with the same rules for blank, comment, header and unreadable lines as convert
+//   tessaglyph point --script S.tgp FILE|FOLDER... [LAT LON] [--macro M] [--max-open N]
+//                    [--rate-log FILE.svg]
+//       the same over an area of several files (a folder stands for its files the script's
+//       file-type filter accepts), the first named winning where files overlap; a single file
+//       is read as an area too when --macro, --max-open or --rate-log is given
 //
 // --script names a compiled script file, or a bundled script by its name ("srtm_hgt"), found in
 // the scripts folder beside the tool or in the installed one. Positions are asked on --datum
@@ -17,7 +22,8 @@
 // script, an unknown datum, or a file its script does not accept.
 #include <unistd.h>
 
-#include <charconv>
+#include <filesystem>
+#include <functional>
 #include <iostream>
 #include <memory>
 #include <string>
@@ -25,6 +31,7 @@
 #include <utility>
 #include <vector>
 
+#include "common/area_query.hpp"
 #include "common/console_user_interface.hpp"
 #include "common/position_filter.hpp"
 #include "common/scripted_file.hpp"
@@ -39,19 +46,21 @@ struct PointOptions {
   std::vector<std::string> position;  // LAT LON, or empty to read standard input
 };
 
-// A value as text: the shortest that reads back as the same Single.
-std::string valueText(Single value) {
-  char text[32];
-  const auto result = std::to_chars(text, text + sizeof text, value);
-  return std::string(text, result.ptr);
-}
-
-// What a reserved value means, or nothing for an ordinary one.
-const char* reservedMeaning(Single value) {
-  if (value == -32100.0f) return "no data at this position";
-  if (value == -32101.0f) return "an interpolation lacked a grid point (void or edge)";
-  if (value == -52000.0f) return "the read failed";
-  return nullptr;
+// FILE... [LAT LON]: the last two arguments are the position when both are numbers and
+// neither names an existing file.
+void splitArguments(const std::vector<std::string>& arguments, std::vector<std::string>& files,
+                    std::vector<std::string>& position) {
+  files = arguments;
+  position.clear();
+  if (arguments.size() < 3) return;
+  const std::string& lat = arguments[arguments.size() - 2];
+  const std::string& lon = arguments.back();
+  std::error_code code;
+  if (parseNumber(lat) && parseNumber(lon) && !std::filesystem::exists(lat, code) &&
+      !std::filesystem::exists(lon, code)) {
+    position = {lat, lon};
+    files.resize(arguments.size() - 2);
+  }
 }
 
 // A longitude from -180 to 180: those from 180 to 360 (and -360 to -180) are taken 360
@@ -62,9 +71,11 @@ double wrappedLongitude(double lon) {
   return lon;
 }
 
+// Reads positions through a source file or an area.
 class PointReader {
  public:
-  PointReader(std::shared_ptr<TessaglyphFile> file) : m_file(std::move(file)) {}
+  using Read = std::function<Single(double lat, double lon)>;
+  explicit PointReader(Read read) : m_read(std::move(read)) {}
 
   // Reads one position; false (with a message naming `where`) when the read raised, reported
   // a script error or failed (-52000).
@@ -73,7 +84,7 @@ class PointReader {
     if (console) console->holdMessages(true);
     bool done = true;
     try {
-      value = m_file->point(lat, wrappedLongitude(lon));
+      value = m_read(lat, wrappedLongitude(lon));
     } catch (const Error& error) {
       std::cerr << "tessaglyph point: " << where << "reading " << lat << "," << lon
                 << " failed: " << errorText(error) << '\n';
@@ -108,8 +119,51 @@ class PointReader {
   }
 
  private:
-  std::shared_ptr<TessaglyphFile> m_file;
+  Read m_read;
 };
+
+// Answers the one position, or the CSV lines of standard input; returns the exit status.
+int answer(PointReader& reader, const std::vector<std::string>& position, double lat, double lon) {
+  if (!position.empty()) {
+    Single value = Single(TG_M_DPEC_RETRIEVALERROR);
+    const bool done = reader.read(lat, lon, value, "");
+    std::cout << valueText(value) << '\n';
+    if (const char* meaning = reservedMeaning(value); meaning && done)
+      std::cerr << "tessaglyph point: " << valueText(value) << " means " << meaning << '\n';
+    return done ? 0 : 1;
+  }
+  if (::isatty(STDIN_FILENO)) {
+    std::cerr << "tessaglyph point: reading lat,lon lines from the terminal (end with Ctrl-D); "
+                 "give LAT LON after the file to read one position\n";
+  }
+  // Reading a line would flush the answers written so far, one write per row: the answers go out
+  // in blocks instead (the stream is flushed on the way out).
+  std::cin.tie(nullptr);
+  const long failed = reader.filter(std::cin, std::cout);
+  if (failed > 0) {
+    std::cerr << "tessaglyph point: " << failed << (failed == 1 ? " row" : " rows")
+              << " not read\n";
+  }
+  return failed > 0 ? 1 : 0;
+}
+
+// Reads positions through an area of the files.
+int runAreaPoint(const AreaQueryOptions& options, const std::vector<std::string>& position) {
+  double lat = 0, lon = 0;
+  if (!position.empty()) {
+    std::string problem;
+    if (!readPosition(position[0], position[1], lat, lon, problem)) {
+      std::cerr << "tessaglyph point: " << problem << '\n';
+      return 2;
+    }
+  }
+  const auto area = prepareArea("point", options);
+  if (!area) return 2;
+  PointReader reader([&area](double y, double x) { return area->point(y, x); });
+  const int result = answer(reader, position, lat, lon);
+  if (!finishRateLog("point", *area, options)) return 2;
+  return result;
+}
 
 int runPoint(const PointOptions& options) {
   double lat = 0, lon = 0;
@@ -155,52 +209,42 @@ int runPoint(const PointOptions& options) {
     return 2;
   }
 
-  PointReader reader(file);
-  if (!options.position.empty()) {
-    Single value = Single(TG_M_DPEC_RETRIEVALERROR);
-    const bool done = reader.read(lat, lon, value, "");
-    std::cout << valueText(value) << '\n';
-    if (const char* meaning = reservedMeaning(value); meaning && done)
-      std::cerr << "tessaglyph point: " << valueText(value) << " means " << meaning << '\n';
-    return done ? 0 : 1;
-  }
-  if (::isatty(STDIN_FILENO)) {
-    std::cerr << "tessaglyph point: reading lat,lon lines from the terminal (end with Ctrl-D); "
-                 "give LAT LON after the file to read one position\n";
-  }
-  // Reading a line would flush the answers written so far, one write per row: the answers go out
-  // in blocks instead (the stream is flushed on the way out).
-  std::cin.tie(nullptr);
-  const long failed = reader.filter(std::cin, std::cout);
-  if (failed > 0) {
-    std::cerr << "tessaglyph point: " << failed << (failed == 1 ? " row" : " rows")
-              << " not read\n";
-  }
-  return failed > 0 ? 1 : 0;
+  PointReader reader([&file](double y, double x) { return file->point(y, x); });
+  return answer(reader, options.position, lat, lon);
 }
 
 }  // namespace
 
 Subcommand addPointCommand(CLI::App& app) {
-  auto options = std::make_shared<PointOptions>();
-  std::vector<std::string> modeNames;
-  for (const auto& entry : interpolationNames())
-    modeNames.push_back(entry.first);
+  auto options = std::make_shared<AreaQueryOptions>();
+  auto arguments = std::make_shared<std::vector<std::string>>();
   CLI::App* point = app.add_subcommand(
-      "point", "Reads values of a source file: LAT LON, or CSV lines lat,lon on standard input");
-  point
-      ->add_option("--script", options->script,
-                   "the compiled format script (.tgp), or a bundled script's name")
+      "point",
+      "Reads values of source files: LAT LON, or CSV lines lat,lon on standard input; several "
+      "files (or folders) are read as one area");
+  addAreaQueryOptions(*point, *options);
+  point->add_option("files", *arguments, "FILE|FOLDER... [LAT LON] (position in decimal degrees)")
       ->required();
-  point->add_option("file", options->file, "the source file")->required();
-  point->add_option("position", options->position, "LAT LON in decimal degrees")
-      ->expected(2)
-      ->allow_extra_args(false);
-  point->add_option("--interp", options->interp, "none, closest (default), 4 or 12 points")
-      ->check(CLI::IsMember(modeNames));
-  point->add_option("--datum", options->datum,
-                    "datum of the positions (default: the file's own datum)");
-  return {point, [options] { return runPoint(*options); }};
+  return {point, [point, options, arguments] {
+            PointOptions single;
+            std::vector<std::string> files;
+            splitArguments(*arguments, files, single.position);
+            std::error_code code;
+            const bool asArea = files.size() > 1 || std::filesystem::is_directory(files[0], code) ||
+                                point->count("--macro") > 0 || point->count("--max-open") > 0 ||
+                                point->count("--rate-log") > 0;
+            if (asArea) {
+              AreaQueryOptions area = *options;
+              area.script = scriptPath(options->script);
+              area.files = files;
+              return runAreaPoint(area, single.position);
+            }
+            single.script = options->script;
+            single.file = files[0];
+            single.interp = options->interp;
+            single.datum = options->datum;
+            return runPoint(single);
+          }};
 }
 
 }  // namespace tg::tools

@@ -1,5 +1,6 @@
 #include "scripted_file.hpp"
 
+#include <charconv>
 #include <filesystem>
 #include <fstream>
 #include <iostream>
@@ -20,6 +21,19 @@ const std::map<std::string, TG_M_INTERPOLATIONMODES>& interpolationNames() {
       {"4", TG_M_IM_4POINT},
       {"12", TG_M_IM_12POINT}};
   return names;
+}
+
+std::string valueText(Single value) {
+  char text[32];
+  const auto result = std::to_chars(text, text + sizeof text, value);
+  return std::string(text, result.ptr);
+}
+
+const char* reservedMeaning(Single value) {
+  if (value == -32100.0f) return "no data at this position";
+  if (value == -32101.0f) return "an interpolation lacked a grid point (void or edge)";
+  if (value == -52000.0f) return "the read failed";
+  return nullptr;
 }
 
 std::string errorText(const Error& error) {

@@ -39,6 +39,12 @@ std::string scriptAttribute(TessaglyphMachine& machine, std::string_view name);
 std::shared_ptr<TessaglyphFile> openWithScript(const std::string& command, const std::string& file,
                                                const std::string& script);
 
+// A value as text: the shortest that reads back as the same Single.
+std::string valueText(Single value);
+
+// What a reserved value means, or nothing for an ordinary one.
+const char* reservedMeaning(Single value);
+
 // The datum the script gives the file's data, at the middle of its bounds.
 std::string scriptDatum(TessaglyphFile& file);
 

@@ -1,0 +1,167 @@
+// tessaglyph profile: the terrain profile along the great circle between two points, read
+// through an area of source files.
+//
+//   tessaglyph profile LAT1 LON1 LAT2 LON2 (--step METRES | --samples N) --script S.tgp
+//                      FILE|FOLDER... [--interp M] [--macro M] [--max-open N] [--datum NAME]
+//                      [--rate-log FILE.svg]
+//       prints CSV "distance,lat,lon,value": the distance in metres from the first point along
+//       the great circle (on a sphere of the Earth's mean radius), the position and the value
+//       there. --samples N gives N evenly spaced samples, both ends included; --step M one
+//       sample every M metres and the far end.
+//
+// Exit status: 0 when every sample was read, 1 when a sample failed (its value is -52000), 2
+// for a bad command line or files that cannot be read.
+#include <cmath>
+#include <cstdio>
+#include <iostream>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "common/area_query.hpp"
+#include "common/position_filter.hpp"
+#include "common/scripted_file.hpp"
+#include "common/subcommand.hpp"
+
+namespace tg::tools {
+namespace {
+
+constexpr double kEarthRadius = 6371008.8;  // metres, the mean radius
+constexpr double kDegrees = 3.14159265358979323846 / 180;
+constexpr long kMaxSamples = 10000000;
+
+struct ProfileOptions {
+  AreaQueryOptions area;
+  std::vector<std::string> arguments;  // LAT1 LON1 LAT2 LON2 FILE...
+  double step = 0;
+  long samples = 0;
+};
+
+struct Vector3 {
+  double x, y, z;
+};
+
+Vector3 toVector(double lat, double lon) {
+  return {std::cos(lat * kDegrees) * std::cos(lon * kDegrees),
+          std::cos(lat * kDegrees) * std::sin(lon * kDegrees), std::sin(lat * kDegrees)};
+}
+
+// The great circle from a to b: the angle between them, and the point a fraction t along.
+class GreatCircle {
+ public:
+  GreatCircle(double lat1, double lon1, double lat2, double lon2)
+      : m_a(toVector(lat1, lon1)), m_b(toVector(lat2, lon2)) {
+    const double dot = m_a.x * m_b.x + m_a.y * m_b.y + m_a.z * m_b.z;
+    const Vector3 cross{m_a.y * m_b.z - m_a.z * m_b.y, m_a.z * m_b.x - m_a.x * m_b.z,
+                        m_a.x * m_b.y - m_a.y * m_b.x};
+    m_angle = std::atan2(std::sqrt(cross.x * cross.x + cross.y * cross.y + cross.z * cross.z), dot);
+  }
+  double length() const { return m_angle * kEarthRadius; }
+  void at(double t, double& lat, double& lon) const {
+    double wa = 1 - t, wb = t;
+    if (m_angle > 1e-12) {
+      wa = std::sin((1 - t) * m_angle) / std::sin(m_angle);
+      wb = std::sin(t * m_angle) / std::sin(m_angle);
+    }
+    const Vector3 p{wa * m_a.x + wb * m_b.x, wa * m_a.y + wb * m_b.y, wa * m_a.z + wb * m_b.z};
+    lat = std::atan2(p.z, std::hypot(p.x, p.y)) / kDegrees;
+    lon = std::atan2(p.y, p.x) / kDegrees;
+  }
+
+ private:
+  Vector3 m_a, m_b;
+  double m_angle = 0;
+};
+
+int runProfile(ProfileOptions& options) {
+  if (options.arguments.size() < 5) {
+    std::cerr << "tessaglyph profile: expected LAT1 LON1 LAT2 LON2 and at least one file\n";
+    return 2;
+  }
+  double lat1 = 0, lon1 = 0, lat2 = 0, lon2 = 0;
+  std::string problem;
+  if (!readPosition(options.arguments[0], options.arguments[1], lat1, lon1, problem) ||
+      !readPosition(options.arguments[2], options.arguments[3], lat2, lon2, problem)) {
+    std::cerr << "tessaglyph profile: " << problem << '\n';
+    return 2;
+  }
+  const GreatCircle path(lat1, lon1, lat2, lon2);
+  const double length = path.length();
+  // The fractions along the path: evenly spaced, or every step and the far end.
+  std::vector<double> fractions;
+  if (options.samples > 0) {
+    if (options.samples > kMaxSamples) {
+      std::cerr << "tessaglyph profile: at most " << kMaxSamples << " samples\n";
+      return 2;
+    }
+    for (long i = 0; i < options.samples; ++i)
+      fractions.push_back(options.samples == 1 ? 0 : double(i) / double(options.samples - 1));
+  } else {
+    if (length / options.step > double(kMaxSamples)) {
+      std::cerr << "tessaglyph profile: a step of " << options.step << " m gives more than "
+                << kMaxSamples << " samples over " << length << " m\n";
+      return 2;
+    }
+    for (double distance = 0; distance < length; distance += options.step)
+      fractions.push_back(length > 0 ? distance / length : 0);
+    fractions.push_back(1);
+  }
+  options.area.files.assign(options.arguments.begin() + 4, options.arguments.end());
+  const auto area = prepareArea("profile", options.area);
+  if (!area) return 2;
+
+  const Long count = Long(fractions.size());
+  auto lats = Array<Double>::withBounds(0, count - 1);
+  auto lons = Array<Double>::withBounds(0, count - 1);
+  for (Long i = 0; i < count; ++i)
+    path.at(fractions[std::size_t(i)], lats[i], lons[i]);
+  Array<Single> values;
+  Boolean failed = false;
+  area->Get_Path(lats, lons, values, failed);
+
+  std::cout << "distance,lat,lon,value\n";
+  char row[96];
+  for (Long i = 0; i < count; ++i) {
+    std::snprintf(row, sizeof row, "%.1f,%.7f,%.7f,", fractions[std::size_t(i)] * length, lats[i],
+                  lons[i]);
+    std::cout << row << valueText(values[i]) << '\n';
+  }
+  if (!finishRateLog("profile", *area, options.area)) return 2;
+  if (failed) {
+    long bad = 0;
+    for (const Single value : values)
+      bad += value == -52000.0f ? 1 : 0;
+    std::cerr << "tessaglyph profile: " << bad << (bad == 1 ? " sample" : " samples")
+              << " not read\n";
+    return 1;
+  }
+  return 0;
+}
+
+}  // namespace
+
+Subcommand addProfileCommand(CLI::App& app) {
+  auto options = std::make_shared<ProfileOptions>();
+  CLI::App* profile = app.add_subcommand(
+      "profile",
+      "Prints the terrain profile along the great circle between two points (CSV distance,lat,"
+      "lon,value), read through an area of the files");
+  addAreaQueryOptions(*profile, options->area);
+  profile->add_option("arguments", options->arguments, "LAT1 LON1 LAT2 LON2 FILE|FOLDER...")
+      ->required();
+  auto* step = profile->add_option("--step", options->step, "metres between samples")
+                   ->check(CLI::PositiveNumber);
+  auto* samples =
+      profile->add_option("--samples", options->samples, "number of samples (both ends included)")
+          ->check(CLI::PositiveNumber);
+  step->excludes(samples);
+  return {profile, [profile, options] {
+            if (profile->count("--step") == 0 && profile->count("--samples") == 0) {
+              std::cerr << "tessaglyph profile: give --step METRES or --samples N\n";
+              return 2;
+            }
+            return runProfile(*options);
+          }};
+}
+
+}  // namespace tg::tools
