@@ -136,6 +136,14 @@ void TessaglyphArea::initializeExtent() {
 void TessaglyphArea::limitSectors() {
   double columns = sectorCount(m_areaMaxX - m_areaMinX, m_sectorXRes);
   double rows = sectorCount(m_areaMaxY - m_areaMinY, m_sectorYRes);
+  // Bounds that are no numbers, or a sector size too small to count, leave one sector.
+  if (!std::isfinite(columns) || !std::isfinite(rows)) {
+    logMessage("The sectors cannot be counted: xres = " + doubleToText(m_sectorXRes) +
+               ", yres = " + doubleToText(m_sectorYRes));
+    columns = rows = 1;
+    m_sectorXRes = m_areaMaxX - m_areaMinX;
+    m_sectorYRes = m_areaMaxY - m_areaMinY;
+  }
   while (columns * rows > kMaxAreaSectors) {
     const double newColumns = halvedCount(columns), newRows = halvedCount(rows);
     TG_TRACE("TessaglyphArea.initialize trace: SectorLimit: sectors " +
