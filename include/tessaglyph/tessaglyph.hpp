@@ -3,9 +3,11 @@
 
 #include "tessaglyph/compiler.hpp"
 #include "tessaglyph/error.hpp"
+#include "tessaglyph/index.hpp"
 #include "tessaglyph/machine.hpp"
 #include "tessaglyph/machine_types.hpp"
 #include "tessaglyph/method_counter.hpp"
+#include "tessaglyph/priority_rules.hpp"
 #include "tessaglyph/program.hpp"
 #include "tessaglyph/source_file.hpp"
 #include "tessaglyph/top_level_object.hpp"
