@@ -1,0 +1,37 @@
+// The CSV position filter the `tessaglyph` subcommands share: `lat,lon` rows in, one answer
+// row out per input row.
+#pragma once
+
+#include <functional>
+#include <iosfwd>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace tg::tools {
+
+// A decimal number (a leading "+" and surrounding blanks allowed), or nothing when the field
+// is not a finite number.
+std::optional<double> parseNumber(std::string_view field);
+
+// Reads "lat,lon" from two fields; on failure `problem` says why.
+bool readPosition(std::string_view latField, std::string_view lonField, double& lat, double& lon,
+                  std::string& problem);
+
+// The fields of a line, split at every comma.
+std::vector<std::string_view> splitFields(std::string_view line);
+
+// Handles one readable row: gets its trimmed fields, its position and "line N: " for messages;
+// writes the answer line and says whether it succeeded.
+using PositionRow = std::function<bool(std::string_view latText, std::string_view lonText,
+                                       double lat, double lon, const std::string& where)>;
+
+// The filter: blank and `#` lines passed through; a first `lat,lon` row answered with
+// `header`; each readable row handed to `row`; an unreadable row reported on standard error
+// with its number (prefixed by "tessaglyph `command`: ") and written as `*,*,*`. Returns the
+// number of failed rows.
+long filterPositions(std::istream& in, std::ostream& out, const char* command, const char* header,
+                     const PositionRow& row);
+
+}  // namespace tg::tools
