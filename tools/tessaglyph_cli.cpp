@@ -17,9 +17,8 @@ using namespace tg;
 // The subcommands, in the order `--help` lists them.
 const std::vector<tools::AddSubcommand>& subcommands() {
   static const std::vector<tools::AddSubcommand> list = {
-      tools::addConvertCommand,
-      tools::addPointCommand,
-      tools::addInfoCommand,
+      tools::addConvertCommand, tools::addPointCommand,    tools::addInfoCommand,
+      tools::addIndexCommand,   tools::addSettingsCommand,
   };
   return list;
 }

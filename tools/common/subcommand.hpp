@@ -22,5 +22,7 @@ using AddSubcommand = Subcommand (*)(CLI::App& app);
 Subcommand addConvertCommand(CLI::App& app);
 Subcommand addPointCommand(CLI::App& app);
 Subcommand addInfoCommand(CLI::App& app);
+Subcommand addIndexCommand(CLI::App& app);
+Subcommand addSettingsCommand(CLI::App& app);
 
 }  // namespace tg::tools
