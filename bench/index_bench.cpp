@@ -3,6 +3,7 @@
 // the scripts for a file name, the rows meeting a 1 x 1 degree area (against a scan of every
 // row's bounds), and opening the index (the set of known files) from its tables.
 #include <benchmark/benchmark.h>
+#include <sqlite3.h>
 #include <unistd.h>
 
 #include <cstdlib>
@@ -102,6 +103,34 @@ void BM_GetIndexRecord(benchmark::State& state) {
   state.SetItemsProcessed(state.iterations());
 }
 BENCHMARK(BM_GetIndexRecord);
+
+// Baseline: one row read straight from SQLite by its rowid through a prepared statement, the
+// least a record read can cost.
+void BM_RowByRowidBaseline(benchmark::State& state) {
+  LargeIndex& large = largeIndex();
+  sqlite3* db = nullptr;
+  sqlite3_open((large.folder.path + "tessaglyph-index.db").c_str(), &db);
+  sqlite3_stmt* stmt = nullptr;
+  sqlite3_prepare_v2(db,
+                     "SELECT SOURCEPATH, SOURCEFILE, SCRIPTFILE, PRIORITY, DATUM, WLON, ELON, "
+                     "SLAT, NLAT, XRES, YRES, REMMEDIA, USESET, RMDescID FROM HFSRCIDX "
+                     "WHERE rowid = ?",
+                     -1, &stmt, nullptr);
+  std::int64_t rowid = 1;
+  for (auto _ : state) {
+    sqlite3_bind_int64(stmt, 1, rowid);
+    sqlite3_step(stmt);
+    std::string path(reinterpret_cast<const char*>(sqlite3_column_text(stmt, 0)));
+    std::string file(reinterpret_cast<const char*>(sqlite3_column_text(stmt, 1)));
+    benchmark::DoNotOptimize(sqlite3_column_double(stmt, 5) + sqlite3_column_double(stmt, 10));
+    sqlite3_reset(stmt);
+    if (++rowid > kRecords) rowid = 1;
+  }
+  sqlite3_finalize(stmt);
+  sqlite3_close(db);
+  state.SetItemsProcessed(state.iterations());
+}
+BENCHMARK(BM_RowByRowidBaseline);
 
 void BM_FindSource(benchmark::State& state) {
   tg::TessaglyphIndex& index = largeIndex().index;
