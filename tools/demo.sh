@@ -77,6 +77,19 @@ done
 echo "(no data: outside the file or on a void; void/edge: a point the interpolation needs is"
 echo " missing; the samples share one surface, so a position reads alike wherever it is covered)"
 
+# The index lives in a base directory of the demo's own, so a rerun starts afresh.
+echo
+echo "== The index: the bundled scripts registered, the sample folder scanned and listed"
+demo_home="$build/demo-home"
+rm -rf "$demo_home"
+mkdir -p "$demo_home"
+echo "-- tessaglyph index defaults"
+TESSAGLYPH_HOME="$demo_home/" "$tool" index defaults
+echo "-- tessaglyph index scan $data"
+TESSAGLYPH_HOME="$demo_home/" "$tool" index scan "$data"
+echo "-- tessaglyph index list"
+TESSAGLYPH_HOME="$demo_home/" "$tool" index list | cut -d, -f1,2,5-9
+
 echo
 echo "== The assembler: scripts/srtm_hgt.tgs built into $scripts/srtm_hgt.tgp, dumped back (head)"
 "$build/tgasm" dump "$scripts/srtm_hgt.tgp" | sed -n '1,12p'

@@ -20,6 +20,8 @@ const std::vector<tools::AddSubcommand>& subcommands() {
       tools::addConvertCommand,
       tools::addPointCommand,
       tools::addInfoCommand,
+      tools::addIndexCommand,
+      tools::addSettingsCommand,
       tools::addPackageCommand,
   };
   return list;

@@ -3,6 +3,7 @@
 
 #include "tessaglyph/compiler.hpp"
 #include "tessaglyph/error.hpp"
+#include "tessaglyph/index.hpp"
 #include "tessaglyph/machine.hpp"
 #include "tessaglyph/machine_types.hpp"
 #include "tessaglyph/medium_descriptions.hpp"
@@ -11,6 +12,7 @@
 #include "tessaglyph/mex.hpp"
 #include "tessaglyph/package.hpp"
 #include "tessaglyph/package_uninstall.hpp"
+#include "tessaglyph/priority_rules.hpp"
 #include "tessaglyph/program.hpp"
 #include "tessaglyph/script_collection.hpp"
 #include "tessaglyph/source_file.hpp"

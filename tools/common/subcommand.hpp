@@ -23,5 +23,7 @@ Subcommand addConvertCommand(CLI::App& app);
 Subcommand addPointCommand(CLI::App& app);
 Subcommand addInfoCommand(CLI::App& app);
 Subcommand addPackageCommand(CLI::App& app);
+Subcommand addIndexCommand(CLI::App& app);
+Subcommand addSettingsCommand(CLI::App& app);
 
 }  // namespace tg::tools
