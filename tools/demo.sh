@@ -117,6 +117,18 @@ paste -d, "$work/low.csv" "$work/available.csv" "$work/merge.csv" "$work/closest
   awk -F, 'NR > 1 { printf "%-11s %-11s %10s %10s %10s %10s\n", $1, $2, $3, $6, $9, $12 }'
 echo "(-32100: no file could complete the read; SRTM scripts leave closest-point reads to the"
 echo " machine, so \"closest\" reads again in 4-point mode and finds nothing more)"
+# The index lives in a base directory of the demo's own, so a rerun starts afresh.
+echo
+echo "== The index: the bundled scripts registered, the sample folder scanned and listed"
+demo_home="$build/demo-home"
+rm -rf "$demo_home"
+mkdir -p "$demo_home"
+echo "-- tessaglyph index defaults"
+TESSAGLYPH_HOME="$demo_home/" "$tool" index defaults
+echo "-- tessaglyph index scan $data"
+TESSAGLYPH_HOME="$demo_home/" "$tool" index scan "$data"
+echo "-- tessaglyph index list"
+TESSAGLYPH_HOME="$demo_home/" "$tool" index list | cut -d, -f1,2,5-9
 
 echo
 echo "== The assembler: scripts/srtm_hgt.tgs built into $scripts/srtm_hgt.tgp, dumped back (head)"

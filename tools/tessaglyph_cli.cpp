@@ -22,6 +22,8 @@ const std::vector<tools::AddSubcommand>& subcommands() {
       tools::addInfoCommand,
       tools::addProfileCommand,
       tools::addAreaCommand,
+      tools::addIndexCommand,
+      tools::addSettingsCommand,
       tools::addPackageCommand,
   };
   return list;

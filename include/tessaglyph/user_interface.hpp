@@ -10,6 +10,8 @@
 
 namespace tg {
 
+class TessaglyphSPR;
+
 // Button sets and icons of a message box, as the platform numbers them (they may be added).
 enum MESSAGEBOXSTYLES : std::int32_t {
   MB_OKONLY = 0,
@@ -66,6 +68,9 @@ class UserInterface {
   virtual void showPicture(const std::string& title, const std::string& svg);
   // Lets the host's message loop run between the items of a long operation.
   virtual void yield() {}
+  // Shows the priority-rules dialog on `rules`, which it edits in place; `note` is shown with
+  // it. The headless interface leaves the rules as they are.
+  virtual void configureRules(TessaglyphSPR& /*rules*/, const std::string& /*note*/) {}
 };
 
 // The interface in use (the headless default until the host installs one).

@@ -625,6 +625,8 @@ enum TG_ERRORS : std::int32_t {
   TG_E_NOSUCHPROPERTY = 12004,
   TG_E_NOPROPERTYVALUES = 12005,
   TG_E_NOSUCHRCM = 12010,
+  TG_E_SPRNOTUNIQUE = 12013,
+  TG_E_INVALIDDATA = 12014,
 };
 
 // Lookups between names and numbers. Unless a comment says otherwise, a name is trimmed of blanks

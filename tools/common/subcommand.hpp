@@ -25,5 +25,7 @@ Subcommand addInfoCommand(CLI::App& app);
 Subcommand addPackageCommand(CLI::App& app);
 Subcommand addProfileCommand(CLI::App& app);
 Subcommand addAreaCommand(CLI::App& app);
+Subcommand addIndexCommand(CLI::App& app);
+Subcommand addSettingsCommand(CLI::App& app);
 
 }  // namespace tg::tools

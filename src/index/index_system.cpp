@@ -1,0 +1,95 @@
+// The index's life cycle and the host's file names.
+#include "index/index_state.hpp"
+#include "index/settings_file.hpp"
+#include "support/error_report.hpp"
+#include "support/paths.hpp"
+#include "support/text.hpp"
+#include "support/trace.hpp"
+#include "tessaglyph/error.hpp"
+#include "tessaglyph/index.hpp"
+
+namespace tg {
+namespace index {
+
+IndexState& state() {
+  static IndexState instance;
+  return instance;
+}
+
+IndexStore& requireStore(const std::string& source) {
+  IndexState& s = state();
+  if (!s.store) {
+    throw Error(TG_I_E_INDEXSYSTEMNOTINITIALIZED, source,
+                "The index system has not yet been initialized");
+  }
+  return *s.store;
+}
+
+std::string sourceKey(const std::string& path) {
+  return sourceKeyOf(folderOf(path), fileNameOf(path));
+}
+
+void diagnostic(const std::string& line) {
+  appendLogLine(diagnosticLogPath(), line);
+}
+
+namespace {
+
+// A table path from an argument, the settings file or the default name; a bare name lies in
+// the base directory's Tessaglyph folder.
+std::string tablePath(const std::string& argument, settings::Key key, const char* defaultName) {
+  std::string path(trimBlanks(argument));
+  if (path.empty()) path = std::string(trimBlanks(settings::read(key)));
+  if (path.empty()) path = defaultName;
+  if (!hasFolder(path)) path = settings::harrowfeldDirectory() + "Tessaglyph/" + path;
+  return path;
+}
+
+}  // namespace
+}  // namespace index
+
+Boolean TessaglyphIndex::initialized() const {
+  return index::state().store != nullptr;
+}
+
+void TessaglyphIndex::initIndexSystem(const std::string& systemPath,
+                                      const std::string& sourceDBFile,
+                                      const std::string& scriptDBFile) {
+  index::IndexState& s = index::state();
+  if (s.store) return;
+  IndexTablePaths paths;
+  paths.source = index::tablePath(sourceDBFile, settings::Key::sourceIndex, "HFSRCIDX");
+  paths.script = index::tablePath(scriptDBFile, settings::Key::scriptIndex, "HFSCRIPT");
+  paths.descriptions = index::tablePath({}, settings::Key::sourceRMDesc, "HFRMDESC");
+  s.store = openSqliteIndexStore(paths);
+  if (traceEnabled()) {
+    traceLine("index.initIndexSystem systemPath = " + systemPath + ", source = " + paths.source +
+              ", script = " + paths.script);
+  }
+}
+
+void TessaglyphIndex::stopIndexSystem() {
+  index::state().store.reset();
+}
+
+std::string TessaglyphIndex::INIFile() const {
+  const std::string& file = index::state().iniFile;
+  if (!trimBlanks(file).empty()) return file;
+  return settings::harrowfeldDirectory() + "Harrowfeld.ini";
+}
+
+void TessaglyphIndex::setINIFile(const std::string& value) {
+  index::state().iniFile = value;
+}
+
+std::string TessaglyphIndex::DFTFile() const {
+  const std::string& file = index::state().dftFile;
+  if (!trimBlanks(file).empty()) return file;
+  return settings::harrowfeldDirectory() + "HFDEFAULTS.INI";
+}
+
+void TessaglyphIndex::setDFTFile(const std::string& value) {
+  index::state().dftFile = value;
+}
+
+}  // namespace tg

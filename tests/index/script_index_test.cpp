@@ -1,0 +1,126 @@
+#include <gtest/gtest.h>
+
+#include "index_test_support.hpp"
+#include "test_support.hpp"
+
+namespace tg {
+namespace {
+
+using test::IndexTest;
+
+TEST_F(IndexTest, AScriptNameIsRegisteredOnce) {
+  const std::string first = registerScript("GRID", "*.DAT");
+  index.indexScriptFileEx(home.root() + "elsewhere.tgp", " grid ", "top", "*.XYZ", 1);
+  ASSERT_EQ(index.numScriptIndexRecords(), 1);
+  const TG_I_SCRIPTINDEXRECORD record = index.getScriptIndexRecord(0);
+  EXPECT_EQ(record.scriptFile, first);
+  EXPECT_EQ(record.scriptName, "GRID");
+  EXPECT_EQ(record.sourceFileFilter, "*.DAT");
+  EXPECT_EQ(record.priorityName, "");
+  EXPECT_FALSE(record.useValid);
+  index.setScriptPriorityName(0, "7");
+  EXPECT_EQ(index.getScriptIndexRecord(0).priorityName, "7");
+}
+
+TEST_F(IndexTest, AnEmptyFilterComesFromTheProgramOrMatchesAll) {
+  const std::string plain = writeScript(test::ScriptSpec(), "PLAIN");
+  const std::string filtered = writeScript(
+      test::ScriptSpec().withProperties(".property filetypefilter \"*.HGT\"\n"), "FILTERED");
+  index.indexScriptFileEx(plain, "PLAIN", "", "  ", TG_I_UVS_NO);
+  index.indexScriptFileEx(filtered, "FILTERED");
+  EXPECT_EQ(index.getScriptIndexRecord(0).sourceFileFilter, "*.*");
+  EXPECT_TRUE(index.getScriptIndexRecord(0).useValid);
+  EXPECT_EQ(index.getScriptIndexRecord(1).sourceFileFilter, "*.HGT");
+  // A program that is not there cannot say what it reads.
+  EXPECT_EQ(test::errorNumber([&] { index.indexScriptFileEx(home.root() + "missing.tgp", "M"); }),
+            53);
+  EXPECT_EQ(index.numScriptIndexRecords(), 2);
+}
+
+TEST_F(IndexTest, FindScriptFileOffersMatchingScriptsInTableOrder) {
+  registerScript("DAT", "*.DAT");
+  registerScript("ANY", "");
+  registerScript("NUMBERED", "GRID#.*");
+  registerScript("ACCEPTS", "*.DAT", test::latLonBounds(), "-1", 1);
+  registerScript("REFUSES", "*.DAT", test::latLonBounds(), "0", 1);
+  index.indexScriptFile(home.root() + "scripts/none.tgp", "BROKEN", "*.DAT", 1);
+  const struct {
+    const char* file;
+    std::vector<std::string> names;
+  } rows[] = {
+      {"grid.dat", {"DAT", "ANY", "ACCEPTS"}},
+      {"grid7.txt", {"ANY", "NUMBERED"}},
+      {"other.txt", {"ANY"}},
+  };
+  for (const auto& row : rows) {
+    const Array<TG_I_SCRIPTCANDIDATE> found = index.findScriptFile(dataFile(row.file));
+    std::vector<std::string> names;
+    for (const TG_I_SCRIPTCANDIDATE& c : found) {
+      names.push_back(c.scriptName);
+      EXPECT_EQ(c.strongMatch, c.scriptName == "ACCEPTS");
+    }
+    EXPECT_EQ(names, row.names) << row.file;
+    EXPECT_EQ(found.lbound(), 0);
+  }
+}
+
+Array<TG_I_SCRIPTCANDIDATE> candidates(const std::vector<std::pair<bool, std::string>>& items) {
+  std::vector<TG_I_SCRIPTCANDIDATE> list;
+  for (std::size_t i = 0; i < items.size(); ++i) {
+    list.push_back({items[i].first, "S" + std::to_string(i), "", items[i].second});
+  }
+  return Array<TG_I_SCRIPTCANDIDATE>(0, std::move(list));
+}
+
+std::string priorities(const Array<TG_I_SCRIPTCANDIDATE>& list) {
+  std::string text;
+  for (const auto& c : list)
+    text += (c.strongMatch ? "+" : "-") + c.scriptPriority + " ";
+  return text;
+}
+
+TEST(ScriptCandidateSorts, SortTheGivenRange) {
+  using Sort = void (*)(Array<TG_I_SCRIPTCANDIDATE>&, Long, Long);
+  const struct {
+    Sort sort;
+    std::vector<std::pair<bool, std::string>> items;
+    Long start, end;
+    const char* expected;
+  } rows[] = {
+      {&TessaglyphIndex::sortScriptCandidatesByMatch,
+       {{false, "1"}, {true, "2"}, {false, "3"}, {true, "4"}},
+       -1,
+       -1,
+       "+ + - - "},
+      {&TessaglyphIndex::sortScriptCandidatesByPriority,
+       {{false, "10"}, {false, "2"}, {false, "x"}, {false, "-1"}},
+       -1,
+       -1,
+       "--1 -x -2 -10 "},
+      {&TessaglyphIndex::sortScriptCandidatesByPriority,
+       {{false, "9"}, {false, "5"}, {false, "1"}, {false, "0"}},
+       1,
+       2,
+       "-9 -1 -5 -0 "},
+      {&TessaglyphIndex::sortScriptCandidatesByPriority, {{false, "3"}}, -1, -1, "-3 "},
+  };
+  for (const auto& row : rows) {
+    Array<TG_I_SCRIPTCANDIDATE> list = candidates(row.items);
+    row.sort(list, row.start, row.end);
+    std::string got = priorities(list);
+    if (row.sort == &TessaglyphIndex::sortScriptCandidatesByMatch) {
+      // Only the kind of match is ordered.
+      std::string kinds;
+      for (const auto& c : list)
+        kinds += c.strongMatch ? "+ " : "- ";
+      got = kinds;
+    }
+    EXPECT_EQ(got, row.expected);
+  }
+  Array<TG_I_SCRIPTCANDIDATE> list = candidates({{false, "1"}});
+  EXPECT_EQ(test::errorNumber([&] { TessaglyphIndex::sortScriptCandidatesByMatch(list, 0, 3); }),
+            9);
+}
+
+}  // namespace
+}  // namespace tg
