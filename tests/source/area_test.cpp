@@ -392,6 +392,14 @@ TEST_F(AreaTest, ManyFilesNeverHoldMoreDescriptorsThanTheLimit) {
     for (int west = 0; west < 15; ++west)
       tiles.push_back(asciiTile(south, west, 100 * (south * 15 + west)));
   }
+  {
+    // The first position converted opens the datum database, which then stays open for the
+    // whole process: a read before the count keeps it out of the files' share.
+    const auto first = openFile(tiles.front(), "esri_ascii");
+    first->machine()->setInterpolationMode(TG_M_IM_CLOSESTPOINT);
+    EXPECT_EQ(first->point(0.53, 0.47), tileValue(0, 2, 2));
+    first->closeSource();
+  }
   const int baseline = openDescriptors();
   TessaglyphArea area;
   ASSERT_EQ(area.maximumOpenFiles(), 10);
@@ -413,7 +421,9 @@ TEST_F(AreaTest, ManyFilesNeverHoldMoreDescriptorsThanTheLimit) {
     const double lat = south + 1 - row * 0.25 + 0.03, lon = west + col * 0.25 - 0.03;
     ASSERT_EQ(area.point(lat, lon), tileValue(100 * (south * 15 + west), row, col))
         << lat << ", " << lon;
-    ASSERT_LE(openDescriptors(), baseline + 10);
+    ASSERT_LE(openDescriptors(), baseline + 10)
+        << area.numOpenFiles() << " files open, least recently used " << area.mostIgnoredOpenFile() << "\n"
+        << descriptorTargets();
     ASSERT_LE(area.numOpenFiles(), 10);
   }
   area.closeArea();

@@ -106,6 +106,16 @@ inline std::shared_ptr<TessaglyphArea> tileArea(const std::vector<std::filesyste
   return area;
 }
 
+// What the process's descriptors lead to, one per line.
+inline std::string descriptorTargets() {
+  std::string text;
+  for (const auto& entry : std::filesystem::directory_iterator("/proc/self/fd")) {
+    std::error_code error;
+    text += std::filesystem::read_symlink(entry.path(), error).string() + "\n";
+  }
+  return text;
+}
+
 // The file descriptors the process holds.
 inline int openDescriptors() {
   int count = 0;
