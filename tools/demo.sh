@@ -130,6 +130,38 @@ TESSAGLYPH_HOME="$demo_home/" "$tool" index scan "$data"
 echo "-- tessaglyph index list"
 TESSAGLYPH_HOME="$demo_home/" "$tool" index list | cut -d, -f1,2,5-9
 
+# A package of a bundled script and two of the samples, installed into the same base directory
+# and uninstalled again: the index and the folders are as before.
+echo
+echo "== A package: the ASCII script and two grids installed, listed, uninstalled, listed again"
+package_dir=$(cd "$build" && pwd)/demo-package
+rm -rf "$package_dir"
+mkdir -p "$package_dir"
+cp "$scripts/esri_ascii.tgp" "$package_dir/demo_ascii.tgp"
+cp "$data/corner.asc" "$data/centre.asc" "$package_dir/"
+cat > "$package_dir/demo.qpk" <<QPK
+[QPK]
+install description=Two sample grids
+uid=DEMOGRIDS
+
+[Scripts]
+destination=%HF_SCRIPTSDIR
+$package_dir/demo_ascii.tgp=DEMO_ASCII
+
+[Source Files]
+destination=%HF_SOURCEDIR/Demo
+$package_dir/corner.asc=DEMO_ASCII
+$package_dir/centre.asc=DEMO_ASCII
+QPK
+echo "-- tessaglyph package install $package_dir/demo.qpk --yes"
+TESSAGLYPH_HOME="$demo_home/" "$tool" package install "$package_dir/demo.qpk" --yes
+echo "-- tessaglyph index list"
+TESSAGLYPH_HOME="$demo_home/" "$tool" index list | cut -d, -f1,2,5-9
+echo "-- tessaglyph package uninstall DEMOGRIDS"
+TESSAGLYPH_HOME="$demo_home/" "$tool" package uninstall DEMOGRIDS
+echo "-- tessaglyph index list"
+TESSAGLYPH_HOME="$demo_home/" "$tool" index list | cut -d, -f1,2,5-9
+
 echo
 echo "== The assembler: scripts/srtm_hgt.tgs built into $scripts/srtm_hgt.tgp, dumped back (head)"
 "$build/tgasm" dump "$scripts/srtm_hgt.tgp" | sed -n '1,12p'
