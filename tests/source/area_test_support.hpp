@@ -106,11 +106,14 @@ inline std::shared_ptr<TessaglyphArea> tileArea(const std::vector<std::filesyste
   return area;
 }
 
-// The file descriptors the process holds.
-inline int openDescriptors() {
+// The file descriptors the process holds on files below a folder (the libraries it uses open
+// their own files, such as the coordinate database, whenever they first need them).
+inline int openDescriptorsUnder(const std::string& folder) {
   int count = 0;
-  for ([[maybe_unused]] const auto& entry : std::filesystem::directory_iterator("/proc/self/fd"))
-    ++count;
+  std::error_code error;
+  for (const auto& entry : std::filesystem::directory_iterator("/proc/self/fd")) {
+    if (std::filesystem::read_symlink(entry.path(), error).string().starts_with(folder)) ++count;
+  }
   return count;
 }
 
