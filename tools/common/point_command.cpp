@@ -46,7 +46,7 @@ struct PointOptions {
   std::vector<std::string> position;  // LAT LON, or empty to read standard input
 };
 
-// FILE... [LAT LON]: the last two arguments are the position when both are numbers and
+// FILE... [LAT LON]: the last two arguments are the position when the last is a number and
 // neither names an existing file.
 void splitArguments(const std::vector<std::string>& arguments, std::vector<std::string>& files,
                     std::vector<std::string>& position) {
@@ -56,7 +56,9 @@ void splitArguments(const std::vector<std::string>& arguments, std::vector<std::
   const std::string& lat = arguments[arguments.size() - 2];
   const std::string& lon = arguments.back();
   std::error_code code;
-  if (parseNumber(lat) && parseNumber(lon) && !std::filesystem::exists(lat, code) &&
+  // A number last that names no file makes the last two a position, so a mistyped latitude is
+  // reported as such rather than as a missing file.
+  if (parseNumber(lon) && !std::filesystem::exists(lat, code) &&
       !std::filesystem::exists(lon, code)) {
     position = {lat, lon};
     files.resize(arguments.size() - 2);
