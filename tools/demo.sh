@@ -126,7 +126,10 @@ mkdir -p "$demo_home"
 echo "-- tessaglyph index defaults"
 TESSAGLYPH_HOME="$demo_home/" "$tool" index defaults
 echo "-- tessaglyph index scan $data"
-TESSAGLYPH_HOME="$demo_home/" "$tool" index scan "$data"
+# The example grid's script publishes no geographic bounds, so the index leaves that file out and
+# the scan ends with status 1 (a file not indexed); the other files are indexed all the same.
+TESSAGLYPH_HOME="$demo_home/" "$tool" index scan "$data" ||
+  echo "(status $?: the example grid has no geographic bounds, so it is not indexed)"
 echo "-- tessaglyph index list"
 TESSAGLYPH_HOME="$demo_home/" "$tool" index list | cut -d, -f1,2,5-9
 
