@@ -120,7 +120,7 @@ echo " machine, so \"closest\" reads again in 4-point mode and finds nothing mor
 # The index lives in a base directory of the demo's own, so a rerun starts afresh.
 echo
 echo "== The index: the bundled scripts registered, the sample folder scanned and listed"
-demo_home="$build/demo-home"
+demo_home="$(cd "$build" && pwd)/demo-home"
 rm -rf "$demo_home"
 mkdir -p "$demo_home"
 echo "-- tessaglyph index defaults"
