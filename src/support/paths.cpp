@@ -211,7 +211,17 @@ std::string settingsFilePath(std::string_view fileName) {
 }
 
 std::string baseDirectory() {
-  if (auto home = environment("TESSAGLYPH_HOME")) return asFolder(*home);
+  if (auto home = environment("TESSAGLYPH_HOME")) {
+    // A relative folder is taken from the working folder now, so every path built on the base
+    // directory (and every comparison of resolved paths with it) is absolute.
+    std::string folder = asFolder(*home);
+    if (folder.front() != '/') {
+      std::error_code error;
+      const std::filesystem::path current = std::filesystem::current_path(error);
+      if (!error) folder = asFolder(current.native()) + folder;
+    }
+    return folder;
+  }
 
   std::string stored = readProfileString("CONFIG", "HarrowfeldDirectory", "", "HFRegistry.INI");
   while (!stored.empty() && stored.back() == '\0')

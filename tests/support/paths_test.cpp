@@ -115,6 +115,8 @@ TEST_F(PathsFolderTest, BaseDirectoryFromTheEnvironmentThenTheRegistryFileThenTh
   EXPECT_EQ(baseDirectory(), path("env/home/"));
   test::SettingsSandbox::setVariable("TESSAGLYPH_HOME", sandbox.root() + "env/home//");
   EXPECT_EQ(baseDirectory(), path("env/home/"));
+  test::SettingsSandbox::setVariable("TESSAGLYPH_HOME", "rel\\home");
+  EXPECT_EQ(baseDirectory(), std::filesystem::current_path().native() + "/rel/home/");
   test::SettingsSandbox::setVariable("TESSAGLYPH_HOME", std::nullopt);
   EXPECT_EQ(baseDirectory(), path("Harrowfeld/"));
 
