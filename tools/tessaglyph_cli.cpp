@@ -17,14 +17,9 @@ using namespace tg;
 // The subcommands, in the order `--help` lists them.
 const std::vector<tools::AddSubcommand>& subcommands() {
   static const std::vector<tools::AddSubcommand> list = {
-      tools::addConvertCommand,
-      tools::addPointCommand,
-      tools::addInfoCommand,
-      tools::addProfileCommand,
-      tools::addAreaCommand,
-      tools::addIndexCommand,
-      tools::addSettingsCommand,
-      tools::addPackageCommand,
+      tools::addConvertCommand,  tools::addPointCommand,   tools::addInfoCommand,
+      tools::addProfileCommand,  tools::addAreaCommand,    tools::addIndexCommand,
+      tools::addSettingsCommand, tools::addPackageCommand,
   };
   return list;
 }

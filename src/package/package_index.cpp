@@ -28,7 +28,9 @@ class LibraryIndex final : public PackageIndex {
   }
   Long findSource(const std::string& path) override { return TessaglyphIndex().findSource(path); }
   Long findScript(const std::string& name) override { return TessaglyphIndex().findScript(name); }
-  void deleteIndexedFile(Long recordNum) override { TessaglyphIndex().deleteIndexedFile(recordNum); }
+  void deleteIndexedFile(Long recordNum) override {
+    TessaglyphIndex().deleteIndexedFile(recordNum);
+  }
   void deleteIndexedScript(Long recordNum, bool ignoreInUse) override {
     TessaglyphIndex().deleteIndexedScript(recordNum, ignoreInUse);
   }
@@ -40,8 +42,7 @@ class LibraryIndex final : public PackageIndex {
   bool indexSourceFile(const std::string& sourceFile, const std::string& scriptName,
                        const std::string& category, bool removable) override {
     Long found = TG_I_FOUND_NEW;
-    TessaglyphIndex().indexSourceFile(sourceFile, scriptName, category, removable, nullptr,
-                                      &found);
+    TessaglyphIndex().indexSourceFile(sourceFile, scriptName, category, removable, nullptr, &found);
     return found != TG_I_FOUND_NOTINDEXED;
   }
 };

@@ -121,7 +121,7 @@ TEST(EsriAscii, CellsThatAreNoUsableNumberAreNoData) {
     double value;
   } cases[] = {{"abc", -32100},   {"nan", -32100},   {"inf", -32100},   {"-inf", -32100},
                {"1e300", -32100}, {"1e400", -32100}, {"-1e39", -32100}, {"5x", -32100},
-               {"1-2", -32100},   {"1.5e2", 150},      {"-2.5", -2.5}};
+               {"1-2", -32100},   {"1.5e2", 150},    {"-2.5", -2.5}};
   test::TemporaryFolder folder;
   for (const auto& c : cases) {
     const auto path = folder.path() / "cell.asc";

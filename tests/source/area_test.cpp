@@ -422,7 +422,8 @@ TEST_F(AreaTest, ManyFilesNeverHoldMoreDescriptorsThanTheLimit) {
     ASSERT_EQ(area.point(lat, lon), tileValue(100 * (south * 15 + west), row, col))
         << lat << ", " << lon;
     ASSERT_LE(openDescriptors(), baseline + 10)
-        << area.numOpenFiles() << " files open, least recently used " << area.mostIgnoredOpenFile() << "\n"
+        << area.numOpenFiles() << " files open, least recently used " << area.mostIgnoredOpenFile()
+        << "\n"
         << descriptorTargets();
     ASSERT_LE(area.numOpenFiles(), 10);
   }
