@@ -57,6 +57,15 @@ std::vector<OpenFileEntry>& table() {
   return entries;
 }
 
+// The first slot without a descriptor: the slot the next open takes (the table's size when all
+// are taken).
+std::size_t firstFreeSlot(const std::vector<OpenFileEntry>& entries) noexcept {
+  std::size_t slot = 0;
+  while (slot < entries.size() && entries[slot].fd >= 0)
+    ++slot;
+  return slot;
+}
+
 // ---- Mappings and the SIGBUS guard ------------------------------------------------------------
 
 // The mappings the SIGBUS handler knows, in a fixed table it can read without allocating. A
@@ -224,9 +233,7 @@ Integer openFile(std::string_view path, FileOpenMode mode) {
   if (fd < 0) raiseOpenError(resolved, errno);
 
   auto& entries = table();
-  std::size_t slot = 0;
-  while (slot < entries.size() && entries[slot].fd >= 0)
-    ++slot;
+  const std::size_t slot = firstFreeSlot(entries);
   if (slot >= std::size_t(std::numeric_limits<Integer>::max())) {
     ::close(fd);
     raisePlatformError(PLATFORM_E_BADFILENAMEORNUMBER);  // no handle left to give
@@ -362,10 +369,7 @@ void truncateFile(Integer handle, Long length) {
 }
 
 Integer freeFileHandle() noexcept {
-  const auto& entries = table();
-  std::size_t slot = 0;
-  while (slot < entries.size() && entries[slot].fd >= 0)
-    ++slot;
+  const std::size_t slot = firstFreeSlot(table());
   return Integer(std::min<std::size_t>(slot + 1, std::numeric_limits<Integer>::max()));
 }
 
