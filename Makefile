@@ -3,10 +3,13 @@
 
 JOBS ?= $(shell nproc 2>/dev/null || echo 2)
 PACKAGES := cmake ninja-build g++ libgtest-dev libgmock-dev libbenchmark-dev \
-            libsqlite3-dev libproj-dev libcli11-dev clang clang-format libclang-rt-14-dev
+            libsqlite3-dev libproj-dev libcli11-dev clang clang-format libclang-rt-14-dev \
+            libcpp-httplib-dev pkg-config
+# The browse page's tests run it in headless Chromium; only `make test` wants it.
+TEST_PACKAGES := chromium
 CMAKE_COMMON := -G Ninja -DCMAKE_EXPORT_COMPILE_COMMANDS=ON
 
-.PHONY: all deps test demo bench fuzz format format-check clean
+.PHONY: all deps test-deps test demo bench fuzz format format-check clean
 
 all: test
 
@@ -25,8 +28,23 @@ deps:
 	  fi; \
 	fi
 
+test-deps: deps
+	@missing=""; \
+	for p in $(TEST_PACKAGES); do \
+	  dpkg-query -W -f='$${Status}' $$p 2>/dev/null | grep -q "install ok installed" || missing="$$missing $$p"; \
+	done; \
+	if [ -n "$$missing" ]; then \
+	  if [ "$$(id -u)" = 0 ]; then \
+	    echo "Installing:$$missing"; \
+	    DEBIAN_FRONTEND=noninteractive apt-get update -q && \
+	    DEBIAN_FRONTEND=noninteractive apt-get install -y -q $$missing; \
+	  else \
+	    echo "Missing packages for the browse page's tests (they skip without them). Run: sudo apt-get install -y$$missing"; \
+	  fi; \
+	fi
+
 # Debug build under AddressSanitizer and UndefinedBehaviorSanitizer, then every test.
-test: deps
+test: test-deps
 	cmake -S . -B build/test $(CMAKE_COMMON) -DCMAKE_BUILD_TYPE=Debug -DTG_SANITIZE=ON -DTG_WERROR=ON
 	cmake --build build/test -j $(JOBS)
 	cd build/test && ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 \

@@ -19,7 +19,7 @@ const std::vector<tools::AddSubcommand>& subcommands() {
   static const std::vector<tools::AddSubcommand> list = {
       tools::addConvertCommand,  tools::addPointCommand,   tools::addInfoCommand,
       tools::addProfileCommand,  tools::addAreaCommand,    tools::addIndexCommand,
-      tools::addSettingsCommand, tools::addPackageCommand,
+      tools::addSettingsCommand, tools::addPackageCommand, tools::addBrowseCommand,
   };
   return list;
 }

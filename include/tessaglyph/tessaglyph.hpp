@@ -3,6 +3,7 @@
 
 #include "tessaglyph/area.hpp"
 #include "tessaglyph/area_rate_log.hpp"
+#include "tessaglyph/browser.hpp"
 #include "tessaglyph/compiler.hpp"
 #include "tessaglyph/error.hpp"
 #include "tessaglyph/index.hpp"

@@ -8,6 +8,7 @@
 #include <string_view>
 #include <vector>
 
+#include "tessaglyph/browser.hpp"
 #include "tessaglyph/priority_rules.hpp"
 #include "tessaglyph/source_file.hpp"
 #include "tessaglyph/types.hpp"
@@ -124,6 +125,14 @@ class Tessaglyph {
   TG_FILEMETRICS getSourceMetrics(const std::string& sourceFilename,
                                   const std::string& scriptFilename,
                                   const std::optional<std::string>& datum = std::nullopt) const;
+
+  // Shows the index browse dialog with that title (the default title when empty). Modally it
+  // returns once the user accepted or cancelled: `canceled` says which, and the items chosen
+  // (indices 0..numSelected-1) come back unless the dialog was cancelled. A dialog shown
+  // modelessly stays open until the next call; the call returns at once with no items.
+  Array<TGB_SELECTEDITEM> browseIndex(Boolean& canceled, Long& numSelected,
+                                      const std::string& dialogTitle = {},
+                                      Boolean modally = true) const;
 };
 
 }  // namespace tg

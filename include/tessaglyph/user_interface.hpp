@@ -10,6 +10,8 @@
 
 namespace tg {
 
+class BrowseWindow;
+class TessaglyphBrowser;
 class TessaglyphSPR;
 
 // Button sets and icons of a message box, as the platform numbers them (they may be added).
@@ -71,6 +73,12 @@ class UserInterface {
   // Shows the priority-rules dialog on `rules`, which it edits in place; `note` is shown with
   // it. The headless interface leaves the rules as they are.
   virtual void configureRules(TessaglyphSPR& /*rules*/, const std::string& /*note*/) {}
+  // The window of the index browse dialog for `browser`. nullptr (the default) lets the library
+  // serve the dialog as a local web page.
+  virtual std::unique_ptr<BrowseWindow> createBrowseWindow(TessaglyphBrowser& browser);
+  // A page the library serves for the user (the browse dialog) is ready at `address`. Headless:
+  // a line in the diagnostic log; an interface on a desktop opens it in the user's browser.
+  virtual void openPage(const std::string& title, const std::string& address);
 };
 
 // The interface in use (the headless default until the host installs one).

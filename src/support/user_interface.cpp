@@ -3,6 +3,7 @@
 #include "tessaglyph/user_interface.hpp"
 
 #include "support/error_report.hpp"
+#include "tessaglyph/browser.hpp"
 
 namespace tg {
 
@@ -78,6 +79,14 @@ std::unique_ptr<ProgressWindow> UserInterface::createProgressWindow(const std::s
 void UserInterface::showPicture(const std::string& title, const std::string& svg) {
   appendLogLine(diagnosticLogPath(),
                 "picture [" + title + "] of " + std::to_string(svg.size()) + " bytes not shown");
+}
+
+std::unique_ptr<BrowseWindow> UserInterface::createBrowseWindow(TessaglyphBrowser&) {
+  return nullptr;
+}
+
+void UserInterface::openPage(const std::string& title, const std::string& address) {
+  appendLogLine(diagnosticLogPath(), "page [" + title + "] served at " + address);
 }
 
 UserInterface& userInterface() {

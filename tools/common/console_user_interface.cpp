@@ -1,7 +1,12 @@
 #include "console_user_interface.hpp"
 
+#include <spawn.h>
+#include <sys/wait.h>
+
 #include <iostream>
 #include <string_view>
+
+extern char** environ;
 
 namespace tg::tools {
 
@@ -34,6 +39,21 @@ MESSAGEBOXRESULTS ConsoleUserInterface::messageBox(const std::string& prompt, st
   }
   std::cerr << m_toolName << ": " << (title.empty() ? std::string() : title + ": ") << text << '\n';
   return headlessAnswer(style);
+}
+
+void ConsoleUserInterface::openPage(const std::string& title, const std::string& address) {
+  std::cerr << m_toolName << ": " << title << ": " << address << std::endl;
+  if (!m_openPages) return;
+  std::string program = "xdg-open";
+  char* argv[] = {program.data(), const_cast<char*>(address.c_str()), nullptr};
+  pid_t child = 0;
+  if (posix_spawnp(&child, argv[0], nullptr, nullptr, argv, environ) != 0) {
+    std::cerr << m_toolName << ": cannot start xdg-open; open the address above in a browser\n";
+    return;
+  }
+  // xdg-open hands the address to the browser and returns.
+  int status = 0;
+  waitpid(child, &status, 0);
 }
 
 ConsoleUserInterface* installedConsole() noexcept {

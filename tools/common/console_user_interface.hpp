@@ -16,6 +16,10 @@ class ConsoleUserInterface final : public UserInterface {
   explicit ConsoleUserInterface(std::string toolName) : m_toolName(std::move(toolName)) {}
   MESSAGEBOXRESULTS messageBox(const std::string& prompt, std::int32_t style,
                                const std::string& title) override;
+  // Prints the page's address on standard error and, when asked to, opens it in the user's
+  // browser (xdg-open).
+  void openPage(const std::string& title, const std::string& address) override;
+  void setOpenPages(bool open) noexcept { m_openPages = open; }
 
   // While held, message boxes are kept (as one line each) for the tool to report in its own
   // words, such as a script error with the input line it happened on, instead of printed.
@@ -26,6 +30,7 @@ class ConsoleUserInterface final : public UserInterface {
  private:
   std::string m_toolName;
   bool m_hold = false;
+  bool m_openPages = false;
   std::vector<std::string> m_held;
 };
 

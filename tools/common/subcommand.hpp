@@ -27,5 +27,6 @@ Subcommand addProfileCommand(CLI::App& app);
 Subcommand addAreaCommand(CLI::App& app);
 Subcommand addIndexCommand(CLI::App& app);
 Subcommand addSettingsCommand(CLI::App& app);
+Subcommand addBrowseCommand(CLI::App& app);
 
 }  // namespace tg::tools

@@ -1,0 +1,290 @@
+#include "index/headless_chromium.hpp"
+
+#include <fcntl.h>
+#include <poll.h>
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdlib>
+#include <thread>
+#include <vector>
+
+namespace tg::test {
+
+namespace {
+
+std::string jsonQuoted(const std::string& text) {
+  std::string out = "\"";
+  for (const char c : text) {
+    const auto byte = static_cast<unsigned char>(c);
+    if (c == '"' || c == '\\') {
+      out += '\\';
+      out += c;
+    } else if (byte < 0x20) {
+      char escaped[8];
+      std::snprintf(escaped, sizeof escaped, "\\u%04x", byte);
+      out += escaped;
+    } else {
+      out += c;
+    }
+  }
+  return out + "\"";
+}
+
+void appendUtf8(std::string& out, unsigned code) {
+  if (code < 0x80) {
+    out += char(code);
+  } else if (code < 0x800) {
+    out += char(0xC0 | (code >> 6));
+    out += char(0x80 | (code & 0x3F));
+  } else {
+    out += char(0xE0 | (code >> 12));
+    out += char(0x80 | ((code >> 6) & 0x3F));
+    out += char(0x80 | (code & 0x3F));
+  }
+}
+
+std::string base64Decode(const std::string& text) {
+  std::string out;
+  unsigned buffer = 0;
+  int bits = 0;
+  for (const char c : text) {
+    int value;
+    if (c >= 'A' && c <= 'Z') {
+      value = c - 'A';
+    } else if (c >= 'a' && c <= 'z') {
+      value = c - 'a' + 26;
+    } else if (c >= '0' && c <= '9') {
+      value = c - '0' + 52;
+    } else if (c == '+') {
+      value = 62;
+    } else if (c == '/') {
+      value = 63;
+    } else {
+      continue;
+    }
+    buffer = (buffer << 6) | unsigned(value);
+    bits += 6;
+    if (bits >= 8) {
+      bits -= 8;
+      out += char((buffer >> bits) & 0xFF);
+    }
+  }
+  return out;
+}
+
+}  // namespace
+
+std::string jsonStringField(const std::string& message, const std::string& name) {
+  const std::string key = "\"" + name + "\":\"";
+  std::size_t at = message.find(key);
+  if (at == std::string::npos) return {};
+  std::string out;
+  for (at += key.size(); at < message.size() && message[at] != '"'; ++at) {
+    if (message[at] != '\\' || at + 1 >= message.size()) {
+      out += message[at];
+      continue;
+    }
+    const char escaped = message[++at];
+    switch (escaped) {
+      case 'n':
+        out += '\n';
+        break;
+      case 't':
+        out += '\t';
+        break;
+      case 'r':
+        out += '\r';
+        break;
+      case 'b':
+        out += '\b';
+        break;
+      case 'f':
+        out += '\f';
+        break;
+      case 'u':
+        if (at + 4 < message.size()) {
+          appendUtf8(out, unsigned(std::stoul(message.substr(at + 1, 4), nullptr, 16)));
+          at += 4;
+        }
+        break;
+      default:
+        out += escaped;
+    }
+  }
+  return out;
+}
+
+std::string HeadlessChromium::program() {
+  for (const char* candidate : {"/usr/bin/chromium", "/usr/bin/chromium-browser"}) {
+    if (::access(candidate, X_OK) == 0) return candidate;
+  }
+  return {};
+}
+
+HeadlessChromium::HeadlessChromium(std::chrono::milliseconds timeout) : m_timeout(timeout) {
+  const std::string chromium = program();
+  if (chromium.empty()) throw std::runtime_error("chromium is not installed");
+  int toBrowser[2];
+  int fromBrowser[2];
+  if (::pipe2(toBrowser, O_CLOEXEC) != 0 || ::pipe2(fromBrowser, O_CLOEXEC) != 0)
+    throw std::runtime_error("no pipes for chromium");
+  std::vector<std::string> arguments = {chromium,
+                                        "--headless",
+                                        "--disable-gpu",
+                                        "--remote-debugging-pipe",
+                                        "--no-first-run",
+                                        "--no-default-browser-check",
+                                        "--disable-extensions",
+                                        "--disable-background-networking",
+                                        "--disable-sync",
+                                        "--disable-dev-shm-usage",
+                                        "--no-proxy-server",
+                                        "--mute-audio",
+                                        "--hide-scrollbars",
+                                        "--window-size=1100,720",
+                                        "--user-data-dir=" + m_profile.folder(),
+                                        "about:blank"};
+  // Root has no user namespace sandbox to drop into.
+  if (::geteuid() == 0) arguments.insert(arguments.begin() + 1, "--no-sandbox");
+  std::vector<char*> argv;
+  for (auto& argument : arguments)
+    argv.push_back(argument.data());
+  argv.push_back(nullptr);
+  const std::string logPath = m_profile.folder() + "chromium.log";
+
+  m_pid = ::fork();
+  if (m_pid < 0) throw std::runtime_error("cannot start chromium");
+  if (m_pid == 0) {
+    // Only async-signal-safe calls between fork and exec.
+    ::setpgid(0, 0);
+    ::dup2(toBrowser[0], 3);
+    ::dup2(fromBrowser[1], 4);
+    const int log = ::open(logPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+    if (log >= 0) {
+      ::dup2(log, 1);
+      ::dup2(log, 2);
+    }
+    ::execv(argv[0], argv.data());
+    ::_exit(127);
+  }
+  ::setpgid(m_pid, m_pid);
+  ::close(toBrowser[0]);
+  ::close(fromBrowser[1]);
+  m_toBrowser = toBrowser[1];
+  m_fromBrowser = fromBrowser[0];
+  // The first answer shows that the browser listens.
+  call("Browser.getVersion", "{}");
+}
+
+HeadlessChromium::~HeadlessChromium() {
+  if (m_pid > 0) {
+    try {
+      const std::string message = "{\"id\":0,\"method\":\"Browser.close\"}";
+      (void)!::write(m_toBrowser, message.c_str(), message.size() + 1);
+    } catch (...) {
+    }
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(5);
+    int status = 0;
+    while (::waitpid(m_pid, &status, WNOHANG) == 0) {
+      if (std::chrono::steady_clock::now() > deadline) {
+        ::kill(-m_pid, SIGKILL);
+        ::waitpid(m_pid, &status, 0);
+        break;
+      }
+      std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    }
+    // Helpers of the browser that outlived it go too.
+    ::kill(-m_pid, SIGKILL);
+  }
+  if (m_toBrowser >= 0) ::close(m_toBrowser);
+  if (m_fromBrowser >= 0) ::close(m_fromBrowser);
+}
+
+std::string HeadlessChromium::readMessage(std::chrono::steady_clock::time_point deadline) {
+  for (;;) {
+    const std::size_t end = m_pending.find('\0');
+    if (end != std::string::npos) {
+      std::string message = m_pending.substr(0, end);
+      m_pending.erase(0, end + 1);
+      return message;
+    }
+    const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
+        deadline - std::chrono::steady_clock::now());
+    if (left.count() <= 0) throw std::runtime_error("chromium did not answer in time");
+    pollfd poller{m_fromBrowser, POLLIN, 0};
+    const int ready = ::poll(&poller, 1, int(left.count()));
+    if (ready < 0 && errno == EINTR) continue;
+    if (ready <= 0) continue;
+    char buffer[65536];
+    const ssize_t got = ::read(m_fromBrowser, buffer, sizeof buffer);
+    if (got <= 0) throw std::runtime_error("chromium closed its pipe");
+    m_pending.append(buffer, std::size_t(got));
+  }
+}
+
+std::string HeadlessChromium::call(const std::string& method, const std::string& params,
+                                   const std::string& session) {
+  const long id = m_nextId++;
+  std::string message =
+      "{\"id\":" + std::to_string(id) + ",\"method\":\"" + method + "\",\"params\":" + params;
+  if (!session.empty()) message += ",\"sessionId\":\"" + session + "\"";
+  message += "}";
+  message += '\0';
+  for (std::size_t sent = 0; sent < message.size();) {
+    const ssize_t wrote = ::write(m_toBrowser, message.data() + sent, message.size() - sent);
+    if (wrote <= 0) throw std::runtime_error("cannot write to chromium");
+    sent += std::size_t(wrote);
+  }
+  const auto deadline = std::chrono::steady_clock::now() + m_timeout;
+  const std::string prefix = "{\"id\":" + std::to_string(id) + ",";
+  for (;;) {
+    std::string reply = readMessage(deadline);
+    if (!reply.starts_with(prefix)) continue;  // an event or an older answer
+    if (reply.find("\"error\":{") == prefix.size())
+      throw std::runtime_error(method + " failed: " + reply);
+    return reply;
+  }
+}
+
+void HeadlessChromium::open(const std::string& url) {
+  const std::string created = call("Target.createTarget", "{\"url\":" + jsonQuoted(url) + "}");
+  const std::string target = jsonStringField(created, "targetId");
+  const std::string attached =
+      call("Target.attachToTarget", "{\"targetId\":\"" + target + "\",\"flatten\":true}");
+  m_session = jsonStringField(attached, "sessionId");
+  if (m_session.empty()) throw std::runtime_error("no session: " + attached);
+}
+
+std::string HeadlessChromium::evaluate(const std::string& expression) {
+  const std::string wrapped = "(async () => String(await (" + expression + ")))()";
+  const std::string reply = call(
+      "Runtime.evaluate",
+      "{\"expression\":" + jsonQuoted(wrapped) + ",\"awaitPromise\":true,\"returnByValue\":true}",
+      m_session);
+  if (reply.find("\"exceptionDetails\"") != std::string::npos)
+    throw std::runtime_error("JavaScript failed: " + reply);
+  return jsonStringField(reply, "value");
+}
+
+bool HeadlessChromium::waitFor(const std::string& condition, std::chrono::milliseconds timeout) {
+  const auto deadline = std::chrono::steady_clock::now() + timeout;
+  while (std::chrono::steady_clock::now() < deadline) {
+    try {
+      if (evaluate(condition) == "true") return true;
+    } catch (const std::runtime_error&) {
+      // The page may still be loading.
+    }
+    std::this_thread::sleep_for(std::chrono::milliseconds(100));
+  }
+  return false;
+}
+
+std::string HeadlessChromium::screenshot() {
+  const std::string reply = call("Page.captureScreenshot", "{\"format\":\"png\"}", m_session);
+  return base64Decode(jsonStringField(reply, "data"));
+}
+
+}  // namespace tg::test
