@@ -13,35 +13,29 @@ CMAKE_COMMON := -G Ninja -DCMAKE_EXPORT_COMPILE_COMMANDS=ON
 
 all: test
 
-deps:
+# $(call install-missing,PACKAGES,APT-GET OPTIONS,WHAT A USER OTHER THAN ROOT IS TOLD AND DOES):
+# installs the packages of the list that are missing.
+define install-missing
 	@missing=""; \
-	for p in $(PACKAGES); do \
+	for p in $(1); do \
 	  dpkg-query -W -f='$${Status}' $$p 2>/dev/null | grep -q "install ok installed" || missing="$$missing $$p"; \
 	done; \
 	if [ -n "$$missing" ]; then \
 	  if [ "$$(id -u)" = 0 ]; then \
 	    echo "Installing:$$missing"; \
 	    DEBIAN_FRONTEND=noninteractive apt-get update -q && \
-	    DEBIAN_FRONTEND=noninteractive apt-get install -y -q $$missing; \
+	    DEBIAN_FRONTEND=noninteractive apt-get install -y -q $(2) $$missing; \
 	  else \
-	    echo "Missing packages. Run: sudo apt-get install -y$$missing"; exit 1; \
+	    $(3); \
 	  fi; \
 	fi
+endef
+
+deps:
+	$(call install-missing,$(PACKAGES),,echo "Missing packages. Run: sudo apt-get install -y$$missing"; exit 1)
 
 test-deps: deps
-	@missing=""; \
-	for p in $(TEST_PACKAGES); do \
-	  dpkg-query -W -f='$${Status}' $$p 2>/dev/null | grep -q "install ok installed" || missing="$$missing $$p"; \
-	done; \
-	if [ -n "$$missing" ]; then \
-	  if [ "$$(id -u)" = 0 ]; then \
-	    echo "Installing:$$missing"; \
-	    DEBIAN_FRONTEND=noninteractive apt-get update -q && \
-	    DEBIAN_FRONTEND=noninteractive apt-get install -y -q $$missing; \
-	  else \
-	    echo "Missing packages for the browse page's tests (they skip without them). Run: sudo apt-get install -y$$missing"; \
-	  fi; \
-	fi
+	$(call install-missing,$(TEST_PACKAGES),,echo "Missing packages for the browse page's tests (they skip without them). Run: sudo apt-get install -y$$missing")
 
 # Debug build under AddressSanitizer and UndefinedBehaviorSanitizer, then every test.
 test: test-deps
@@ -60,17 +54,7 @@ demo: deps
 BENCH_PACKAGES := libgdal-dev gdal-bin
 
 bench: deps
-	@missing=""; \
-	for p in $(BENCH_PACKAGES); do \
-	  dpkg-query -W -f='$${Status}' $$p 2>/dev/null | grep -q "install ok installed" || missing="$$missing $$p"; \
-	done; \
-	if [ -n "$$missing" ]; then \
-	  if [ "$$(id -u)" = 0 ]; then \
-	    DEBIAN_FRONTEND=noninteractive apt-get install -y -q --no-install-recommends $$missing; \
-	  else \
-	    echo "Missing packages for the GDAL comparison. Run: sudo apt-get install -y$$missing"; \
-	  fi; \
-	fi
+	$(call install-missing,$(BENCH_PACKAGES),--no-install-recommends,echo "Missing packages for the GDAL comparison. Run: sudo apt-get install -y$$missing")
 	cmake -S . -B build/bench $(CMAKE_COMMON) -DCMAKE_BUILD_TYPE=Release -DTG_TESTS=OFF -DTG_BENCH=ON
 	cmake --build build/bench -j $(JOBS)
 	./build/bench/tessaglyph_bench $(BENCH_ARGS)

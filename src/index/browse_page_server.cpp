@@ -16,6 +16,7 @@
 #include "index/browse_items.hpp"
 #include "index/browse_page_assets.hpp"
 #include "support/conversions.hpp"
+#include "support/json_text.hpp"
 #include "tessaglyph/error.hpp"
 #include "tessaglyph/index.hpp"
 #include "tessaglyph/user_interface.hpp"
@@ -25,28 +26,6 @@ namespace tg {
 namespace {
 
 BrowsePageOptions g_defaultOptions;
-
-// A JSON string of a text in the system's 8-bit character set (bytes above 127 are Latin-1).
-void appendJsonString(std::string& out, std::string_view text) {
-  out += '"';
-  for (const char c : text) {
-    const auto byte = static_cast<unsigned char>(c);
-    if (c == '"' || c == '\\') {
-      out += '\\';
-      out += c;
-    } else if (byte < 0x20) {
-      char escaped[8];
-      std::snprintf(escaped, sizeof escaped, "\\u%04x", byte);
-      out += escaped;
-    } else if (byte >= 0x80) {
-      out += char(0xC0 | (byte >> 6));
-      out += char(0x80 | (byte & 0x3F));
-    } else {
-      out += c;
-    }
-  }
-  out += '"';
-}
 
 void appendJsonNumber(std::string& out, double value) {
   char text[32];

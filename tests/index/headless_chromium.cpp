@@ -11,27 +11,11 @@
 #include <thread>
 #include <vector>
 
+#include "support/json_text.hpp"
+
 namespace tg::test {
 
 namespace {
-
-std::string jsonQuoted(const std::string& text) {
-  std::string out = "\"";
-  for (const char c : text) {
-    const auto byte = static_cast<unsigned char>(c);
-    if (c == '"' || c == '\\') {
-      out += '\\';
-      out += c;
-    } else if (byte < 0x20) {
-      char escaped[8];
-      std::snprintf(escaped, sizeof escaped, "\\u%04x", byte);
-      out += escaped;
-    } else {
-      out += c;
-    }
-  }
-  return out + "\"";
-}
 
 void appendUtf8(std::string& out, unsigned code) {
   if (code < 0x80) {
@@ -127,6 +111,8 @@ std::string HeadlessChromium::program() {
 HeadlessChromium::HeadlessChromium(std::chrono::milliseconds timeout) : m_timeout(timeout) {
   const std::string chromium = program();
   if (chromium.empty()) throw std::runtime_error("chromium is not installed");
+  // A browser that died must fail a write, not end the test program.
+  ::signal(SIGPIPE, SIG_IGN);
   int toBrowser[2];
   int fromBrowser[2];
   if (::pipe2(toBrowser, O_CLOEXEC) != 0 || ::pipe2(fromBrowser, O_CLOEXEC) != 0)
@@ -250,7 +236,7 @@ std::string HeadlessChromium::call(const std::string& method, const std::string&
 }
 
 void HeadlessChromium::open(const std::string& url) {
-  const std::string created = call("Target.createTarget", "{\"url\":" + jsonQuoted(url) + "}");
+  const std::string created = call("Target.createTarget", "{\"url\":" + jsonString(url) + "}");
   const std::string target = jsonStringField(created, "targetId");
   const std::string attached =
       call("Target.attachToTarget", "{\"targetId\":\"" + target + "\",\"flatten\":true}");
@@ -262,7 +248,7 @@ std::string HeadlessChromium::evaluate(const std::string& expression) {
   const std::string wrapped = "(async () => String(await (" + expression + ")))()";
   const std::string reply = call(
       "Runtime.evaluate",
-      "{\"expression\":" + jsonQuoted(wrapped) + ",\"awaitPromise\":true,\"returnByValue\":true}",
+      "{\"expression\":" + jsonString(wrapped) + ",\"awaitPromise\":true,\"returnByValue\":true}",
       m_session);
   if (reply.find("\"exceptionDetails\"") != std::string::npos)
     throw std::runtime_error("JavaScript failed: " + reply);
