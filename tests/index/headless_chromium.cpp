@@ -30,35 +30,6 @@ void appendUtf8(std::string& out, unsigned code) {
   }
 }
 
-std::string base64Decode(const std::string& text) {
-  std::string out;
-  unsigned buffer = 0;
-  int bits = 0;
-  for (const char c : text) {
-    int value;
-    if (c >= 'A' && c <= 'Z') {
-      value = c - 'A';
-    } else if (c >= 'a' && c <= 'z') {
-      value = c - 'a' + 26;
-    } else if (c >= '0' && c <= '9') {
-      value = c - '0' + 52;
-    } else if (c == '+') {
-      value = 62;
-    } else if (c == '/') {
-      value = 63;
-    } else {
-      continue;
-    }
-    buffer = (buffer << 6) | unsigned(value);
-    bits += 6;
-    if (bits >= 8) {
-      bits -= 8;
-      out += char((buffer >> bits) & 0xFF);
-    }
-  }
-  return out;
-}
-
 }  // namespace
 
 std::string jsonStringField(const std::string& message, const std::string& name) {
@@ -72,40 +43,18 @@ std::string jsonStringField(const std::string& message, const std::string& name)
       continue;
     }
     const char escaped = message[++at];
-    switch (escaped) {
-      case 'n':
-        out += '\n';
-        break;
-      case 't':
-        out += '\t';
-        break;
-      case 'r':
-        out += '\r';
-        break;
-      case 'b':
-        out += '\b';
-        break;
-      case 'f':
-        out += '\f';
-        break;
-      case 'u':
-        if (at + 4 < message.size()) {
-          appendUtf8(out, unsigned(std::stoul(message.substr(at + 1, 4), nullptr, 16)));
-          at += 4;
-        }
-        break;
-      default:
-        out += escaped;
+    if (escaped == 'u' && at + 4 < message.size()) {
+      appendUtf8(out, unsigned(std::stoul(message.substr(at + 1, 4), nullptr, 16)));
+      at += 4;
+    } else {
+      out += escaped == 'n' ? '\n' : escaped == 't' ? '\t' : escaped == 'r' ? '\r' : escaped;
     }
   }
   return out;
 }
 
 std::string HeadlessChromium::program() {
-  for (const char* candidate : {"/usr/bin/chromium", "/usr/bin/chromium-browser"}) {
-    if (::access(candidate, X_OK) == 0) return candidate;
-  }
-  return {};
+  return ::access("/usr/bin/chromium", X_OK) == 0 ? "/usr/bin/chromium" : "";
 }
 
 HeadlessChromium::HeadlessChromium(std::chrono::milliseconds timeout) : m_timeout(timeout) {
@@ -266,11 +215,6 @@ bool HeadlessChromium::waitFor(const std::string& condition, std::chrono::millis
     std::this_thread::sleep_for(std::chrono::milliseconds(100));
   }
   return false;
-}
-
-std::string HeadlessChromium::screenshot() {
-  const std::string reply = call("Page.captureScreenshot", "{\"format\":\"png\"}", m_session);
-  return base64Decode(jsonStringField(reply, "data"));
 }
 
 }  // namespace tg::test

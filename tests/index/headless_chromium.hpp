@@ -1,5 +1,5 @@
 // Headless Chromium driven over its DevTools pipe (fd 3 in, fd 4 out, messages ended by NUL) for
-// tests of the browse page: open a page, run JavaScript in it, take a screenshot. Every wait has
+// tests of the browse page: open a page and run JavaScript in it. Every wait has
 // a deadline; the browser and its children are killed when the object goes.
 #pragma once
 
@@ -32,8 +32,6 @@ class HeadlessChromium {
   // Evaluates `condition` until it is "true"; false once the timeout passed.
   bool waitFor(const std::string& condition,
                std::chrono::milliseconds timeout = std::chrono::seconds(15));
-  // A PNG of the tab.
-  std::string screenshot();
 
  private:
   // Sends a command (to the tab when `session` is not empty) and returns the reply's text.
