@@ -6,6 +6,7 @@
 
 #include <httplib.h>
 
+#include <atomic>
 #include <condition_variable>
 #include <cstdio>
 #include <mutex>
@@ -77,6 +78,7 @@ class BrowsePageWindow final : public BrowseWindow {
   std::string m_token;
   httplib::Server m_server;
   std::thread m_thread;
+  std::atomic<bool> m_listenEnded{false};
   // Serialises the page's requests and the object's calls into the window.
   std::recursive_mutex m_mutex;
   std::condition_variable_any m_closedChanged;
@@ -98,7 +100,13 @@ void BrowsePageWindow::show(bool modal) {
     throw Error(TGB_E_ERRBASE, "TessaglyphBrowser::showDialog",
                 "The browse page cannot listen on " + host + ":" + std::to_string(m_options.port));
   }
-  m_thread = std::thread([this] { m_server.listen_after_bind(); });
+  m_thread = std::thread([this] {
+    m_server.listen_after_bind();
+    m_listenEnded = true;
+  });
+  // A server stopped before its loop runs would never stop: wait until it listens.
+  while (!m_server.is_running() && !m_listenEnded)
+    std::this_thread::sleep_for(std::chrono::milliseconds(1));
   const std::string address = "http://" + host + ":" + std::to_string(port) + "/?token=" + m_token;
   userInterface().openPage(m_browser.dialogTitle(), address);
   if (!modal) return;
@@ -210,6 +218,12 @@ std::optional<Long> numberParameter(const httplib::Request& request, const char*
 
 void BrowsePageWindow::route() {
   m_server.set_keep_alive_max_count(1);
+  // No SO_REUSEPORT (the library's default): a second dialog asking for a port in use must fail,
+  // not share the port and answer half of the first one's requests.
+  m_server.set_socket_options([](socket_t socket) {
+    int yes = 1;
+    ::setsockopt(socket, SOL_SOCKET, SO_REUSEADDR, &yes, sizeof yes);
+  });
   m_server.set_pre_routing_handler(
       [this](const httplib::Request& request, httplib::Response& response) {
         if (request.get_param_value("token") == m_token)
