@@ -94,9 +94,9 @@ class TessaglyphBrowserEvents {
 class TessaglyphBrowser;
 
 // A window that shows the dialog for one browser object. It lists the indexed items, hands the
-// object the record of any item it displays, and reports the user's clicks through the object's
-// window members (clickItem, pressOK, pressCancel, requestClose, windowClosed, windowResized),
-// so that the host's events decide.
+// object the record of any item it displays, and reports the user's clicks through the object
+// (setItemSelected, the option setters, pressOK, pressCancel, requestClose, windowResized), so
+// that the host's events decide.
 class BrowseWindow {
  public:
   virtual ~BrowseWindow() = default;

@@ -66,22 +66,15 @@ HeadlessChromium::HeadlessChromium(std::chrono::milliseconds timeout) : m_timeou
   int fromBrowser[2];
   if (::pipe2(toBrowser, O_CLOEXEC) != 0 || ::pipe2(fromBrowser, O_CLOEXEC) != 0)
     throw std::runtime_error("no pipes for chromium");
-  std::vector<std::string> arguments = {chromium,
-                                        "--headless",
-                                        "--disable-gpu",
-                                        "--remote-debugging-pipe",
-                                        "--no-first-run",
-                                        "--no-default-browser-check",
-                                        "--disable-extensions",
-                                        "--disable-background-networking",
-                                        "--disable-sync",
-                                        "--disable-dev-shm-usage",
-                                        "--no-proxy-server",
-                                        "--mute-audio",
-                                        "--hide-scrollbars",
-                                        "--window-size=1100,720",
-                                        "--user-data-dir=" + m_profile.folder(),
-                                        "about:blank"};
+  std::vector<std::string> arguments = {chromium};
+  for (const char* flag :
+       {"--headless", "--disable-gpu", "--remote-debugging-pipe", "--no-first-run",
+        "--no-default-browser-check", "--disable-extensions", "--disable-background-networking",
+        "--disable-sync", "--disable-dev-shm-usage", "--no-proxy-server", "--mute-audio",
+        "--hide-scrollbars", "--window-size=1100,720"})
+    arguments.emplace_back(flag);
+  arguments.push_back("--user-data-dir=" + m_profile.folder());
+  arguments.emplace_back("about:blank");
   // Root has no user namespace sandbox to drop into.
   if (::geteuid() == 0) arguments.insert(arguments.begin() + 1, "--no-sandbox");
   std::vector<char*> argv;
@@ -90,13 +83,16 @@ HeadlessChromium::HeadlessChromium(std::chrono::milliseconds timeout) : m_timeou
   argv.push_back(nullptr);
   const std::string logPath = m_profile.folder() + "chromium.log";
 
+  // The browser's ends go to fds 3 and 4; copies above them first, so no dup2 clobbers the other.
+  const int browserIn = ::fcntl(toBrowser[0], F_DUPFD_CLOEXEC, 10);
+  const int browserOut = ::fcntl(fromBrowser[1], F_DUPFD_CLOEXEC, 10);
   m_pid = ::fork();
   if (m_pid < 0) throw std::runtime_error("cannot start chromium");
   if (m_pid == 0) {
     // Only async-signal-safe calls between fork and exec.
     ::setpgid(0, 0);
-    ::dup2(toBrowser[0], 3);
-    ::dup2(fromBrowser[1], 4);
+    ::dup2(browserIn, 3);
+    ::dup2(browserOut, 4);
     const int log = ::open(logPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
     if (log >= 0) {
       ::dup2(log, 1);
@@ -106,8 +102,8 @@ HeadlessChromium::HeadlessChromium(std::chrono::milliseconds timeout) : m_timeou
     ::_exit(127);
   }
   ::setpgid(m_pid, m_pid);
-  ::close(toBrowser[0]);
-  ::close(fromBrowser[1]);
+  for (const int end : {toBrowser[0], fromBrowser[1], browserIn, browserOut})
+    ::close(end);
   m_toBrowser = toBrowser[1];
   m_fromBrowser = fromBrowser[0];
   // The first answer shows that the browser listens.
