@@ -33,37 +33,6 @@ class BrowserTest : public test::BrowsedIndexTest {
   }
 };
 
-TEST_F(BrowserTest, ANewObjectHoldsTheDialogDefaults) {
-  const TessaglyphBrowser fresh;
-  EXPECT_EQ(fresh.dialogTitle(), "Select Index Files");
-  EXPECT_TRUE(fresh.rememberSettings() && fresh.saveSettingsInRegistry());
-  EXPECT_EQ(fresh.saveSettingsApp(), "Tessaglyph.DLL");
-  EXPECT_EQ(fresh.saveSettingsSection(), "Index Browse Dialog Settings");
-  EXPECT_FALSE(fresh.dialogShown() || fresh.changeEvents() || fresh.lastDialogCanceled());
-  EXPECT_TRUE(fresh.allowMultiSelect() && fresh.showScripts() && fresh.showSources());
-  EXPECT_EQ(fresh.forceSelect(), 0);
-  EXPECT_EQ(fresh.enabledButtonsMask(), 255);
-  EXPECT_EQ(fresh.displayOption(), TGB_DDO_INDEXNAMES);
-  EXPECT_EQ(fresh.sortOption(), TGB_SO_CATEGORY);
-  EXPECT_EQ(fresh.windowWidth() + fresh.windowHeight(), 0);
-  EXPECT_EQ(fresh.numSelectedItems(), 0);
-  EXPECT_EQ(fresh.displayedItemData(TGB_ST_SOURCE, 0).index, -1);
-}
-
-TEST_F(BrowserTest, EmptyTextsStoreTheDefaults) {
-  browser.setDialogTitle("");
-  browser.setSaveSettingsSection("");
-  EXPECT_EQ(browser.dialogTitle(), "Select Index Files");
-  EXPECT_EQ(browser.saveSettingsSection(), "Index Browse Dialog Settings");
-  browser.setSaveSettingsApp("x.ini");
-  browser.setSaveSettingsInRegistry(false);
-  browser.setSaveSettingsApp("");
-  EXPECT_EQ(browser.saveSettingsApp(), Tessaglyph().getTessaglyphININame());
-  browser.applySaveSettingsDefaults();
-  EXPECT_TRUE(browser.saveSettingsInRegistry());
-  EXPECT_EQ(browser.saveSettingsApp(), "Tessaglyph.DLL");
-}
-
 TEST_F(BrowserTest, ButtonEnabledNeedsEveryBitAndSetsOrClearsThem) {
   struct Row {
     Long mask, button;
@@ -308,6 +277,17 @@ TEST_F(BrowserTest, LoadingKeepsMissingKeysAndRefusesValuesThatDoNotConvert) {
   browser.setSaveSettingsApp("Other");
   browser.saveSettings();
   EXPECT_FALSE(readUserSetting("Other", section, "Sort Option"));
+
+  // Empty texts store the defaults; an INI file's default is the settings file.
+  browser.setSaveSettingsInRegistry(false);
+  browser.setSaveSettingsApp("");
+  EXPECT_EQ(browser.saveSettingsApp(), Tessaglyph().getTessaglyphININame());
+  browser.setSaveSettingsSection("x");
+  browser.applySaveSettingsDefaults();
+  EXPECT_EQ(browser.saveSettingsApp() + "|" + browser.saveSettingsSection(),
+            "Tessaglyph.DLL|Index Browse Dialog Settings");
+  browser.setDialogTitle("");
+  EXPECT_EQ(browser.dialogTitle(), "Select Index Files");
 }
 
 TEST_F(BrowserTest, TheWindowListsTheIndexFilteredAndSortedByTheOptions) {
