@@ -6,6 +6,8 @@
 #include <iostream>
 #include <string_view>
 
+#include "tessaglyph/priority_rules.hpp"
+
 extern char** environ;
 
 namespace tg::tools {
@@ -54,6 +56,38 @@ void ConsoleUserInterface::openPage(const std::string& title, const std::string&
   // xdg-open hands the address to the browser and returns.
   int status = 0;
   waitpid(child, &status, 0);
+}
+
+void ConsoleUserInterface::configureRules(TessaglyphSPR& rules, const std::string& note) {
+  std::cerr << m_toolName << ": priority rules (they cannot be changed here): " << note << '\n'
+            << rulesText(rules);
+}
+
+std::string rulesText(const TessaglyphSPR& rules) {
+  static const char* const kCategories[] = {"resolution", "file priority", "script priority"};
+  std::string text = "  rules: " + rules.sprName() + " (" + rules.sprDescription() + ")\n";
+  text += "  categories:";
+  for (Integer i = 0; i < rules.numPriorityCategories(); ++i) {
+    const auto category = rules.categoryOrder(i);
+    text +=
+        std::string(i ? ", " : " ") +
+        (category >= TG_PC_VALID_MIN && category <= TG_PC_VALID_MAX ? kCategories[category] : "?");
+  }
+  text += " (the last deciding)\n  resolutions compare by: " +
+          getRCMName(rules.resolutionCompareMode()) + "\n";
+  const auto list = [&text](const char* title, Integer count, auto entry) {
+    text += std::string("  ") + title + ":";
+    for (Integer i = 0; i < count; ++i) {
+      const std::string name = entry(i);
+      text += std::string(i ? ", " : " ") + (name.empty() ? "(none)" : name);
+    }
+    text += "\n";
+  };
+  list("file priorities", rules.numFilePriorityEntries(),
+       [&rules](Integer i) { return rules.filePriorityEntry(i); });
+  list("script priorities", rules.numScriptPriorityEntries(),
+       [&rules](Integer i) { return rules.scriptPriorityEntry(i); });
+  return text;
 }
 
 ConsoleUserInterface* installedConsole() noexcept {
