@@ -16,7 +16,6 @@ namespace tg {
 namespace {
 
 constexpr const char* kDefaultDatum = "NAD83";
-constexpr Integer kTrue = -1;
 // Preparation that has run this long with no more than half the files done shows its window.
 constexpr double kProgressDelaySeconds = 2;
 
@@ -55,7 +54,7 @@ std::shared_ptr<TessaglyphArea> TessaglyphIndex::setupArea(const Array<TG_I_INDE
                                                            Integer iSilent) {
   index::state().silent = iSilent != 0;
   if (noFiles(filesList)) {
-    if (iSilent == kTrue) return nullptr;
+    if (iSilent != 0) return nullptr;
     throw Error(TG_E_NOFILES, "TessaglyphIndex::setupArea", kNoFiles + "\r\n\r\n" + kIndexFirst);
   }
   auto area = std::make_shared<TessaglyphArea>();
@@ -106,7 +105,7 @@ std::shared_ptr<TessaglyphArea> TessaglyphIndex::prepareAreaEx(TG_BOUNDS& area, 
   index::state().silent = iSilent != 0;
   Array<TG_I_INDEXRECORD> list = getPertinentFilesListEx(area, datum);
   if (noFiles(list)) {
-    if (iSilent == kTrue) return nullptr;
+    if (iSilent != 0) return nullptr;
     reportError(TG_E_NOFILES,
                 kNoFiles + "\r\n" + corner(area.northLat, area.westLon) + "\r\n" +
                     corner(area.southLat, area.eastLon) + "\r\n\r\n" + kIndexFirst,

@@ -110,8 +110,13 @@ struct IndexTablePaths {
   std::string descriptions;  // empty: no description table
 };
 
+// Told of each row of the source table as the store first learns the table's keys: its 0-based
+// number, the number of rows and the row's file name.
+using SourceLoadProgress = std::function<void(Long row, Long count, const std::string& file)>;
+
 // The index on SQLite: one database file "tessaglyph-index.db" per folder, in WAL mode with a
 // busy timeout, so that a killed process leaves it whole and two processes may write at once.
-std::unique_ptr<IndexStore> openSqliteIndexStore(const IndexTablePaths& paths);
+std::unique_ptr<IndexStore> openSqliteIndexStore(const IndexTablePaths& paths,
+                                                 const SourceLoadProgress& progress = {});
 
 }  // namespace tg

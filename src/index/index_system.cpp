@@ -11,6 +11,7 @@
 #include "support/trace.hpp"
 #include "tessaglyph/error.hpp"
 #include "tessaglyph/index.hpp"
+#include "tessaglyph/user_interface.hpp"
 
 namespace tg {
 namespace index {
@@ -81,7 +82,22 @@ void TessaglyphIndex::initIndexSystem(const std::string& systemPath,
   paths.source = index::tablePath(sourceDBFile, settings::Key::sourceIndex, "HFSRCIDX");
   paths.script = index::tablePath(scriptDBFile, settings::Key::scriptIndex, "HFSCRIPT");
   paths.descriptions = index::tablePath({}, settings::Key::sourceRMDesc, "HFRMDESC");
-  s.store = openSqliteIndexStore(paths);
+  // A large table shows how far learning its files has come.
+  std::unique_ptr<ProgressWindow> window;
+  s.store = openSqliteIndexStore(paths, [&window](Long row, Long count, const std::string& file) {
+    constexpr Long kShownFrom = 5001;
+    if (count < kShownFrom) return;
+    const Long done = row + 1;
+    if (row > 0 && done % (done <= 1000 ? 100 : 1000) != 0) return;
+    if (!window) {
+      window = userInterface().createProgressWindow("Initializing Index ...");
+      window->show();
+    }
+    window->setText("Index file: " + file);
+    window->setProgress(double(done) / double(count));
+    userInterface().yield();
+  });
+  if (window) window->hide();
   if (traceEnabled()) {
     traceLine("index.initIndexSystem systemPath = " + systemPath + ", source = " + paths.source +
               ", script = " + paths.script);

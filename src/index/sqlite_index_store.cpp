@@ -240,7 +240,7 @@ TableName splitTablePath(const std::string& path) {
 
 class SqliteIndexStore final : public IndexStore {
  public:
-  explicit SqliteIndexStore(const IndexTablePaths& paths) {
+  SqliteIndexStore(const IndexTablePaths& paths, const SourceLoadProgress& progress) {
     const TableName source = splitTablePath(paths.source);
     const TableName script = splitTablePath(paths.script);
     m_source = database(source.folder);
@@ -258,7 +258,7 @@ class SqliteIndexStore final : public IndexStore {
                               " (RM_ID TEXT, RM_Desc TEXT)");
     }
     prepareStatements();
-    reloadSources();
+    reloadSources(progress);
     reloadScripts();
   }
 
@@ -584,14 +584,20 @@ class SqliteIndexStore final : public IndexStore {
     if (m_script->changedElsewhere()) reloadScripts();
   }
 
-  void reloadSources() {
+  void reloadSources(const SourceLoadProgress& progress = {}) {
     m_sources = {};
+    Long count = 0;
+    if (progress) {
+      Statement counting(m_source->handle(), "SELECT count(*) FROM " + m_sourceTable);
+      if (counting.step()) count = Long(counting.integer(0));
+    }
     Statement s(m_source->handle(), "SELECT rowid, SOURCEKEY, SOURCEPATH, SOURCEFILE FROM " +
                                         m_sourceTable + " ORDER BY rowid");
     while (s.step()) {
       // Rows written by other programs may lack the key; it is the folder and name then.
       std::string key = s.text(1);
       if (trimBlanks(key).empty()) key = sourceKeyOf(s.text(2), s.text(3));
+      if (progress) progress(Long(m_sources.rowids.size()), count, s.text(3));
       m_sources.rowids.push_back(s.integer(0));
       m_sources.keys.emplace(std::move(key), s.integer(0));
     }
@@ -637,8 +643,9 @@ class SqliteIndexStore final : public IndexStore {
 
 }  // namespace
 
-std::unique_ptr<IndexStore> openSqliteIndexStore(const IndexTablePaths& paths) {
-  return std::make_unique<SqliteIndexStore>(paths);
+std::unique_ptr<IndexStore> openSqliteIndexStore(const IndexTablePaths& paths,
+                                                 const SourceLoadProgress& progress) {
+  return std::make_unique<SqliteIndexStore>(paths, progress);
 }
 
 }  // namespace tg

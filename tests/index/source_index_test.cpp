@@ -160,6 +160,37 @@ TEST_F(IndexTest, TheTablesOutliveTheProcessState) {
   EXPECT_EQ(indexFile("a.dat"), TG_I_FOUND_ALREADY);
 }
 
+// Opening a table of 5001 rows or more shows how far it has come: at every 100th row up to the
+// 1000th, at every 1000th after that.
+TEST_F(IndexTest, OpeningALargeTableShowsItsProgress) {
+  for (const int rows : {5000, 5001}) {
+    index.stopIndexSystem();
+    executeOn(databasePath(), "DELETE FROM HFSRCIDX");
+    executeOn(databasePath(),
+              "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n "
+              "WHERE i < " +
+                  std::to_string(rows) +
+                  ") INSERT INTO HFSRCIDX (SOURCEPATH, SOURCEFILE, SOURCEKEY) "
+                  "SELECT '/d/', 'f' || i, '/D/F' || i FROM n");
+    ui.windowEvents.clear();
+    index.initIndexSystem("", tables() + "hfsrcidx.dbf", tables() + "hfscript.dbf");
+    EXPECT_EQ(index.numIndexRecords(), rows);
+    std::vector<std::string> texts;
+    for (const std::string& event : ui.windowEvents)
+      if (event.starts_with("text ")) texts.push_back(event.substr(5));
+    if (rows == 5000) {
+      EXPECT_TRUE(ui.windowEvents.empty());
+      continue;
+    }
+    ASSERT_EQ(texts.size(), 15u);
+    EXPECT_EQ(ui.windowEvents.front(), "create Initializing Index ...");
+    EXPECT_EQ(texts[0], "Index file: f1");
+    EXPECT_EQ(texts[1], "Index file: f100");
+    EXPECT_EQ(texts[10], "Index file: f1000");
+    EXPECT_EQ(texts[14], "Index file: f5000");
+  }
+}
+
 TEST_F(IndexTest, NullColumnsReadAsBlankAndZero) {
   registerScript("GRID");
   indexFile("a.dat");
