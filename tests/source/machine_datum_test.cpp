@@ -96,7 +96,7 @@ TEST_F(MachineDatumTest, MissingAttributesRaise11010) {
 }
 
 TEST_F(MachineDatumTest, UtmZoneFollowsTheGridType) {
-  for (const char* header : {".property gridtype \"latlon\"\n", ""}) {  // not UTM, zone or no
+  for (const char* header : {".property gridtype \"latlon\"\n", ".property gridtype \"tin\"\n"}) {
     load(header + std::string(kFixedZone));
     EXPECT_EQ(machine->getUTMZone(35, -97), -1) << header;
   }
