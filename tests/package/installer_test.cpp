@@ -42,6 +42,9 @@ struct InstallRecorder : TessaglyphQPKEvents {
   void progressChange(Integer percent) override { progress.push_back(percent); }
   void phaseChange(const std::string& phase) override { events.push_back(phase); }
 
+  bool saw(const std::string& event) const {
+    return std::find(events.begin(), events.end(), event) != events.end();
+  }
   std::vector<std::string> events;
   std::vector<int> progress;
   std::vector<std::string> renames;
@@ -155,9 +158,8 @@ TEST(PackageInstall, StoppingAtAMissingSourceKeepsTheLogOfWhatWasDone) {
   qpk.addCopyFile(site.shipped + "gone.txt", "%HF_ORBDIR/gone.txt");
   site.events.continueAnswer = false;
   const auto log = qpk.install();
-  EXPECT_NE(std::find(site.events.events.begin(), site.events.events.end(),
-                      "missing " + site.shipped + "gone.txt -> " + site.base() + "/gone.txt"),
-            site.events.events.end());
+  EXPECT_TRUE(
+      site.events.saw("missing " + site.shipped + "gone.txt -> " + site.base() + "/gone.txt"));
   EXPECT_NE(site.events.events.back(), "Finished.");
   EXPECT_TRUE(site.index.scripts.empty());
   EXPECT_EQ(log->numCopiedFiles(), 1);
@@ -188,10 +190,8 @@ TEST(PackageInstall, ASourceThatCannotBeIndexedIsReportedAndNotLogged) {
   site.index.unusable.insert(alps + "N45E007.hgt");
   TessaglyphQPK qpk = site.package();
   const auto log = qpk.install();
-  EXPECT_NE(std::find(site.events.events.begin(), site.events.events.end(),
-                      "error 60000 TessaglyphQPK::install The source file " + alps +
-                          "N45E007.hgt could not be indexed"),
-            site.events.events.end());
+  EXPECT_TRUE(site.events.saw("error 60000 TessaglyphQPK::install The source file " + alps +
+                              "N45E007.hgt could not be indexed"));
   EXPECT_EQ(site.events.events.back(), "Finished.");
   EXPECT_EQ(log->numIndexedSources(), 1);
   EXPECT_EQ(log->indexedSource(0), alps + "N46E007.hgt");

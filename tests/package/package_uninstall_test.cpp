@@ -18,11 +18,11 @@ using test::MemoryPackageIndex;
 using test::readTextFile;
 using test::writeTextFile;
 
-std::vector<std::pair<std::string, std::string>> commandsOf(const TessaglyphQPKUninstall& log) {
-  std::vector<std::pair<std::string, std::string>> commands;
-  for (Integer i = 0; i < log.numUninstallCommands(); ++i) {
-    commands.emplace_back(log.uninstallCommand(i), log.uninstallCommandParameter(i));
-  }
+// The log's commands, one "name: parameter" line each.
+std::string commandsOf(const TessaglyphQPKUninstall& log) {
+  std::string commands;
+  for (Integer i = 0; i < log.numUninstallCommands(); ++i)
+    commands += log.uninstallCommand(i) + ": " + log.uninstallCommandParameter(i) + "\n";
   return commands;
 }
 
@@ -48,13 +48,10 @@ TEST(PackageUninstallLog, CommandsStayInExecutableOrder) {
   log.logIndexedScript("Script S");
   log.logIndexedSource("c:\\data\\a\\x.hgt");
   log.logIndexedScript("Script T", true);
-  using Commands = std::vector<std::pair<std::string, std::string>>;
-  EXPECT_EQ(commandsOf(log), (Commands{{"Unindex source file", "c:\\data\\a\\x.hgt"},
-                                       {"Unindex script", "Script S"},
-                                       {"Unindex script (ignore in-use)", "Script T"},
-                                       {"Delete file", "c:\\data\\a\\f.dat"},
-                                       {"Remove directory", "C:\\DATA\\A\\B\\"},
-                                       {"Remove directory", "C:\\DATA\\A\\"}}));
+  EXPECT_EQ(commandsOf(log),
+            "Unindex source file: c:\\data\\a\\x.hgt\nUnindex script: Script S\n"
+            "Unindex script (ignore in-use): Script T\nDelete file: c:\\data\\a\\f.dat\n"
+            "Remove directory: C:\\DATA\\A\\B\\\nRemove directory: C:\\DATA\\A\\\n");
   EXPECT_EQ(log.numCreatedDirs(), 2);
   EXPECT_EQ(log.createdDir(0), "C:\\DATA\\A\\");
   EXPECT_TRUE(log.executeUninstallCommand(5));
@@ -135,8 +132,7 @@ TEST(PackageUninstallLog, LoadRejectsBadData) {
       {"indexed_scripts=1\nunscript=s\nUNSCRIPTI=t", 67004,
        "Too many unscript and unscripti commands"},
       {"copied_files=1\nremove=a", 67003, "Command \"REMOVE\" is not recognized"},
-      {"just text", 67003, "Command \"JUST TEXT\" is not recognized"},
-  };
+      {"just text", 67003, "Command \"JUST TEXT\" is not recognized"}};
   test::TemporaryFolder folder;
   for (const Row& row : rows) {
     writeTextFile(folder.path() / "log.TGU", row.content);
@@ -237,9 +233,8 @@ TEST(PackageUninstall, FailedCommandsStayInTheRewrittenLog) {
   EXPECT_TRUE(std::filesystem::exists(tree.root + "Tiles/North/user.txt"));
   TessaglyphQPKUninstall rest;
   rest.load(tree.log.logFilename());
-  EXPECT_EQ(commandsOf(rest), (std::vector<std::pair<std::string, std::string>>{
-                                  {"Remove directory", toUpper(tree.root + "Tiles/North") + "\\"},
-                                  {"Remove directory", toUpper(tree.root + "Tiles") + "\\"}}));
+  EXPECT_EQ(commandsOf(rest), "Remove directory: " + toUpper(tree.root + "Tiles/North") +
+                                  "\\\nRemove directory: " + toUpper(tree.root + "Tiles") + "\\\n");
   EXPECT_EQ(rest.numCopiedFiles(), 0);
   EXPECT_EQ(rest.numCreatedDirs(), 2);
 }

@@ -7,9 +7,9 @@
 #include <string>
 #include <vector>
 
+#include "source/scripted_user_interface.hpp"
 #include "support/profile_file.hpp"
 #include "support/test_environment.hpp"
-#include "tessaglyph/user_interface.hpp"
 
 namespace tg {
 namespace {
@@ -32,39 +32,22 @@ class RecordingLibrary : public CoordinateSystemLibrary {
   }
 };
 
-struct Box {
-  std::string prompt, title;
-  std::int32_t style;
-};
-
-class RecordingUserInterface : public UserInterface {
- public:
-  std::vector<Box> boxes;
-  MESSAGEBOXRESULTS messageBox(const std::string& prompt, std::int32_t style,
-                               const std::string& title) override {
-    boxes.push_back({prompt, title, style});
-    return MBR_OK;
-  }
-};
-
 class CoordinateLibraryStartTest : public ::testing::Test {
  protected:
-  void SetUp() override { setUserInterface(&ui); }
-  void TearDown() override { setUserInterface(nullptr); }
   void configure(const std::string& path) {
     writeProfileString("CONFIG", "COORDSYS DATA PATH", path, coordinateSettingsFile());
   }
 
   test::TemporaryHome home;
   RecordingLibrary library;
-  RecordingUserInterface ui;
+  test::ScriptedUserInterface ui;
 };
 
-TEST_F(CoordinateLibraryStartTest, SettingsLiveInTheComponentsSettingsFile) {
+// A folder asked for (configured or given) that is missing is reported; the default one is not.
+TEST_F(CoordinateLibraryStartTest, AMissingFolderIsReportedWhenItWasAskedFor) {
   EXPECT_EQ(coordinateSettingsFile(), home.base() + "Tessaglyph.ini");
-}
-
-TEST_F(CoordinateLibraryStartTest, AConfiguredFolderThatIsMissingIsReported) {
+  EXPECT_EQ(startCoordinateLibrary(library), std::nullopt);
+  EXPECT_TRUE(ui.boxes.empty());
   const std::string missing = home.root() + "nowhere/dictionaries";
   configure(missing);
   EXPECT_EQ(startCoordinateLibrary(library), std::nullopt);
@@ -74,12 +57,6 @@ TEST_F(CoordinateLibraryStartTest, AConfiguredFolderThatIsMissingIsReported) {
                                     "\r\n\r\nThis function cannot continue.  Please call "
                                     "Harrowfeld for assistance.");
   EXPECT_EQ(ui.boxes[0].style, MB_OKONLY | MB_INFORMATION);
-  EXPECT_TRUE(library.directories.empty());
-}
-
-TEST_F(CoordinateLibraryStartTest, TheDefaultFolderMissingIsNormal) {
-  EXPECT_EQ(startCoordinateLibrary(library), std::nullopt);
-  EXPECT_TRUE(ui.boxes.empty());
   EXPECT_TRUE(library.directories.empty());
 }
 

@@ -6,6 +6,8 @@
 
 #include <gtest/gtest.h>
 
+#include <fstream>
+#include <iterator>
 #include <memory>
 #include <string>
 #include <utility>
@@ -20,40 +22,21 @@
 namespace tg::test {
 
 // Read code: z = 2x + 3y.
-inline constexpr const char* kLinearRead = R"(
-dp_read:
-    cast_double register
-    load p_x
-    multiply 2
-    store t1
-    load p_y
-    multiply 3
-    add t1
-    store p_return
-    stop
-)";
+inline constexpr const char* kLinearRead =
+    "dp_read:\n cast_double register\n load p_x\n multiply 2\n store t1\n load p_y\n"
+    " multiply 3\n add t1\n store p_return\n stop\n";
 
 // Read code: z = x*x + 2xy - y*y + 10, a quadratic surface.
-inline constexpr const char* kQuadraticRead = R"(
-dp_read:
-    cast_double register
-    load p_x
-    multiply p_x
-    store t1
-    load p_x
-    multiply p_y
-    multiply 2
-    add t1
-    store t1
-    load p_y
-    multiply p_y
-    store t2
-    load t1
-    subtract t2
-    add 10
-    store p_return
-    stop
-)";
+inline constexpr const char* kQuadraticRead =
+    "dp_read:\n cast_double register\n load p_x\n multiply p_x\n store t1\n load p_x\n"
+    " multiply p_y\n multiply 2\n add t1\n store t1\n load p_y\n multiply p_y\n store t2\n"
+    " load t1\n subtract t2\n add 10\n store p_return\n stop\n";
+
+// The whole text of a file (a trace, a log).
+inline std::string fileText(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
 
 inline double linearSurface(double x, double y) {
   return 2 * x + 3 * y;
@@ -106,6 +89,14 @@ class GridScriptTest : public ::testing::Test {
 
   void loadLatLonGrid(const std::string& readCode = kLinearRead, const std::string& extra = {}) {
     load(kLatLonProperties, latLonGrid(), readCode, extra);
+  }
+
+  // The value of a script variable, as text.
+  std::string variable(const std::string& name) {
+    for (Integer a = 0; a < machine->dataMemory(); ++a)
+      if (machine->variableNames(a) == name) return machine->Memory(a);
+    ADD_FAILURE() << "no variable " << name;
+    return {};
   }
 
   // A read at native (x, y): the grid is on the datum the positions are asked in.

@@ -2,20 +2,13 @@
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
-#include <array>
-#include <bit>
-#include <cmath>
-#include <cstdint>
-#include <cstring>
 #include <filesystem>
-#include <fstream>
 #include <functional>
 #include <iterator>
 #include <memory>
-#include <numbers>
-#include <stdexcept>
 #include <string>
+#include <tuple>
+#include <utility>
 #include <vector>
 
 #include "source/datum_status.hpp"
@@ -107,15 +100,14 @@ TEST_F(NadconFileTest, RejectsDamagedFilesAndLeavesTheirRegionOut) {
     const char* what;
     std::string las;
     std::string los;  // empty: no .LOS file
-  } cases[] = {
-      {"no longitude grid", good, ""},
-      {"cut short", good.substr(0, good.size() - 4), gridBytes(spec, lonValue)},
-      {"shorter than a header", good.substr(0, 50), gridBytes(spec, lonValue)},
-      {"headers that differ", good, gridBytes(otherSpacing, lonValue)},
-      {"zero spacing", gridBytes(zeroSpacing, latValue), gridBytes(zeroSpacing, lonValue)},
-      {"a shift that is not a number", notANumber, gridBytes(spec, lonValue)},
-      {"an impossible size", hugeHeader, gridBytes(spec, lonValue)},
-  };
+  } cases[] = {{"no longitude grid", good, ""},
+               {"longer than its records", good + "tail", gridBytes(spec, lonValue)},
+               {"cut short", good.substr(0, good.size() - 4), gridBytes(spec, lonValue)},
+               {"shorter than a header", good.substr(0, 50), gridBytes(spec, lonValue)},
+               {"headers that differ", good, gridBytes(otherSpacing, lonValue)},
+               {"zero spacing", gridBytes(zeroSpacing, latValue), gridBytes(zeroSpacing, lonValue)},
+               {"a shift that is not a number", notANumber, gridBytes(spec, lonValue)},
+               {"an impossible size", hugeHeader, gridBytes(spec, lonValue)}};
   for (const auto& c : cases) {
     test::TemporaryFolder place;
     writeFile(place.path() / "CONUS.LAS", c.las);
@@ -142,28 +134,6 @@ double dms(int degrees, int minutes, double seconds) {
   return degrees < 0 ? -magnitude : magnitude;
 }
 
-// Grid values straight from the file, for checking the reader against.
-class RawGrid {
- public:
-  explicit RawGrid(const fs::path& file) {
-    std::ifstream in(file, std::ios::binary);
-    m_bytes.resize(fs::file_size(file));
-    in.read(m_bytes.data(), static_cast<std::streamsize>(m_bytes.size()));
-    std::memcpy(&m_columns, m_bytes.data() + 64, 4);
-  }
-  double operator()(int column, int row) const {
-    const std::size_t offset = (m_columns + 1) * 4 * (row + 1) + 4 + 4 * column;
-    std::uint32_t bits = 0;
-    for (int b = 3; b >= 0; --b)
-      bits = bits << 8 | static_cast<unsigned char>(m_bytes[offset + b]);
-    return std::bit_cast<float>(bits);
-  }
-
- private:
-  std::string m_bytes;
-  std::uint32_t m_columns = 0;
-};
-
 class RealNadconTest : public ::testing::Test {
  protected:
   static void SetUpTestSuite() {
@@ -171,39 +141,9 @@ class RealNadconTest : public ::testing::Test {
   }
   static void TearDownTestSuite() { s_grids.reset(); }
   void SetUp() override { ASSERT_EQ(s_grids->regions().size(), 7u) << s_grids->problems().front(); }
-  const NadconGrid& region(const std::string& name) const {
-    for (const NadconGrid& grid : s_grids->regions()) {
-      if (grid.region() == name) return grid;
-    }
-    throw std::runtime_error("no region " + name);
-  }
   static std::unique_ptr<NadconGridSet> s_grids;
 };
 std::unique_ptr<NadconGridSet> RealNadconTest::s_grids;
-
-TEST_F(RealNadconTest, NodesGiveTheStoredShiftsAndCellCentresTheMeanOfTheirCorners) {
-  for (std::string_view name : NadconGridSet::kRegions) {
-    const NadconGrid& grid = region(std::string(name));
-    const RawGrid las(test::repositoryNadconGrids() / (std::string(name) + ".LAS"));
-    const RawGrid los(test::repositoryNadconGrids() / (std::string(name) + ".LOS"));
-    const int lastColumn = grid.columns() - 1, lastRow = grid.rows() - 1;
-    const int nodes[][2] = {{0, 0}, {lastColumn, lastRow}, {lastColumn / 2, lastRow / 3}, {7, 5}};
-    for (const auto& node : nodes) {
-      const int i = node[0], j = node[1];
-      double latShift, lonShift;
-      grid.shiftAt(grid.ymin() + j * grid.dy(), grid.xmin() + i * grid.dx(), latShift, lonShift);
-      EXPECT_NEAR(latShift, las(i, j), 1e-9) << name << " node " << i << "," << j;
-      EXPECT_NEAR(lonShift, los(i, j), 1e-9) << name << " node " << i << "," << j;
-      if (i == lastColumn || j == lastRow) continue;
-      grid.shiftAt(grid.ymin() + (j + 0.5) * grid.dy(), grid.xmin() + (i + 0.5) * grid.dx(),
-                   latShift, lonShift);
-      const double meanLat = (las(i, j) + las(i + 1, j) + las(i, j + 1) + las(i + 1, j + 1)) / 4;
-      const double meanLon = (los(i, j) + los(i + 1, j) + los(i, j + 1) + los(i + 1, j + 1)) / 4;
-      EXPECT_NEAR(latShift, meanLat, 1e-9) << name << " centre " << i << "," << j;
-      EXPECT_NEAR(lonShift, meanLon, 1e-9) << name << " centre " << i << "," << j;
-    }
-  }
-}
 
 TEST_F(RealNadconTest, PicksTheMostDetailedGridHoldingThePoint) {
   const struct {
@@ -231,14 +171,6 @@ TEST_F(RealNadconTest, PicksTheMostDetailedGridHoldingThePoint) {
   }
 }
 
-TEST_F(RealNadconTest, IslandGridsGiveDifferentResultsThanAlaska) {
-  // What choosing ALASKA on the islands would cost: well over a hundred metres.
-  double lat83, lon83, latShift, lonShift;
-  ASSERT_EQ(s_grids->toNad83(57.15, -170.25, lat83, lon83), DATUM_S_CONVERTED);
-  region("ALASKA").shiftAt(57.15, -170.25, latShift, lonShift);
-  EXPECT_GT(metresBetween(lat83, lon83, 57.15 + latShift / 3600, -170.25 - lonShift / 3600), 100);
-}
-
 // Published NAD27 to NAD83 conversions. Meades Ranch, the NAD27 datum origin, as computed by the
 // NGS NADCON service (given to 0.00001 arc-seconds); the CONUS points are the expected values of
 // PROJ's own NADCON tests (given to 0.001 arc-seconds, so they are met to half of that).
@@ -252,8 +184,7 @@ TEST_F(RealNadconTest, ReproducesPublishedConversionsToACentimetre) {
       {"PROJ", dms(44, 0, 0), dms(-111, 0, 0), dms(43, 59, 59.725), dms(-111, 0, 2.788), 0.0005},
       {"PROJ", dms(39, 0, 0), dms(-111, 0, 0), dms(38, 59, 59.912), dms(-111, 0, 2.604), 0.0005},
       {"PROJ", dms(37, 2, 0), dms(-79, 58, 0), dms(37, 2, 0.501), dms(-79, 57, 59.126), 0.0005},
-      {"PROJ", dms(36, 58, 0), dms(-79, 58, 0), dms(36, 58, 0.501), dms(-79, 57, 59.128), 0.0005},
-  };
+      {"PROJ", dms(36, 58, 0), dms(-79, 58, 0), dms(36, 58, 0.501), dms(-79, 57, 59.128), 0.0005}};
   for (const auto& c : cases) {
     double lat83 = 0, lon83 = 0;
     ASSERT_EQ(s_grids->toNad83(c.lat27, c.lon27, lat83, lon83), DATUM_S_CONVERTED) << c.source;
@@ -288,17 +219,16 @@ TEST_F(RealNadconTest, GoesThereAndBackWithinAHundredMillionthOfADegree) {
 }
 
 TEST_F(RealNadconTest, APointOutsideEveryGridKeepsItsPositionAndFails) {
-  for (const auto& p : {std::array<double, 2>{0, 0}, {45, 10}, {-33.9, 151.2}, {80, -100}}) {
-    for (const auto& [from, to] : {std::pair{1, 4}, std::pair{4, 1}}) {
+  for (const auto& [lat0, lon0] :
+       {std::pair{0.0, 0.0}, {45.0, 10.0}, {-33.9, 151.2}, {80.0, -100.0}})
+    for (const auto& [from, to] : {std::pair{1, 4}, {4, 1}}) {
       double lat = 0, lon = 0;
       Integer status = 0;
-      gridShift(static_cast<Integer>(from), static_cast<Integer>(to), p[0], p[1], lat, lon, status,
-                *s_grids);
-      EXPECT_EQ(status, DATUM_S_OUTSIDEGRIDS) << p[0] << " " << p[1];
-      EXPECT_EQ(lat, p[0]);
-      EXPECT_EQ(lon, p[1]);
+      gridShift(Integer(from), Integer(to), lat0, lon0, lat, lon, status, *s_grids);
+      EXPECT_EQ(std::make_tuple(status, lat, lon),
+                std::make_tuple(DATUM_S_OUTSIDEGRIDS, lat0, lon0))
+          << from << "->" << to;
     }
-  }
 }
 
 TEST(NadconGridShift, NoAdjustmentMovesNothingAndUnknownPairsFail) {

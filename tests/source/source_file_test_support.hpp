@@ -8,6 +8,7 @@
 
 #include <map>
 #include <memory>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -84,6 +85,15 @@ inline std::string scriptSource(const ScriptSpec& spec) {
     s += "valid:\n cast_ascii register\n load \"" + spec.validAnswer + "\"\n stop\n";
   }
   return s + code;
+}
+
+// Attributes from "name=text name=text ...".
+inline std::map<std::string, std::string> attributesOf(const std::string& pairs) {
+  std::map<std::string, std::string> attributes;
+  std::istringstream in(pairs);
+  for (std::string pair; in >> pair;)
+    attributes[pair.substr(0, pair.find('='))] = pair.substr(pair.find('=') + 1);
+  return attributes;
 }
 
 // The attributes of a "latlonbounding" script over 35..36 N, 100..99 W.
