@@ -2,8 +2,12 @@
 
 #include <gtest/gtest.h>
 
+#include <optional>
+#include <vector>
+
 #include "support/method_scope.hpp"
 #include "tessaglyph/error.hpp"
+#include "test_support.hpp"
 
 namespace tg {
 namespace {
@@ -15,91 +19,61 @@ class MethodCounterTest : public ::testing::Test {
   MethodCounter counter{[this] { return now; }};
 };
 
-TEST_F(MethodCounterTest, FreshCounterIsEmpty) {
-  EXPECT_EQ(counter.numLoggedMethods(), 0);
-  EXPECT_EQ(counter.totalLoggedTime(), 0.0f);
-  EXPECT_EQ(counter.totalCallCount(), 0);
-  EXPECT_EQ(counter.totalToCCount(), 0);
-  EXPECT_EQ(counter.methodIndex("anything"), -1);
-}
+struct Step {
+  float at;
+  const char* start;  // nullptr: methodEnd
+};
+struct Counted {
+  const char* name;
+  Long calls, suspensions;
+  float elapsed;
+};
 
-TEST_F(MethodCounterTest, NamesAreKeyedTrimmedAndUpperCasedButKeepTheirFirstForm) {
-  counter.methodStart("  tessaglyphfile::point ");
-  counter.methodEnd();
-  counter.methodStart("TESSAGLYPHFILE::POINT");
-  counter.methodEnd();
-  ASSERT_EQ(counter.numLoggedMethods(), 1);
-  EXPECT_EQ(counter.methodIndex("TessaglyphFile::point"), 0);
-  EXPECT_EQ(counter.methodName(0), "  tessaglyphfile::point ");
-  EXPECT_EQ(counter.methodCallCount(0), 2);
-}
-
-TEST_F(MethodCounterTest, NestedCallsStopTheEnclosingClock) {
-  counter.methodStart("A");  // A runs 100..102
-  now = 102.0f;
-  counter.methodStart("B");  // B runs 102..107
-  now = 107.0f;
-  counter.methodEnd();  // A resumes 107..108
-  now = 108.0f;
-  counter.methodEnd();
-
-  const Long a = counter.methodIndex("a");
-  const Long b = counter.methodIndex("b");
-  ASSERT_EQ(a, 0);
-  ASSERT_EQ(b, 1);
-  EXPECT_EQ(counter.methodCallCount(Integer(a)), 1);
-  EXPECT_EQ(counter.methodToCCount(Integer(a)), 1);
-  EXPECT_EQ(counter.methodCallCount(Integer(b)), 1);
-  EXPECT_EQ(counter.methodToCCount(Integer(b)), 0);
-  EXPECT_FLOAT_EQ(counter.methodElapsedTime(Integer(a)), 3.0f);
-  EXPECT_FLOAT_EQ(counter.methodElapsedTime(Integer(b)), 5.0f);
-  EXPECT_FLOAT_EQ(counter.totalLoggedTime(), 8.0f);
-  EXPECT_EQ(counter.totalCallCount(), 2);
-  EXPECT_EQ(counter.totalToCCount(), 1);
-}
-
-TEST_F(MethodCounterTest, RecursionSuspendsTheSameMethod) {
-  counter.methodStart("R");
-  now = 101.0f;
-  counter.methodStart("R");
-  now = 103.0f;
-  counter.methodEnd();
-  now = 104.0f;
-  counter.methodEnd();
-  EXPECT_EQ(counter.methodCallCount(0), 2);
-  EXPECT_EQ(counter.methodToCCount(0), 1);
-  EXPECT_FLOAT_EQ(counter.methodElapsedTime(0), 4.0f);
-}
-
-TEST_F(MethodCounterTest, UnmatchedEndChangesNothing) {
-  counter.methodEnd();
-  EXPECT_EQ(counter.numLoggedMethods(), 0);
-  counter.methodStart("A");
-  now = 101.0f;
-  counter.methodEnd();
-  now = 150.0f;
-  counter.methodEnd();
-  EXPECT_FLOAT_EQ(counter.methodElapsedTime(0), 1.0f);
-}
-
-TEST_F(MethodCounterTest, MidnightGivesANegativeDifferenceAddedUnchanged) {
-  now = 86399.0f;
-  counter.methodStart("A");
-  now = 1.0f;
-  counter.methodEnd();
-  EXPECT_FLOAT_EQ(counter.methodElapsedTime(0), -86398.0f);
-}
-
-TEST_F(MethodCounterTest, IndexOutsideTheTableRaisesSubscriptError) {
-  counter.methodStart("A");
-  counter.methodEnd();
-  for (Integer bad : {Integer(-1), Integer(1)}) {
-    try {
-      (void)counter.methodName(bad);
-      FAIL() << "index " << bad;
-    } catch (const Error& e) {
-      EXPECT_EQ(e.number(), 9);
+// Every method's calls, suspensions and exclusive time, and the totals, after a run of starts
+// and ends.
+TEST_F(MethodCounterTest, CountsCallsSuspensionsAndExclusiveTime) {
+  const std::pair<std::vector<Step>, std::vector<Counted>> cases[] = {
+      {{}, {}},
+      // Nested calls stop the enclosing clock: A runs 100..102 and 107..108.
+      {{{100, "A"}, {102, "B"}, {107, nullptr}, {108, nullptr}}, {{"a", 1, 1, 3}, {"b", 1, 0, 5}}},
+      {{{100, "R"}, {101, "R"}, {103, nullptr}, {104, nullptr}}, {{"R", 2, 1, 4}}},
+      // Ends without a start change nothing.
+      {{{100, nullptr}, {100, "A"}, {101, nullptr}, {150, nullptr}}, {{"A", 1, 0, 1}}},
+      // Midnight gives a negative difference, added unchanged.
+      {{{86399, "A"}, {1, nullptr}}, {{"A", 1, 0, -86398}}},
+      // Names are keyed trimmed and upper-cased.
+      {{{100, " tf::point "}, {101, nullptr}, {101, "TF::POINT"}, {103, nullptr}},
+       {{"Tf::Point", 2, 0, 3}}}};
+  for (const auto& [steps, expected] : cases) {
+    MethodCounter fresh{[this] { return now; }};
+    for (const auto& [at, start] : steps) {
+      now = at;
+      start ? fresh.methodStart(start) : fresh.methodEnd();
     }
+    Long calls = 0, suspensions = 0;
+    float elapsed = 0;
+    ASSERT_EQ(fresh.numLoggedMethods(), Long(expected.size()));
+    for (const auto& c : expected) {
+      const Long index = fresh.methodIndex(c.name);
+      SCOPED_TRACE(c.name);
+      ASSERT_GE(index, 0);
+      EXPECT_EQ(fresh.methodCallCount(Integer(index)), c.calls);
+      EXPECT_EQ(fresh.methodToCCount(Integer(index)), c.suspensions);
+      EXPECT_FLOAT_EQ(fresh.methodElapsedTime(Integer(index)), c.elapsed);
+      calls += c.calls, suspensions += c.suspensions, elapsed += c.elapsed;
+    }
+    EXPECT_EQ(fresh.totalCallCount(), calls);
+    EXPECT_EQ(fresh.totalToCCount(), suspensions);
+    EXPECT_FLOAT_EQ(fresh.totalLoggedTime(), elapsed);
+  }
+  // A method keeps the name it was first seen with; an unknown one has no index.
+  counter.methodStart("  tf::point ");
+  counter.methodStart("Other");
+  EXPECT_EQ(counter.methodName(0), "  tf::point ");
+  EXPECT_EQ(counter.methodIndex("OTHER"), 1);
+  EXPECT_EQ(counter.methodIndex("anything"), -1);
+  for (const Integer bad : {Integer(-1), Integer(2)}) {
+    EXPECT_EQ(test::errorNumber([&] { (void)counter.methodName(bad); }), 9) << bad;
   }
 }
 

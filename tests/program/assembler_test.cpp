@@ -4,7 +4,6 @@
 
 #include <gtest/gtest.h>
 
-#include <ostream>
 #include <string>
 #include <vector>
 
@@ -41,53 +40,43 @@ std::string firstError(std::string_view source) {
 
 // ---- Literals
 
-struct LiteralCase {
-  const char* operand;
-  TG_P_DATATYPES type;
-  Integer size;
-  std::string value;
-};
-
-void PrintTo(const LiteralCase& c, std::ostream* out) {
-  *out << c.operand;
+TEST(AssemblerLiterals, FormsGiveTypeSizeAndExactValueText) {
+  const struct {
+    const char* operand;
+    TG_P_LITERAL literal;
+  } cases[] = {{"5", TG_P_DT_INTEGER, 2, "5"},
+               {"-32768", TG_P_DT_INTEGER, 2, "-32768"},
+               {"32767", TG_P_DT_INTEGER, 2, "32767"},
+               {"32768", TG_P_DT_INTEGER, 4, "32768"},
+               {"-32769", TG_P_DT_INTEGER, 4, "-32769"},
+               {"-2147483648", TG_P_DT_INTEGER, 4, "-2147483648"},
+               {"+007", TG_P_DT_INTEGER, 2, "+007"},
+               {"1.5", TG_P_DT_DOUBLE, 8, "1.5"},
+               {".5", TG_P_DT_DOUBLE, 8, ".5"},
+               {"1E+20", TG_P_DT_DOUBLE, 8, "1E+20"},
+               {"-2e-3", TG_P_DT_DOUBLE, 8, "-2e-3"},
+               {"200u", TG_P_DT_UNSIGNEDINTEGER, 1, "200"},
+               {"5s", TG_P_DT_INTEGER, 2, "5"},
+               {"5L", TG_P_DT_INTEGER, 4, "5"},
+               {"1.5f", TG_P_DT_SINGLE, 4, "1.5"},
+               {"2d", TG_P_DT_DOUBLE, 8, "2"},
+               {"\"ab\"", TG_P_DT_ASCII, 2, "ab"},
+               {"\"\"", TG_P_DT_ASCII, 0, ""},
+               {"unsigned(7)", TG_P_DT_UNSIGNEDINTEGER, 1, "7"},
+               {"INTEGER(70000)", TG_P_DT_INTEGER, 4, "70000"},
+               {"integer(5, 4)", TG_P_DT_INTEGER, 4, "5"},
+               {"integer(\"&H10\")", TG_P_DT_INTEGER, 2, "&H10"},
+               {"single(\" 1.5\")", TG_P_DT_SINGLE, 4, " 1.5"},
+               {"double(\"1.5E+300\", 8)", TG_P_DT_DOUBLE, 8, "1.5E+300"}};
+  for (const auto& [operand, literal] : cases) {
+    const auto p = assemble(std::string("load ") + operand + "\n");
+    ASSERT_EQ(p.numLiterals(), 1) << operand;
+    EXPECT_EQ(p.literals(1), literal) << operand;
+    EXPECT_EQ(p.instructions(1), test::op(TG_M_I_LOAD, "l_a", TG_P_DS_CONSTANT)) << operand;
+  }
+  EXPECT_EQ(assemble("load \"\\x00\\xff\\t\\r\\n\\\"\\\\\xe9\"\n").literals(1).value,
+            std::string("\0\xff\t\r\n\"\\\xe9", 8));
 }
-
-class AssemblerLiteralForms : public ::testing::TestWithParam<LiteralCase> {};
-
-TEST_P(AssemblerLiteralForms, GiveTypeSizeAndExactValueText) {
-  const auto& c = GetParam();
-  const auto p = assemble(std::string("load ") + c.operand + "\n");
-  ASSERT_EQ(p.numLiterals(), 1);
-  EXPECT_EQ(p.literals(1), (TG_P_LITERAL{c.type, c.size, c.value}));
-  EXPECT_EQ(p.instructions(1), test::op(TG_M_I_LOAD, "l_a", TG_P_DS_CONSTANT));
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    Table, AssemblerLiteralForms,
-    ::testing::Values(
-        LiteralCase{"5", TG_P_DT_INTEGER, 2, "5"},
-        LiteralCase{"-32768", TG_P_DT_INTEGER, 2, "-32768"},
-        LiteralCase{"32767", TG_P_DT_INTEGER, 2, "32767"},
-        LiteralCase{"32768", TG_P_DT_INTEGER, 4, "32768"},
-        LiteralCase{"-32769", TG_P_DT_INTEGER, 4, "-32769"},
-        LiteralCase{"-2147483648", TG_P_DT_INTEGER, 4, "-2147483648"},
-        LiteralCase{"+007", TG_P_DT_INTEGER, 2, "+007"},
-        LiteralCase{"1.5", TG_P_DT_DOUBLE, 8, "1.5"}, LiteralCase{".5", TG_P_DT_DOUBLE, 8, ".5"},
-        LiteralCase{"1E+20", TG_P_DT_DOUBLE, 8, "1E+20"},
-        LiteralCase{"-2e-3", TG_P_DT_DOUBLE, 8, "-2e-3"},
-        LiteralCase{"200u", TG_P_DT_UNSIGNEDINTEGER, 1, "200"},
-        LiteralCase{"5s", TG_P_DT_INTEGER, 2, "5"}, LiteralCase{"5L", TG_P_DT_INTEGER, 4, "5"},
-        LiteralCase{"1.5f", TG_P_DT_SINGLE, 4, "1.5"}, LiteralCase{"2d", TG_P_DT_DOUBLE, 8, "2"},
-        LiteralCase{"\"ab\"", TG_P_DT_ASCII, 2, "ab"}, LiteralCase{"\"\"", TG_P_DT_ASCII, 0, ""},
-        LiteralCase{"\"\\x00\\xff\\t\\r\\n\\\"\\\\\xe9\"", TG_P_DT_ASCII, 8,
-                    std::string("\0\xff\t\r\n\"\\\xe9", 8)},
-        LiteralCase{"unsigned(7)", TG_P_DT_UNSIGNEDINTEGER, 1, "7"},
-        LiteralCase{"INTEGER(70000)", TG_P_DT_INTEGER, 4, "70000"},
-        LiteralCase{"integer(5, 4)", TG_P_DT_INTEGER, 4, "5"},
-        LiteralCase{"integer(\"&H10\")", TG_P_DT_INTEGER, 2, "&H10"},
-        LiteralCase{"single(\" 1.5\")", TG_P_DT_SINGLE, 4, " 1.5"},
-        LiteralCase{"double(\"1.5E+300\", 8)", TG_P_DT_DOUBLE, 8, "1.5E+300"},
-        LiteralCase{"ascii(12)", TG_P_DT_ASCII, 2, "12"}));
 
 TEST(AssemblerLiterals, BadLiteralsAreReportedWhereTheyStand) {
   const std::vector<std::pair<const char*, const char*>> cases = {
@@ -160,53 +149,42 @@ TEST(AssemblerLiterals, DeclaredLiteralsComeFirstKeepDuplicatesAndShareWithInlin
 
 // ---- Operands
 
-struct OperandCase {
-  const char* line;
-  TG_P_INSTRUCTION expected;
-};
-
-void PrintTo(const OperandCase& c, std::ostream* out) {
-  *out << c.line;
-}
-
-class AssemblerOperandForms : public ::testing::TestWithParam<OperandCase> {};
-
 // In a program with variables x and y, literal "k" = 9, and labels top (instruction 1) and
-// bottom (the last).
-TEST_P(AssemblerOperandForms, ChooseTheDataSegment) {
-  const auto& c = GetParam();
-  const auto p = assemble(std::string(".var x integer\n.var y\n.literal k 9\ntop: NOP\n") + c.line +
-                          "\nbottom: stop\n");
-  EXPECT_EQ(p.instructions(2), c.expected) << c.line;
+// bottom (the last), each line assembles to instruction 2. A NOP carries what it is given;
+// numbers that name nothing stay numbers.
+TEST(AssemblerOperands, FormsChooseTheDataSegment) {
+  const struct {
+    const char* line;
+    TG_P_INSTRUCTION expected;
+  } cases[] = {{"load y", TG_M_I_LOAD, "v_b", TG_P_DS_DATA},
+               {"load k", TG_M_I_LOAD, "l_a", TG_P_DS_CONSTANT},
+               {"goto bottom", TG_M_I_GOTO, "c_a", TG_P_DS_INSTRUCTION},
+               {"LOAD Register", TG_M_I_LOAD, "register", TG_P_DS_PREDEFINED},
+               {"load P_FileTitle", TG_M_I_LOAD, "p_filetitle", TG_P_DS_PREDEFINED},
+               {"load mem[20]", TG_M_I_LOAD, "20", TG_P_DS_EXPLICIT},
+               {"goto code[1]", TG_M_I_GOTO, "1", TG_P_DS_EXPLICITCODE},
+               {"load data[ 1 ]", TG_M_I_LOAD, "v_b", TG_P_DS_DATA},
+               {"load const[0]", TG_M_I_LOAD, "l_a", TG_P_DS_CONSTANT},
+               {"goto instr[0]", TG_M_I_GOTO, "c_a", TG_P_DS_INSTRUCTION},
+               {"load pdv[3]", TG_M_I_LOAD, "p_x", TG_P_DS_PREDEFINED},
+               {"load pdv[0]", TG_M_I_LOAD, "register", TG_P_DS_PREDEFINED},
+               {"nop", TG_M_I_NOP, "", TG_P_DS_DATA},
+               {"NOP data[99]", TG_M_I_NOP, "99", TG_P_DS_DATA},
+               {"NOP const[-3]", TG_M_I_NOP, "-3", TG_P_DS_CONSTANT},
+               {"NOP instr[3]", TG_M_I_NOP, "3", TG_P_DS_INSTRUCTION},
+               {"NOP pdv[16]", TG_M_I_NOP, "16", TG_P_DS_PREDEFINED},
+               {"NOP mem[-32768]", TG_M_I_NOP, "-32768", TG_P_DS_EXPLICIT},
+               {"NOP code[32767]", TG_M_I_NOP, "32767", TG_P_DS_EXPLICITCODE},
+               {"NOP x", TG_M_I_NOP, "v_a", TG_P_DS_DATA},
+               {"NOP pdv[]", TG_M_I_NOP, "", TG_P_DS_PREDEFINED},
+               {"stop", TG_M_I_STOP, "", TG_P_DS_DATA},
+               {"stop code[]", TG_M_I_STOP, "", TG_P_DS_EXPLICITCODE}};
+  for (const auto& [line, expected] : cases) {
+    const auto p = assemble(std::string(".var x integer\n.var y\n.literal k 9\ntop: NOP\n") + line +
+                            "\nbottom: stop\n");
+    EXPECT_EQ(p.instructions(2), expected) << line;
+  }
 }
-
-INSTANTIATE_TEST_SUITE_P(
-    Table, AssemblerOperandForms,
-    ::testing::Values(
-        OperandCase{"load y", test::op(TG_M_I_LOAD, "v_b", TG_P_DS_DATA)},
-        OperandCase{"load k", test::op(TG_M_I_LOAD, "l_a", TG_P_DS_CONSTANT)},
-        OperandCase{"goto bottom", test::op(TG_M_I_GOTO, "c_a", TG_P_DS_INSTRUCTION)},
-        OperandCase{"LOAD Register", test::op(TG_M_I_LOAD, "register", TG_P_DS_PREDEFINED)},
-        OperandCase{"load P_FileTitle", test::op(TG_M_I_LOAD, "p_filetitle", TG_P_DS_PREDEFINED)},
-        OperandCase{"load mem[20]", test::op(TG_M_I_LOAD, "20", TG_P_DS_EXPLICIT)},
-        OperandCase{"goto code[1]", test::op(TG_M_I_GOTO, "1", TG_P_DS_EXPLICITCODE)},
-        OperandCase{"load data[ 1 ]", test::op(TG_M_I_LOAD, "v_b", TG_P_DS_DATA)},
-        OperandCase{"load const[0]", test::op(TG_M_I_LOAD, "l_a", TG_P_DS_CONSTANT)},
-        OperandCase{"goto instr[0]", test::op(TG_M_I_GOTO, "c_a", TG_P_DS_INSTRUCTION)},
-        OperandCase{"load pdv[3]", test::op(TG_M_I_LOAD, "p_x", TG_P_DS_PREDEFINED)},
-        OperandCase{"load pdv[0]", test::op(TG_M_I_LOAD, "register", TG_P_DS_PREDEFINED)},
-        // A NOP carries what it is given; numbers that name nothing stay numbers.
-        OperandCase{"nop", test::op(TG_M_I_NOP, "", TG_P_DS_DATA)},
-        OperandCase{"NOP data[99]", test::op(TG_M_I_NOP, "99", TG_P_DS_DATA)},
-        OperandCase{"NOP const[-3]", test::op(TG_M_I_NOP, "-3", TG_P_DS_CONSTANT)},
-        OperandCase{"NOP instr[3]", test::op(TG_M_I_NOP, "3", TG_P_DS_INSTRUCTION)},
-        OperandCase{"NOP pdv[16]", test::op(TG_M_I_NOP, "16", TG_P_DS_PREDEFINED)},
-        OperandCase{"NOP mem[-32768]", test::op(TG_M_I_NOP, "-32768", TG_P_DS_EXPLICIT)},
-        OperandCase{"NOP code[32767]", test::op(TG_M_I_NOP, "32767", TG_P_DS_EXPLICITCODE)},
-        OperandCase{"NOP x", test::op(TG_M_I_NOP, "v_a", TG_P_DS_DATA)},
-        OperandCase{"NOP pdv[]", test::op(TG_M_I_NOP, "", TG_P_DS_PREDEFINED)},
-        OperandCase{"stop", test::op(TG_M_I_STOP, "", TG_P_DS_DATA)},
-        OperandCase{"stop code[]", test::op(TG_M_I_STOP, "", TG_P_DS_EXPLICITCODE)}));
 
 TEST(AssemblerOperands, BadOperandsAreReportedAtTheOperand) {
   const std::vector<std::pair<const char*, const char*>> cases = {
@@ -368,29 +346,13 @@ TEST(AssemblerAttributes, CarryEveryField) {
       ".attribute name var unsigned read r duplicate\n"
       "r: stop\n"
       "w: stop\n");
-  ASSERT_EQ(p.numAttributes(), 4);
-  auto a = p.Attributes(1);
-  EXPECT_EQ(a.name, "datapoint");
-  EXPECT_EQ(a.attributeType, TG_P_AT_DATAPOINT);
-  EXPECT_EQ(a.dataType, TG_P_DT_INTEGER);
-  EXPECT_EQ(a.size, 4);
-  EXPECT_EQ(a.delimiterList, (Array<std::string>(0, {""})));
-  EXPECT_EQ(p.tagInstruction(a.readLocation), 1);
-  EXPECT_EQ(p.tagInstruction(a.writeLocation), 2);
-  EXPECT_EQ(a.commentString, "metres");
-  EXPECT_EQ(a.tipString, "t");
-  a = p.Attributes(2);
-  EXPECT_EQ(a.name, "a b");
-  EXPECT_EQ(a.attributeType, TG_P_AT_REPEATINGVAR);
-  EXPECT_EQ(a.dataType, TG_P_DT_DELIMITEDASCII);
-  EXPECT_EQ(a.delimiterList, (Array<std::string>(1, {",", "\r\n", ""})));
-  EXPECT_EQ(a.writeLocation, "-1");
-  a = p.Attributes(3);
-  EXPECT_EQ(a.size, 12);
-  EXPECT_EQ(a.writeLocation, "-1");
-  EXPECT_EQ(a.tipString, "only a tip");
-  EXPECT_EQ(p.Attributes(4).name, "name");
-  EXPECT_EQ(p.Attributes(4).dataType, TG_P_DT_UNSIGNEDINTEGER);
+  // name, kind, data type, size, delimiter bounds, read and write code, comment, tip
+  EXPECT_EQ(test::linesOf(test::snapshot(p), "attribute"),
+            "attribute datapoint 3 2 4 0..0 c_a c_b metres t\n"
+            "attribute a b 2 6 0 1..3 c_a -1  \n"
+            "attribute name 1 5 12 0..0 c_b -1  only a tip\n"
+            "attribute name 1 1 0 0..0 c_a -1  \n");
+  EXPECT_EQ(p.Attributes(2).delimiterList, (Array<std::string>(1, {",", "\r\n", ""})));
 }
 
 TEST(AssemblerAttributes, TheModelValidatesThemAtTheirLine) {

@@ -4,7 +4,6 @@
 
 #include <gtest/gtest.h>
 
-#include <ostream>
 #include <string>
 #include <vector>
 
@@ -21,6 +20,17 @@ using test::op;
 
 bool contains(const std::string& text, const std::string& part) {
   return text.find(part) != std::string::npos;
+}
+
+// The source with every run of blanks squeezed to one, none at a line's start, and "|" for the
+// line ends: "NOP ; 0|".
+std::string squeezed(const std::string& source) {
+  std::string text;
+  for (const char c : source) {
+    if (c == ' ' && (text.empty() || text.back() == ' ' || text.back() == '|')) continue;
+    text += c == '\n' ? '|' : c;
+  }
+  return text;
 }
 
 TEST(Disassembler, PrintsDeclarationsThenTheCodeWithLabelsAndAddresses) {
@@ -56,47 +66,31 @@ TEST(Disassembler, PrintsDeclarationsThenTheCodeWithLabelsAndAddresses) {
   EXPECT_EQ(disassembleProgram(p), expected);
 }
 
-struct FormCase {
-  TG_P_LITERAL literal;
-  const char* form;
-};
-
-void PrintTo(const FormCase& c, std::ostream* out) {
-  *out << c.form;
-}
-
-class DisassemblerLiteralForms : public ::testing::TestWithParam<FormCase> {};
-
-TEST_P(DisassemblerLiteralForms, AreTheShortestThatReadBackExactly) {
-  const auto& c = GetParam();
-  EXPECT_EQ(script::formatLiteral(c.literal), std::optional<std::string>(c.form));
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    Table, DisassemblerLiteralForms,
-    ::testing::Values(FormCase{{TG_P_DT_INTEGER, 2, "5"}, "5"},
-                      FormCase{{TG_P_DT_INTEGER, 4, "5"}, "5l"},
-                      FormCase{{TG_P_DT_INTEGER, 4, "70000"}, "70000"},
-                      FormCase{{TG_P_DT_INTEGER, 2, "-32768"}, "-32768"},
-                      FormCase{{TG_P_DT_UNSIGNEDINTEGER, 1, "200"}, "200u"},
-                      FormCase{{TG_P_DT_UNSIGNEDINTEGER, 1, "007"}, "007u"},
-                      FormCase{{TG_P_DT_SINGLE, 4, "1.5"}, "1.5f"},
-                      FormCase{{TG_P_DT_SINGLE, 4, "-1.5E-07"}, "-1.5E-07f"},
-                      FormCase{{TG_P_DT_DOUBLE, 8, "0.1"}, "0.1"},
-                      FormCase{{TG_P_DT_DOUBLE, 8, "1E+20"}, "1E+20"},
-                      FormCase{{TG_P_DT_DOUBLE, 8, "5"}, "5d"},
-                      FormCase{{TG_P_DT_DOUBLE, 8, "1.#INF"}, "double(\"1.#INF\")"},
-                      FormCase{{TG_P_DT_INTEGER, 2, "&H10"}, "integer(\"&H10\")"},
-                      FormCase{{TG_P_DT_INTEGER, 4, "&H10"}, "integer(\"&H10\", 4)"},
-                      FormCase{{TG_P_DT_INTEGER, 2, "70000"}, "70000s"},
-                      FormCase{{TG_P_DT_UNSIGNEDINTEGER, 7, "1"}, "unsigned(1, 7)"},
-                      FormCase{{TG_P_DT_INTEGER, 3, ""}, "integer(\"\", 3)"},
-                      FormCase{{TG_P_DT_SINGLE, 4, " 2"}, "single(\" 2\")"},
-                      FormCase{{TG_P_DT_ASCII, 3, "a\"b"}, "\"a\\\"b\""},
-                      FormCase{{TG_P_DT_ASCII, 2, "\x01\xe9"}, "\"\\x01\\xE9\""},
-                      FormCase{{TG_P_DT_ASCII, 5, "ab"}, "ascii(\"ab\", 5)"}));
-
-TEST(DisassemblerLiteralForms, NoFormForADataTypeNoLiteralCanHave) {
+TEST(DisassemblerLiteralForms, AreTheShortestThatReadBackExactly) {
+  const std::pair<TG_P_LITERAL, const char*> cases[] = {
+      {{TG_P_DT_INTEGER, 2, "5"}, "5"},
+      {{TG_P_DT_INTEGER, 4, "5"}, "5l"},
+      {{TG_P_DT_INTEGER, 4, "70000"}, "70000"},
+      {{TG_P_DT_INTEGER, 2, "-32768"}, "-32768"},
+      {{TG_P_DT_UNSIGNEDINTEGER, 1, "200"}, "200u"},
+      {{TG_P_DT_UNSIGNEDINTEGER, 1, "007"}, "007u"},
+      {{TG_P_DT_SINGLE, 4, "1.5"}, "1.5f"},
+      {{TG_P_DT_SINGLE, 4, "-1.5E-07"}, "-1.5E-07f"},
+      {{TG_P_DT_DOUBLE, 8, "0.1"}, "0.1"},
+      {{TG_P_DT_DOUBLE, 8, "1E+20"}, "1E+20"},
+      {{TG_P_DT_DOUBLE, 8, "5"}, "5d"},
+      {{TG_P_DT_DOUBLE, 8, "1.#INF"}, "double(\"1.#INF\")"},
+      {{TG_P_DT_INTEGER, 2, "&H10"}, "integer(\"&H10\")"},
+      {{TG_P_DT_INTEGER, 4, "&H10"}, "integer(\"&H10\", 4)"},
+      {{TG_P_DT_INTEGER, 2, "70000"}, "70000s"},
+      {{TG_P_DT_UNSIGNEDINTEGER, 7, "1"}, "unsigned(1, 7)"},
+      {{TG_P_DT_INTEGER, 3, ""}, "integer(\"\", 3)"},
+      {{TG_P_DT_SINGLE, 4, " 2"}, "single(\" 2\")"},
+      {{TG_P_DT_ASCII, 3, "a\"b"}, "\"a\\\"b\""},
+      {{TG_P_DT_ASCII, 2, "\x01\xe9"}, "\"\\x01\\xE9\""},
+      {{TG_P_DT_ASCII, 5, "ab"}, "ascii(\"ab\", 5)"}};
+  for (const auto& [literal, form] : cases)
+    EXPECT_EQ(script::formatLiteral(literal), std::optional<std::string>(form)) << form;
   EXPECT_EQ(script::formatLiteral({TG_P_DT_DELIMITEDASCII, 1, "x"}), std::nullopt);
   EXPECT_EQ(script::formatLiteral({TG_P_DT_DEFAULTASCII, 1, "x"}), std::nullopt);
 }
@@ -197,39 +191,10 @@ TEST(DisassemblerDebugLines, ComeBackInAnyOrder) {
     p.addInstruction(op(TG_M_I_NOP, "", TG_P_DS_DATA));
     p.setCodeDebugInfo(Integer(i + 1), lines[i]);
   }
-  const auto source = disassembleProgram(p);
-  EXPECT_EQ(source,
-            ".lines off\n"
-            "    NOP                                 ; 0\n"
-            "    NOP                                 ; 1\n"
-            ".lines on\n"
-            ".line 20\n"
-            "    NOP                                 ; 2\n"
-            "\n"
-            "    NOP                                 ; 3\n"
-            "    NOP                                 ; 4\n"
-            ".line 23\n"
-            "    NOP                                 ; 5\n"
-            ".line 5\n"
-            "    NOP                                 ; 6\n"
-            "    NOP                                 ; 7\n"
-            ".lines off\n"
-            "    NOP                                 ; 8\n"
-            ".lines on\n"
-            ".line 32767\n"
-            "    NOP                                 ; 9\n"
-            ".line 1\n"
-            "    NOP                                 ; 10\n"
-            ".lines off\n"
-            "    NOP                                 ; 11\n"
-            ".lines on\n"
-            ".line 40\n"
-            "    NOP                                 ; 12\n"
-            "\n"
-            "\n"
-            "\n"
-            "\n"
-            "    NOP                                 ; 13\n");
+  EXPECT_EQ(squeezed(disassembleProgram(p)),
+            ".lines off|NOP ; 0|NOP ; 1|.lines on|.line 20|NOP ; 2||NOP ; 3|NOP ; 4|.line 23|"
+            "NOP ; 5|.line 5|NOP ; 6|NOP ; 7|.lines off|NOP ; 8|.lines on|.line 32767|NOP ; 9|"
+            ".line 1|NOP ; 10|.lines off|NOP ; 11|.lines on|.line 40|NOP ; 12|||||NOP ; 13|");
 }
 
 TEST(DisassemblerDebugLines, ALabelGoesInFrontOfAnInstructionOnTheNextLine) {
@@ -239,9 +204,7 @@ TEST(DisassemblerDebugLines, ALabelGoesInFrontOfAnInstructionOnTheNextLine) {
   p.setInstructions(1, op(TG_M_I_GOTO, p.tag(2), TG_P_DS_INSTRUCTION));
   p.setCodeDebugInfo(1, 1);
   p.setCodeDebugInfo(2, 2);
-  EXPECT_EQ(disassembleProgram(p),
-            "    goto L1                             ; 0\n"
-            "L1: stop                                ; 1\n");
+  EXPECT_EQ(squeezed(disassembleProgram(p)), "goto L1 ; 0|L1: stop ; 1|");
 }
 
 // Memory grown to reach an explicit address holds unnamed variables; the address stays as it

@@ -92,37 +92,20 @@ TEST_F(ProgramFileReadTest, RecordsAreReadInTheirMemoryForm) {
                      {TG_M_I_STORE, 0, TG_P_DS_PREDEFINED},
                      {TG_M_I_STOP, 99, TG_P_DS_CONSTANT}});
   ASSERT_EQ(read(parts), Long(parts.assemble(1).size()) + 1);
-
-  EXPECT_EQ(program.scriptProperties(1), (TG_P_PROPERTY{"gridtype", "latlon"}));
-  EXPECT_EQ(program.scriptProperties(2), (TG_P_PROPERTY{"x", ""}));
-  // Routine names are trimmed; locations name the tagged instructions.
-  EXPECT_EQ(program.routines(1).name, "init");
-  EXPECT_EQ(program.routines(2).name, "terminate");
-  EXPECT_EQ(program.tagInstruction(program.routines(1).location), 1);
-  EXPECT_EQ(program.tagInstruction(program.routines(2).location), 3);
-
-  const auto datapoint = program.Attributes(1);
-  EXPECT_EQ(datapoint.size, 2);
-  EXPECT_EQ(datapoint.delimiterList, (Array<std::string>(0, {""})));
-  EXPECT_EQ(datapoint.writeLocation, "-1");
-  EXPECT_EQ(datapoint.commentString, "comment");
-  EXPECT_EQ(datapoint.tipString, "tip");
-  const auto fields = program.Attributes(2);
-  EXPECT_EQ(fields.attributeType, TG_P_AT_REPEATINGVAR);
-  EXPECT_EQ(fields.delimiterList, (Array<std::string>(1, {",", ";"})));
-  EXPECT_EQ(program.tagInstruction(fields.readLocation), 2);
-  EXPECT_EQ(program.tagInstruction(fields.writeLocation), 3);
-  // The size of a double attribute is implied by its type.
-  EXPECT_EQ(program.Attributes(3).size, 0);
-
-  EXPECT_EQ(program.neededMemory(), 2);
-  EXPECT_EQ(program.variableType("v_a"), TG_P_DT_DOUBLE);
-  EXPECT_EQ(program.variableType("v_b"), TG_P_DT_DELIMITEDASCII);
-  EXPECT_EQ(program.instructions(1), (TG_P_INSTRUCTION{TG_M_I_LOAD, "v_b", TG_P_DS_DATA}));
-  EXPECT_EQ(program.instructions(2),
-            (TG_P_INSTRUCTION{TG_M_I_STORE, "register", TG_P_DS_PREDEFINED}));
-  // A STOP keeps its segment but never an operand.
-  EXPECT_EQ(program.instructions(3), (TG_P_INSTRUCTION{TG_M_I_STOP, "", TG_P_DS_CONSTANT}));
+  // Routine names are trimmed; locations name the tagged instructions; the size of a double
+  // attribute is implied by its type; a STOP keeps its segment but never an operand.
+  const auto n = [](int opcode) { return std::to_string(opcode); };
+  EXPECT_EQ(test::snapshot(program),
+            "file " + path("image.tgp") +
+                "\nproperty gridtype=latlon\nproperty x=\nroutine [init] c_a\n"
+                "routine [terminate] c_b\nattribute datapoint 3 2 2 0..0 c_a -1 comment tip\n"
+                "attribute fields 2 6 0 1..2 c_c c_b  \nattribute height 1 4 0 0..0 c_b -1  \n"
+                "instruction " +
+                n(TG_M_I_LOAD) + " 0 [v_b] tag c_a line 0\ninstruction " + n(TG_M_I_STORE) +
+                " 3 [register] tag c_c line 0\ninstruction 51 2 [] tag c_b line 0\n"
+                "variable v_a 4 \nvariable v_b 6 \nnext literal l_a\nnext variable v_c\n"
+                "next tag c_d\n");
+  EXPECT_EQ(program.Attributes(2).delimiterList, (Array<std::string>(1, {",", ";"})));
   EXPECT_TRUE(readingMarkCleared(program));
 }
 
@@ -390,26 +373,6 @@ TEST_F(ProgramFileReadTest, VariablesBeyondTheDeclaredMemoryAreRepairedAndReport
   EXPECT_EQ(program.getVariableAddress("v_j"), 27);
 }
 
-TEST_F(ProgramFileReadTest, NopAcceptsAnyOperandInEverySegment) {
-  ImageParts parts;
-  Bytes code;
-  code.integer(13).integer(1).integer(0);
-  for (int segment = TG_P_DS_DATA; segment <= TG_P_DS_EXPLICITCODE; ++segment) {
-    code.instruction(TG_M_I_NOP, 32767, segment).instruction(TG_M_I_NOP, -32768, segment);
-  }
-  code.instruction(TG_M_I_STOP, 0, 0);
-  parts.code = code;
-  ASSERT_GT(read(parts), 0);
-  EXPECT_TRUE(events.corrections.empty());
-  EXPECT_EQ(program.neededMemory(), 1);
-  for (Integer i = 1; i <= 12; ++i) {
-    const auto instruction = program.instructions(i);
-    EXPECT_EQ(instruction.instruction, TG_M_I_NOP);
-    EXPECT_EQ(instruction.dataSegment, TG_P_DATASEGMENTS((i - 1) / 2));
-    EXPECT_EQ(instruction.operand, i % 2 == 1 ? "32767" : "-32768");
-  }
-}
-
 // Failures the format has no refusal of its own for go to the error report, and the result is
 // -1: the file closed, the reading mark cleared.
 TEST_F(ProgramFileReadTest, UnexpectedErrorsGoToTheReportAndGiveMinusOne) {
@@ -420,15 +383,8 @@ TEST_F(ProgramFileReadTest, UnexpectedErrorsGoToTheReportAndGiveMinusOne) {
   };
   const auto withAttributeSize = [&](int size) {
     return image([size](ImageParts& p) {
-      p.attributes = Bytes()
-                         .integer(1)
-                         .string("datapoint")
-                         .byte(3)
-                         .byte(5)
-                         .byte(1)
-                         .integers({2, size, 0, -1})
-                         .string("")
-                         .string("");
+      p.attributes = Bytes().integer(1).string("x").byte(3).byte(5).byte(1);
+      p.attributes.integers({2, size, 0, -1}).string("").string("");
     });
   };
   const struct {

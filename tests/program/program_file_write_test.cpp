@@ -2,8 +2,10 @@
 // errors raised and reported, and the program's state after success and failure.
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <filesystem>
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -32,18 +34,6 @@ TessaglyphProgram stopOnly() {
 }
 
 using ProgramFileWriteTest = test::ProgramFileTest;
-
-TEST_F(ProgramFileWriteTest, SingleStopProgramIsExactlySixtyOneBytes) {
-  auto program = stopOnly();
-  const auto at = path("stop.tgp");
-  EXPECT_EQ(program.writeProgram(at, 1), 62);
-  auto expected = Bytes().raw(test::kMagic).long_(45).long_(47).long_(49).long_(51).long_(-1);
-  expected.integers({0, 0, 0, 0, 1, 0, 0, 51, 0}).byte(0);
-  ASSERT_EQ(expected.size(), 61u);
-  EXPECT_EQ(test::readFile(at), expected.str());
-  EXPECT_EQ(program.lastUsedFilename(), at);
-  EXPECT_EQ(openFileCount(), 0u);
-}
 
 TEST_F(ProgramFileWriteTest, ImageInsideALargerFileLeavesEveryOtherByteAlone) {
   std::string original(400, '\0');
@@ -103,6 +93,8 @@ TEST_F(ProgramFileWriteTest, SectionsFollowOneAnotherWithoutGaps) {
   std::int64_t expectedEnd = 0;
   EXPECT_EQ(test::readFile(at), parts.assemble(1, &expectedEnd));
   EXPECT_EQ(end, expectedEnd);
+  EXPECT_EQ(program.lastUsedFilename(), at);
+  EXPECT_EQ(openFileCount(), 0u);
 }
 
 TEST_F(ProgramFileWriteTest, InitializersOnlyForTypedNonTextVariables) {
@@ -237,6 +229,75 @@ TEST_F(ProgramFileWriteTest, AfterWritingTheProgramIsInFreshSymbolicForm) {
   TessaglyphProgram back;
   ASSERT_GT(back.readProgram(at, 1), 0);
   EXPECT_EQ(test::snapshot(program), test::snapshot(back));
+}
+
+// Literals of every type and size: the text that comes back, the bytes in the file, and a
+// second write that gives the same bytes.
+TEST_F(ProgramFileWriteTest, LiteralsKeepTheirValues) {
+  struct Case {
+    TG_P_DATATYPES type;
+    Integer size;
+    std::string value;
+    std::string readBack;
+    std::string valueBytes;
+    // What writing the text read back gives, where that is not valueBytes again: a single
+    // comes back with 7 significant digits.
+    std::optional<std::string> rewrittenBytes = std::nullopt;
+  };
+  std::string allBytes;
+  for (int b = 255; b >= 0; --b)
+    allBytes.push_back(char(b));
+  const auto i2 = [](int v) { return test::Bytes().integer(v).str(); };
+  const auto i4 = [](std::int64_t v) { return test::Bytes().long_(v).str(); };
+  const auto f4 = [](float v) { return test::Bytes().single(v).str(); };
+  const auto f8 = [](double v) { return test::Bytes().double_(v).str(); };
+  const auto text = [](const std::string& v) { return test::Bytes().string(v).str(); };
+  const Case cases[] = {
+      {TG_P_DT_UNSIGNEDINTEGER, 1, "0", "0", std::string(1, '\0')},
+      {TG_P_DT_UNSIGNEDINTEGER, 1, "255", "255", "\xFF"},
+      {TG_P_DT_UNSIGNEDINTEGER, 1, "2.5", "2", "\x02"},
+      {TG_P_DT_UNSIGNEDINTEGER, 1, " 3.5 ", "4", "\x04"},
+      {TG_P_DT_INTEGER, 2, "-32768", "-32768", i2(-32768)},
+      {TG_P_DT_INTEGER, 2, "&H7FFF", "32767", i2(32767)},
+      {TG_P_DT_INTEGER, 4, "-2147483648", "-2147483648", i4(-2147483647 - 1)},
+      {TG_P_DT_INTEGER, 4, "1E9", "1000000000", i4(1000000000)},
+      {TG_P_DT_SINGLE, 4, "0.1", "0.1", f4(0.1f)},
+      {TG_P_DT_SINGLE, 4, "3.14159265358979", "3.141593", f4(3.14159265358979f), f4(3.141593f)},
+      {TG_P_DT_SINGLE, 4, "-3.402823E+38", "-3.402823E+38", f4(-3.402823e38f)},
+      {TG_P_DT_SINGLE, 4, "1E-45", "1.401298E-45", f4(1e-45f)},
+      // The double nearest to 0.1, not a single widened.
+      {TG_P_DT_DOUBLE, 8, "0.1", "0.1", std::string("\x9A\x99\x99\x99\x99\x99\xB9\x3F", 8)},
+      {TG_P_DT_DOUBLE, 8, "123456789012345", "123456789012345", f8(123456789012345.0)},
+      {TG_P_DT_DOUBLE, 8, "-2.5E-300", "-2.5E-300", f8(-2.5e-300)},
+      {TG_P_DT_ASCII, 3, "abc", "abc", text("abc")},
+      {TG_P_DT_ASCII, 0, "", "", text("")},
+      {TG_P_DT_ASCII, 256, allBytes, allBytes, text(allBytes)}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.value);
+    TessaglyphProgram program;
+    program.addInstruction(op(TG_M_I_STOP, "", TG_P_DS_DATA));
+    program.addLiteral({c.type, c.size, c.value});
+    const auto at = path("literal.tgp");
+    std::filesystem::remove(at);
+    const Long end = program.writeProgram(at, 1);
+    ASSERT_GT(end, 0);
+    const std::string image = test::readFile(at);
+    // The literal sits after the routines and attributes counts: count, type, size, value.
+    const std::size_t valueAt = 48 + 2 + 1 + (c.type == TG_P_DT_ASCII ? 0 : 2);
+    EXPECT_EQ(image.substr(valueAt, c.valueBytes.size()), c.valueBytes);
+
+    TessaglyphProgram back;
+    ASSERT_EQ(back.readProgram(at, 1), end);
+    EXPECT_EQ(back.literals(1).value, c.readBack);
+    EXPECT_EQ(back.literals(1).dataType, c.type);
+    EXPECT_EQ(back.literals(1).size, c.size);
+    const auto again = path("again.tgp");
+    std::filesystem::remove(again);
+    ASSERT_EQ(back.writeProgram(again, 1), end);
+    auto expected = image;
+    if (c.rewrittenBytes) expected.replace(valueAt, c.rewrittenBytes->size(), *c.rewrittenBytes);
+    EXPECT_EQ(test::readFile(again), expected);
+  }
 }
 
 }  // namespace

@@ -60,6 +60,15 @@ inline std::string snapshot(const TessaglyphProgram& program) {
   return out.str();
 }
 
+// The lines of a snapshot that start with `kind`: linesOf(snapshot(p), "attribute").
+inline std::string linesOf(const std::string& dump, std::string_view kind) {
+  std::istringstream in(dump);
+  std::string text;
+  for (std::string line; std::getline(in, line);)
+    if (line.starts_with(kind)) text += line + "\n";
+  return text;
+}
+
 // The variable memory by address, "-" for an unnamed variable: "v_a v_b - -".
 inline std::string memory(const TessaglyphProgram& p) {
   std::string text;

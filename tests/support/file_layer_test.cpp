@@ -7,21 +7,16 @@
 #include <array>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 
 #include "support/test_environment.hpp"
 #include "tessaglyph/error.hpp"
+#include "test_support.hpp"
 
 namespace tg {
 namespace {
 
-int errorNumberOf(const std::function<void()>& action) {
-  try {
-    action();
-  } catch (const Error& e) {
-    return e.number();
-  }
-  return 0;
-}
+using test::errorNumber;
 
 class FileLayerTest : public ::testing::Test {
  protected:
@@ -60,32 +55,31 @@ TEST_F(FileLayerTest, TruncateCutsOrExtendsAWritableFileOnly) {
     EXPECT_EQ(std::string(tail, 2), std::string(2, '\0'));
   }
   ScopedFile readOnly(path, FileOpenMode::ReadOnly);
-  EXPECT_EQ(errorNumberOf([&] { truncateFile(readOnly.handle(), 0); }), 54);
+  EXPECT_EQ(errorNumber([&] { truncateFile(readOnly.handle(), 0); }), 54);
   EXPECT_EQ(fileLength(readOnly.handle()), 4);
 }
 
 TEST_F(FileLayerTest, MisuseRaisesThePlatformFileErrors) {
-  const std::string path = write("data.bin", "abc");
-  const Integer handle = openFile(path, FileOpenMode::ReadOnly);
+  const Integer handle = openFile(write("data.bin", "abc"), FileOpenMode::ReadOnly);
   char buffer[4];
-  EXPECT_EQ(errorNumberOf([&] { readFileAt(handle, 2, buffer, 3); }), 62);
-  EXPECT_EQ(errorNumberOf([&] { readFileAt(handle, 0, buffer, 1); }), 63);
-  EXPECT_EQ(errorNumberOf([&] { writeFileAt(handle, 1, "z", 1); }), 54);
   EXPECT_EQ(readFileSomeAt(handle, 2, buffer, 4), 2u);
   EXPECT_EQ(readFileSomeAt(handle, 10, buffer, 4), 0u);
-  closeFile(handle);
-  EXPECT_EQ(errorNumberOf([&] { closeFile(handle); }), 52);
-  EXPECT_EQ(errorNumberOf([&] { readFileAt(handle, 1, buffer, 1); }), 52);
-  EXPECT_EQ(errorNumberOf([&] { (void)fileLength(0); }), 52);
-  EXPECT_EQ(errorNumberOf(
-                [&] { (void)openFile(folder.folder() + "missing.bin", FileOpenMode::ReadOnly); }),
-            53);
-  EXPECT_EQ(errorNumberOf([&] {
-              (void)openFile(folder.folder() + "nofolder/x.bin", FileOpenMode::ReadWrite);
-            }),
-            76);
-  EXPECT_EQ(errorNumberOf([&] { (void)openFile("", FileOpenMode::ReadOnly); }), 52);
-  EXPECT_EQ(errorNumberOf([&] { (void)openFile(folder.folder(), FileOpenMode::ReadOnly); }), 75);
+  const std::string missing = folder.folder() + "missing.bin", nofolder = folder.folder() + "x/y";
+  const std::pair<std::function<void()>, int> cases[] = {
+      {[&] { readFileAt(handle, 2, buffer, 3); }, 62},
+      {[&] { readFileAt(handle, 0, buffer, 1); }, 63},
+      {[&] { writeFileAt(handle, 1, "z", 1); }, 54},
+      {[&] { closeFile(handle); }, 0},
+      {[&] { closeFile(handle); }, 52},
+      {[&] { readFileAt(handle, 1, buffer, 1); }, 52},
+      {[&] { (void)fileLength(0); }, 52},
+      {[&] { (void)openFile(missing, FileOpenMode::ReadOnly); }, 53},
+      {[&] { (void)openFile(nofolder, FileOpenMode::ReadWrite); }, 76},
+      {[&] { (void)openFile("", FileOpenMode::ReadOnly); }, 52},
+      {[&] { (void)openFile(folder.folder(), FileOpenMode::ReadOnly); }, 75}};
+  int row = 0;
+  for (const auto& [call, number] : cases)
+    EXPECT_EQ(errorNumber(call), number) << "row " << ++row;
 }
 
 TEST_F(FileLayerTest, UpperCasedNamesWithBackslashesFindTheFile) {
@@ -155,7 +149,7 @@ TEST_F(FileLayerTest, AWarmReadSeesEveryChangeToTheFile) {
   EXPECT_EQ(std::string(tail, 2), "ef");
 
   truncateFile(file.handle(), 3);
-  EXPECT_EQ(errorNumberOf([&] { readFileAt(file.handle(), 5000, &byte, 1); }), 62);
+  EXPECT_EQ(errorNumber([&] { readFileAt(file.handle(), 5000, &byte, 1); }), 62);
   EXPECT_EQ(readFileSomeAt(file.handle(), 1, tail, 2), 2u);
 }
 
@@ -170,8 +164,8 @@ TEST_F(FileLayerTest, AFileCutByAnotherProcessGivesInputPastEndNotACrash) {
         char bytes[4] = {};
         readFileAt(handle, 200000, bytes, 4);  // warm: the pages are mapped and touched
         if (::truncate(path.c_str(), 1000) != 0) std::_Exit(3);
-        const int past = errorNumberOf([&] { readFileAt(handle, 200000, bytes, 4); });
-        const int again = errorNumberOf([&] { readFileAt(handle, 150000, bytes, 4); });
+        const int past = errorNumber([&] { readFileAt(handle, 200000, bytes, 4); });
+        const int again = errorNumber([&] { readFileAt(handle, 150000, bytes, 4); });
         readFileAt(handle, 997, bytes, 4);
         std::_Exit(past == 62 && again == 62 && bytes[0] == 'x' && fileLength(handle) == 1000 ? 0
                                                                                               : 4);

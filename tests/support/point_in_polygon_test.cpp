@@ -22,28 +22,26 @@ TEST(PointInPolygon, InsideOnEdgeOutside) {
     const Ring* ring;
     Double x, y;
     Integer expected;
-  } cases[] = {
-      {&kSquare, 0.5, 0.5, 1},
-      {&kSquare, 0, 0.5, 0},
-      {&kSquare, 1, 1, 0},
-      {&kSquare, 0.5, 0, 0},
-      {&kSquare, 1.5, 0.5, -1},
-      {&kSquare, -1e-9, 0.5, -1},
-      {&kSquare, 0.5, 1 + 1e-9, -1},
-      // Concave: the notch is outside, its edges are edges.
-      {&kL, 1.5, 1.5, -1},
-      {&kL, 1.5, 0.5, 1},
-      {&kL, 0.5, 1.5, 1},
-      {&kL, 1, 1.5, 0},
-      {&kL, 1.5, 1, 0},
-      // The ray from a point level with a vertex must count that vertex once.
-      {&kDiamond, -0.5, 0, 1},
-      {&kDiamond, -2, 0, -1},
-      {&kDiamond, 0.5, 0.5, 0},
-      {&kDiamond, 0.1, 0.9, 0},
-      {&kDiamond, 0.6, 0.6, -1},
-      {&kDiamond, 0, 1, 0},
-  };
+  } cases[] = {{&kSquare, 0.5, 0.5, 1},
+               {&kSquare, 0, 0.5, 0},
+               {&kSquare, 1, 1, 0},
+               {&kSquare, 0.5, 0, 0},
+               {&kSquare, 1.5, 0.5, -1},
+               {&kSquare, -1e-9, 0.5, -1},
+               {&kSquare, 0.5, 1 + 1e-9, -1},
+               // Concave: the notch is outside, its edges are edges.
+               {&kL, 1.5, 1.5, -1},
+               {&kL, 1.5, 0.5, 1},
+               {&kL, 0.5, 1.5, 1},
+               {&kL, 1, 1.5, 0},
+               {&kL, 1.5, 1, 0},
+               // The ray from a point level with a vertex must count that vertex once.
+               {&kDiamond, -0.5, 0, 1},
+               {&kDiamond, -2, 0, -1},
+               {&kDiamond, 0.5, 0.5, 0},
+               {&kDiamond, 0.1, 0.9, 0},
+               {&kDiamond, 0.6, 0.6, -1},
+               {&kDiamond, 0, 1, 0}};
   for (const auto& c : cases) {
     EXPECT_EQ(pointInPolygon(c.ring->x, c.ring->y, c.x, c.y), c.expected)
         << "(" << c.x << ", " << c.y << ")";

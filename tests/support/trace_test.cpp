@@ -38,23 +38,18 @@ TEST(TraceTest, BuildsNoTextWhenOffAndWritesOneLinePerCallWhenOn) {
 
 TEST(TraceTest, EnvironmentChoosesTheDestination) {
   test::TemporaryFolder folder;
-  {
-    test::ScopedEnvironment file("TESSAGLYPH_DEBUG_LOG", folder.folder() + "env.log");
+  const struct {
+    std::optional<std::string> log, debug;
+    bool enabled;
+  } cases[] = {{folder.folder() + "env.log", std::nullopt, true},
+               {std::nullopt, "1", true},
+               {std::nullopt, "0", false}};
+  for (const auto& [log, debug, enabled] : cases) {
+    test::ScopedEnvironment file("TESSAGLYPH_DEBUG_LOG", log), flag("TESSAGLYPH_DEBUG", debug);
     configureTraceFromEnvironment();
-    EXPECT_TRUE(traceEnabled());
+    EXPECT_EQ(traceEnabled(), enabled) << debug.value_or("-");
   }
-  {
-    test::ScopedEnvironment file("TESSAGLYPH_DEBUG_LOG", std::nullopt);
-    test::ScopedEnvironment debug("TESSAGLYPH_DEBUG", "1");
-    configureTraceFromEnvironment();
-    EXPECT_TRUE(traceEnabled());
-  }
-  {
-    test::ScopedEnvironment file("TESSAGLYPH_DEBUG_LOG", std::nullopt);
-    test::ScopedEnvironment debug("TESSAGLYPH_DEBUG", "0");
-    configureTraceFromEnvironment();
-    EXPECT_FALSE(traceEnabled());
-  }
+  disableTrace();
 }
 
 }  // namespace

@@ -4,6 +4,7 @@
 
 #include <filesystem>
 #include <fstream>
+#include <map>
 #include <memory>
 #include <string>
 #include <vector>
@@ -47,154 +48,46 @@ class TessaglyphTool : public ::testing::Test {
 };
 std::unique_ptr<test::TemporaryFolder> TessaglyphTool::s_folder;
 
-struct Case {
-  const char* what;
-  std::vector<std::string> arguments;
-  std::string input;
-  int status;
-  std::string out;  // expected in standard output
-  std::string err;  // expected in standard error ("" expects it empty)
-};
-
 TEST_F(TessaglyphTool, AnswersAndExitStatus) {
-  const std::string srtmScript = script("srtm_hgt");
-  const Case cases[] = {
-      {"one position",
-       {"point", "--script", srtmScript, srtm(), "46.6", "-121.7"},
-       "",
-       0,
-       "\n",
-       ""},
-      {"a bundled script by name",
-       {"point", "--script", "srtm_hgt", srtm(), "46.6", "-121.7", "--interp", "4"},
-       "",
-       0,
-       "868\n",
-       ""},
-      {"longitudes past 180 wrap",
-       {"point", "--script", srtmScript, srtm(), "--interp", "4"},
-       "46.6,238.3\n46.6,-481.7\n",
-       1,
-       "46.6,238.3,868\n*,*,*\n",
-       "line 2: longitude -481.7"},
-      {"NAD83 positions on an SRTM tile",
-       {"point", "--script", srtmScript, srtm(), "46.6", "-121.7", "--datum", "NAD83"},
-       "",
-       0,
-       "\n",
-       ""},
-      {"NAD27 positions on an SRTM tile",
-       {"point", "--script", srtmScript, srtm(), "46.6", "-121.7", "--datum", "NAD27"},
-       "",
-       0,
-       "\n",
-       ""},
-      {"an unknown datum",
-       {"point", "--script", srtmScript, srtm(), "46.6", "-121.7", "--datum", "Atlantis"},
-       "",
-       2,
-       "",
-       "cannot be converted"},
-      {"a missing file",
-       {"point", "--script", srtmScript, "nowhere.hgt", "1", "2"},
-       "",
-       2,
-       "",
-       "file \"nowhere.hgt\" does not exist"},
-      {"a missing script",
-       {"point", "--script", "no_such_script", srtm(), "1", "2"},
-       "",
-       2,
-       "",
-       "script \"no_such_script\" does not exist"},
-      {"an unknown option", {"point", "--scrip", srtmScript, srtm()}, "", 2, "", "--help"},
-      {"no subcommand", {}, "", 2, "", "A subcommand is required"},
-      {"a bad position",
-       {"point", "--script", srtmScript, srtm(), "north", "-121.7"},
-       "",
-       2,
-       "",
-       "latitude \"north\" is not a number"},
-      {"a file its script refuses, with the reason",
-       {"point", "--script", script("esri_ascii"), (data() / "refused.asc").string(), "0", "0"},
-       "",
-       2,
-       "",
-       "(error 14006): duplicate header key"},
-      {"a failed read counts",
-       {"point", "--script", script("esri_ascii"), (data() / "short.asc").string()},
-       "46.5,-120.5\n46.5,-119.5\n",
-       1,
+  const std::map<std::string, std::string> words = {{"SRTM", script("srtm_hgt")},
+                                                    {"ASCII", script("esri_ascii")},
+                                                    {"TILE", srtm()},
+                                                    {"REFUSED", (data() / "refused.asc").string()},
+                                                    {"SHORT", (data() / "short.asc").string()}};
+  const std::string tooLong = "46.6,-121.7\n" + std::string(70000, '1') + "\n46.6,-121.7\n";
+  const ToolCase cases[] = {
+      {"point --script SRTM TILE 46.6 -121.7", "", 0, "\n", ""},
+      {"point --script srtm_hgt TILE 46.6 -121.7 --interp 4", "", 0, "868\n", ""},
+      {"point --script SRTM TILE --interp 4", "46.6,238.3\n46.6,-481.7\n", 1,
+       "46.6,238.3,868\n*,*,*\n", "line 2: longitude -481.7"},
+      {"point --script SRTM TILE 46.6 -121.7 --datum NAD83", "", 0, "\n", ""},
+      {"point --script SRTM TILE 46.6 -121.7 --datum NAD27", "", 0, "\n", ""},
+      {"point --script SRTM TILE 46.6 -121.7 --datum Atlantis", "", 2, "", "cannot be converted"},
+      {"point --script SRTM nowhere.hgt 1 2", "", 2, "", "file \"nowhere.hgt\" does not exist"},
+      {"point --script no_such_script TILE 1 2", "", 2, "", "script \"no_such_script\" does not"},
+      {"point --scrip SRTM TILE", "", 2, "", "--help"},
+      {"", "", 2, "", "A subcommand is required"},
+      {"point --script SRTM TILE north -121.7", "", 2, "", "latitude \"north\" is not a number"},
+      {"point --script ASCII REFUSED 0 0", "", 2, "", "(error 14006): duplicate header key"},
+      {"point --script ASCII SHORT", "46.5,-120.5\n46.5,-119.5\n", 1,
        "46.5,-120.5,3\n46.5,-119.5,-52000\n",
        "line 2: reading 46.5,-119.5 failed (-52000)\ntessaglyph point: 1 row not read"},
-      {"no data is an answer",
-       {"point", "--script", srtmScript, srtm()},
-       "lat,lon\n10,10\n",
-       0,
-       "lat,lon,value\n10,10,-32100\n",
-       ""},
-      {"CSV rows that are no positions",
-       {"point", "--script", srtmScript, srtm()},
-       "# note\n46.6,-121.7\nx,y\n1,2,3\n\n",
-       1,
-       "# note\n",
+      {"point --script SRTM TILE", "lat,lon\n10,10\n", 0, "lat,lon,value\n10,10,-32100\n", ""},
+      {"point --script SRTM TILE", "# note\n46.6,-121.7\nx,y\n1,2,3\n\n", 1, "# note\n",
        "line 3: latitude \"x\" is not a number"},
-      {"a line too long",
-       {"point", "--script", srtmScript, srtm()},
-       "46.6,-121.7\n" + std::string(70000, '1') + "\n46.6,-121.7\n",
-       1,
-       "*,*,*\n",
-       "line 2: longer than 65536 bytes"},
-      {"the vertical reference",
-       {"info", "--script", srtmScript, srtm()},
-       "",
-       0,
-       "vertical       EGM96 geoid\n",
-       ""},
-      {"info on a missing file",
-       {"info", "--script", srtmScript, "nowhere.hgt"},
-       "",
-       2,
-       "",
-       "does not exist"},
-      {"Meades Ranch NAD27 to NAD83",
-       {"convert", "--from", "NAD27", "--to", "NAD83", "39.224079444", "-98.541807222"},
-       "",
-       0,
-       "39.22408916",
-       ""},
-      {"NAD83 to WGS84",
-       {"convert", "--from", "NAD83", "--to", "WGS84", "46.6", "-121.7"},
-       "",
-       0,
-       ",0\n",
-       ""},
-      {"convert with an unknown datum",
-       {"convert", "--from", "Atlantis", "--to", "NAD83", "39", "-98"},
-       "",
-       2,
-       "",
-       "unknown datum \"Atlantis\""},
-      {"convert rows that fail",
-       {"convert", "--from", "NAD27", "--to", "NAD83"},
-       "39.2,-98.5\n45,10\n",
-       1,
-       ",0\n45.000000000,10.000000000,",
-       "1 row not converted"},
-      {"the version", {"--version"}, "", 0, "tessaglyph ", ""},
-  };
-  for (const Case& c : cases) {
-    SCOPED_TRACE(c.what);
-    const ToolResult result = runTool("tessaglyph", c.arguments, c.input);
-    EXPECT_EQ(result.status, c.status) << result.err;
-    EXPECT_NE(result.out.find(c.out), std::string::npos) << result.out;
-    if (c.err.empty()) {
-      EXPECT_EQ(result.err, "");
-    } else {
-      EXPECT_NE(result.err.find(c.err), std::string::npos) << result.err;
-    }
-    EXPECT_EQ(result.err.find("encountered a script error"), std::string::npos);
-    EXPECT_LT(result.err.size(), 2000u);
+      {"point --script SRTM TILE", tooLong, 1, "*,*,*\n", "line 2: longer than 65536 bytes"},
+      {"info --script SRTM TILE", "", 0, "vertical       EGM96 geoid\n", ""},
+      {"info --script SRTM nowhere.hgt", "", 2, "", "does not exist"},
+      {"convert --from NAD27 --to NAD83 39.224079444 -98.541807222", "", 0, "39.22408916", ""},
+      {"convert --from NAD83 --to WGS84 46.6 -121.7", "", 0, ",0\n", ""},
+      {"convert --from Atlantis --to NAD83 39 -98", "", 2, "", "unknown datum \"Atlantis\""},
+      {"convert --from NAD27 --to NAD83", "39.2,-98.5\n45,10\n", 1,
+       ",0\n45.000000000,10.000000000,", "1 row not converted"},
+      {"--version", "", 0, "tessaglyph ", ""}};
+  for (const ToolCase& c : cases) {
+    const ToolResult result = runTool("tessaglyph", commandWords(c.line, words), c.input);
+    expectAnswer(result, c);
+    EXPECT_EQ(result.err.find("encountered a script error"), std::string::npos) << c.line;
   }
 }
 

@@ -2,13 +2,16 @@
 // standard output and standard error with the exit status.
 #pragma once
 
+#include <gtest/gtest.h>
 #include <sys/wait.h>
 
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <map>
 #include <sstream>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "support/test_environment.hpp"
@@ -62,6 +65,41 @@ inline ToolResult runTool(const std::string& tool, const std::vector<std::string
   result.out = fileText(folder.path() / "out");
   result.err = fileText(folder.path() / "err");
   return result;
+}
+
+// A command line split at blanks; a word that is a key of `words` is replaced by its value.
+inline std::vector<std::string> commandWords(std::string_view line,
+                                             const std::map<std::string, std::string>& words) {
+  std::vector<std::string> result;
+  std::istringstream in{std::string(line)};
+  for (std::string word; in >> word;) {
+    const auto found = words.find(word);
+    result.push_back(found == words.end() ? word : found->second);
+  }
+  return result;
+}
+
+// A row of a tool's table: the command line, its standard input, the exit status and text
+// expected in standard output and standard error.
+struct ToolCase {
+  const char* line;
+  std::string input;
+  int status;
+  std::string out, err;
+};
+
+// Checks an answer against its row: the exit status, the expected text in standard output,
+// and in standard error the expected text or, where none is expected, nothing at all.
+inline void expectAnswer(const ToolResult& result, const ToolCase& c) {
+  SCOPED_TRACE(c.line);
+  EXPECT_EQ(result.status, c.status) << result.err;
+  EXPECT_NE(result.out.find(c.out), std::string::npos) << result.out;
+  if (c.err.empty()) {
+    EXPECT_EQ(result.err, "");
+  } else {
+    EXPECT_NE(result.err.find(c.err), std::string::npos) << result.err;
+  }
+  EXPECT_LT(result.err.size(), 2000u);
 }
 
 }  // namespace tg::tools_test
