@@ -1,136 +1,178 @@
-// The run loop's error path (continue, return, re-raise; nested runs), cancelExecution and
-// runaway recursion.
+// The run loop's error path: continue, return or re-raise, in nested runs too; the steps of a
+// failed instruction that still run when the host continues; cancelExecution, runaway
+// recursion and memory that runs out.
 #include <gtest/gtest.h>
 
+#include <new>
 #include <string>
+#include <tuple>
 
 #include "machine/interpreter_test_support.hpp"
+#include "machine/machine_access.hpp"
+#include "support/file_layer.hpp"
 
 namespace tg::test {
 namespace {
 
-constexpr const char* kFailingAdd = "main: loadnopoint mem[1]\ndivide 0\nadd 1\nstop";
+constexpr const char* kFailingAdd = "main: loadnopoint mem[1]|divide 0|add 1|stop";
+constexpr const char* kFailingSub =
+    "main: gosub sub|add 1|stop|sub: loadnopoint mem[1]|divide 0|add 10|stop";
 
-TEST_F(InterpreterTest, ContinueGoesOnAfterTheFailedInstruction) {
-  host.continueErrors = true;
-  run(kFailingAdd);
-  ASSERT_EQ(host.errors.size(), 1u);
-  EXPECT_EQ(host.errors[0].number, 11);
-  EXPECT_EQ(host.errors[0].description, "Division by zero");
-  EXPECT_EQ(host.errors[0].instruction, 1);
-  EXPECT_EQ(host.errors[0].line, machine->debugInfo(1).lineNumber);
-  EXPECT_GT(host.errors[0].line, 0);
-  EXPECT_EQ(machine->register_(), "2");
-  EXPECT_TRUE(machine->debugInfo(1).troubled);
-  EXPECT_FALSE(machine->debugInfo(2).troubled);
-}
+// How the host takes an error: continues, ends the run, turns error events off (the error
+// reaches the caller) or is not there at all.
+enum Host { kContinue, kEnd, kRaise, kNoSink };
 
-TEST_F(InterpreterTest, WithoutContinueTheRunReturnsQuietly) {
-  run(kFailingAdd);
-  ASSERT_EQ(host.errors.size(), 1u);
-  EXPECT_EQ(machine->register_(), "1");
-}
+class ErrorPathTest : public InterpreterTest {
+ protected:
+  // The error the run raised, if any; the register; each reported error as
+  // "!number description@instruction"; the instructions marked troubled.
+  std::string runAndTrace(const std::string& body, Host how) {
+    load(lines(body));
+    host.errors.clear();
+    host.continueErrors = how == kContinue;
+    if (how == kRaise) machine->setErrorEventEnabled(false);
+    if (how == kNoSink) machine->setEventSink(nullptr);
+    const std::string failure = failureOf([&] { machine->runExplicit(0); });
+    std::string text = (failure == "none" ? "" : failure + " ") + "reg=" + machine->register_();
+    for (const ReportedError& e : host.errors) {
+      text += " !" + std::to_string(e.number) + " " + e.description + "@" +
+              std::to_string(e.instruction);
+      EXPECT_EQ(e.line, machine->debugInfo(e.instruction).lineNumber);
+    }
+    text += " troubled=";
+    for (Integer i = 0, n = 0; i < machine->numInstructions(); ++i) {
+      if (machine->debugInfo(i).troubled) text += (n++ ? "," : "") + std::to_string(i);
+    }
+    return text;
+  }
+};
 
-TEST_F(InterpreterTest, WithoutErrorEventsTheErrorReachesTheCaller) {
-  load(kFailingAdd);
+TEST_F(ErrorPathTest, TheHostDecidesHowTheRunGoesOn) {
+  // clang-format off
+  const std::tuple<const char*, Host, const char*> rows[] = {
+      {kFailingAdd, kContinue, "reg=2 !11 Division by zero@1 troubled=1"},
+      {kFailingAdd, kEnd, "reg=1 !11 Division by zero@1 troubled=1"},
+      {kFailingAdd, kRaise, "11 [] Division by zero reg=1 troubled=1"},
+      {kFailingAdd, kNoSink, "reg=1 troubled=1"},
+      // Going on after a failed branch test takes the branch.
+      {"main: setref \"x\"|branch_negative yes|loadnopoint mem[1]|stop|yes: loadnopoint mem[2]|stop", kContinue, "reg=2 !13 Type mismatch@1 troubled=1"},
+      // An error in a subroutine ends only the nested run, or goes on inside it; re-raised, it
+      // passes through every caller.
+      {kFailingSub, kEnd, "reg=2 !11 Division by zero@4 troubled=4"},
+      {kFailingSub, kContinue, "reg=12 !11 Division by zero@4 troubled=4"},
+      {kFailingSub, kRaise, "11 [] Division by zero reg=1 troubled=0,4"},
+      // Runaway recursion ends in "Out of stack space".
+      {"main: gosub main|stop", kEnd, "reg=0 !28 Out of stack space@0 troubled=0"},
+      {"main: add 1|gosub main|stop", kRaise, "28 [TessaglyphMachine::run] Out of stack space reg=2000 troubled=1"},
+  };
+  // clang-format on
+  for (const auto& [body, how, expected] : rows) {
+    EXPECT_EQ(runAndTrace(body, how), expected) << body << " " << how;
+  }
+  // The machine is usable after the recursion.
+  EXPECT_EQ(runAndTrace("main: loadnopoint mem[3]|stop", kEnd), "reg=3 troubled=");
+  // INIT reaches the caller as a run does.
+  load(lines(kFailingAdd));
   machine->setErrorEventEnabled(false);
   EXPECT_TRUE(raisesError([&] { machine->routine(TG_M_RAI_INIT); }, 11, "", "Division by zero"));
-  EXPECT_TRUE(host.errors.empty());
-  EXPECT_TRUE(machine->debugInfo(1).troubled);
 }
 
-TEST_F(InterpreterTest, NoSinkMeansTheRunReturnsQuietly) {
-  load(kFailingAdd);
-  machine->setEventSink(nullptr);
-  EXPECT_NO_THROW(machine->runExplicit(0));
-  EXPECT_EQ(machine->register_(), "1");
-}
-
-TEST_F(InterpreterTest, ContinuingAfterAFailedBranchTestTakesTheBranch) {
+TEST_F(ErrorPathTest, RunningOffTheEndOfTheCodeEndsTheRunEvenWhenTheHostContinues) {
   host.continueErrors = true;
-  run("main: setref \"x\"\nbranch_negative yes\nloadnopoint mem[1]\nstop\n"
-      "yes: loadnopoint mem[2]\nstop");
-  ASSERT_EQ(host.errors.size(), 1u);
-  EXPECT_EQ(host.errors[0].number, 13);
-  EXPECT_EQ(machine->register_(), "2");
+  load("main: NOP\nstop");
+  MachineAccess::setInstruction(*machine, 0, {TG_M_I_GOTO, 40});
+  machine->runExplicit(0);
+  EXPECT_EQ(left(""), "!11005 40 is not a valid code address.");
 }
 
-constexpr const char* kFailingSubroutine =
-    "main: gosub sub\nadd 1\nstop\nsub: loadnopoint mem[1]\ndivide 0\nadd 10\nstop";
-
-TEST_F(InterpreterTest, ErrorInASubroutineEndsOnlyTheNestedRun) {
-  run(kFailingSubroutine);
-  ASSERT_EQ(host.errors.size(), 1u);
-  EXPECT_EQ(host.errors[0].instruction, 4);
-  EXPECT_EQ(machine->register_(), "2");
-  EXPECT_FALSE(machine->debugInfo(0).troubled);
-}
-
-TEST_F(InterpreterTest, ContinueInASubroutineGoesOnInsideIt) {
-  host.continueErrors = true;
-  run(kFailingSubroutine);
-  ASSERT_EQ(host.errors.size(), 1u);
-  EXPECT_EQ(machine->register_(), "12");
-}
-
-TEST_F(InterpreterTest, ReRaisedSubroutineErrorPassesThroughEveryCaller) {
-  load(kFailingSubroutine);
-  machine->setErrorEventEnabled(false);
-  EXPECT_TRUE(raisesError([&] { machine->runExplicit(0); }, 11, "", "Division by zero"));
-  EXPECT_TRUE(machine->debugInfo(0).troubled);
-  EXPECT_TRUE(machine->debugInfo(4).troubled);
-  EXPECT_EQ(machine->register_(), "1");
-}
-
-TEST_F(InterpreterTest, CancelFromAnEventHandlerEndsAnEndlessLoop) {
-  load("main: add 1\nraiseevent \"tick\"\ngoto main");
+TEST_F(ErrorPathTest, CancelFromAnEventHandlerEndsTheRunAndItsCallers) {
+  load(lines("main: add 1|raiseevent \"tick\"|goto main"));
   int calls = 0;
   host.onDataChanged = [&] {
-    if (++calls == 1000) machine->cancelExecution();
+    if (++calls % 1000 == 0) machine->cancelExecution();
   };
   machine->runExplicit(0);
-  EXPECT_EQ(calls, 1000);
   EXPECT_EQ(machine->register_(), "1000");
-  // The next run starts with the flag cleared.
-  calls = 0;
-  machine->runExplicit(0);
-  EXPECT_EQ(calls, 1000);
-}
+  machine->runExplicit(0);  // the next run starts with the flag cleared
+  EXPECT_EQ(calls, 2000);
 
-TEST_F(InterpreterTest, CancelInASubroutineEndsTheCallersToo) {
-  load("main: gosub sub\nloadnopoint mem[7]\nstop\nsub: raiseevent \"x\"\nstop");
+  load(lines("main: gosub sub|loadnopoint mem[7]|stop|sub: raiseevent \"x\"|stop"));
   host.onDataChanged = [&] { machine->cancelExecution(); };
   machine->runExplicit(0);
   EXPECT_EQ(machine->register_(), "0");
 }
 
-TEST_F(InterpreterTest, RunawayRecursionEndsInOutOfStackSpace) {
-  run("main: gosub main\nstop");
-  ASSERT_EQ(host.errors.size(), 1u);
-  EXPECT_EQ(host.errors[0].number, 28);
-  EXPECT_EQ(host.errors[0].description, "Out of stack space");
-  EXPECT_EQ(host.errors[0].instruction, 0);
-  // The machine is usable afterwards.
-  host.errors.clear();
-  run("main: loadnopoint mem[3]\nstop");
-  EXPECT_TRUE(host.errors.empty());
-  EXPECT_EQ(machine->register_(), "3");
+// Memory that runs out inside a run takes the error path as error 7, in both runs.
+TEST_F(ErrorPathTest, OutOfMemoryIsAScriptError) {
+  for (const char* source : {"TessaglyphMachine::run", "TessaglyphMachine::runWithDebug"}) {
+    load(lines("main: raiseevent \"grow\"|loadnopoint mem[5]|stop"));
+    host.errors.clear();
+    machine->setEnableDebug(source == std::string("TessaglyphMachine::runWithDebug"));
+    host.onDataChanged = [] { throw std::bad_alloc(); };
+    host.continueErrors = true;
+    machine->runExplicit(0);
+    EXPECT_EQ(left("register="), "register=I:5 !7 Out of memory");
+    machine->setErrorEventEnabled(false);
+    EXPECT_EQ(failureOf([&] { machine->runExplicit(0); }),
+              "7 [" + std::string(source) + "] Out of memory");
+  }
 }
 
-TEST_F(InterpreterTest, RunawayRecursionWithoutEventsReachesTheCaller) {
-  load("main: add 1\ngosub main\nstop");
-  machine->setErrorEventEnabled(false);
-  EXPECT_TRUE(raisesError([&] { machine->runExplicit(0); }, 28, "TessaglyphMachine::run",
-                          "Out of stack space"));
-}
-
-TEST_F(InterpreterTest, RunningOffTheEndOfTheCodeIsReported) {
-  host.continueErrors = true;
-  load("main: NOP\nstop");
-  MachineAccess::setInstruction(*machine, 0, {TG_M_I_GOTO, 40});
-  machine->runExplicit(0);
-  ASSERT_EQ(host.errors.size(), 1u);  // continuing is impossible: the run ends
-  EXPECT_EQ(host.errors[0].description, "40 is not a valid code address.");
+// Continuing after an error: the steps of the failed instruction that follow the failing one
+// still run, in every instruction family.
+TEST_F(ErrorPathTest, ContinuingRunsTheRemainingStepsOfTheFailedInstruction) {
+  struct Row {
+    const char* body;  // $F is the data file ("AB,CD"), $D the sandbox folder
+    bool debug;
+    // The instruction whose operand becomes the address of `patchTo` (none: 0) plus `offset`:
+    // addresses outside memory, which the assembler refuses to write.
+    Integer patched;
+    const char* patchTo;
+    Integer offset;
+    const char* expected;  // see left(), errors by number; $HANDLE: the next free file handle
+  };
+  // clang-format off
+  const Row rows[] = {
+      {"main: open \"$F\"|store h|read f|store cnt|stop", false, -1, "", 0, "register=L:0 cnt=L:0 !62"},
+      {"main: open \"$F\"|store h|load -1|store p_offset|load h|read a|stop", true, -1, "", 0, "register=L:0 !11007 !63"},
+      {"main: open \"$Dmissing.bin\"|store h|read a|stop", false, -1, "", 0, "h=L:$HANDLE register=L:0 !53 !52"},
+      {"main: load 7|store p_offset|load 3|pushm mem[0]|pop a|pop b|stop", false, 3, "", -1, "a=L:7 b=I:3 !9"},
+      {"main: load 4|store a|load 5|store b|push a|push b|load 3|popm mem[0]|stop", false, 7, "n", 0, "d1=L:5 n=L:4 !9"},
+      {"main: load 4|store a|push a|load 3|popm cnt|stop", true, -1, "", 0, "d1=L:4 !11014 !11014"},
+      {"main: load 2|store n|cast_ascii register|load \",\"|store d1|setdelims mem[0]|push register|pop t|open \"$F\"|read t|stop", false, 5, "n", 0, "t=T:AB register=L:3 !9"},
+      {"main: notify \"XWhat now?\"|stop", false, -1, "", 0, "register=T:OK !11004"},
+      {"main: load 5|store p_row|stop", true, -1, "", 0, "mem6=L:5 !11006"},
+      {"main: load 1|store p|load 9|store_ptr p|stop", true, -1, "", 0, "mem1=L:9 !11006"},
+      {"main: load 3|store p_offset|cast_double p_offset|load p_offset|stop", true, -1, "", 0, "mem1=D:3 !11001"},
+  };
+  // clang-format on
+  sandbox.writeFile("data.bin", "AB,CD");
+  errorNumbersOnly = true;
+  for (const Row& row : rows) {
+    std::string body = lines(row.body);
+    for (std::size_t at; (at = body.find("$F")) != std::string::npos;)
+      body.replace(at, 2, sandbox.root() + "data.bin");
+    for (std::size_t at; (at = body.find("$D")) != std::string::npos;)
+      body.replace(at, 2, sandbox.root());
+    load(body,
+         ".var h integer\n.var a integer\n.var b integer\n.var p integer\n.var f double\n"
+         ".var t ascii\n.var cnt integer\n.var n integer\n.var d1 ascii\n");
+    if (row.patched >= 0) {
+      TG_M_INSTRUCTION instruction = machine->instructions(row.patched);
+      instruction.operand = Integer((*row.patchTo ? address(row.patchTo) : 0) + row.offset);
+      MachineAccess::setInstruction(*machine, row.patched, instruction);
+    }
+    machine->setEnableDebug(row.debug);
+    machine->setMessageBoxMode(TG_M_MBM_EVENT);
+    host.errors.clear();
+    host.continueErrors = true;
+    std::string expected = row.expected;
+    if (const auto at = expected.find("$HANDLE"); at != std::string::npos) {
+      expected.replace(at, 7, std::to_string(freeFileHandle()));
+    }
+    machine->runExplicit(0);
+    EXPECT_EQ(left(expected), expected) << row.body;
+  }
 }
 
 }  // namespace

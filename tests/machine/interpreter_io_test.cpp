@@ -3,12 +3,10 @@
 // run reported.
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <memory>
-#include <optional>
-#include <ostream>
 #include <string>
 #include <utility>
-#include <vector>
 
 #include "machine/datum.hpp"
 #include "machine/interpreter.hpp"
@@ -38,42 +36,6 @@ constexpr const char* kVariables =
     ".var h integer\n.var v integer\n.var t ascii\n.var cnt integer\n.var d1 ascii\n"
     ".var d2 ascii\n.var n integer\n.var b unsigned\n.var f double\n";
 
-// Opens the test file ($F) and keeps its handle in h.
-constexpr const char* kOpen = "main: open \"$F\"\nstore h\n";
-// Makes the register a text delimited by ",".
-constexpr const char* kCommaRegister =
-    "load 1\nstore cnt\ncast_ascii register\nload \",\"\nstore d1\nsetdelims cnt\n";
-// Makes t that text, and the register a two-byte cell of its own again.
-const std::string kComma = kCommaRegister + "push register\npop t\ncast_int2 register\n"s;
-// Makes t a text delimited by CR LF or ";".
-constexpr const char* kLineOrSemicolon =
-    "load 2\nstore cnt\ncast_ascii register\nload \"\\r\\n\"\nstore d1\nload \";\"\nstore d2\n"
-    "setdelims cnt\npush register\npop t\ncast_int2 register\n";
-// Puts "hello world" in t and leaves a two-byte register.
-constexpr const char* kHello =
-    "main: cast_ascii register\nload \"hello world\"\nstore t\ncast_int2 register\n";
-
-struct Expectation {
-  const char* name;  // "register" or a variable
-  std::string text;
-  std::optional<TG_M_DATATYPES> type = std::nullopt;
-};
-
-struct ExpectedError {
-  ExpectedError(Long n, std::string text = {}) : number(n), description(std::move(text)) {}
-  Long number;
-  std::string description;  // checked when not empty
-};
-
-// The address of a variable of the machine's program.
-Integer addressOf(const TessaglyphMachine& machine, std::string_view name) {
-  for (Integer a = 0; a < machine.dataMemory(); ++a) {
-    if (machine.variableNames(a) == name) return a;
-  }
-  ADD_FAILURE() << "no variable " << name;
-  return 0;
-}
-
 std::string replaceAll(std::string text, const std::string& from, const std::string& to) {
   for (std::size_t at = text.find(from); at != std::string::npos; at = text.find(from, at)) {
     text.replace(at, from.size(), to);
@@ -82,651 +44,307 @@ std::string replaceAll(std::string text, const std::string& from, const std::str
   return text;
 }
 
+// How a row runs: with the debug run's checks, without the data lock, or under the lock its
+// script's "datalock" property sets.
+enum Run { kPlain = 0, kChecked = 1, kUnlocked = 2, kScriptLocks = 4, kScriptUnlocks = 8 };
+
+struct Row {
+  const char* name;
+  std::string content;   // of the test file, $F; $D is the sandbox folder
+  std::string script;    // after "main: open $F, store h" unless it starts with "main:"
+  std::string expected;  // see left(); "file=" shows the file's bytes afterwards
+  int run = kPlain;
+};
+
 class InterpreterIoTest : public InterpreterTest {
  protected:
-  // Writes the bytes to a file below the sandbox and returns its full path.
-  std::string makeFile(const std::string& relative, const std::string& content) {
-    sandbox.writeFile(relative, content);
-    return sandbox.root() + relative;
-  }
-  std::string fileBytes(const std::string& relative) const {
-    return sandbox.readFile(relative).value_or("<missing>");
-  }
+  static constexpr const char* kFile = "files/data.bin";
 
-  // Loads `body` with $F standing for `path` and $D for the sandbox folder, and runs it plainly
-  // or with the debug checks.
-  void runScript(const std::string& body, const std::string& path, bool checked = false,
-                 TG_M_DATALOCK lock = TG_M_DL_TRUE) {
-    load(replaceAll(replaceAll(body, "$F", path), "$D", sandbox.root()), kVariables);
-    machine->setDataLock(lock);
-    if (checked) {
+  // Loads the one-line script with $F standing for `path` and $D for the sandbox folder, and
+  // runs it plainly or with the debug checks.
+  void runScript(const std::string& script, const std::string& path, int how = kPlain) {
+    std::string header = kVariables;
+    if (how & (kScriptLocks | kScriptUnlocks)) {
+      header +=
+          how & kScriptLocks ? ".property datalock \"true\"\n" : ".property datalock \"false\"\n";
+    }
+    load(replaceAll(replaceAll(lines(script), "$F", path), "$D", sandbox.root()), header);
+    machine->setDataLock(how & kUnlocked                         ? TG_M_DL_FALSE
+                         : how & (kScriptLocks | kScriptUnlocks) ? TG_M_DL_USESCRIPT
+                                                                 : TG_M_DL_TRUE);
+    if (how & kChecked) {
       InterpreterIoTestAccess::runChecked(*machine, 0);
     } else {
       machine->runExplicit(0);
     }
   }
-
-  void expectCells(const std::vector<Expectation>& expected) {
-    for (const Expectation& e : expected) {
-      const Integer at = std::string(e.name) == "register" ? 0 : address(e.name);
-      EXPECT_EQ(machine->Memory(at), e.text) << e.name;
-      if (e.type) {
-        EXPECT_EQ(machine->memoryDataType(at), *e.type) << e.name;
+  // The test file's bytes: printable ones as they are, others as <hex>, a run of eight or more
+  // of one byte as "byte*count".
+  std::string shown(const std::string& name) const override {
+    if (name != "file") return InterpreterTest::shown(name);
+    const std::string bytes = sandbox.readFile(kFile).value_or("<missing>");
+    std::string text;
+    for (std::size_t at = 0, run = 0; at < bytes.size(); at += run) {
+      run = bytes.find_first_not_of(bytes[at], at);
+      run = (run == std::string::npos ? bytes.size() : run) - at;
+      char byte[8];
+      const auto c = static_cast<unsigned char>(bytes[at]);
+      std::snprintf(byte, sizeof byte, c >= 32 && c < 127 ? "%c" : "<%02X>", c);
+      if (run >= 8) {
+        text += byte + "*"s + std::to_string(run);
+      } else {
+        for (std::size_t i = 0; i < run; ++i)
+          text += byte;
       }
     }
-  }
-
-  void expectOutcome(const std::optional<ExpectedError>& error) {
-    if (!error) {
-      EXPECT_TRUE(host.errors.empty())
-          << host.errors.front().number << " " << host.errors.front().description;
-      return;
-    }
-    ASSERT_EQ(host.errors.size(), 1u);
-    EXPECT_EQ(host.errors[0].number, error->number) << host.errors[0].description;
-    if (!error->description.empty()) {
-      EXPECT_EQ(host.errors[0].description, error->description);
-    }
+    return text;
   }
 };
 
-// ---- Files --------------------------------------------------------------------------------------
+const std::string kBadHandle = "!52 Bad file name or number";
+const std::string kBadOffset =
+    "!11007 The offset pre-defined variable must have a value greater than or equal to zero for "
+    "all file I/O operations.";
+const std::string kBadBuffer =
+    " is not a valid value for the second parameter of the BUFFER instruction.";
+const std::string kNotAnInteger =
+    "!11007 The operand for the flipbytes instruction must contain an integer (of size 2 or 4).";
+// Make t a text delimited by "," (the register keeps the list), or by CR LF or ";".
+const std::string kCommaList =
+    "load 1|store cnt|cast_ascii register|load \",\"|store d1|setdelims cnt|";
+const std::string kComma = kCommaList + "push register|pop t|cast_int2 register|";
+const std::string kLineOrSemicolon =
+    "load 2|store cnt|cast_ascii register|load \"\\r\\n\"|store d1|load \";\"|store d2|setdelims "
+    "cnt|"
+    "push register|pop t|cast_int2 register|";
+// Puts "hello world" in t and leaves a two-byte register.
+const std::string kHello =
+    "main: cast_ascii register|load \"hello world\"|store t|cast_int2 register|";
+const std::string kSpaced = "main: cast_ascii register|load \"  a b  \"|store t|";
 
-struct FileCase {
-  const char* title;
-  std::optional<std::string> content;  // nullopt: the file does not exist
-  std::string body;                    // $F is the file's path
-  std::vector<Expectation> expected;
-  std::optional<ExpectedError> error = std::nullopt;
-  std::optional<std::string> fileAfter = std::nullopt;
-  TG_M_DATALOCK lock = TG_M_DL_TRUE;
-  bool checked = false;  // with the debug run's checks
-};
-
-void PrintTo(const FileCase& test, std::ostream* out) {
-  *out << test.title;
-}
-
-class FileInstructions : public InterpreterIoTest,
-                         public ::testing::WithParamInterface<FileCase> {};
-
-TEST_P(FileInstructions, ReadAndWriteTheFile) {
-  const FileCase& test = GetParam();
-  const std::string relative = "files/data.bin";
-  const std::string path =
-      test.content ? makeFile(relative, *test.content) : sandbox.root() + "missing.bin";
-  runScript(test.body, path, test.checked, test.lock);
-  expectOutcome(test.error);
-  expectCells(test.expected);
-  if (test.fileAfter) {
-    EXPECT_EQ(fileBytes(relative), *test.fileAfter);
-  }
-}
-
-const std::string kOffsetError =
-    "The offset pre-defined variable must have a value greater than or equal to zero for all file "
-    "I/O operations.";
-
-const FileCase kFileCases[] = {
+// clang-format off
+const Row kRows[] = {
     // Reads leave "offset" alone and 0 in the register for values of known size.
-    {"TwoByteReadAtOffsetZero",
-     "\x34\x12\xFE\xFF"s,
-     kOpen + "cast_int2 v\nload h\nread v\nstop"s,
-     {{"v", "4660", TG_M_DT_INTEGER2},
-      {"register", "0", TG_M_DT_INTEGER4},
-      {"offset", "0", TG_M_DT_INTEGER4}}},
-    {"FourByteReadAtAnOffset",
-     "\x00\x01\x02\x03\x04\x05"s,
-     kOpen + "load 2\nstore p_offset\nload h\nread v\nstop"s,
-     {{"v", "84148994", TG_M_DT_INTEGER4}, {"register", "0"}, {"offset", "2"}}},
-    {"DoubleRead",
-     "\x00\x00\x00\x00\x00\x00\xF8\x3F"s,
-     kOpen + "load h\nread f\nstop"s,
-     {{"f", "1.5", TG_M_DT_DOUBLE}}},
-    {"FixedLengthTextReadTakesItsLength",
-     "SEG1rest"s,
-     kOpen + "load 4\nsetfixedlength t\nload h\nread t\nstop"s,
-     {{"t", "SEG1", TG_M_DT_ASCII}, {"register", "0", TG_M_DT_INTEGER4}}},
-    // Delimited reads count the bytes they consumed, delimiter included.
-    {"DelimitedReadConsumesTheDelimiter",
-     "ab,c"s,
-     kOpen + kComma + "load h\nread t\nstop",
-     {{"t", "ab"}, {"register", "3", TG_M_DT_INTEGER4}, {"offset", "0"}}},
-    {"DelimitedReadWithoutADelimiterRunsToTheEnd",
-     "abc"s,
-     kOpen + kComma + "load 1\nstore p_offset\nload h\nread t\nstop",
-     {{"t", "bc"}, {"register", "-3", TG_M_DT_INTEGER4}}},
-    {"DelimitedReadAfterTheFinalDelimiterFindsNothing",
-     "ab,"s,
-     kOpen + kComma + "load 3\nstore p_offset\nload h\nread t\nstop",
-     {{"t", ""}, {"register", "-5"}}},
-    {"DelimitedReadStopsAtTheFirstDelimiterOfTheList",
-     "ti\r\nx;y"s,
-     kOpen + std::string(kLineOrSemicolon) + "load h\nread t\nstop",
-     {{"t", "ti"}, {"register", "4"}}},
-    {"DelimitedReadOfTheNextField",
-     "ti\r\nx;y"s,
-     kOpen + std::string(kLineOrSemicolon) + "load 4\nstore p_offset\nload h\nread t\nstop",
-     {{"t", "x"}, {"register", "2"}}},
+    {"TwoByteRead", "\x34\x12\xFE\xFF", "cast_int2 v|load h|read v|stop", "v=I:4660 register=L:0 offset=L:0"},
+    {"FourByteReadAtAnOffset", "\x00\x01\x02\x03\x04\x05"s, "load 2|store p_offset|load h|read v|stop", "v=L:84148994 register=L:0 offset=L:2"},
+    {"DoubleRead", "\x00\x00\x00\x00\x00\x00\xF8\x3F"s, "load h|read f|stop", "f=D:1.5"},
+    {"FixedLengthTextRead", "SEG1rest", "load 4|setfixedlength t|load h|read t|stop", "t=T:SEG1 register=L:0"},
+    // Delimited reads count the bytes they consumed, delimiter included; without one, -(offset + 2).
+    {"DelimitedRead", "ab,c", kComma + "load h|read t|stop", "t=T:ab register=L:3 offset=L:0"},
+    {"DelimitedReadToTheEnd", "abc", kComma + "load 1|store p_offset|load h|read t|stop", "t=T:bc register=L:-3"},
+    {"DelimitedReadAfterTheLastDelimiter", "ab,", kComma + "load 3|store p_offset|load h|read t|stop", "t=T: register=L:-5"},
+    {"DelimitedReadStopsAtTheFirstOfTheList", "ti\r\nx;y", kLineOrSemicolon + "load h|read t|stop", "t=T:ti register=L:4"},
+    {"DelimitedReadOfTheNextField", "ti\r\nx;y", kLineOrSemicolon + "load 4|store p_offset|load h|read t|stop", "t=T:x register=L:2"},
     // Reads that cannot be made.
-    {"NumberReadPastTheEnd",
-     "\x01"s,
-     kOpen + "cast_int2 v\nload h\nread v\nstop"s,
-     {},
-     ExpectedError{62, "Input past end of file"}},
-    {"TextReadPastTheEnd",
-     "ab"s,
-     kOpen + "load 4\nsetfixedlength t\nload h\nread t\nstop"s,
-     {},
-     ExpectedError{62, "Input past end of file"}},
-    {"ReadAtTheEndOfTheFile",
-     "abcd"s,
-     kOpen + "load 4\nstore p_offset\nload h\nread v\nstop"s,
-     {},
-     ExpectedError{62}},
-    {"VariableLengthTextCannotBeRead",
-     "abc"s,
-     kOpen + "load h\nread t\nstop"s,
-     {},
-     ExpectedError{20002}},
-    {"NegativeOffsetInThePlainRun",
-     "abcd"s,
-     kOpen + "load -1\nstore p_offset\nload h\nread v"s,
-     {},
-     ExpectedError{63, "Bad record number"}},
-    {"NegativeOffsetInTheCheckedRun",
-     "abcd"s,
-     kOpen + "load -1\nstore p_offset\nload h\nread v"s,
-     {},
-     ExpectedError{11007, kOffsetError},
-     std::nullopt,
-     TG_M_DL_TRUE,
-     true},
-    // Handles this script does not hold.
-    {"ReadOfAHandleNeverOpened",
-     "abcd"s,
-     kOpen + "load 99\nread v\nstop"s,
-     {},
-     ExpectedError{52, "Bad file name or number"}},
-    {"ReadOfHandleZero", "abcd"s, kOpen + "load 0\nread v\nstop"s, {}, ExpectedError{52}},
-    {"ReadAfterClose", "abcd"s, kOpen + "close h\nload h\nread v\nstop"s, {}, ExpectedError{52}},
-    {"CloseTwice", "abcd"s, kOpen + "close h\nclose h\nstop"s, {}, ExpectedError{52}},
-    {"EofOfABadHandle", "abcd"s, kOpen + "eof v\nstop"s, {}, ExpectedError{52}},
-    {"OpenOfAMissingFile", std::nullopt, kOpen + "stop"s, {}, ExpectedError{53, "File not found"}},
+    {"NumberReadPastTheEnd", "\x01", "cast_int2 v|load h|read v|stop", "!62 Input past end of file"},
+    {"TextReadPastTheEnd", "ab", "load 4|setfixedlength t|load h|read t|stop", "!62 Input past end of file"},
+    {"ReadAtTheEnd", "abcd", "load 4|store p_offset|load h|read v|stop", "!62 Input past end of file"},
+    {"VariableLengthTextRead", "abc", "load h|read t|stop", "!20002 TessaglyphAscii cannot read strings when isVariableLength() is True."},
+    {"NegativeOffset", "abcd", "load -1|store p_offset|load h|read v", "!63 Bad record number"},
+    {"NegativeOffsetChecked", "abcd", "load -1|store p_offset|load h|read v", kBadOffset, kChecked},
+    // Handles this script does not hold; files it cannot open.
+    {"ReadOfAHandleNeverOpened", "abcd", "load 99|read v|stop", kBadHandle},
+    {"ReadOfHandleZero", "abcd", "load 0|read v|stop", kBadHandle},
+    {"ReadAfterClose", "abcd", "close h|load h|read v|stop", kBadHandle},
+    {"CloseTwice", "abcd", "close h|close h|stop", "files=0 " + kBadHandle},
+    {"EofOfABadHandle", "abcd", "eof v|stop", kBadHandle},
+    {"CloseOfTheMexFileResetsIt", "abcd", "mex_setfile h|close h|stop", "mex=-1 files=0"},
+    {"OpenOfAMissingFile", "", "open \"$Dmissing.bin\"|stop", "files=1 !53 File not found"},
+    {"OpenInAMissingFolder", "", "open \"$Dnowhere/data.bin\"|stop", "files=1 !76 Path not found"},
+    {"OpenInAnyCase", "\x05\x00"s, "open \"$DFILES/DATA.BIN\"|store h|cast_int2 v|load h|read v|stop", "v=I:5 files=2"},
     // EOF compares "offset" with the file's length.
-    {"EofAtTheLength",
-     "abcd"s,
-     kOpen + "load 4\nstore p_offset\neof h\nstop"s,
-     {{"register", "1", TG_M_DT_UNSIGNEDINTEGER}}},
-    {"EofBeforeTheLength",
-     "abcd"s,
-     kOpen + "load 3\nstore p_offset\neof h\nstop"s,
-     {{"register", "0", TG_M_DT_UNSIGNEDINTEGER}}},
-    {"EofOfAnEmptyFile", ""s, kOpen + "eof h\nstop"s, {{"register", "1"}}},
+    {"EofAtTheLength", "abcd", "load 4|store p_offset|eof h|stop", "register=B:1"},
+    {"EofBeforeTheLength", "abcd", "load 3|store p_offset|eof h|stop", "register=B:0"},
+    {"EofOfAnEmptyFile", "", "eof h|stop", "register=B:1"},
     // Writes: refused under the data lock, overwriting at "offset" + 1 otherwise.
-    {"WriteUnderTheDataLock",
-     "abcdef"s,
-     kOpen + "load 7\nstore v\nload h\nwrite v\nstop"s,
-     {},
-     ExpectedError{11012, "The WRITE instruction has been disabled"},
-     "abcdef"s},
-    {"WriteUnderTheDataLockOfTheScript",
-     "abcdef"s,
-     ".property datalock \"true\"\n"s + kOpen + "load h\nwrite v\nstop",
-     {},
-     ExpectedError{11012},
-     "abcdef"s,
-     TG_M_DL_USESCRIPT},
-    {"TwoByteWriteWhenUnlocked",
-     "\x00\x00\x00\x00\x00\x00"s,
-     kOpen + "load 2\nstore p_offset\nload 258\nstore v\ncast_int2 v\nload h\nwrite v\nstop"s,
-     {{"offset", "2"}},
-     std::nullopt,
-     "\x00\x00\x02\x01\x00\x00"s,
-     TG_M_DL_FALSE},
-    {"WriteUnlockedByTheScript",
-     "\x00\x00\x00\x00\x00"s,
-     ".property datalock \"false\"\n"s + kOpen +
-         "load 1\nstore p_offset\nload -2\nstore v\nload h\nwrite v\nstop",
-     {},
-     std::nullopt,
-     "\x00\xFE\xFF\xFF\xFF"s,
-     TG_M_DL_USESCRIPT},
-    {"FixedTextWriteOverwrites",
-     "abcdef"s,
-     kOpen + "load 2\nsetfixedlength t\ncast_ascii register\nload \"XY\"\nstore t\n"
-             "cast_int2 register\nload 3\nstore p_offset\nload h\nwrite t\nstop"s,
-     {},
-     std::nullopt,
-     "abcXYf"s,
-     TG_M_DL_FALSE},
-    {"DelimitedTextWriteLeavesTheDelimiterOut",
-     "abcdef"s,
-     kOpen + kComma +
-         "cast_ascii register\nload \"Q\"\nstore t\ncast_int2 register\nload h\nwrite t\nstop",
-     {},
-     std::nullopt,
-     "Qbcdef"s,
-     TG_M_DL_FALSE},
-    {"WriteBeyondTheEndExtendsTheFile",
-     "ab"s,
-     kOpen + "load 2\nstore p_offset\nload 65\nstore b\nload h\nwrite b\nstop"s,
-     {},
-     std::nullopt,
-     "abA"s,
-     TG_M_DL_FALSE},
-    {"WriteWithANegativeOffsetInTheCheckedRun",
-     "abcd"s,
-     kOpen + "load -1\nstore p_offset\nload h\nwrite v\nstop"s,
-     {},
-     ExpectedError{11007, kOffsetError},
-     "abcd"s,
-     TG_M_DL_FALSE,
-     true},
+    {"WriteUnderTheDataLock", "abcdef", "load 7|store v|load h|write v|stop", "file=abcdef !11012 The WRITE instruction has been disabled"},
+    {"WriteUnderTheScriptsDataLock", "abcdef", "load h|write v|stop", "file=abcdef !11012 The WRITE instruction has been disabled", kScriptLocks},
+    {"TwoByteWrite", "\0\0\0\0\0\0"s, "load 2|store p_offset|load 258|store v|cast_int2 v|load h|write v|stop", "offset=L:2 file=<00><00><02><01><00><00>", kUnlocked},
+    {"WriteUnlockedByTheScript", "\0\0\0\0\0"s, "load 1|store p_offset|load -2|store v|load h|write v|stop", "file=<00><FE><FF><FF><FF>", kScriptUnlocks},
+    {"FixedTextWrite", "abcdef", "load 2|setfixedlength t|cast_ascii register|load \"XY\"|store t|cast_int2 register|load 3|store p_offset|load h|write t|stop", "file=abcXYf", kUnlocked},
+    {"DelimitedTextWriteLeavesTheDelimiterOut", "abcdef", kComma + "cast_ascii register|load \"Q\"|store t|cast_int2 register|load h|write t|stop", "file=Qbcdef", kUnlocked},
+    {"WriteBeyondTheEnd", "ab", "load 2|store p_offset|load 65|store b|load h|write b|stop", "file=abA", kUnlocked},
+    {"WriteWithANegativeOffsetChecked", "abcd", "load -1|store p_offset|load h|write v|stop", "file=abcd " + kBadOffset, kUnlocked | kChecked},
     // BUFFER fills, whatever the data lock, and leaves "offset" alone.
-    {"BufferWritesZeros",
-     "abcdef"s,
-     kOpen + "load 2\nstore p_offset\nload 3\nstore n\nload 0\nstore b\nload h\nbuffer n\nstop"s,
-     {{"offset", "2"}},
-     std::nullopt,
-     "ab\0\0\0f"s},
-    {"BufferExtendsTheFile",
-     "ab"s,
-     kOpen + "load 2\nstore p_offset\nload 5000\nstore n\nload 65\nstore b\nload h\nbuffer n\n"
-             "stop"s,
-     {},
-     std::nullopt,
-     "ab"s + std::string(5000, 'A')},
-    {"BufferOfNothing",
-     "ab"s,
-     kOpen + "load 0\nstore n\nload h\nbuffer n\nstop"s,
-     {},
-     std::nullopt,
-     "ab"s},
-    {"BufferOnABadHandle",
-     "ab"s,
-     kOpen + "load 1\nstore n\nload 77\nbuffer n\nstop"s,
-     {},
-     ExpectedError{52},
-     "ab"s},
-    {"BufferOfNothingInTheCheckedRun",
-     "ab"s,
-     kOpen + "load 0\nstore n\nload h\nbuffer n\nstop"s,
-     {},
-     ExpectedError{11007,
-                   "0 is not a valid value for the second parameter of the BUFFER "
-                   "instruction."},
-     "ab"s,
-     TG_M_DL_TRUE,
-     true},
-    {"NegativeBufferInTheCheckedRun",
-     "ab"s,
-     kOpen + "load -5\nstore n\nload h\nbuffer n\nstop"s,
-     {},
-     ExpectedError{11007,
-                   "-5 is not a valid value for the second parameter of the BUFFER "
-                   "instruction."},
-     "ab"s,
-     TG_M_DL_TRUE,
-     true},
-    {"BufferWithANegativeOffsetInTheCheckedRun",
-     "ab"s,
-     kOpen + "load -1\nstore p_offset\nload 1\nstore n\nload h\nbuffer n\nstop"s,
-     {},
-     ExpectedError{11007, kOffsetError},
-     "ab"s,
-     TG_M_DL_TRUE,
-     true},
-    // FILEEXISTS
-    {"FileExists",
-     "x"s,
-     kOpen + "fileexists \"$F\"\nstop"s,
-     {{"register", "1", TG_M_DT_UNSIGNEDINTEGER}}},
-    {"FileExistsOfAMissingFile",
-     "x"s,
-     kOpen + "fileexists \"$F.none\"\nstop"s,
-     {{"register", "0", TG_M_DT_UNSIGNEDINTEGER}}},
-    {"FileExistsOfAFolder", "x"s, kOpen + "fileexists \"$Dfiles\"\nstop"s, {{"register", "0"}}},
-    {"FileExistsInAnyCase",
-     "x"s,
-     kOpen + "fileexists \"$DFILES/DATA.BIN\"\nstop"s,
-     {{"register", "1"}}},
+    {"BufferWritesZeros", "abcdef", "load 2|store p_offset|load 3|store n|load 0|store b|load h|buffer n|stop", "offset=L:2 file=ab<00><00><00>f"},
+    {"BufferExtendsTheFile", "ab", "load 2|store p_offset|load 5000|store n|load 65|store b|load h|buffer n|stop", "file=abA*5000"},
+    {"BufferOfNothing", "ab", "load 0|store n|load h|buffer n|stop", "file=ab"},
+    {"BufferOnABadHandle", "ab", "load 1|store n|load 77|buffer n|stop", "file=ab " + kBadHandle},
+    {"BufferOfNothingChecked", "ab", "load 0|store n|load h|buffer n|stop", "file=ab !11007 0" + kBadBuffer, kChecked},
+    {"NegativeBufferChecked", "ab", "load -5|store n|load h|buffer n|stop", "file=ab !11007 -5" + kBadBuffer, kChecked},
+    {"BufferWithANegativeOffsetChecked", "ab", "load -1|store p_offset|load 1|store n|load h|buffer n|stop", "file=ab " + kBadOffset, kChecked},
+    // FILEEXISTS: files only, in any case.
+    {"FileExists", "x", "fileexists \"$F\"|stop", "register=B:1"},
+    {"FileExistsOfAMissingFile", "x", "fileexists \"$F.none\"|stop", "register=B:0"},
+    {"FileExistsOfAFolder", "x", "fileexists \"$Dfiles\"|stop", "register=B:0"},
+    {"FileExistsInAnyCase", "x", "fileexists \"$DFILES/DATA.BIN\"|stop", "register=B:1"},
+    // The text cursor.
+    {"SetOffsetThenGetOffset", "", kHello + "load 2|setoffset t|getoffset t|stop", "register=I:2"},
+    {"SetOffsetBeyondTheTextIsClamped", "", kHello + "load 99|setoffset t|getoffset t|stop", "register=I:11"},
+    {"NegativeSetOffset", "", kHello + "load -1|setoffset t|stop", "!20004 -1 is not a valid offset."},
+    {"CharAfterTheCursor", "", kHello + "load 6|setoffset t|char t|stop", "register=T:w t=T:hello world"},
+    {"CharAtTheEnd", "", kHello + "load 11|setoffset t|char t|stop", "register=T:"},
+    {"CharsFromTheCursor", "", kHello + "load 6|setoffset t|load 3|chars t|stop", "register=T:wor"},
+    {"CharsStopAtTheEnd", "", kHello + "load 6|setoffset t|load 20|chars t|stop", "register=T:world"},
+    {"CharsKeepTheCursor", "", kHello + "load 6|setoffset t|load 3|chars t|getoffset t|stop", "register=I:6"},
+    {"NegativeChars", "", kHello + "load -1|chars t|stop", "!5 Invalid procedure call or argument"},
+    {"SearchFromTheCursor", "", kHello + "load 5|setoffset t|cast_ascii register|load \"o\"|search t|stop", "register=I:7"},
+    {"SearchFromTheStart", "", kHello + "cast_ascii register|load \"o\"|search t|stop", "register=I:4"},
+    {"SearchWithoutAMatch", "", kHello + "cast_ascii register|load \"O\"|search t|stop", "register=I:-1"},
+    {"SearchForANumber", "", "main: cast_ascii register|load \"ab12\"|store t|load 12|cast_int2 register|search t|stop", "register=I:2"},
+    {"SeofAtTheEnd", "", kHello + "load 11|setoffset t|s_eof t|stop", "register=B:1"},
+    {"SeofBeforeTheEnd", "", kHello + "s_eof t|stop", "register=B:0"},
+    {"SeofOfAnEmptyText", "", "main: s_eof t|stop", "register=B:1"},
+    // Length, case and blanks.
+    {"LenOfCells", "", kHello + "len t|store n|len f|store v|len b|stop", "n=L:11 v=L:8 register=I:1"},
+    {"LenBeyondTwoBytesOverflows", "", "main: cast_ascii register|load \"a\"|multiply 40000|store t|len t|stop", "!6 Overflow"},
+    {"SetFixedLengthCutsTheText", "", kHello + "load 3|setfixedlength t|stop", "t=T:hel"},
+    {"SetToUpper", "", kHello + "settoupper t|stop", "t=T:HELLO WORLD"},
+    {"SetToLower", "", "main: cast_ascii register|load \"MiXeD 1\"|store t|settolower t|stop", "t=T:mixed 1"},
+    {"Trim", "", kSpaced + "trim t|stop", "t=T:a b"},
+    {"LeftTrim", "", kSpaced + "ltrim t|stop", "t=T:a b  "},
+    {"RightTrim", "", kSpaced + "rtrim t|stop", "t=T:  a b"},
+    {"TrimOfANumber", "", "main: trim v|stop", "!13 Type mismatch"},
+    {"TextOperandOfANumberInThePlainRun", "", "main: getoffset v|stop", "!13 Type mismatch"},
+    // Delimiter lists.
+    {"SetDelimsMakesATextRegister", "", "main: " + kCommaList + "stop", "register=T: d1=T:,"},
+    {"SetDelimsOfNoDelimiters", "", "main: load 0|store cnt|setdelims cnt|stop", "!9 Subscript out of range"},
+    {"SetDelimsPastTheEndOfMemory", "", "main: load 40|store cnt|setdelims cnt|stop", "!9 Subscript out of range"},
+    // Byte flips: the two-byte one reads the old low byte as sign and magnitude.
+    {"FlipTwoBytes", "", "main: loadnopoint mem[13330]|store v|cast_int2 v|flipbytes v|stop", "v=I:4660"},
+    {"FlipMinusTwo", "", "main: load -2|store v|cast_int2 v|flipbytes v|stop", "v=I:-32511"},
+    {"FlipMinus257", "", "main: load -257|store v|cast_int2 v|flipbytes v|stop", "v=I:-32766"},
+    {"FlipLargestTwoByte", "", "main: load 32767|store v|cast_int2 v|flipbytes v|stop", "v=I:-32639"},
+    {"FlipFourBytes", "", "main: cast_int4 register|load 16909060|store v|flipbytes v|stop", "v=L:67305985"},
+    {"FlipOfADoubleDoesNothing", "", "main: cast_double register|load 2.5|store f|flipbytes f|stop", "f=D:2.5"},
+    {"FlipOfADoubleChecked", "", "main: flipbytes f|stop", kNotAnInteger, kChecked},
+    {"FlipOfAByteChecked", "", "main: flipbytes b|stop", kNotAnInteger, kChecked},
 };
+// clang-format on
 
-INSTANTIATE_TEST_SUITE_P(Interpreter, FileInstructions, ::testing::ValuesIn(kFileCases),
-                         [](const auto& info) { return std::string(info.param.title); });
-
-TEST_F(InterpreterIoTest, OpenOfAFileInAMissingFolderIsPathNotFound) {
-  runScript(kOpen + "stop"s, sandbox.root() + "nowhere/data.bin");
-  expectOutcome(ExpectedError{76, "Path not found"});
-  EXPECT_EQ(machine->numOpenFiles(), 0);
+TEST_F(InterpreterIoTest, InstructionsLeaveTheExpectedCellsAndFile) {
+  for (const Row& row : kRows) {
+    SCOPED_TRACE(row.name);
+    host.errors.clear();
+    sandbox.writeFile(kFile, row.content);
+    const std::string script =
+        row.script.starts_with("main:") ? row.script : "main: open \"$F\"|store h|" + row.script;
+    runScript(script, sandbox.root() + kFile, row.run);
+    EXPECT_EQ(left(row.expected), row.expected);
+  }
 }
 
-TEST_F(InterpreterIoTest, UpperCasedNameOpensTheMixedCaseFile) {
-  const std::string path = makeFile("Data/MixedCase.Dat", "\x05\x00"s);
-  load(
-      "main: open p_filename\nstore h\nfileexists p_filename\nstore b\ncast_int2 v\nload h\n"
-      "read v\nstop",
-      kVariables);
-  machine->setFileInfo(path);
-  machine->runExplicit(0);
-  expectOutcome(std::nullopt);
-  expectCells({{"v", "5"}, {"b", "1"}});
-  ASSERT_EQ(machine->numOpenFiles(), 1);
-  EXPECT_EQ(machine->OpenFile(0), machine->predefinedVariables(TG_M_PVI_FILENAME));
+TEST_F(InterpreterIoTest, TheCheckedRunWantsTextOperands) {
+  for (const char* name : {"open", "getoffset", "setoffset", "char", "s_eof", "setfixedlength",
+                           "chars", "search", "fileexists", "settoupper", "settolower"}) {
+    host.errors.clear();
+    runScript("main: "s + name + " v|stop", "", kChecked);
+    const std::string shownName = name == "chars"s ? "charS" : name;
+    EXPECT_EQ(left(""), "!11002 The " + shownName +
+                            " instruction requires its operand to point to a memory address with "
+                            "a data type of [ascii].");
+  }
 }
 
 TEST_F(InterpreterIoTest, OpenAndCloseKeepTheOpenFileList) {
-  const std::string first = makeFile("one.dat", "1");
-  const std::string second = makeFile("two.dat", "2");
-  runScript("main: open \"" + first + "\"\nstore h\nopen \"" + second +
-                "\"\nstore v\nmex_setfile v\nclose h\nstop",
-            "");
-  expectOutcome(std::nullopt);
-  const Integer closed = Integer(std::stoi(value("h")));
+  sandbox.writeFile("one.dat", "1");
+  sandbox.writeFile("two.dat", "2");
+  runScript(
+      "main: open \"$Done.dat\"|store h|open \"$Dtwo.dat\"|store v|mex_setfile v|close h|stop", "");
+  EXPECT_EQ(left("files="), "files=1");
   const Integer kept = Integer(std::stoi(value("v")));
-  EXPECT_FALSE(isOpenFile(closed));
-  EXPECT_TRUE(isOpenFile(kept));
-  ASSERT_EQ(machine->numOpenFiles(), 1);
-  EXPECT_EQ(machine->OpenFile(0), second);
+  EXPECT_FALSE(isOpenFile(Integer(std::stoi(value("h")))));
+  EXPECT_EQ(machine->OpenFile(0), sandbox.root() + "two.dat");
   EXPECT_EQ(machine->mexFile(), kept);  // closing another handle leaves it
-
   machine->Clear();
   EXPECT_EQ(machine->numOpenFiles(), 0);
   EXPECT_FALSE(isOpenFile(kept));
 }
 
-TEST_F(InterpreterIoTest, CloseOfTheMexFileResetsIt) {
-  const std::string path = makeFile("grid.dat", "abcd");
-  runScript(kOpen + "mex_setfile h\nclose h\nstop"s, path);
-  expectOutcome(std::nullopt);
-  EXPECT_EQ(machine->mexFile(), -1);
-  EXPECT_EQ(machine->numOpenFiles(), 0);
-}
-
 TEST_F(InterpreterIoTest, WriteToAFileOpenForReadingOnlyIsABadFileMode) {
-  const std::string path = makeFile("ro.dat", "abcd");
+  sandbox.writeFile(kFile, "abcd");
   load("main: load h\nwrite b\nstop", kVariables);
   machine->setDataLock(TG_M_DL_FALSE);
-  const Integer handle = openFile(path, FileOpenMode::ReadOnly);
-  MachineAccess::addOpenFile(*machine, path, handle);
+  const Integer handle = openFile(sandbox.root() + kFile, FileOpenMode::ReadOnly);
+  MachineAccess::addOpenFile(*machine, sandbox.root() + kFile, handle);
   machine->setMemory(address("h"), std::to_string(handle));
   machine->runExplicit(0);
-  expectOutcome(ExpectedError{54, "Bad file mode"});
-  EXPECT_EQ(fileBytes("ro.dat"), "abcd");
+  EXPECT_EQ(left("file="), "file=abcd !54 Bad file mode");
 }
 
-// ---- Two machines ---------------------------------------------------------------------------
-
 // Each run reads the next two-byte value of the machine's own file into v; the first opens it.
-constexpr const char* kReader =
-    "main: load h\nbranch_true ready\nopen \"$F\"\nstore h\nready: cast_int2 v\nload h\n"
-    "read v\nload p_offset\nadd 2\nstore p_offset\nstop";
-
 std::shared_ptr<TessaglyphMachine> readerMachine(const std::string& path, ScriptHost& host) {
-  const std::string source = std::string(kVariables) +
-                             "\n.routine init main\n"
-                             ".attribute datapoint datapoint integer 2 read main\n" +
-                             replaceAll(kReader, "$F", path) + "\n";
+  const std::string source =
+      std::string(kVariables) +
+      ".routine init main\n.attribute datapoint datapoint integer 2 read main\n" +
+      lines("main: load h|branch_true ready|open \"" + path +
+            "\"|store h|ready: cast_int2 v|load h|read v|load p_offset|add 2|store p_offset|stop");
   auto machine = std::make_shared<TessaglyphMachine>();
   assembleProgram(source, "reader.tgs").prepareMachine(machine);
   machine->setEventSink(&host);
   return machine;
 }
 
-TEST_F(InterpreterIoTest, DestroyingOneMachineLeavesTheOthersFilesReadable) {
-  const std::string pathA = makeFile("a.dat", "\x01\x00\x02\x00"s);
-  const std::string pathB = makeFile("b.dat", "\x0A\x00\x0B\x00\x0C\x00"s);
-  ScriptHost hostB;
-  auto a = readerMachine(pathA, host);
-  auto b = readerMachine(pathB, hostB);
-
-  const Integer h = addressOf(*a, "h");
-  const Integer v = addressOf(*a, "v");
-
-  a->runExplicit(0);
-  b->runExplicit(0);
-  a->runExplicit(0);
-  EXPECT_EQ(a->Memory(v), "2");
-  EXPECT_EQ(b->Memory(v), "10");
-  const Integer handleA = Integer(std::stoi(a->Memory(h)));
-  const Integer handleB = Integer(std::stoi(b->Memory(h)));
-  ASSERT_NE(handleA, handleB);
-
-  a.reset();
-  EXPECT_FALSE(isOpenFile(handleA));
-  EXPECT_TRUE(isOpenFile(handleB));
-  b->runExplicit(0);
-  EXPECT_EQ(b->Memory(v), "11");
-  // A new machine may be given the freed handle; the survivor's file is still its own.
-  const std::string pathC = makeFile("c.dat", "\x63\x00"s);
-  ScriptHost hostC;
-  auto c = readerMachine(pathC, hostC);
-  c->runExplicit(0);
-  b->runExplicit(0);
-  EXPECT_EQ(c->Memory(v), "99");
-  EXPECT_EQ(b->Memory(v), "12");
-  EXPECT_TRUE(host.errors.empty());
-  EXPECT_TRUE(hostB.errors.empty());
-  EXPECT_TRUE(hostC.errors.empty());
+// v and h of a reader machine after one more run.
+std::pair<std::string, Integer> readNext(TessaglyphMachine& machine) {
+  machine.runExplicit(0);
+  std::pair<std::string, Integer> read;
+  for (Integer a = 0; a < machine.dataMemory(); ++a) {
+    if (machine.variableNames(a) == "v") read.first = machine.Memory(a);
+    if (machine.variableNames(a) == "h") read.second = Integer(std::stoi(machine.Memory(a)));
+  }
+  return read;
 }
 
-TEST_F(InterpreterIoTest, AnotherMachinesHandleIsABadFileNumber) {
-  const std::string pathA = makeFile("a.dat", "\x01\x00\x02\x00"s);
-  ScriptHost hostA;
-  auto a = readerMachine(pathA, hostA);
-  a->runExplicit(0);
-  const std::string handleA = a->Memory(addressOf(*a, "h"));
+TEST_F(InterpreterIoTest, EachMachineReachesOnlyItsOwnFiles) {
+  sandbox.writeFile("a.dat", "\x01\x00\x02\x00"s);
+  sandbox.writeFile("b.dat", "\x0A\x00\x0B\x00\x0C\x00"s);
+  sandbox.writeFile("c.dat", "\x63\x00"s);
+  ScriptHost hostB, hostC;
+  auto a = readerMachine(sandbox.root() + "a.dat", host);
+  auto b = readerMachine(sandbox.root() + "b.dat", hostB);
+  const Integer handleA = readNext(*a).second;
+  const Integer handleB = readNext(*b).second;
+  ASSERT_NE(handleA, handleB);
+  EXPECT_EQ(readNext(*a).first, "2");
 
-  load("main: load h\nread v\nstop", kVariables);
-  machine->setMemory(address("h"), handleA);
+  // Another machine's handle is a bad file number to read and to close.
+  load(lines("main: load h|read v|close h|stop"), kVariables);
+  machine->setMemory(address("h"), std::to_string(handleB));
+  machine->setEventSink(&hostC);
+  hostC.continueErrors = true;
   machine->runExplicit(0);
-  expectOutcome(ExpectedError{52});
-  // Neither the read nor a close reached the other machine's file.
-  load("main: close h\nstop", kVariables);
-  machine->setMemory(address("h"), handleA);
-  machine->runExplicit(0);
-  ASSERT_EQ(host.errors.size(), 2u);
-  EXPECT_EQ(host.errors[1].number, 52);
-  EXPECT_TRUE(isOpenFile(Integer(std::stoi(handleA))));
-  a->runExplicit(0);
-  EXPECT_EQ(a->Memory(addressOf(*a, "v")), "2");
-  EXPECT_TRUE(hostA.errors.empty());
+  EXPECT_EQ(hostC.errors.size(), 2u);
+  EXPECT_TRUE(isOpenFile(handleB));
+
+  // Destroying a machine closes its files only; a new machine may be given the freed handle.
+  a.reset();
+  EXPECT_FALSE(isOpenFile(handleA));
+  EXPECT_EQ(readNext(*b).first, "11");
+  auto c = readerMachine(sandbox.root() + "c.dat", hostC);
+  EXPECT_EQ(readNext(*c).first, "99");
+  EXPECT_EQ(readNext(*b).first, "12");
+  EXPECT_TRUE(host.errors.empty());
+  EXPECT_TRUE(hostB.errors.empty());
 }
 
 TEST_F(InterpreterIoTest, WarmReadLoopMakesNoCells) {
-  const std::string path = makeFile("loop.dat", "\x01\x00\x02\x00"s);
-  runScript(kOpen +
-                "cast_int2 v\nready: load 0\nstore p_offset\nload h\nread v\nflipbytes v\n"
-                "len v\neof h\nstop"s,
-            path);
-  expectOutcome(std::nullopt);
+  sandbox.writeFile(kFile, "\x01\x00\x02\x00"s);
+  runScript(
+      "main: open \"$F\"|store h|cast_int2 v|ready: load 0|store p_offset|load h|read v|"
+      "flipbytes v|len v|eof h|stop",
+      sandbox.root() + kFile);
   // From "ready:" on, every instruction reads or replaces in place.
   const DatumPoolStatistics before = DatumPool::statistics();
   for (int i = 0; i < 50; ++i)
     machine->runExplicit(3);
   const DatumPoolStatistics after = DatumPool::statistics();
-  EXPECT_TRUE(host.errors.empty());
+  EXPECT_EQ(left("v="), "v=I:256");
   EXPECT_EQ(after.cellAllocations, before.cellAllocations);
   EXPECT_EQ(after.textAllocations, before.textAllocations);
   EXPECT_EQ(after.liveCells, before.liveCells);
   EXPECT_EQ(after.reuses, before.reuses);
-  EXPECT_EQ(value("v"), "256");
 }
-
-// ---- Text cells and byte flips ------------------------------------------------------------------
-
-struct TextCase {
-  const char* title;
-  std::string body;
-  std::vector<Expectation> expected;
-  std::optional<ExpectedError> error = std::nullopt;
-  bool checked = false;
-};
-
-void PrintTo(const TextCase& test, std::ostream* out) {
-  *out << test.title;
-}
-
-class TextInstructions : public InterpreterIoTest,
-                         public ::testing::WithParamInterface<TextCase> {};
-
-TEST_P(TextInstructions, LeaveTheExpectedCells) {
-  const TextCase& test = GetParam();
-  runScript(test.body, "", test.checked);
-  expectOutcome(test.error);
-  expectCells(test.expected);
-}
-
-std::string asciiOnly(const char* name) {
-  return "The "s + name +
-         " instruction requires its operand to point to a memory address with a data type of "
-         "[ascii].";
-}
-
-const TextCase kTextCases[] = {
-    // The cursor.
-    {"SetOffsetThenGetOffset",
-     kHello + "load 2\nsetoffset t\ngetoffset t\nstop"s,
-     {{"register", "2", TG_M_DT_INTEGER2}}},
-    {"SetOffsetBeyondTheTextIsClamped",
-     kHello + "load 99\nsetoffset t\ngetoffset t\nstop"s,
-     {{"register", "11"}}},
-    {"NegativeSetOffset", kHello + "load -1\nsetoffset t\nstop"s, {}, ExpectedError{20004}},
-    {"CharAfterTheCursor",
-     kHello + "load 6\nsetoffset t\nchar t\nstop"s,
-     {{"register", "w", TG_M_DT_ASCII}, {"t", "hello world"}}},
-    {"CharAtTheEnd",
-     kHello + "load 11\nsetoffset t\nchar t\nstop"s,
-     {{"register", "", TG_M_DT_ASCII}}},
-    {"CharsFromTheCursor",
-     kHello + "load 6\nsetoffset t\nload 3\nchars t\nstop"s,
-     {{"register", "wor", TG_M_DT_ASCII}}},
-    {"CharsStopAtTheEnd",
-     kHello + "load 6\nsetoffset t\nload 20\nchars t\nstop"s,
-     {{"register", "world"}}},
-    {"CharsDoNotMoveTheCursor",
-     kHello + "load 6\nsetoffset t\nload 3\nchars t\ngetoffset t\nstop"s,
-     {{"register", "6"}}},
-    {"NegativeChars", kHello + "load -1\nchars t\nstop"s, {}, ExpectedError{5}},
-    {"SearchFromTheCursor",
-     kHello + "load 5\nsetoffset t\ncast_ascii register\nload \"o\"\nsearch t\nstop"s,
-     {{"register", "7", TG_M_DT_INTEGER2}}},
-    {"SearchFromTheStart",
-     kHello + "cast_ascii register\nload \"o\"\nsearch t\nstop"s,
-     {{"register", "4"}}},
-    {"SearchWithoutAMatch",
-     kHello + "cast_ascii register\nload \"O\"\nsearch t\nstop"s,
-     {{"register", "-1"}}},
-    {"SearchForANumber",
-     "main: cast_ascii register\nload \"ab12\"\nstore t\nload 12\n"
-     "cast_int2 register\nsearch t\nstop",
-     {{"register", "2"}}},
-    {"SeofAtTheEnd",
-     kHello + "load 11\nsetoffset t\ns_eof t\nstop"s,
-     {{"register", "1", TG_M_DT_UNSIGNEDINTEGER}}},
-    {"SeofBeforeTheEnd", kHello + "s_eof t\nstop"s, {{"register", "0"}}},
-    {"SeofOfAnEmptyText", "main: s_eof t\nstop", {{"register", "1"}}},
-    // Length, case and blanks.
-    {"LenOfCells",
-     kHello + "len t\nstore n\nlen f\nstore v\nlen b\nstop"s,
-     {{"n", "11"}, {"v", "8"}, {"register", "1", TG_M_DT_INTEGER2}}},
-    {"LenBeyondTwoBytesOverflows",
-     "main: cast_ascii register\nload \"a\"\nmultiply 40000\nstore t\nlen t\nstop",
-     {},
-     ExpectedError{6, "Overflow"}},
-    {"SetFixedLengthCutsTheText", kHello + "load 3\nsetfixedlength t\nstop"s, {{"t", "hel"}}},
-    {"SetToUpper", kHello + "settoupper t\nstop"s, {{"t", "HELLO WORLD"}}},
-    {"SetToLower",
-     "main: cast_ascii register\nload \"MiXeD 1\"\nstore t\nsettolower t\nstop",
-     {{"t", "mixed 1"}}},
-    {"Trim", "main: cast_ascii register\nload \"  a b  \"\nstore t\ntrim t\nstop", {{"t", "a b"}}},
-    {"LeftTrim",
-     "main: cast_ascii register\nload \"  a b  \"\nstore t\nltrim t\nstop",
-     {{"t", "a b  "}}},
-    {"RightTrim",
-     "main: cast_ascii register\nload \"  a b  \"\nstore t\nrtrim t\nstop",
-     {{"t", "  a b"}}},
-    {"TrimOfANumber", "main: trim v\nstop", {}, ExpectedError{13}},
-    // Delimiter lists.
-    {"SetDelimsMakesATextRegister",
-     "main: "s + kCommaRegister + "stop",
-     {{"register", "", TG_M_DT_ASCII}, {"d1", ","}}},
-    {"SetDelimsOfNoDelimiters",
-     "main: load 0\nstore cnt\nsetdelims cnt\nstop",
-     {},
-     ExpectedError{9, "Subscript out of range"}},
-    {"SetDelimsPastTheEndOfMemory",
-     "main: load 40\nstore cnt\nsetdelims cnt\nstop",
-     {},
-     ExpectedError{9}},
-    // Byte flips.
-    {"FlipTwoBytes",
-     "main: loadnopoint mem[13330]\nstore v\ncast_int2 v\nflipbytes v\nstop",
-     {{"v", "4660", TG_M_DT_INTEGER2}}},
-    {"FlipMinusTwo", "main: load -2\nstore v\ncast_int2 v\nflipbytes v\nstop", {{"v", "-32511"}}},
-    {"FlipMinus257", "main: load -257\nstore v\ncast_int2 v\nflipbytes v\nstop", {{"v", "-32766"}}},
-    {"FlipLargestTwoByte",
-     "main: load 32767\nstore v\ncast_int2 v\nflipbytes v\nstop",
-     {{"v", "-32639"}}},
-    {"FlipFourBytes",
-     "main: cast_int4 register\nload 16909060\nstore v\nflipbytes v\nstop",
-     {{"v", "67305985", TG_M_DT_INTEGER4}}},
-    {"FlipOfADoubleDoesNothing",
-     "main: cast_double register\nload 2.5\nstore f\nflipbytes f\nstop",
-     {{"f", "2.5"}}},
-    {"FlipOfADoubleInTheCheckedRun",
-     "main: flipbytes f\nstop",
-     {},
-     ExpectedError{11007,
-                   "The operand for the flipbytes instruction must contain an integer (of size 2 "
-                   "or 4)."},
-     true},
-    {"FlipOfAByteInTheCheckedRun", "main: flipbytes b\nstop", {}, ExpectedError{11007}, true},
-    // Text operands in the checked run.
-    {"CheckedOpen", "main: open v\nstop", {}, ExpectedError{11002, asciiOnly("open")}, true},
-    {"CheckedGetOffset",
-     "main: getoffset v\nstop",
-     {},
-     ExpectedError{11002, asciiOnly("getoffset")},
-     true},
-    {"CheckedSetOffset",
-     "main: setoffset v\nstop",
-     {},
-     ExpectedError{11002, asciiOnly("setoffset")},
-     true},
-    {"CheckedChar", "main: char v\nstop", {}, ExpectedError{11002, asciiOnly("char")}, true},
-    {"CheckedSeof", "main: s_eof v\nstop", {}, ExpectedError{11002, asciiOnly("s_eof")}, true},
-    {"CheckedSetFixedLength",
-     "main: setfixedlength v\nstop",
-     {},
-     ExpectedError{11002, asciiOnly("setfixedlength")},
-     true},
-    {"CheckedChars", "main: chars v\nstop", {}, ExpectedError{11002, asciiOnly("charS")}, true},
-    {"CheckedSearch", "main: search v\nstop", {}, ExpectedError{11002, asciiOnly("search")}, true},
-    {"CheckedFileExists",
-     "main: fileexists v\nstop",
-     {},
-     ExpectedError{11002, asciiOnly("fileexists")},
-     true},
-    {"CheckedSetToUpper",
-     "main: settoupper v\nstop",
-     {},
-     ExpectedError{11002, asciiOnly("settoupper")},
-     true},
-    {"CheckedSetToLower",
-     "main: settolower v\nstop",
-     {},
-     ExpectedError{11002, asciiOnly("settolower")},
-     true},
-    {"PlainRunLeavesTheTypeToTheCell",
-     "main: getoffset v\nstop",
-     {},
-     ExpectedError{13, "Type mismatch"}},
-};
-
-INSTANTIATE_TEST_SUITE_P(Interpreter, TextInstructions, ::testing::ValuesIn(kTextCases),
-                         [](const auto& info) { return std::string(info.param.title); });
 
 }  // namespace
 }  // namespace test

@@ -6,6 +6,7 @@
 
 #include <functional>
 #include <memory>
+#include <regex>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -16,6 +17,14 @@
 #include "tessaglyph/machine.hpp"
 
 namespace tg::test {
+
+// A script written on one line: '|' stands for a line break.
+inline std::string lines(std::string_view text) {
+  std::string script(text);
+  for (char& c : script)
+    if (c == '|') c = '\n';
+  return script;
+}
 
 struct ReportedError {
   Long number = 0;
@@ -57,6 +66,7 @@ class InterpreterTest : public ::testing::Test {
   SettingsSandbox sandbox;
   ScriptHost host;
   std::shared_ptr<TessaglyphMachine> machine;
+  bool errorNumbersOnly = false;  // left() shows "!number" without the description
 
   void load(std::string_view body, const std::string& header = {},
             TessaglyphMachine::Clock clock = {}) {
@@ -84,6 +94,31 @@ class InterpreterTest : public ::testing::Test {
   std::string value(std::string_view name) const { return machine->Memory(address(name)); }
   TG_M_DATATYPES type(std::string_view name) const {
     return machine->memoryDataType(address(name));
+  }
+  // A cell shown with its kind's letter as show() shows cells: "I:5". "register" is address 0,
+  // "mem7" address 7; "files" is the number of open files, "mex" the MEX file handle.
+  virtual std::string shown(const std::string& name) const {
+    if (name == "files") return std::to_string(machine->numOpenFiles());
+    if (name == "mex") return std::to_string(machine->mexFile());
+    const Integer at = name == "register"        ? 0
+                       : name.starts_with("mem") ? Integer(std::stoi(name.substr(3)))
+                                                 : address(name);
+    return std::string(1, "BILSDT"[machine->memoryDataType(at)]) + ":" + machine->Memory(at);
+  }
+  // What the run left, written as `expected` is: "name=shown" for each name it mentions (before
+  // any error), then "!number description" for each reported error.
+  std::string left(const std::string& expected) const {
+    std::string text;
+    static const std::regex name("(^| )([a-z_0-9]+)=");
+    const std::string cells = expected.substr(0, expected.find('!'));
+    for (std::sregex_iterator it(cells.begin(), cells.end(), name), end; it != end; ++it) {
+      text += (text.empty() ? "" : " ") + (*it)[2].str() + "=" + shown((*it)[2].str());
+    }
+    for (const ReportedError& error : host.errors) {
+      text += (text.empty() ? "!" : " !") + std::to_string(error.number) +
+              (errorNumbersOnly ? "" : " " + error.description);
+    }
+    return text;
   }
 };
 

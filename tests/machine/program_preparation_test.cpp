@@ -82,64 +82,55 @@ TessaglyphProgram layoutProgram() {
   return p;
 }
 
-// What layoutProgram must become, and the same after any detour through a file.
-void expectLayout(TessaglyphMachine& machine) {
-  ASSERT_EQ(machine.dataMemory(), 21);
-  const std::vector<TG_M_INSTRUCTION> code = {
-      {TG_M_I_LOAD, 16},     {TG_M_I_STORE, 20}, {TG_M_I_LOAD, 9},
-      {TG_M_I_GOSUB, 2},     {TG_M_I_LOAD, 20},  {TG_M_I_ADD, 18},
-      {TG_M_I_MULTIPLY, 17}, {TG_M_I_STORE, 19}, {TG_M_I_STOP, 0}};
-  ASSERT_EQ(machine.numInstructions(), Integer(code.size()));
-  for (std::size_t i = 0; i < code.size(); ++i) {
-    EXPECT_EQ(machine.instructions(Integer(i)), code[i]) << i;
+// A machine as one line: memory size; code as opcode:operand; debug lines; the cells from 16 on
+// as kind letter (with "f" and the length when fixed, "d" when delimited), value and name; the
+// properties; the entry point of every routine slot; each attribute as name:kind:read:write,
+// with its fixed length or delimiters.
+std::string layout(TessaglyphMachine& machine) {
+  std::string text = "memory=" + std::to_string(machine.dataMemory()) + " code=";
+  for (Integer i = 0; i < machine.numInstructions(); ++i) {
+    text += std::to_string(machine.instructions(i).opcode) + ":" +
+            std::to_string(machine.instructions(i).operand) + " ";
   }
-  EXPECT_EQ(machine.debugInfo(0), (TG_M_DEBUGGINGINFO{3, false, false}));
-  EXPECT_EQ(machine.debugInfo(1).lineNumber, 4);
-  EXPECT_EQ(machine.debugInfo(2).lineNumber, 0);
-
-  const TessaglyphDatum& text = cellAt(machine, 16);
-  EXPECT_TRUE(text.isFixedLength());
-  EXPECT_EQ(text.fixedLength(), 3);
-  EXPECT_EQ(text.getString(), "abc");
-  EXPECT_EQ(cellAt(machine, 17).dataType(), TG_M_DT_DOUBLE);
-  EXPECT_EQ(cellAt(machine, 17).getDouble(), 0.1);  // not the single nearest to 0.1
-  EXPECT_EQ(cellAt(machine, 18).dataType(), TG_M_DT_INTEGER2);
-  EXPECT_EQ(cellAt(machine, 18).getInteger(), -7);
-  EXPECT_EQ(cellAt(machine, 19).dataType(), TG_M_DT_INTEGER4);  // an integer variable: 32-bit
-  EXPECT_EQ(cellAt(machine, 20).dataType(), TG_M_DT_DOUBLE);
-  EXPECT_EQ(machine.variableNames(19), "");
-  EXPECT_EQ(machine.variableNames(20), "height");
-  EXPECT_EQ(machine.variableNames(9), "filesize");
-
-  ASSERT_EQ(machine.numProperties(), 2);
-  EXPECT_EQ(machine.properties(0), (TG_M_PROPERTY{"DataLock", "False"}));
-
-  for (Integer slot = 0; slot <= TG_M_RAI_VALID_MAX; ++slot) {
-    Integer expected = -1;
-    if (slot == TG_M_RAI_INIT) expected = 0;
-    if (slot == TG_M_RAI_TERMINATE || slot == TG_M_RAI_DATAPOINT_WRITE) expected = 8;
-    if (slot == TG_M_RAI_DATAPOINT_READ) expected = 2;  // the attribute's, not the routine's
-    EXPECT_EQ(machine.routineLocations(TG_M_ROUTINEARRAYINDICIES(slot)), expected) << slot;
+  text += "lines=";
+  for (Integer i = 0; i < machine.numInstructions(); ++i)
+    text += std::to_string(machine.debugInfo(i).lineNumber) + " ";
+  text += "cells=";
+  for (Integer a = 16; a < machine.dataMemory(); ++a) {
+    const TessaglyphDatum& cell = cellAt(machine, a);
+    text += std::string(1, "BILSDT"[cell.dataType()]);
+    if (cell.isAscii() && cell.isFixedLength()) text += "f" + std::to_string(cell.fixedLength());
+    if (cell.isAscii() && cell.isDelimited()) text += "d";
+    text += ":" + cell.getString() + ":" + machine.variableNames(a) + " ";
   }
-
-  ASSERT_EQ(machine.numAttributes(), 5);
-  TG_M_ATTRIBUTEINFO datapoint = machine.Attributes(0);
-  EXPECT_EQ(datapoint.dataType, TG_M_DT_INTEGER2);
-  EXPECT_EQ(datapoint.readLocation, 2);
-  EXPECT_EQ(datapoint.writeLocation, 8);
-  TG_M_ATTRIBUTEINFO name = machine.Attributes(1);
-  EXPECT_EQ(name.name, "name");
-  EXPECT_EQ(name.dataType, TG_M_DT_ASCII);
-  EXPECT_EQ(name.readInfo.fixedLength, 12);
-  EXPECT_EQ(name.writeLocation, -1);
-  EXPECT_EQ(machine.Attributes(2).dataType, TG_M_DT_INTEGER4);
-  EXPECT_EQ(machine.Attributes(2).writeLocation, 2);
-  TG_M_ATTRIBUTEINFO fields = machine.Attributes(3);
-  EXPECT_EQ(fields.dataType, TG_M_DT_ASCII);
-  EXPECT_EQ(fields.readInfo.delimiters, Array<std::string>(1, {",", ";"}));
-  EXPECT_EQ(fields.readInfo.fixedLength, 0);
-  EXPECT_EQ(machine.Attributes(4).dataType, TG_M_DT_SINGLE);
+  text += "properties=";
+  for (Integer p = 0; p < machine.numProperties(); ++p)
+    text += machine.properties(p).name + "=" + machine.properties(p).value + " ";
+  text += "routines=";
+  for (Integer slot = 0; slot <= TG_M_RAI_VALID_MAX; ++slot)
+    text += std::to_string(machine.routineLocations(TG_M_ROUTINEARRAYINDICIES(slot))) + " ";
+  text += "attributes=";
+  for (Integer a = 0; a < machine.numAttributes(); ++a) {
+    const TG_M_ATTRIBUTEINFO info = machine.Attributes(a);
+    text += info.name + ":" + "BILSDT"[info.dataType] + ":" + std::to_string(info.readLocation) +
+            ":" + std::to_string(info.writeLocation) + ":" +
+            std::to_string(info.readInfo.fixedLength);
+    for (const std::string& delimiter : info.readInfo.delimiters)
+      text += delimiter;
+    text += " ";
+  }
+  return text;
 }
+
+// What layoutProgram must become, and the same after any detour through a file: literals
+// relocated past the 16 predefined cells, variables past the literals; the attribute's read
+// location, not the routine's, is the datapoint read routine.
+const std::string kLayout =
+    "memory=21 code=7:16 9:20 7:9 6:2 7:20 11:18 13:17 9:19 51:0 lines=3 4 0 0 0 0 0 0 0 "
+    "cells=Tf3:abc: D:0.1: I:-7: L:0: D:0:height properties=DataLock=False gridtype=UTM "
+    "routines=2 8 0 -1 -1 -1 -1 -1 -1 -1 -1 -1 -1 -1 -1 -1 -1 -1 -1 8 -1 -1 "
+    "attributes=datapoint:I:2:8:0 name:T:0:-1:12 count:L:0:2:0 fields:T:0:-1:0,; "
+    "scale:S:0:-1:0 ";
 
 class RecordingUserInterface : public UserInterface {
  public:
@@ -169,73 +160,42 @@ TEST_F(ProgramPreparationTest, LaysOutMemoryCodeRoutinesAndAttributes) {
   std::shared_ptr<TessaglyphMachine> machine;
   program.prepareMachine(machine);
   ASSERT_TRUE(machine);
-  expectLayout(*machine);
+  EXPECT_EQ(layout(*machine), kLayout);
   EXPECT_TRUE(ui.prompts.empty());
   // The program stays in its numeric form.
   EXPECT_EQ(program.instructions(2).operand, "1");
   EXPECT_EQ(program.addressSymbolicName(1), "");
+  EXPECT_EQ(machine->variableNames(9), "filesize");
+
+  // A machine given is cleared and reused.
+  TessaglyphMachine* const original = machine.get();
+  MachineAccess::setMemorySize(*machine, 40);
+  machine->setRunMethod(TG_M_RM_STEP);
+  layoutProgram().prepareMachine(machine);
+  EXPECT_EQ(machine.get(), original);
+  EXPECT_EQ(machine->runMethod(), TG_M_RM_CONTINUOUS);
+  EXPECT_EQ(layout(*machine), kLayout);
 }
 
 TEST_F(ProgramPreparationTest, EveryVariableAndLiteralTypeGetsItsCell) {
-  struct Case {
-    TG_P_DATATYPES type;
-    TG_M_DATATYPES cell;
-    bool delimited;
-  };
-  const std::vector<Case> variables = {{TG_P_DT_DEFAULTASCII, TG_M_DT_ASCII, false},
-                                       {TG_P_DT_UNSIGNEDINTEGER, TG_M_DT_UNSIGNEDINTEGER, false},
-                                       {TG_P_DT_INTEGER, TG_M_DT_INTEGER4, false},
-                                       {TG_P_DT_SINGLE, TG_M_DT_SINGLE, false},
-                                       {TG_P_DT_DOUBLE, TG_M_DT_DOUBLE, false},
-                                       {TG_P_DT_ASCII, TG_M_DT_ASCII, false},
-                                       {TG_P_DT_DELIMITEDASCII, TG_M_DT_ASCII, true}};
   TessaglyphProgram program = test::smallProgram();  // 2 literals, 3 variables
   program.addLiteral({TG_P_DT_UNSIGNEDINTEGER, 1, "200"});
   program.addLiteral({TG_P_DT_INTEGER, 4, "70000"});
   program.addLiteral({TG_P_DT_SINGLE, 4, "0.1"});
   program.addLiteral({TG_P_DT_ASCII, 0, ""});
-  std::vector<std::string> names;
-  for (std::size_t i = 0; i < variables.size(); ++i) {
-    names.push_back(i < 3 ? program.addressSymbolicName(Integer(i + 1)) : program.addVariable());
-    if (variables[i].type != TG_P_DT_DEFAULTASCII) {
-      program.setVariableType(names.back(), variables[i].type);
-    }
+  const TG_P_DATATYPES types[] = {TG_P_DT_UNSIGNEDINTEGER, TG_P_DT_INTEGER, TG_P_DT_SINGLE,
+                                  TG_P_DT_DOUBLE,          TG_P_DT_ASCII,   TG_P_DT_DELIMITEDASCII};
+  for (std::size_t i = 0; i < std::size(types); ++i) {
+    program.setVariableType(
+        i < 2 ? program.addressSymbolicName(Integer(i + 2)) : program.addVariable(), types[i]);
   }
   std::shared_ptr<TessaglyphMachine> machine;
   program.prepareMachine(machine);
-  ASSERT_EQ(machine->dataMemory(), 16 + 6 + 7);
-
-  EXPECT_EQ(cellAt(*machine, 18).dataType(), TG_M_DT_UNSIGNEDINTEGER);
-  EXPECT_EQ(cellAt(*machine, 18).getByte(), 200);
-  EXPECT_EQ(cellAt(*machine, 19).dataType(), TG_M_DT_INTEGER4);
-  EXPECT_EQ(cellAt(*machine, 19).getLong(), 70000);
+  const std::string text = layout(*machine);
+  EXPECT_EQ(text.substr(text.find("cells="), text.find(" properties") - text.find("cells=")),
+            "cells=Tf3:abc: I:5: B:200: L:70000: S:0.1: T:: T:: B:0: L:0: S:0: D:0: T:: Td::");
   EXPECT_EQ(cellAt(*machine, 20).getSingle(), 0.1f);
-  EXPECT_TRUE(cellAt(*machine, 21).isAscii());
-  EXPECT_EQ(cellAt(*machine, 21).getString(), "");
-  for (std::size_t i = 0; i < variables.size(); ++i) {
-    SCOPED_TRACE(i);
-    const TessaglyphDatum& cell = cellAt(*machine, Integer(22 + i));
-    EXPECT_EQ(cell.dataType(), variables[i].cell);
-    if (cell.isAscii()) {
-      EXPECT_EQ(cell.isDelimited(), variables[i].delimited);
-      EXPECT_EQ(cell.isVariableLength(), !variables[i].delimited);
-    }
-    if (variables[i].delimited) {
-      EXPECT_EQ(cell.getDelimiterList(), defaultDelimiterList());
-    }
-  }
-}
-
-TEST_F(ProgramPreparationTest, AMachineGivenIsClearedAndReused) {
-  auto machine = std::make_shared<TessaglyphMachine>();
-  TessaglyphMachine* const original = machine.get();
-  MachineAccess::setMemorySize(*machine, 40);
-  machine->setRunMethod(TG_M_RM_STEP);
-  TessaglyphProgram program = layoutProgram();
-  program.prepareMachine(machine);
-  EXPECT_EQ(machine.get(), original);
-  EXPECT_EQ(machine->runMethod(), TG_M_RM_CONTINUOUS);
-  expectLayout(*machine);
+  EXPECT_EQ(cellAt(*machine, 28).getDelimiterList(), defaultDelimiterList());
 }
 
 TEST_F(ProgramPreparationTest, WithoutADatapointAttributeNothingChanges) {
@@ -269,12 +229,9 @@ TEST_F(ProgramPreparationTest, ALoadingErrorIsReportedAndTheMachineKeptPartlyFil
   EXPECT_NE(log.find("Error 13"), std::string::npos) << log;
   EXPECT_NE(log.find("TessaglyphProgram::prepareMachine (10013) step 6"), std::string::npos) << log;
   // Code and memory size were loaded before the literal failed; every cell is still readable.
-  EXPECT_EQ(machine->numInstructions(), 9);
-  ASSERT_EQ(machine->dataMemory(), 21);
-  for (Integer a = 0; a < machine->dataMemory(); ++a)
-    EXPECT_NO_THROW(machine->Memory(a));
-  EXPECT_EQ(machine->numProperties(), 0);
-  EXPECT_EQ(machine->routineLocations(TG_M_RAI_INIT), -1);
+  const std::string text = layout(*machine);
+  EXPECT_EQ(text.substr(0, text.find(" lines")), kLayout.substr(0, kLayout.find(" lines")));
+  EXPECT_NE(text.find("properties=routines=-1 "), std::string::npos) << text;
 }
 
 TEST_F(ProgramPreparationTest, ACleanedProgramWritesReadsBackAndLoads) {
@@ -291,7 +248,7 @@ TEST_F(ProgramPreparationTest, ACleanedProgramWritesReadsBackAndLoads) {
   ASSERT_GT(reread.readProgram(file, 1), 0);
   std::shared_ptr<TessaglyphMachine> machine;
   reread.prepareMachine(machine);
-  expectLayout(*machine);
+  EXPECT_EQ(layout(*machine), kLayout);
   EXPECT_EQ(machine->scriptFilename(), file);
   EXPECT_TRUE(ui.prompts.empty());
 }
