@@ -3,10 +3,13 @@
 
 JOBS ?= $(shell nproc 2>/dev/null || echo 2)
 PACKAGES := cmake ninja-build g++ libgtest-dev libgmock-dev libbenchmark-dev \
-            libsqlite3-dev libproj-dev libcli11-dev clang clang-format libclang-rt-14-dev
+            libsqlite3-dev libproj-dev libcli11-dev clang clang-format libclang-rt-14-dev \
+            pybind11-dev python3-pybind11 python3-dev python3-numpy python3-pytest
 CMAKE_COMMON := -G Ninja -DCMAKE_EXPORT_COMPILE_COMMANDS=ON
+# The interpreter a build's Python module was made for (it has numpy).
+PYTHON_OF = $$(sed -n 's/^Python3_EXECUTABLE:[A-Z]*=//p' $(1)/CMakeCache.txt)
 
-.PHONY: all deps test demo bench fuzz format format-check clean
+.PHONY: all deps test demo bench examples fuzz format format-check clean
 
 all: test
 
@@ -56,6 +59,30 @@ bench: deps
 	cmake -S . -B build/bench $(CMAKE_COMMON) -DCMAKE_BUILD_TYPE=Release -DTG_TESTS=OFF -DTG_BENCH=ON
 	cmake --build build/bench -j $(JOBS)
 	./build/bench/tessaglyph_bench $(BENCH_ARGS)
+	@if [ -d build/bench/python/tessaglyph ]; then \
+	  PYTHONPATH=build/bench/python $(call PYTHON_OF,build/bench) bench/python_points_bench.py; fi
+
+# The Python examples draw with matplotlib and sample with Dask; only this target wants them.
+EXAMPLE_PACKAGES := python3-matplotlib python3-dask
+
+examples: deps
+	@missing=""; \
+	for p in $(EXAMPLE_PACKAGES); do \
+	  dpkg-query -W -f='$${Status}' $$p 2>/dev/null | grep -q "install ok installed" || missing="$$missing $$p"; \
+	done; \
+	if [ -n "$$missing" ]; then \
+	  if [ "$$(id -u)" = 0 ]; then \
+	    DEBIAN_FRONTEND=noninteractive apt-get install -y -q --no-install-recommends $$missing; \
+	  else \
+	    echo "Missing packages for the examples. Run: sudo apt-get install -y$$missing"; exit 1; \
+	  fi; \
+	fi
+	cmake -S . -B build/release $(CMAKE_COMMON) -DCMAKE_BUILD_TYPE=Release -DTG_TESTS=OFF
+	cmake --build build/release -j $(JOBS)
+	cd python/examples && export PYTHONPATH=$(CURDIR)/build/release/python \
+	  TG_BINARY_DIR=$(CURDIR)/build/release && \
+	  $(call PYTHON_OF,build/release) profile_two_tiles.py --output $(CURDIR)/docs/python-profile.png && \
+	  $(call PYTHON_OF,build/release) dask_sampling.py $(EXAMPLE_ARGS)
 
 # libFuzzer targets (clang). FUZZ_SECONDS per target; the corpus grows under build/fuzz/.
 FUZZ_SECONDS ?= 60
