@@ -7,7 +7,7 @@ PACKAGES := cmake ninja-build g++ libgtest-dev libgmock-dev libbenchmark-dev \
             pybind11-dev python3-pybind11 python3-dev python3-numpy python3-pytest
 CMAKE_COMMON := -G Ninja -DCMAKE_EXPORT_COMPILE_COMMANDS=ON
 # The interpreter a build's Python module was made for (it has numpy).
-PYTHON_OF = $$(sed -n 's/^Python3_EXECUTABLE:[A-Z]*=//p' $(1)/CMakeCache.txt)
+PYTHON_OF = $$(sed -n 's/^Python3_EXECUTABLE:[A-Z]*=//p' $(CURDIR)/$(1)/CMakeCache.txt)
 
 .PHONY: all deps test demo bench examples fuzz format format-check clean
 
@@ -41,21 +41,27 @@ demo: deps
 	cmake --build build/release -j $(JOBS)
 	./tools/demo.sh build/release
 
+# Installs the packages $(1) that only one target wants when they are missing (as root); else
+# says what to install ($(2): what they are for) and runs $(3) (`true` goes on, `exit 1` stops).
+define install_optional
+missing=""; \
+for p in $(1); do \
+  dpkg-query -W -f='$${Status}' $$p 2>/dev/null | grep -q "install ok installed" || missing="$$missing $$p"; \
+done; \
+if [ -n "$$missing" ]; then \
+  if [ "$$(id -u)" = 0 ]; then \
+    DEBIAN_FRONTEND=noninteractive apt-get install -y -q --no-install-recommends $$missing; \
+  else \
+    echo "Missing packages $(2). Run: sudo apt-get install -y$$missing"; $(3); \
+  fi; \
+fi
+endef
+
 # GDAL (libgdal-dev, gdal-bin) is the yardstick of the point benchmarks; only this target wants it.
 BENCH_PACKAGES := libgdal-dev gdal-bin
 
 bench: deps
-	@missing=""; \
-	for p in $(BENCH_PACKAGES); do \
-	  dpkg-query -W -f='$${Status}' $$p 2>/dev/null | grep -q "install ok installed" || missing="$$missing $$p"; \
-	done; \
-	if [ -n "$$missing" ]; then \
-	  if [ "$$(id -u)" = 0 ]; then \
-	    DEBIAN_FRONTEND=noninteractive apt-get install -y -q --no-install-recommends $$missing; \
-	  else \
-	    echo "Missing packages for the GDAL comparison. Run: sudo apt-get install -y$$missing"; \
-	  fi; \
-	fi
+	@$(call install_optional,$(BENCH_PACKAGES),for the GDAL comparison,true)
 	cmake -S . -B build/bench $(CMAKE_COMMON) -DCMAKE_BUILD_TYPE=Release -DTG_TESTS=OFF -DTG_BENCH=ON
 	cmake --build build/bench -j $(JOBS)
 	./build/bench/tessaglyph_bench $(BENCH_ARGS)
@@ -66,17 +72,7 @@ bench: deps
 EXAMPLE_PACKAGES := python3-matplotlib python3-dask
 
 examples: deps
-	@missing=""; \
-	for p in $(EXAMPLE_PACKAGES); do \
-	  dpkg-query -W -f='$${Status}' $$p 2>/dev/null | grep -q "install ok installed" || missing="$$missing $$p"; \
-	done; \
-	if [ -n "$$missing" ]; then \
-	  if [ "$$(id -u)" = 0 ]; then \
-	    DEBIAN_FRONTEND=noninteractive apt-get install -y -q --no-install-recommends $$missing; \
-	  else \
-	    echo "Missing packages for the examples. Run: sudo apt-get install -y$$missing"; exit 1; \
-	  fi; \
-	fi
+	@$(call install_optional,$(EXAMPLE_PACKAGES),for the examples,exit 1)
 	cmake -S . -B build/release $(CMAKE_COMMON) -DCMAKE_BUILD_TYPE=Release -DTG_TESTS=OFF
 	cmake --build build/release -j $(JOBS)
 	cd python/examples && export PYTHONPATH=$(CURDIR)/build/release/python \

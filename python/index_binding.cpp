@@ -142,31 +142,12 @@ class SourceIndex {
   }
 
   py::list records() {
-    std::vector<TG_I_INDEXRECORD> read;
-    {
-      LibraryCall call;
-      const Long count = m_index.numIndexRecords();
-      for (Long n = 0; n < count; ++n)
-        read.push_back(m_index.getIndexRecord(n));
-    }
-    py::list rows;
-    for (std::size_t n = 0; n < read.size(); ++n)
-      rows.append(recordDict(Long(n), read[n]));
-    return rows;
+    return rowsOf(&TessaglyphIndex::numIndexRecords, &TessaglyphIndex::getIndexRecord, recordDict);
   }
 
   py::list scripts() {
-    std::vector<TG_I_SCRIPTINDEXRECORD> read;
-    {
-      LibraryCall call;
-      const Long count = m_index.numScriptIndexRecords();
-      for (Long n = 0; n < count; ++n)
-        read.push_back(m_index.getScriptIndexRecord(n));
-    }
-    py::list rows;
-    for (std::size_t n = 0; n < read.size(); ++n)
-      rows.append(scriptDict(Long(n), read[n]));
-    return rows;
+    return rowsOf(&TessaglyphIndex::numScriptIndexRecords, &TessaglyphIndex::getScriptIndexRecord,
+                  scriptDict);
   }
 
   py::list findScript(py::handle source) {
@@ -208,6 +189,23 @@ class SourceIndex {
   TessaglyphIndex& index() { return m_index; }
 
  private:
+  // Every record of a table, read under the lock and then turned into dicts.
+  template <typename Record>
+  py::list rowsOf(Long (TessaglyphIndex::*count)(), Record (TessaglyphIndex::*read)(Long),
+                  py::dict (*toDict)(Long, const Record&)) {
+    std::vector<Record> records;
+    {
+      LibraryCall call;
+      const Long rows = (m_index.*count)();
+      for (Long n = 0; n < rows; ++n)
+        records.push_back((m_index.*read)(n));
+    }
+    py::list rows;
+    for (std::size_t n = 0; n < records.size(); ++n)
+      rows.append(toDict(Long(n), records[n]));
+    return rows;
+  }
+
   std::string addLocked(const std::string& file, const std::optional<std::string>& script,
                         const std::string& category) {
     std::string name = script.value_or(std::string());
