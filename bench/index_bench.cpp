@@ -1,7 +1,9 @@
 // The index on 100,000 generated source records (quarter-degree tiles, 400 x 250): indexing
 // rows through the store, reaching every record by number, finding a file by its path, finding
 // the scripts for a file name, the rows meeting a 1 x 1 degree area (against a scan of every
-// row's bounds), and opening the index (the set of known files) from its tables.
+// row's bounds), and opening the index (the set of known files) from its tables. Then the
+// pertinent files of a 2 x 2 degree area over an index of 1,000 one-degree tiles, against the
+// bare bounds query that pre-selects them.
 #include <benchmark/benchmark.h>
 #include <sqlite3.h>
 #include <unistd.h>
@@ -11,8 +13,11 @@
 #include <memory>
 #include <string>
 
+#include <fstream>
+
 #include "index/index_store.hpp"
 #include "tessaglyph/index.hpp"
+#include "tessaglyph/script_collection.hpp"
 
 namespace {
 
@@ -181,5 +186,70 @@ void BM_InitIndexSystem(benchmark::State& state) {
     large.reopen();
 }
 BENCHMARK(BM_InitIndexSystem)->Unit(benchmark::kMillisecond);
+
+// 1,000 one-degree tiles (40 x 25 from 120 W, 20 N), each an existing (empty) file, opened as
+// the process's index.
+constexpr int kTileColumns = 40;
+constexpr int kTiles = 1000;
+
+struct TiledIndex {
+  Folder folder{"tessaglyph-index-tiles"};
+  std::unique_ptr<tg::IndexStore> store;
+  tg::TessaglyphIndex index;
+
+  TiledIndex() {
+    store = tg::openSqliteIndexStore(folder.tables());
+    store->addScript({"/scripts/srtm_hgt.tgp", "SRTM HGT", "*.HGT", "", 0});
+    for (int i = 0; i < kTiles; ++i) {
+      tg::SourceRow row;
+      row.sourcePath = folder.path;
+      row.sourceFile = "tile" + std::to_string(i) + ".hgt";
+      std::ofstream(row.sourcePath + row.sourceFile).put('\0');
+      row.scriptFile = "/scripts/srtm_hgt.tgp";
+      row.scriptName = "SRTM HGT";
+      row.datum = "wgs84";
+      row.westLon = -120 + (i % kTileColumns);
+      row.eastLon = row.westLon + 1;
+      row.southLat = 20 + (i / kTileColumns);
+      row.northLat = row.southLat + 1;
+      row.xRes = row.yRes = 90;
+      store->addSource(row);
+    }
+  }
+  void open() {
+    index.stopIndexSystem();
+    const tg::IndexTablePaths t = folder.tables();
+    index.initIndexSystem("", t.source, t.script);
+  }
+};
+
+TiledIndex& tiledIndex() {
+  static TiledIndex instance;
+  return instance;
+}
+
+// The pertinent files of a 2 x 2 degree area: the bounds query, the data type of each row, its
+// bounds on the asked datum, the overlap test and the file's existence.
+void BM_PertinentFiles1000Tiles(benchmark::State& state) {
+  TiledIndex& tiles = tiledIndex();
+  tiles.open();
+  tg::TG_BOUNDS area{32.5, -100.5, 30.5, -98.5, std::make_shared<tg::ScriptCollection>()};
+  area.scriptCollection->add("SRTM HGT", true);
+  std::size_t found = 0;
+  for (auto _ : state)
+    found = tiles.index.getPertinentFilesListEx(area, "WGS84").size();
+  state.counters["files"] = double(found);
+}
+BENCHMARK(BM_PertinentFiles1000Tiles)->Unit(benchmark::kMicrosecond);
+
+// Baseline: the bare bounds query of the same area with its one-degree margin.
+void BM_PertinentFiles1000TilesBoundsQueryBaseline(benchmark::State& state) {
+  TiledIndex& tiles = tiledIndex();
+  std::size_t found = 0;
+  for (auto _ : state)
+    found = tiles.store->sourcesMeeting(33.5, -101.5, 29.5, -97.5).size();
+  state.counters["rows"] = double(found);
+}
+BENCHMARK(BM_PertinentFiles1000TilesBoundsQueryBaseline)->Unit(benchmark::kMicrosecond);
 
 }  // namespace

@@ -4,6 +4,7 @@
 #include <pybind11/stl.h>
 
 #include <filesystem>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -12,6 +13,8 @@
 #include "file_binding.hpp"
 #include "index/default_scripts.hpp"
 #include "tessaglyph/index.hpp"
+#include "tessaglyph/priority_rules.hpp"
+#include "tessaglyph/top_level_object.hpp"
 
 namespace tg::python {
 
@@ -186,7 +189,37 @@ class SourceIndex {
     return m_index.findScript(name) == -1;
   }
 
-  TessaglyphIndex& index() { return m_index; }
+  std::unique_ptr<SourceArea> prepareArea(const TG_BOUNDS& bounds,
+                                          const std::optional<std::string>& rules,
+                                          const std::string& datum, const std::string& interp,
+                                          const std::string& macro, std::optional<int> maxOpen) {
+    const TG_M_INTERPOLATIONMODES mode = interpolationMode(interp);
+    const TG_S_MACROINTERPOLATIONOPTIONS option = macroOption(macro);
+    if (maxOpen && (*maxOpen < 1 || *maxOpen > kMaxAreaOpenFiles))
+      throw py::value_error("max_open must lie in 1..225, not " + std::to_string(*maxOpen));
+    std::shared_ptr<TessaglyphArea> area;
+    {
+      LibraryCall call;
+      const Tessaglyph top;
+      Integer template_ = top.currentSPR();
+      if (rules) {
+        template_ = top.getSPRTemplateIndex(*rules);
+        if (template_ < 0) throw py::value_error("no priority rules named \"" + *rules + "\"");
+      }
+      TG_BOUNDS region = bounds;
+      region.scriptCollection = nullptr;  // every data type, without asking
+      // Silent: no message boxes (their texts still go to the diagnostic log), and no area when
+      // no file lies there.
+      area = m_index.prepareAreaEx(region, *top.sprTemplate(template_), datum, -1);
+      // The index's own error for an area without files.
+      if (!area) m_index.setupArea(Array<TG_I_INDEXRECORD>(), datum, 0);
+      for (Integer i = 1; i <= area->numFiles(); ++i)
+        area->files(i)->setExecuteMode(TG_F_EM_SILENTLOGGED);
+      if (maxOpen) area->setMaximumOpenFiles(Integer(*maxOpen));
+      setAreaReading(*area, mode, option);
+    }
+    return std::make_unique<SourceArea>(std::move(area), datum);
+  }
 
  private:
   // Every record of a table, read under the lock and then turned into dicts.
@@ -261,6 +294,13 @@ void bindIndex(py::module_& m) {
            py::arg("force") = false,
            "Removes a script unless indexed files use it (or regardless, with force); False "
            "when nothing was removed.")
+      .def("prepare_area", &SourceIndex::prepareArea, py::arg("bounds"), py::kw_only(),
+           py::arg("rules") = py::none(), py::arg("datum") = "NAD83", py::arg("interp") = "4point",
+           py::arg("macro") = "closest", py::arg("max_open") = py::none(),
+           "The indexed files over a rectangle (of every data type), ordered by the priority "
+           "rules (a template's name; default: the current template), as an area whose "
+           "positions are given on `datum`. Raises tessaglyph.Error 12009 when no indexed file "
+           "lies there.")
       .def_property_readonly("closed", &SourceIndex::closed, "True once the index is closed.")
       .def("close", &SourceIndex::close, "Closes the index (for every Index object).")
       .def("__enter__", [](SourceIndex& i) -> SourceIndex& { return i; })

@@ -133,6 +133,18 @@ TESSAGLYPH_HOME="$demo_home/" "$tool" index scan "$data" ||
 echo "-- tessaglyph index list"
 TESSAGLYPH_HOME="$demo_home/" "$tool" index list | cut -d, -f1,2,5-9
 
+echo
+echo "== Reading through the index: the indexed files that cover the positions, best ranked"
+echo "   first, as one area (tessaglyph point --index, tessaglyph profile --index)"
+echo "-- tessaglyph point --index 47 -121.5 --interp 4"
+TESSAGLYPH_HOME="$demo_home/" "$tool" point --index 47 -121.5 --interp 4
+echo "-- tessaglyph point --index --bounds 48,-122,46,-120 (a CSV stream over the 2x2 block)"
+printf 'lat,lon\n46.5,-121.5\n47.5,-120.5\n47,-121\n' |
+  TESSAGLYPH_HOME="$demo_home/" "$tool" point --index --bounds 48,-122,46,-120 --interp 4
+echo "-- tessaglyph profile 46.3 -121.7 47.7 -120.3 --samples 5 --index --interp 4"
+TESSAGLYPH_HOME="$demo_home/" "$tool" profile 46.3 -121.7 47.7 -120.3 --samples 5 --index \
+  --interp 4 --macro merge
+
 # A package of a bundled script and two of the samples, installed into the same base directory
 # and uninstalled again: the index and the folders are as before.
 echo

@@ -8,6 +8,7 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <string>
 
@@ -15,6 +16,9 @@
 #include "tessaglyph/types.hpp"
 
 namespace tg {
+
+class TessaglyphArea;
+class TessaglyphSPR;
 
 enum TG_I_ERRORS : std::int32_t {
   TG_I_E_ERRBASE = 32000,
@@ -167,6 +171,52 @@ class TessaglyphIndex {
   // the user whether disabled folders are to be indexed.
   void importFromHarrowfeldIniFile(const std::string& iniFilename = {},
                                    Integer* iIndexDisabled = nullptr, Long* iFound = nullptr);
+
+  // ---- Pertinent files and areas ---------------------------------------------------------
+  // The searches give records with lower bound 0; an empty result is one record whose texts
+  // are all empty. Only files marked TG_I_US_INCLUDE are found; a file that is not on removable
+  // media and no longer exists is left out and reported ("Possible Missing Files"). Each
+  // record's bounds are moved to `datum` before they are compared; the records keep the metrics
+  // the index holds. Message boxes are not shown while the process-wide silent flag is set
+  // (the preparation members and setupArea set it); their texts always go to the diagnostic log.
+
+  // The files whose bounds overlap the rectangle (boundsOverlap), of the data types selected in
+  // its scriptCollection (created empty when missing). A data type the collection does not know
+  // is asked about once ("Use Data Type?", not asked while silent: then it is used), and the
+  // answer is stored under its name.
+  Array<TG_I_INDEXRECORD> getPertinentFilesList(TG_BOUNDS& area);
+  Array<TG_I_INDEXRECORD> getPertinentFilesListEx(TG_BOUNDS& area, const std::string& datum);
+  // The files with at least one corner within the radius of the centre (in the UTM zone of the
+  // centre): a circle lying inside a file without reaching a corner finds nothing.
+  Array<TG_I_INDEXRECORD> getPertinentFilesListCircular(const TG_I_CIRCULARBOUNDS& area);
+  Array<TG_I_INDEXRECORD> getPertinentFilesListCircularEx(const TG_I_CIRCULARBOUNDS& area,
+                                                          const std::string& datum);
+  // The files holding the position, edges included.
+  Array<TG_I_INDEXRECORD> getPertinentFilesListByPoint(Double lat, Double lon);
+  Array<TG_I_INDEXRECORD> getPertinentFilesListByPointEx(Double lat, Double lon,
+                                                         const std::string& datum);
+  // An initialized area of the files in list order (the first wins where files overlap), its
+  // positions given in `datum`. The first maximumOpenFiles files stay open; the others are
+  // opened once, to learn their metrics, and closed. A progress window shows once preparation
+  // has taken 2 seconds with no more than half the files done; cancelling it raises 32003.
+  // An empty list raises 12009 unless `iSilent` is non-zero (then no area).
+  std::shared_ptr<TessaglyphArea> setupArea(const Array<TG_I_INDEXRECORD>& filesList,
+                                            const std::string& datum = "NAD83",
+                                            Integer iSilent = 0);
+  // The pertinent files of the rectangle ordered by the rules, as an area. With no file: no
+  // area, and unless `iSilent` is non-zero 12009 is reported through the error report.
+  std::shared_ptr<TessaglyphArea> prepareArea(TG_BOUNDS& area, TessaglyphSPR& spr);
+  std::shared_ptr<TessaglyphArea> prepareAreaEx(TG_BOUNDS& area, TessaglyphSPR& spr,
+                                                const std::string& datum, Integer iSilent = 0);
+  // The same for a circle; no file raises 12009.
+  std::shared_ptr<TessaglyphArea> prepareAreaCircular(const TG_I_CIRCULARBOUNDS& area,
+                                                      TessaglyphSPR& spr);
+  std::shared_ptr<TessaglyphArea> prepareAreaCircularEx(const TG_I_CIRCULARBOUNDS& area,
+                                                        TessaglyphSPR& spr,
+                                                        const std::string& datum);
+  // False when one rectangle lies wholly east, west, north or south of the other: rectangles
+  // touching along a meridian overlap, along a parallel they do not.
+  static Boolean boundsOverlap(const TG_BOUNDS& bounds1, const TG_BOUNDS& bounds2);
 
   // ---- Files of the host ------------------------------------------------------------------
   // The host program's settings file; while unset, its default in the base directory.

@@ -617,13 +617,14 @@ static_assert(
     }(),
     "every comparison mode sits at the position of its value");
 
-// Errors of the vocabulary lookups (raised with no source text).
+// The general errors (the vocabulary lookups raise theirs with no source text).
 enum TG_ERRORS : std::int32_t {
   TG_E_NOSUCHINSTRUCTION = 12001,
   TG_E_NOSUCHPREDEFINEDVARIABLE = 12002,
   TG_E_NOSUCHROUTINE = 12003,
   TG_E_NOSUCHPROPERTY = 12004,
   TG_E_NOPROPERTYVALUES = 12005,
+  TG_E_NOFILES = 12009,  // area preparation found no file
   TG_E_NOSUCHRCM = 12010,
   TG_E_SPRNOTUNIQUE = 12013,
   TG_E_INVALIDDATA = 12014,

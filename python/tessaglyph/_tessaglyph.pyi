@@ -185,6 +185,17 @@ class Index:
         """Removes a file from the index."""
     def remove_script(self, name: str, *, force: bool = False) -> bool:
         """Removes a script."""
+    def prepare_area(
+        self,
+        bounds: Bounds,
+        *,
+        rules: Optional[str] = None,
+        datum: str = "NAD83",
+        interp: Interp = "4point",
+        macro: Macro = "closest",
+        max_open: Optional[int] = None,
+    ) -> Area:
+        """The indexed files over a rectangle, ordered by priority rules, as an area."""
     @property
     def closed(self) -> bool:
         """True once the index is closed."""

@@ -63,7 +63,7 @@ def test_an_area_raises_what_the_library_raises(tiles):
         tessaglyph.open_area([], "srtm_hgt")
 
 
-def test_the_index_keeps_files_and_scripts(tiles):
+def test_the_index_keeps_files_and_prepares_areas_of_them(tiles):
     with tessaglyph.Index() as index:
         assert index.register_defaults() >= 3
         assert [index.add(tile) for tile in tiles] == ["indexed", "indexed"]
@@ -71,6 +71,19 @@ def test_the_index_keeps_files_and_scripts(tiles):
         assert index.find_script(tiles[0])[0]["name"] == "SRTM HGT"
         records = {r["file"]: r for r in index.records()}
         assert records[str(tiles[1])]["west"] == pytest.approx(-121)
+        lats, lons = across_the_seam()
+        bounds = tessaglyph.Bounds(north=46.9, west=-121.2, south=46.1, east=-120.8)
+        with index.prepare_area(bounds, datum="WGS84", macro="merge") as area:
+            assert sorted(area.files) == sorted(str(t) for t in tiles)
+            prepared = area.points(lats, lons)
+        with tessaglyph.open_area(tiles, "srtm_hgt", macro="merge", datum="WGS84") as area:
+            np.testing.assert_array_equal(prepared, area.points(lats, lons))
+        far = tessaglyph.Bounds(north=10, west=10, south=9, east=11)
+        with pytest.raises(tessaglyph.Error) as raised:
+            index.prepare_area(far)
+        assert raised.value.number == 12009
+        with pytest.raises(ValueError, match="no priority rules"):
+            index.prepare_area(bounds, rules="no such rules")
         assert index.remove(tiles[1]) and not index.remove(tiles[1])
     assert index.closed
     with pytest.raises(tessaglyph.Error) as raised:

@@ -1,8 +1,12 @@
 // The index's life cycle and the host's file names.
+#include <chrono>
+
 #include "index/index_state.hpp"
 #include "index/settings_file.hpp"
+#include "support/conversions.hpp"
 #include "support/error_report.hpp"
 #include "support/paths.hpp"
+#include "support/profile_file.hpp"
 #include "support/text.hpp"
 #include "support/trace.hpp"
 #include "tessaglyph/error.hpp"
@@ -27,6 +31,22 @@ IndexStore& requireStore(const std::string& source) {
 
 std::string sourceKey(const std::string& path) {
   return sourceKeyOf(folderOf(path), fileNameOf(path));
+}
+
+double seconds() {
+  const IndexState& s = state();
+  if (s.clock) return s.clock();
+  return std::chrono::duration<double>(std::chrono::steady_clock::now().time_since_epoch()).count();
+}
+
+bool diagnosticSwitch(const std::string& name) {
+  const std::string text = readProfileString("Diagnostics", name, "", TessaglyphIndex().INIFile());
+  if (trimBlanks(text).empty()) return false;
+  try {
+    return textToBoolean(text);
+  } catch (const Error&) {
+    return false;  // a switch that is no Boolean is off
+  }
 }
 
 void diagnostic(const std::string& line) {

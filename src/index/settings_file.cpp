@@ -34,26 +34,9 @@ constexpr std::array<KeyInfo, 10> kKeys{{
     {"source RM Desc", "\\Tessaglyph\\hfrmdesc.dbf"},
     {"script index", "\\Tessaglyph\\hfscript.dbf"},
 }};
-constexpr const char* kMaxOpenAreaFilesKey = "max open area files";
 
 const KeyInfo& info(Key key) {
   return kKeys[static_cast<std::size_t>(key)];
-}
-
-bool fileExists(const std::string& path) {
-  std::error_code error;
-  return std::filesystem::is_regular_file(path, error);
-}
-
-[[noreturn]] void raiseAccessError() {
-  throw Error(PLATFORM_E_PATHFILEACCESSERROR, {}, "Path/File access error");
-}
-
-// The value as stored, or the default while the file has no data.
-std::string stored(const char* key, const char* defaultValue) {
-  const std::string file = iniFileName();
-  if (!iniFileHasData()) return defaultValue;
-  return readProfileString(kSection, key, defaultValue, file);
 }
 
 void writeKey(const char* key, std::string_view value) {
@@ -63,41 +46,6 @@ void writeKey(const char* key, std::string_view value) {
 }
 
 }  // namespace
-
-std::string harrowfeldDirectory() {
-  std::string folder = baseDirectory();
-  while (!folder.empty() && folder.back() == '\0')
-    folder.pop_back();
-  while (folder.size() >= 2 && isPathSeparator(folder.back()) &&
-         isPathSeparator(folder[folder.size() - 2])) {
-    folder.pop_back();
-  }
-  return folder;
-}
-
-std::string iniFileName() {
-  // Kept between calls; a file that went away is looked for again, since the base directory
-  // may have moved with it.
-  static std::string cached;
-  if (cached.empty() || !fileExists(cached)) {
-    cached = resolvePath(harrowfeldDirectory() + "Tessaglyph.ini");
-    if (!fileExists(cached)) {
-      std::ofstream out(cached, std::ios::binary | std::ios::trunc);
-      out << "[Tessa Glyph]\nexists=False\n";
-      if (!out) raiseAccessError();
-    }
-  }
-  return cached;
-}
-
-bool iniFileHasData() {
-  const std::string file = iniFileName();
-  try {
-    return textToBoolean(readProfileString(kSection, "exists", "False", file));
-  } catch (const Error&) {
-    return false;  // a value that is no Boolean is no data either
-  }
-}
 
 std::string expandStoredPath(std::string_view stored) {
   if (stored.empty() || !isPathSeparator(stored.front())) return std::string(stored);
@@ -113,18 +61,11 @@ std::string expandStoredPath(std::string_view stored) {
 
 std::string read(Key key) {
   const KeyInfo& k = info(key);
-  return expandStoredPath(stored(k.name, k.defaultValue));
+  return expandStoredPath(storedSetting(k.name, k.defaultValue));
 }
 
 void write(Key key, std::string_view value) {
   writeKey(info(key).name, value);
-}
-
-Integer maxOpenAreaFiles() {
-  const std::string text = stored(kMaxOpenAreaFilesKey, "225");
-  const std::optional<double> value = parseNumber(text);
-  if (!value || *value < 1 || *value > kMaxOpenAreaFilesLimit) return kMaxOpenAreaFilesLimit;
-  return roundToInteger(*value);
 }
 
 void setMaxOpenAreaFiles(Integer value) {

@@ -6,6 +6,7 @@
 #include <string>
 #include <string_view>
 
+#include "support/component_settings.hpp"
 #include "tessaglyph/types.hpp"
 
 namespace tg::settings {
@@ -24,16 +25,6 @@ enum class Key {
   scriptIndex,
 };
 
-inline constexpr const char* kSection = "Tessa Glyph";
-inline constexpr Integer kMaxOpenAreaFilesLimit = 225;
-
-// The base directory with at most one separator at its end.
-std::string harrowfeldDirectory();
-// The settings file's path; a missing file is created holding "exists=False".
-std::string iniFileName();
-// True when the settings file's "exists" key reads as True.
-bool iniFileHasData();
-
 // A stored text that begins with a separator names a place below the base directory; any other
 // text is returned unchanged.
 std::string expandStoredPath(std::string_view stored);
@@ -42,8 +33,6 @@ std::string expandStoredPath(std::string_view stored);
 std::string read(Key key);
 // Writes the key, filling the file with the defaults first when it has none.
 void write(Key key, std::string_view value);
-// The open-file limit of areas: the stored number when it lies in 1..225, else 225.
-Integer maxOpenAreaFiles();
 // Values outside 1..225 are ignored.
 void setMaxOpenAreaFiles(Integer value);
 

@@ -60,6 +60,35 @@ bool indexable(const SourceRow& row) {
 
 }  // namespace
 
+namespace index {
+
+TG_I_INDEXRECORD indexRecordOf(const SourceRow& row) {
+  TG_I_INDEXRECORD record;
+  record.sourcePath = row.sourcePath;
+  record.sourceFile = row.sourceFile;
+  record.scriptFile = row.scriptFile;
+  record.priorityName = row.priority;
+  record.metrics.datum = row.datum;
+  record.metrics.xResolution = row.xRes;
+  record.metrics.yResolution = row.yRes;
+  record.metrics.bounds.northLat = row.northLat;
+  record.metrics.bounds.westLon = row.westLon;
+  record.metrics.bounds.southLat = row.southLat;
+  record.metrics.bounds.eastLon = row.eastLon;
+  record.useSettings = static_cast<TG_I_USESETTINGS>(row.useSettings);
+  record.onRemovableMedia = row.removable;
+  record.sRMDesc = row.rmDescID;
+  return record;
+}
+
+std::string recordPath(const TG_I_INDEXRECORD& record) {
+  const std::string& folder = record.sourcePath;
+  const bool separated = !folder.empty() && (folder.back() == '/' || folder.back() == '\\');
+  return folder + (separated ? "" : "/") + record.sourceFile;
+}
+
+}  // namespace index
+
 void TessaglyphIndex::indexSourceFile(const std::string& sourceFile, const std::string& scriptName,
                                       const std::string& sCategory, Boolean bRemovable,
                                       std::string* sRMDesc, Long* iFound) {
@@ -146,23 +175,7 @@ Long TessaglyphIndex::numIndexRecords() {
 }
 
 TG_I_INDEXRECORD TessaglyphIndex::getIndexRecord(Long recordNum) {
-  const SourceRow row = index::requireStore("Tessaglyph::getIndexRecord").source(recordNum);
-  TG_I_INDEXRECORD record;
-  record.sourcePath = row.sourcePath;
-  record.sourceFile = row.sourceFile;
-  record.scriptFile = row.scriptFile;
-  record.priorityName = row.priority;
-  record.metrics.datum = row.datum;
-  record.metrics.xResolution = row.xRes;
-  record.metrics.yResolution = row.yRes;
-  record.metrics.bounds.northLat = row.northLat;
-  record.metrics.bounds.westLon = row.westLon;
-  record.metrics.bounds.southLat = row.southLat;
-  record.metrics.bounds.eastLon = row.eastLon;
-  record.useSettings = static_cast<TG_I_USESETTINGS>(row.useSettings);
-  record.onRemovableMedia = row.removable;
-  record.sRMDesc = row.rmDescID;
-  return record;
+  return index::indexRecordOf(index::requireStore("Tessaglyph::getIndexRecord").source(recordNum));
 }
 
 Array<std::string> TessaglyphIndex::getAssociatedFilesList(const std::string& scriptFile) {

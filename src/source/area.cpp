@@ -4,6 +4,7 @@
 #include <algorithm>
 
 #include "source/area_settings.hpp"
+#include "support/component_settings.hpp"
 #include "support/conversions.hpp"
 #include "support/method_scope.hpp"
 #include "support/timer.hpp"
@@ -29,7 +30,7 @@ TessaglyphArea::TessaglyphArea() : TessaglyphArea(Clock(timer)) {}
 
 TessaglyphArea::TessaglyphArea(Clock clock)
     : m_clock(std::move(clock)),
-      m_maximumOpenFiles(areaMaximumOpenFilesSetting()),
+      m_maximumOpenFiles(settings::maxOpenAreaFiles()),
       m_boundaryResolution(areaBoundaryResolutionSetting()),
       m_declined(std::make_shared<TessaglyphFile::DeclinedMedia>()) {}
 

@@ -6,6 +6,7 @@
 #include "index/index_medium_descriptions.hpp"
 #include "index_test_support.hpp"
 #include "support/error_report.hpp"
+#include "tessaglyph/priority_rules.hpp"
 #include "test_support.hpp"
 
 namespace tg {
@@ -30,6 +31,9 @@ TEST(IndexLifeCycle, MembersRaise32001UntilTheIndexIsOpen) {
   TessaglyphIndex index;
   index.stopIndexSystem();
   Long found = 0;
+  TG_BOUNDS area;
+  const TG_I_CIRCULARBOUNDS circle{35.5, -99.5, 1000};
+  TessaglyphSPR rules;
   const struct {
     std::function<void()> call;
     const char* source;
@@ -46,6 +50,21 @@ TEST(IndexLifeCycle, MembersRaise32001UntilTheIndexIsOpen) {
       {[&] { index.getScriptPriorityNames(); }, "TessaglyphIndex::getScriptPriorityNames"},
       {[&] { index.getSourcePriorityNames(); }, "TessaglyphIndex::getSourcePriorityNames"},
       {[&] { index.getPriorityNames(); }, "Tessaglyph::getPriorityNames"},
+      {[&] { index.getPertinentFilesList(area); }, "Tessaglyph::getPertinentFilesList"},
+      {[&] { index.getPertinentFilesListEx(area, "x"); }, "Tessaglyph::getPertinentFilesListEx"},
+      {[&] { index.getPertinentFilesListCircular(circle); },
+       "Tessaglyph::getPertinentFilesListCircular"},
+      {[&] { index.getPertinentFilesListCircularEx(circle, "x"); },
+       "Tessaglyph::getPertinentFilesListCircularEx"},
+      {[&] { index.getPertinentFilesListByPoint(1, 1); },
+       "Tessaglyph::getPertinentFilesListByPoint"},
+      {[&] { index.getPertinentFilesListByPointEx(1, 1, "x"); },
+       "Tessaglyph::getPertinentFilesListByPointEx"},
+      {[&] { index.prepareArea(area, rules); }, "Tessaglyph::prepareArea"},
+      {[&] { index.prepareAreaEx(area, rules, "x", -1); }, "Tessaglyph::prepareAreaEx"},
+      {[&] { index.prepareAreaCircular(circle, rules); }, "Tessaglyph::prepareAreaCircular"},
+      {[&] { index.prepareAreaCircularEx(circle, rules, "x"); },
+       "Tessaglyph::prepareAreaCircularEx"},
   };
   for (const auto& row : rows) {
     EXPECT_TRUE(

@@ -221,10 +221,12 @@ TEST_F(AreaTest, SettingsGiveTheOpenFileLimitAndTheBorderDistance) {
     Integer maximum;
     double border;
   };
-  for (const Row& row : {Row{"", 225, 0}, Row{"[Tessa Glyph]\nmax open area files=10\n", 10, 0},
-                         Row{"[Tessa Glyph]\nmax open area files=300\n", 225, 0},
-                         Row{"[Tessa Glyph]\nmax open area files=0\n", 225, 0},
-                         Row{"[TessaglyphArea]\nm_boundaryResolution=0.001\n", 225, 0.001}}) {
+  for (const Row& row :
+       {Row{"", 225, 0}, Row{"[Tessa Glyph]\nexists=True\nmax open area files=10\n", 10, 0},
+        Row{"[Tessa Glyph]\nexists=False\nmax open area files=10\n", 225, 0},
+        Row{"[Tessa Glyph]\nexists=True\nmax open area files=300\n", 225, 0},
+        Row{"[Tessa Glyph]\nexists=True\nmax open area files=0\n", 225, 0},
+        Row{"[TessaglyphArea]\nm_boundaryResolution=0.001\n", 225, 0.001}}) {
     SCOPED_TRACE(row.ini);
     m_home.writeFile("base/Tessaglyph.ini", row.ini);
     TessaglyphArea area;
@@ -386,7 +388,7 @@ TEST_F(AreaTest, TheLeastRecentlyUsedFileIsChosenAsWritten) {
 }
 
 TEST_F(AreaTest, ManyFilesNeverHoldMoreDescriptorsThanTheLimit) {
-  m_home.writeFile("base/Tessaglyph.ini", "[Tessa Glyph]\nmax open area files=10\n");
+  m_home.writeFile("base/Tessaglyph.ini", "[Tessa Glyph]\nexists=True\nmax open area files=10\n");
   std::vector<std::filesystem::path> tiles;
   for (int south = 0; south < 15; ++south) {
     for (int west = 0; west < 15; ++west)

@@ -198,5 +198,85 @@ TEST_F(TessaglyphTool, AnswersAndExitStatus) {
   }
 }
 
+// The index commands, then reads through the indexed files, in one base directory of their own.
+TEST_F(TessaglyphTool, IndexAndReadsThroughIt) {
+  test::TemporaryFolder home;
+  test::ScopedEnvironment base("TESSAGLYPH_HOME", home.folder());
+  // The sample tile again, one degree further north.
+  const std::string tile = home.folder() + "N47W122.hgt";
+  fs::copy_file(srtm(), tile);
+  const Case cases[] = {
+      {"reads before anything is indexed",
+       {"point", "--index", "46.6", "-121.7"},
+       "",
+       2,
+       "",
+       "the index holds no file"},
+      {"the bundled scripts", {"index", "defaults"}, "", 0, "SRTM", "bundled scripts registered"},
+      {"a tile by the script its name fits", {"index", "add", srtm(), tile}, "", 0, "indexed", ""},
+      {"a file indexed twice", {"index", "add", srtm()}, "", 0, "already indexed", ""},
+      {"a file that is not there", {"index", "add", "nowhere.hgt"}, "", 1, "nowhere.hgt", ""},
+      {"the list", {"index", "list"}, "", 0, "N46W122.hgt", ""},
+      {"the scripts", {"index", "--json", "list", "--scripts"}, "", 0, "\"name\"", ""},
+      {"one position through the index",
+       {"point", "--index", "46.6", "-121.7", "--interp", "4"},
+       "",
+       0,
+       "868\n",
+       ""},
+      {"a stream over everything indexed",
+       {"point", "--index", "--interp", "4"},
+       "46.6,-121.7\n47.6,-121.7\n",
+       0,
+       "46.6,-121.7,868\n47.6,-121.7,868\n",
+       ""},
+      {"a position no indexed file covers",
+       {"point", "--index", "10", "10"},
+       "",
+       2,
+       "",
+       "no indexed file covers"},
+      {"bounds that are no rectangle",
+       {"point", "--index", "--bounds", "46,-122,47,-121", "46.6", "-121.7"},
+       "",
+       2,
+       "",
+       "--bounds wants N,W,S,E"},
+      {"rules that are not in the settings",
+       {"point", "--index", "--rules", "Nowhere", "46.6", "-121.7"},
+       "",
+       2,
+       "",
+       "33005"},
+      {"files as well as the index",
+       {"point", "--index", srtm(), "46.6", "-121.7"},
+       "",
+       2,
+       "",
+       "--index takes no files"},
+      {"a profile through the index",
+       {"profile", "46.6", "-121.7", "47.6", "-121.7", "--samples", "3", "--index", "--interp",
+        "4"},
+       "",
+       0,
+       "0.0,46.6000000,-121.7000000,868\n",
+       ""},
+      {"the area of the index", {"area", "info", "--index"}, "", 0, "files          2", ""},
+      {"a file taken out", {"index", "remove", tile}, "", 0, "", ""},
+      {"the settings", {"settings"}, "", 0, "Tessaglyph.ini", ""},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    const ToolResult result = runTool("tessaglyph", c.arguments, c.input);
+    EXPECT_EQ(result.status, c.status) << result.err;
+    EXPECT_NE(result.out.find(c.out), std::string::npos) << result.out;
+    if (c.err.empty()) {
+      EXPECT_EQ(result.err, "");
+    } else {
+      EXPECT_NE(result.err.find(c.err), std::string::npos) << result.err;
+    }
+  }
+}
+
 }  // namespace
 }  // namespace tg::tools_test

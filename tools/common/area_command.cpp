@@ -3,6 +3,8 @@
 //   tessaglyph area info --script S.tgp FILE|FOLDER... [--max-open N] [--interp M] [--macro M]
 //       prints the area's extent, its sectors (size and count) with the files listed in each,
 //       and every file with its bounds and whether it is open
+//   tessaglyph area info --index [--bounds N,W,S,E] [--rules NAME] ...
+//       the same for the area of the indexed files (all of them, or those of --bounds)
 //
 // Exit status: 0, or 2 for a bad command line or files that cannot be read.
 #include <cstdio>
@@ -63,7 +65,7 @@ Subcommand addAreaCommand(CLI::App& app) {
   CLI::App* info = area->add_subcommand(
       "info", "Prints the sectors and files of an area and which files are open");
   addAreaQueryOptions(*info, *options);
-  info->add_option("files", options->files, "FILE|FOLDER...")->required();
+  info->add_option("files", options->files, "FILE|FOLDER... (none with --index)");
   return {area, [info, options] { return info->parsed() ? runAreaInfo(*options) : 2; }};
 }
 

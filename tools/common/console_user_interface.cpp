@@ -3,6 +3,8 @@
 #include <iostream>
 #include <string_view>
 
+#include "tessaglyph/priority_rules.hpp"
+
 namespace tg::tools {
 
 MESSAGEBOXRESULTS ConsoleUserInterface::messageBox(const std::string& prompt, std::int32_t style,
@@ -34,6 +36,38 @@ MESSAGEBOXRESULTS ConsoleUserInterface::messageBox(const std::string& prompt, st
   }
   std::cerr << m_toolName << ": " << (title.empty() ? std::string() : title + ": ") << text << '\n';
   return headlessAnswer(style);
+}
+
+void ConsoleUserInterface::configureRules(TessaglyphSPR& rules, const std::string& note) {
+  std::cerr << m_toolName << ": priority rules (they cannot be changed here): " << note << '\n'
+            << rulesText(rules);
+}
+
+std::string rulesText(const TessaglyphSPR& rules) {
+  static const char* const kCategories[] = {"resolution", "file priority", "script priority"};
+  std::string text = "  rules: " + rules.sprName() + " (" + rules.sprDescription() + ")\n";
+  text += "  categories:";
+  for (Integer i = 0; i < rules.numPriorityCategories(); ++i) {
+    const auto category = rules.categoryOrder(i);
+    text +=
+        std::string(i ? ", " : " ") +
+        (category >= TG_PC_VALID_MIN && category <= TG_PC_VALID_MAX ? kCategories[category] : "?");
+  }
+  text += " (the last deciding)\n  resolutions compare by: " +
+          getRCMName(rules.resolutionCompareMode()) + "\n";
+  const auto list = [&text](const char* title, Integer count, auto entry) {
+    text += std::string("  ") + title + ":";
+    for (Integer i = 0; i < count; ++i) {
+      const std::string name = entry(i);
+      text += std::string(i ? ", " : " ") + (name.empty() ? "(none)" : name);
+    }
+    text += "\n";
+  };
+  list("file priorities", rules.numFilePriorityEntries(),
+       [&rules](Integer i) { return rules.filePriorityEntry(i); });
+  list("script priorities", rules.numScriptPriorityEntries(),
+       [&rules](Integer i) { return rules.scriptPriorityEntry(i); });
+  return text;
 }
 
 ConsoleUserInterface* installedConsole() noexcept {

@@ -1,6 +1,7 @@
 // The user interface of the command-line tools: the library's message boxes (the error report's
 // among them) are printed on standard error with the tool's name and answered with the default
 // button, as a user at a console without dialogs would; input boxes take their default text.
+// The priority-rules dialog prints the rules and leaves them as they are.
 #pragma once
 
 #include <string>
@@ -16,6 +17,7 @@ class ConsoleUserInterface final : public UserInterface {
   explicit ConsoleUserInterface(std::string toolName) : m_toolName(std::move(toolName)) {}
   MESSAGEBOXRESULTS messageBox(const std::string& prompt, std::int32_t style,
                                const std::string& title) override;
+  void configureRules(TessaglyphSPR& rules, const std::string& note) override;
 
   // While held, message boxes are kept (as one line each) for the tool to report in its own
   // words, such as a script error with the input line it happened on, instead of printed.
@@ -28,6 +30,10 @@ class ConsoleUserInterface final : public UserInterface {
   bool m_hold = false;
   std::vector<std::string> m_held;
 };
+
+// The rules as lines of text: name and description, the categories in order (the last
+// deciding), the resolution comparison and the two priority-name lists.
+std::string rulesText(const TessaglyphSPR& rules);
 
 // The installed console interface of a tool, or nullptr when another is installed.
 ConsoleUserInterface* installedConsole() noexcept;

@@ -10,6 +10,11 @@
 //       the same over an area of several files (a folder stands for its files the script's
 //       file-type filter accepts), the first named winning where files overlap; a single file
 //       is read as an area too when --macro, --max-open or --rate-log is given
+//   tessaglyph point --index [--bounds N,W,S,E] [--rules NAME] [LAT LON] [--macro M] ...
+//       the same over the indexed files, ranked by the priority rules (the default rules, or a
+//       template of the settings file): those that cover the position, or --bounds, or for the
+//       CSV stream everything indexed; positions on --datum, else on the first indexed file's
+//       datum
 //
 // --script names a compiled script file, or a bundled script by its name ("srtm_hgt"), found in
 // the scripts folder beside the tool or in the installed one. Positions are asked on --datum
@@ -26,6 +31,7 @@
 #include <functional>
 #include <iostream>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -152,14 +158,19 @@ int answer(PointReader& reader, const std::vector<std::string>& position, double
 // Reads positions through an area of the files.
 int runAreaPoint(const AreaQueryOptions& options, const std::vector<std::string>& position) {
   double lat = 0, lon = 0;
+  std::optional<TG_BOUNDS> covering;
   if (!position.empty()) {
     std::string problem;
     if (!readPosition(position[0], position[1], lat, lon, problem)) {
       std::cerr << "tessaglyph point: " << problem << '\n';
       return 2;
     }
+    // A region around the position: files that only touch it along a parallel count too.
+    constexpr double kAround = 1e-6;
+    covering = TG_BOUNDS{lat + kAround, wrappedLongitude(lon) - kAround, lat - kAround,
+                         wrappedLongitude(lon) + kAround, nullptr};
   }
-  const auto area = prepareArea("point", options);
+  const auto area = prepareArea("point", options, covering);
   if (!area) return 2;
   PointReader reader([&area](double y, double x) { return area->point(y, x); });
   const int result = answer(reader, position, lat, lon);
@@ -225,9 +236,21 @@ Subcommand addPointCommand(CLI::App& app) {
       "Reads values of source files: LAT LON, or CSV lines lat,lon on standard input; several "
       "files (or folders) are read as one area");
   addAreaQueryOptions(*point, *options);
-  point->add_option("files", *arguments, "FILE|FOLDER... [LAT LON] (position in decimal degrees)")
-      ->required();
+  point->add_option("files", *arguments,
+                    "FILE|FOLDER... [LAT LON] (position in decimal degrees); with --index only "
+                    "[LAT LON]");
   return {point, [point, options, arguments] {
+            if (options->index) {
+              if (arguments->size() != 0 && arguments->size() != 2) {
+                std::cerr << "tessaglyph point: --index takes no files, only LAT LON\n";
+                return 2;
+              }
+              return runAreaPoint(*options, *arguments);
+            }
+            if (arguments->empty()) {
+              std::cerr << "tessaglyph point: give the files to read, or --index\n";
+              return 2;
+            }
             PointOptions single;
             std::vector<std::string> files;
             splitArguments(*arguments, files, single.position);

@@ -8,9 +8,13 @@
 //       the great circle (on a sphere of the Earth's mean radius), the position and the value
 //       there. --samples N gives N evenly spaced samples, both ends included; --step M one
 //       sample every M metres and the far end.
+//   tessaglyph profile LAT1 LON1 LAT2 LON2 (--step METRES | --samples N) --index
+//                      [--bounds N,W,S,E] [--rules NAME] [--interp M] ...
+//       the same through the indexed files that cover the path, ranked by the priority rules
 //
 // Exit status: 0 when every sample was read, 1 when a sample failed (its value is -52000), 2
 // for a bad command line or files that cannot be read.
+#include <algorithm>
 #include <cstdio>
 #include <iostream>
 #include <memory>
@@ -34,8 +38,9 @@ struct ProfileOptions {
 };
 
 int runProfile(ProfileOptions& options) {
-  if (options.arguments.size() < 5) {
-    std::cerr << "tessaglyph profile: expected LAT1 LON1 LAT2 LON2 and at least one file\n";
+  if (options.area.index ? options.arguments.size() != 4 : options.arguments.size() < 5) {
+    std::cerr << "tessaglyph profile: expected LAT1 LON1 LAT2 LON2 and "
+              << (options.area.index ? "no file with --index" : "at least one file") << '\n';
     return 2;
   }
   double lat1 = 0, lon1 = 0, lat2 = 0, lon2 = 0;
@@ -64,14 +69,22 @@ int runProfile(ProfileOptions& options) {
     fractions = fractionsByStep(length, options.step);
   }
   options.area.files.assign(options.arguments.begin() + 4, options.arguments.end());
-  const auto area = prepareArea("profile", options.area);
-  if (!area) return 2;
-
   const Long count = Long(fractions.size());
   auto lats = Array<Double>::withBounds(0, count - 1);
   auto lons = Array<Double>::withBounds(0, count - 1);
-  for (Long i = 0; i < count; ++i)
+  // The region the samples cover, a little wider so that files touching it count.
+  constexpr double kAround = 1e-6;
+  TG_BOUNDS covering{-90, 180, 90, -180, nullptr};
+  for (Long i = 0; i < count; ++i) {
     path.at(fractions[std::size_t(i)], lats[i], lons[i]);
+    covering.northLat = std::max(covering.northLat, lats[i] + kAround);
+    covering.southLat = std::min(covering.southLat, lats[i] - kAround);
+    covering.westLon = std::min(covering.westLon, lons[i] - kAround);
+    covering.eastLon = std::max(covering.eastLon, lons[i] + kAround);
+  }
+  const auto area = prepareArea("profile", options.area, covering);
+  if (!area) return 2;
+
   Array<Single> values;
   Boolean failed = false;
   area->Get_Path(lats, lons, values, failed);
@@ -104,7 +117,9 @@ Subcommand addProfileCommand(CLI::App& app) {
       "Prints the terrain profile along the great circle between two points (CSV distance,lat,"
       "lon,value), read through an area of the files");
   addAreaQueryOptions(*profile, options->area);
-  profile->add_option("arguments", options->arguments, "LAT1 LON1 LAT2 LON2 FILE|FOLDER...")
+  profile
+      ->add_option("arguments", options->arguments,
+                   "LAT1 LON1 LAT2 LON2 FILE|FOLDER... (no file with --index)")
       ->required();
   auto* step = profile->add_option("--step", options->step, "metres between samples")
                    ->check(CLI::PositiveNumber);
