@@ -200,19 +200,18 @@ class SourceIndex {
     std::shared_ptr<TessaglyphArea> area;
     {
       LibraryCall call;
-      const Tessaglyph top;
-      Integer template_ = top.currentSPR();
-      if (rules) {
-        template_ = top.getSPRTemplateIndex(*rules);
-        if (template_ < 0) throw py::value_error("no priority rules named \"" + *rules + "\"");
-      }
+      TessaglyphSPR spr;
+      if (rules) spr.readFromINIFile(Tessaglyph().getTessaglyphININame(), *rules);
       TG_BOUNDS region = bounds;
-      region.scriptCollection = nullptr;  // every data type, without asking
+      region.scriptCollection = nullptr;  // silent: every data type, without asking
       // Silent: no message boxes (their texts still go to the diagnostic log), and no area when
       // no file lies there.
-      area = m_index.prepareAreaEx(region, *top.sprTemplate(template_), datum, -1);
-      // The index's own error for an area without files.
-      if (!area) m_index.setupArea(Array<TG_I_INDEXRECORD>(), datum, 0);
+      area = m_index.prepareAreaEx(region, spr, datum, -1);
+      if (!area) {
+        // The index's own error for an area without files (12009).
+        m_index.setupArea(Array<TG_I_INDEXRECORD>(), datum, 0);
+        throw py::value_error("no indexed file lies in the area");
+      }
       for (Integer i = 1; i <= area->numFiles(); ++i)
         area->files(i)->setExecuteMode(TG_F_EM_SILENTLOGGED);
       if (maxOpen) area->setMaximumOpenFiles(Integer(*maxOpen));
@@ -297,10 +296,10 @@ void bindIndex(py::module_& m) {
       .def("prepare_area", &SourceIndex::prepareArea, py::arg("bounds"), py::kw_only(),
            py::arg("rules") = py::none(), py::arg("datum") = "NAD83", py::arg("interp") = "4point",
            py::arg("macro") = "closest", py::arg("max_open") = py::none(),
-           "The indexed files over a rectangle (of every data type), ordered by the priority "
-           "rules (a template's name; default: the current template), as an area whose "
-           "positions are given on `datum`. Raises tessaglyph.Error 12009 when no indexed file "
-           "lies there.")
+           "The indexed files over a rectangle (of every data type), ordered by priority rules "
+           "(the name of rules kept in the settings file; default rules when None), as an area "
+           "whose positions are given on `datum`. Raises tessaglyph.Error 12009 when no indexed "
+           "file lies there, 33005 for rules the settings file does not hold.")
       .def_property_readonly("closed", &SourceIndex::closed, "True once the index is closed.")
       .def("close", &SourceIndex::close, "Closes the index (for every Index object).")
       .def("__enter__", [](SourceIndex& i) -> SourceIndex& { return i; })
