@@ -4,12 +4,15 @@
 JOBS ?= $(shell nproc 2>/dev/null || echo 2)
 PACKAGES := cmake ninja-build g++ libgtest-dev libgmock-dev libbenchmark-dev \
             libsqlite3-dev libproj-dev libcli11-dev clang clang-format libclang-rt-14-dev \
-            libcpp-httplib-dev pkg-config
+            libcpp-httplib-dev pkg-config \
+            pybind11-dev python3-pybind11 python3-dev python3-numpy python3-pytest
 # The browse page's tests run it in headless Chromium; only `make test` wants it.
 TEST_PACKAGES := chromium
 CMAKE_COMMON := -G Ninja -DCMAKE_EXPORT_COMPILE_COMMANDS=ON
+# The interpreter a build's Python module was made for (it has numpy).
+PYTHON_OF = $$(sed -n 's/^Python3_EXECUTABLE:[A-Z]*=//p' $(CURDIR)/$(1)/CMakeCache.txt)
 
-.PHONY: all deps test-deps test demo bench fuzz format format-check clean
+.PHONY: all deps test-deps test demo bench examples fuzz format format-check clean
 
 all: test
 
@@ -58,6 +61,20 @@ bench: deps
 	cmake -S . -B build/bench $(CMAKE_COMMON) -DCMAKE_BUILD_TYPE=Release -DTG_TESTS=OFF -DTG_BENCH=ON
 	cmake --build build/bench -j $(JOBS)
 	./build/bench/tessaglyph_bench $(BENCH_ARGS)
+	@if [ -d build/bench/python/tessaglyph ]; then \
+	  PYTHONPATH=build/bench/python $(call PYTHON_OF,build/bench) bench/python_points_bench.py; fi
+
+# The Python examples draw with matplotlib and sample with Dask; only this target wants them.
+EXAMPLE_PACKAGES := python3-matplotlib python3-dask
+
+examples: deps
+	$(call install-missing,$(EXAMPLE_PACKAGES),--no-install-recommends,echo "Missing packages for the examples. Run: sudo apt-get install -y$$missing"; exit 1)
+	cmake -S . -B build/release $(CMAKE_COMMON) -DCMAKE_BUILD_TYPE=Release -DTG_TESTS=OFF
+	cmake --build build/release -j $(JOBS)
+	cd python/examples && export PYTHONPATH=$(CURDIR)/build/release/python \
+	  TG_BINARY_DIR=$(CURDIR)/build/release && \
+	  $(call PYTHON_OF,build/release) profile_two_tiles.py --output $(CURDIR)/docs/python-profile.png && \
+	  $(call PYTHON_OF,build/release) dask_sampling.py $(EXAMPLE_ARGS)
 
 # libFuzzer targets (clang). FUZZ_SECONDS per target; the corpus grows under build/fuzz/.
 FUZZ_SECONDS ?= 60

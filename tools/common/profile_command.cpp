@@ -15,7 +15,6 @@
 // Exit status: 0 when every sample was read, 1 when a sample failed (its value is -52000), 2
 // for a bad command line or files that cannot be read.
 #include <algorithm>
-#include <cmath>
 #include <cstdio>
 #include <iostream>
 #include <memory>
@@ -23,6 +22,7 @@
 #include <vector>
 
 #include "common/area_query.hpp"
+#include "common/great_circle.hpp"
 #include "common/position_filter.hpp"
 #include "common/scripted_file.hpp"
 #include "common/subcommand.hpp"
@@ -30,51 +30,11 @@
 namespace tg::tools {
 namespace {
 
-constexpr double kEarthRadius = 6371008.8;  // metres, the mean radius
-constexpr double kDegrees = 3.14159265358979323846 / 180;
-constexpr long kMaxSamples = 10000000;
-
 struct ProfileOptions {
   AreaQueryOptions area;
   std::vector<std::string> arguments;  // LAT1 LON1 LAT2 LON2 FILE...
   double step = 0;
   long samples = 0;
-};
-
-struct Vector3 {
-  double x, y, z;
-};
-
-Vector3 toVector(double lat, double lon) {
-  return {std::cos(lat * kDegrees) * std::cos(lon * kDegrees),
-          std::cos(lat * kDegrees) * std::sin(lon * kDegrees), std::sin(lat * kDegrees)};
-}
-
-// The great circle from a to b: the angle between them, and the point a fraction t along.
-class GreatCircle {
- public:
-  GreatCircle(double lat1, double lon1, double lat2, double lon2)
-      : m_a(toVector(lat1, lon1)), m_b(toVector(lat2, lon2)) {
-    const double dot = m_a.x * m_b.x + m_a.y * m_b.y + m_a.z * m_b.z;
-    const Vector3 cross{m_a.y * m_b.z - m_a.z * m_b.y, m_a.z * m_b.x - m_a.x * m_b.z,
-                        m_a.x * m_b.y - m_a.y * m_b.x};
-    m_angle = std::atan2(std::sqrt(cross.x * cross.x + cross.y * cross.y + cross.z * cross.z), dot);
-  }
-  double length() const { return m_angle * kEarthRadius; }
-  void at(double t, double& lat, double& lon) const {
-    double wa = 1 - t, wb = t;
-    if (m_angle > 1e-12) {
-      wa = std::sin((1 - t) * m_angle) / std::sin(m_angle);
-      wb = std::sin(t * m_angle) / std::sin(m_angle);
-    }
-    const Vector3 p{wa * m_a.x + wb * m_b.x, wa * m_a.y + wb * m_b.y, wa * m_a.z + wb * m_b.z};
-    lat = std::atan2(p.z, std::hypot(p.x, p.y)) / kDegrees;
-    lon = std::atan2(p.y, p.x) / kDegrees;
-  }
-
- private:
-  Vector3 m_a, m_b;
-  double m_angle = 0;
 };
 
 int runProfile(ProfileOptions& options) {
@@ -95,21 +55,18 @@ int runProfile(ProfileOptions& options) {
   // The fractions along the path: evenly spaced, or every step and the far end.
   std::vector<double> fractions;
   if (options.samples > 0) {
-    if (options.samples > kMaxSamples) {
-      std::cerr << "tessaglyph profile: at most " << kMaxSamples << " samples\n";
+    if (options.samples > kMaxProfileSamples) {
+      std::cerr << "tessaglyph profile: at most " << kMaxProfileSamples << " samples\n";
       return 2;
     }
-    for (long i = 0; i < options.samples; ++i)
-      fractions.push_back(options.samples == 1 ? 0 : double(i) / double(options.samples - 1));
+    fractions = fractionsByCount(options.samples);
   } else {
-    if (length / options.step > double(kMaxSamples)) {
+    if (length / options.step > double(kMaxProfileSamples)) {
       std::cerr << "tessaglyph profile: a step of " << options.step << " m gives more than "
-                << kMaxSamples << " samples over " << length << " m\n";
+                << kMaxProfileSamples << " samples over " << length << " m\n";
       return 2;
     }
-    for (double distance = 0; distance < length; distance += options.step)
-      fractions.push_back(length > 0 ? distance / length : 0);
-    fractions.push_back(1);
+    fractions = fractionsByStep(length, options.step);
   }
   options.area.files.assign(options.arguments.begin() + 4, options.arguments.end());
   const Long count = Long(fractions.size());
