@@ -8,8 +8,12 @@
 // cells, read closest at random, shows what text costs. "heap_allocs" counts calls of the global
 // operator new per read once warm.
 #include <benchmark/benchmark.h>
+#include <fcntl.h>
 #include <gdal.h>
+#include <sys/mman.h>
 #include <unistd.h>
+
+#include <algorithm>
 
 #include <cmath>
 #include <cstdint>
@@ -138,6 +142,52 @@ void BM_GdalNearest(benchmark::State& state) {
   GDALClose(dataset);
 }
 BENCHMARK(BM_GdalNearest);
+
+// The floor under any reader of the tile: the same random cells (one, or the four around the
+// position) loaded straight from a mapping of the file, with no position arithmetic beyond the
+// cell's offset. What the library spends above this is its own.
+void mappedCells(benchmark::State& state, bool four) {
+  const int fd = open(Data::get().path("N46W122.hgt").c_str(), O_RDONLY);
+  const std::size_t length = std::size_t(kSamples) * kSamples * 2;
+  void* map = mmap(nullptr, length, PROT_READ, MAP_SHARED, fd, 0);
+  if (map == MAP_FAILED) {
+    state.SkipWithError("cannot map the tile");
+    return;
+  }
+  const auto* bytes = static_cast<const unsigned char*>(map);
+  auto cell = [&](int row, int col) {
+    const std::size_t at = (std::size_t(std::clamp(row, 0, kSamples - 1)) * kSamples +
+                            std::size_t(std::clamp(col, 0, kSamples - 1))) *
+                           2;
+    return std::int16_t(std::uint16_t(bytes[at] << 8 | bytes[at + 1]));
+  };
+  const auto& points = Data::get().points();
+  auto read = [&](const std::pair<double, double>& p) {
+    const int row = int((kNorth - p.first) / kSpacing), col = int((p.second - kWest) / kSpacing);
+    return four ? cell(row, col) + cell(row + 1, col) + cell(row, col + 1) + cell(row + 1, col + 1)
+                : cell(row, col);
+  };
+  for (const auto& p : points)
+    benchmark::DoNotOptimize(read(p));
+  std::size_t i = 0;
+  for (auto _ : state) {
+    benchmark::DoNotOptimize(read(points[i]));
+    i = (i + 1) & (kPoints - 1);
+  }
+  state.SetItemsProcessed(state.iterations());
+  munmap(map, length);
+  close(fd);
+}
+
+void BM_MappedOneCell(benchmark::State& state) {
+  mappedCells(state, false);
+}
+BENCHMARK(BM_MappedOneCell);
+
+void BM_MappedFourCells(benchmark::State& state) {
+  mappedCells(state, true);
+}
+BENCHMARK(BM_MappedFourCells);
 
 // The library's reads of the tile: direct access or the script, closest or 4-point.
 void tileReads(benchmark::State& state, tg::TG_M_INTERPOLATIONMODES mode, bool direct,

@@ -6,6 +6,7 @@
 #pragma once
 
 #include <array>
+#include <atomic>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -184,6 +185,8 @@ class TessaglyphMEX {
   TG_MEX_ERRORS readParameters(TessaglyphMachine& machine);
   const Axis& xAxis() const noexcept { return m_rowAxisX ? m_rows : m_columns; }
   const Axis& yAxis() const noexcept { return m_rowAxisX ? m_columns : m_rows; }
+  // The whole steps from the axis start to the grid line at or below a coordinate, and that line.
+  static Long stepsBelow(const Axis& axis, Double coordinate) noexcept;
   static Double gridLineBelow(const Axis& axis, Double coordinate) noexcept;
   Long offsetOf(Long row, Long col) const noexcept;
   bool onGrid(Long row, Long col) const noexcept {
@@ -191,6 +194,8 @@ class TessaglyphMEX {
   }
   // The value of the cell at an offset: -32100 for a void, -52000 when the read fails.
   Single readCell(Long offset) noexcept;
+  // Copies the cell's bytes; false when the file cannot give them.
+  bool copyCell(Long offset, unsigned char* bytes) noexcept;
   // Fills m_interpData; returns the number of missing points.
   Integer gather(Double natX, Double natY, Integer count);
   Single combine(TG_M_INTERPOLATIONMODES mode) const;
@@ -215,6 +220,7 @@ class TessaglyphMEX {
   Double m_incrementor = 0;
   Double m_multiplier = 1;
   CellFormat m_cellFormat = kFloatLittle;
+  Integer m_cellWidth = 4;
   std::shared_ptr<const TessaglyphMEXOffsetCalc> m_calculator;
 
   TG_M_INTERPOLATIONMODES m_interpolationMode = TG_M_IM_NONE;
@@ -223,6 +229,13 @@ class TessaglyphMEX {
   Integer m_missingPoints = 0;
   Long m_accessCount = 0;
   Single m_lastAccess = 0;
+
+  // The file's mapped bytes as last seen, good while the file layer's mapping generation is
+  // m_viewGeneration.
+  const unsigned char* m_viewData = nullptr;
+  std::size_t m_viewLength = 0;
+  const std::atomic<bool>* m_viewCut = nullptr;
+  std::uint64_t m_viewGeneration = ~std::uint64_t(0);
 };
 
 }  // namespace tg

@@ -54,13 +54,13 @@ class Interpreter {
   // ---- Run loop and error path (interpreter_run.cpp) ----
   // The instruction at the counter; 11005 when the counter has left the code.
   const TG_M_INSTRUCTION& fetch();
-  // Runs a loop (the stepping one or the plain one) under the error path until it ends.
-  template <typename Loop>
-  void guard(Loop loop);
-  // The loop proper, left by STOP, cancel or a raised error.
+  // Runs the loop (the stepping one or the plain one) under the error path until it ends.
+  template <bool Debugging>
+  void guard();
+  // The loop proper, left by STOP, cancel or a raised error. The stepping run raises the line
+  // events before each instruction; the plain run's copy is compiled without them.
+  template <bool Debugging>
   void loop();
-  // The debug run's loop: the plain loop with the line events before each instruction.
-  void debugLoop();
   // Raises reachedNewLine for the instructions that break (breakpoint, stepping, a troubled
   // line), at most once per instruction.
   void reachInstruction(Integer counter);

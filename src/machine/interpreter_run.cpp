@@ -45,13 +45,14 @@ void TessaglyphMachine::run(Integer start) {
   }
 }
 
-// Each run type gets its own copy of the guard, so the plain loop is compiled on its own.
-template <typename Loop>
-void Interpreter::guard(Loop loop) {
-  const char* source = m_debug ? kRunWithDebugSource : kRunSource;
+// Each run type gets its own copy of the guard and the loop, so the plain loop is compiled
+// without the debugger's work.
+template <bool Debugging>
+void Interpreter::guard() {
+  const char* source = Debugging ? kRunWithDebugSource : kRunSource;
   for (;;) {
     try {
-      loop();
+      loop<Debugging>();
       return;
     } catch (const Error& error) {
       if (!recover(error)) return;
@@ -65,14 +66,15 @@ void Interpreter::guard(Loop loop) {
   }
 }
 
-void Interpreter::run(Integer start) {
-  m.m_programCounter = start;
-  m.m_cancel = false;
-  guard([this] { loop(); });
-}
-
+template <bool Debugging>
 void Interpreter::loop() {
   for (;;) {
+    if constexpr (Debugging) {
+      const Integer counter = m.m_programCounter;
+      if (fetch().opcode == TG_M_I_STOP) return;
+      // The handlers may change anything, the program included: the fetch below is afresh.
+      reachInstruction(counter);
+    }
     const TG_M_INSTRUCTION& instruction = fetch();
     if (instruction.opcode == TG_M_I_STOP) return;
     m_advance = true;
@@ -80,6 +82,12 @@ void Interpreter::loop() {
     if (m.m_cancel) return;
     if (m_advance) advance();
   }
+}
+
+void Interpreter::run(Integer start) {
+  m.m_programCounter = start;
+  m.m_cancel = false;
+  guard<false>();
 }
 
 void Interpreter::runWithDebug(Integer start) {
@@ -94,22 +102,7 @@ void Interpreter::runWithDebug(Integer start) {
        method == TG_M_RM_STEPINSTRUCTIONS)) {
     m.m_break = true;
   }
-  guard([this] { debugLoop(); });
-}
-
-void Interpreter::debugLoop() {
-  for (;;) {
-    const Integer counter = m.m_programCounter;
-    if (fetch().opcode == TG_M_I_STOP) return;
-    reachInstruction(counter);
-    // The handlers may have changed anything, the program included: fetch afresh.
-    const TG_M_INSTRUCTION& instruction = fetch();
-    if (instruction.opcode == TG_M_I_STOP) return;
-    m_advance = true;
-    execute(instruction);
-    if (m.m_cancel) return;
-    if (m_advance) advance();
-  }
+  guard<true>();
 }
 
 void Interpreter::reachInstruction(Integer counter) {

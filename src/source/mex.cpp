@@ -3,6 +3,7 @@
 #include "tessaglyph/mex.hpp"
 
 #include <algorithm>
+#include <atomic>
 #include <bit>
 #include <cmath>
 #include <cstring>
@@ -27,16 +28,19 @@ namespace {
 constexpr Single kNoPoint = Single(TG_M_DPEC_NONEXISTENTPOINT);
 
 // A count of grid steps rounded to the nearest whole number, halves to even, held in Long range
-// so that a position far off the grid stays far off it.
+// so that a position far off the grid stays far off it. Adding and taking away 1.5 * 2^52 rounds
+// by the current (nearest, halves to even) rounding mode without a library call.
 Long nearestStep(Double steps) noexcept {
   if (!(steps == steps)) return std::numeric_limits<Long>::min();
-  const Double rounded = std::nearbyint(std::clamp<Double>(steps, -2147483648.0, 2147483647.0));
-  return Long(rounded);
+  constexpr Double kRound = 6755399441055744.0;
+  const Double clamped = std::clamp<Double>(steps, -2147483648.0, 2147483647.0);
+  return Long((clamped + kRound) - kRound);
 }
 
+// The same truncated toward zero.
 Long truncatedStep(Double steps) noexcept {
   if (!(steps == steps)) return std::numeric_limits<Long>::min();
-  return Long(std::trunc(std::clamp<Double>(steps, -2147483648.0, 2147483647.0)));
+  return Long(std::clamp<Double>(steps, -2147483648.0, 2147483647.0));
 }
 
 // One layout value: the property, or with "byfile" the attribute of the same name.
@@ -151,8 +155,9 @@ TG_MEX_ERRORS TessaglyphMEX::readParameters(TessaglyphMachine& machine) {
     m_incrementor = number("mex_incrementor");
     m_multiplier = number("mex_multiplier");
 
-    // The value's width: named by "mex_dataoverride" in bytes ("5", like "1", one byte), or
-    // taken from the cell type of the "datapoint" attribute.
+    // The value's width from its type: "mex_dataoverride" names a script data type (1 unsigned
+    // integer, one byte; 2 integer, two bytes; doubles and text have no cell format), and
+    // "unspecified" takes the cell type of the "datapoint" attribute.
     int width = 0;
     const std::string override = text("mex_dataoverride");
     if (override == "unspecified") {
@@ -172,15 +177,14 @@ TG_MEX_ERRORS TessaglyphMEX::readParameters(TessaglyphMachine& machine) {
         default:
           return TG_MEX_E_INVALIDMEXSETTING;
       }
-    } else if (override == "1" || override == "5") {
+    } else if (override == "1") {
       width = 1;
     } else if (override == "2") {
       width = 2;
-    } else if (override == "4") {
-      width = 4;
     } else {
       return TG_MEX_E_INVALIDMEXSETTING;
     }
+    m_cellWidth = width;
     const std::string kind = text("pixeltype");
     if (kind == "float") {
       if (width != 4) return TG_MEX_E_INVALIDMEXSETTING;
@@ -248,17 +252,15 @@ Double TessaglyphMEX::closestY(Double natY) const noexcept {
   return axis.start + axis.step * Double(nearestStep((natY - axis.start) / axis.step));
 }
 
-// The grid line at or below a coordinate: whole steps counted down from the position (floor) on
-// a forward axis, up (ceiling) on a backward one, so that a position before the first line
-// anchors before the grid rather than on it (where an interpolation would reach beyond the
-// grid), and a position on a line anchors on that line. A position within a billionth of a step
-// of a line counts as on it, so that the text of a coordinate does not decide the cell.
+// The grid line at or below a coordinate: the whole steps from the start, truncated toward zero,
+// and one more on a backward axis (where counting up moves down the coordinates).
+Long TessaglyphMEX::stepsBelow(const Axis& axis, Double coordinate) noexcept {
+  const Long steps = truncatedStep((coordinate - axis.start) / axis.step);
+  return axis.step < 0 && steps < std::numeric_limits<Long>::max() ? steps + 1 : steps;
+}
+
 Double TessaglyphMEX::gridLineBelow(const Axis& axis, Double coordinate) noexcept {
-  Double steps = (coordinate - axis.start) / axis.step;
-  const Double nearest = std::nearbyint(steps);
-  if (std::abs(steps - nearest) <= 1e-9) steps = nearest;
-  steps = axis.step > 0 ? std::floor(steps) : std::ceil(steps);
-  return axis.start + axis.step * Double(truncatedStep(steps));
+  return axis.start + axis.step * Double(stepsBelow(axis, coordinate));
 }
 
 Double TessaglyphMEX::greatestSmallerX(Double natX) const noexcept {
@@ -278,42 +280,72 @@ void TessaglyphMEX::cellPosition(Long row, Long col, Double& x, Double& y) const
 
 // ---- Cells ------------------------------------------------------------------------------------
 
-Single TessaglyphMEX::readCell(Long offset) noexcept {
-  unsigned char bytes[4] = {};
-  Double raw = 0;
-  // The four bytes of a 4-byte cell as one word in the cell's byte order.
-  auto word = [&](bool big) {
-    readFileAt(m_file, offset + 1, bytes, 4);
-    const std::uint32_t bits = std::uint32_t(bytes[0]) | std::uint32_t(bytes[1]) << 8 |
-                               std::uint32_t(bytes[2]) << 16 | std::uint32_t(bytes[3]) << 24;
-    return big ? std::uint32_t(swapBytes4(Long(bits))) : bits;
-  };
-  try {
-    switch (m_cellFormat) {
-      case kFloatLittle:
-      case kFloatBig:
-        raw = Double(std::bit_cast<float>(word(m_cellFormat == kFloatBig)));
+// The cell's bytes: straight from the file's mapping while it holds them (no look-up, no call),
+// else through the file layer, which also answers for a file cut short under the mapping.
+bool TessaglyphMEX::copyCell(Long offset, unsigned char* bytes) noexcept {
+  if (m_viewGeneration != mappingGeneration()) {
+    const MappedFileView view = mappedFileView(m_file);
+    m_viewData = view.data;
+    m_viewLength = view.length;
+    m_viewCut = view.cut;
+    m_viewGeneration = mappingGeneration();
+  }
+  const auto width = std::size_t(m_cellWidth);
+  if (m_viewData != nullptr && offset >= 0 && std::size_t(offset) <= m_viewLength &&
+      width <= m_viewLength - std::size_t(offset)) {
+    const unsigned char* at = m_viewData + offset;
+    switch (width) {  // copies of a known size compile to single loads
+      case 4:
+        std::memcpy(bytes, at, 4);
         break;
-      case kLong4Big:
-      case kLong4Little:
-        raw = Double(std::int32_t(word(m_cellFormat == kLong4Big)));
+      case 2:
+        std::memcpy(bytes, at, 2);
         break;
-      case kInteger2Big:
-        readFileAt(m_file, offset + 1, bytes, 2);
-        raw = Double(std::int16_t(std::uint16_t(bytes[0] << 8 | bytes[1])));
-        break;
-      case kInteger2Little:
-        readFileAt(m_file, offset + 1, bytes, 2);
-        raw = Double(std::int16_t(std::uint16_t(bytes[1] << 8 | bytes[0])));
-        break;
-      case kByteLittle:
-      case kByteBig:
-        readFileAt(m_file, offset + 1, bytes, 1);
-        raw = Double(bytes[0]);
+      default:
+        bytes[0] = at[0];
         break;
     }
+    std::atomic_signal_fence(std::memory_order_seq_cst);
+    if (!m_viewCut->load(std::memory_order_relaxed)) return true;
+  }
+  try {
+    readFileAt(m_file, offset + 1, bytes, width);
+    return true;
   } catch (...) {
-    return Single(TG_M_DPEC_RETRIEVALERROR);
+    return false;
+  }
+}
+
+Single TessaglyphMEX::readCell(Long offset) noexcept {
+  unsigned char bytes[4] = {};
+  if (!copyCell(offset, bytes)) return Single(TG_M_DPEC_RETRIEVALERROR);
+  const std::uint32_t little = std::uint32_t(bytes[0]) | std::uint32_t(bytes[1]) << 8 |
+                               std::uint32_t(bytes[2]) << 16 | std::uint32_t(bytes[3]) << 24;
+  const std::uint32_t big = std::uint32_t(swapBytes4(Long(little)));
+  Double raw = 0;
+  switch (m_cellFormat) {
+    case kFloatLittle:
+      raw = Double(std::bit_cast<float>(little));
+      break;
+    case kFloatBig:
+      raw = Double(std::bit_cast<float>(big));
+      break;
+    case kLong4Little:
+      raw = Double(std::int32_t(little));
+      break;
+    case kLong4Big:
+      raw = Double(std::int32_t(big));
+      break;
+    case kInteger2Big:
+      raw = Double(std::int16_t(std::uint16_t(bytes[0] << 8 | bytes[1])));
+      break;
+    case kInteger2Little:
+      raw = Double(std::int16_t(std::uint16_t(little)));
+      break;
+    case kByteLittle:
+    case kByteBig:
+      raw = Double(bytes[0]);
+      break;
   }
   if (raw <= Double(m_voidValue) || raw != raw) return kNoPoint;
   return Single(raw * m_multiplier + m_incrementor);
@@ -348,24 +380,35 @@ Single TessaglyphMEX::combine(TG_M_INTERPOLATIONMODES mode) const {
 
 Integer TessaglyphMEX::gather(Double natX, Double natY, Integer count) {
   TG_M_INTERPDATA& data = m_interpData;
-  data = TG_M_INTERPDATA{};
+  // Only the places of the points gathered are written below; those of a larger earlier
+  // gathering are cleared.
+  for (Integer k = count; k < data.numPoints; ++k) {
+    data.x[std::size_t(k)] = 0;
+    data.y[std::size_t(k)] = 0;
+    data.z[std::size_t(k)] = 0;
+  }
   data.targetX = natX;
   data.targetY = natY;
   data.numPoints = count;
   m_missingPoints = 0;
   m_interpDataSet = true;
   if (!m_ready) {
-    for (Integer k = 0; k < count; ++k)
+    for (Integer k = 0; k < count; ++k) {
+      data.x[std::size_t(k)] = 0;
+      data.y[std::size_t(k)] = 0;
       data.z[std::size_t(k)] = kNoPoint;
+    }
     m_missingPoints = count;
     return count;
   }
 
-  const Double anchorX = greatestSmallerX(natX);
-  const Double anchorY = greatestSmallerY(natY);
-  Long anchorRow = 0;
-  Long anchorCol = 0;
-  ClosestRowCol(anchorX, anchorY, anchorRow, anchorCol);
+  // The anchor, and its row and column, from the whole steps below the position.
+  const Long xSteps = stepsBelow(xAxis(), natX);
+  const Long ySteps = stepsBelow(yAxis(), natY);
+  const Double anchorX = xAxis().start + xAxis().step * Double(xSteps);
+  const Double anchorY = yAxis().start + yAxis().step * Double(ySteps);
+  const Long anchorRow = m_rowAxisX ? xSteps : ySteps;
+  const Long anchorCol = m_rowAxisX ? ySteps : xSteps;
   // An anchor more than two cells off the grid has no point on it (and its offsets would not
   // fit a Long).
   const bool nearGrid = anchorRow >= -2 && anchorRow <= m_numRows + 1 && anchorCol >= -2 &&
@@ -374,6 +417,15 @@ Integer TessaglyphMEX::gather(Double natX, Double natY, Integer count) {
   if (nearGrid) {
     m_calculator->calculateInto(offsetOf(anchorRow, anchorCol), count, m_rowSize, m_recordSize,
                                 offsets);
+  }
+  // The points lie on two or more rows, each likely a cache miss: ask for them all at once, so
+  // that the misses overlap instead of following one another.
+  if (nearGrid && m_viewData != nullptr) {
+    for (Integer k = 0; k < count; ++k) {
+      const Long offset = offsets[std::size_t(k)];
+      if (offset >= 0 && std::size_t(offset) < m_viewLength)
+        __builtin_prefetch(m_viewData + offset);
+    }
   }
   const Axis& x = xAxis();
   const Axis& y = yAxis();

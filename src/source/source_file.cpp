@@ -293,6 +293,9 @@ void TessaglyphFile::closeSource() {
   if (m_open && checkRemovableMedia()) return;
   if (m_isLost) return;
   m_open = false;
+  // The direct access object reads the handle the script is about to close (and that the next
+  // open may hand to another file): it goes first.
+  if (m_machine) m_machine->setEnableMEX(false);
   // TERMINATE runs on every close, open or not: a script may hold state of its own (files it
   // opened from a routine, say) that only TERMINATE releases.
   if (m_machine && m_machine->routineLocations(TG_M_RAI_TERMINATE) != -1) {

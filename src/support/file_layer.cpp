@@ -36,6 +36,10 @@
 
 namespace tg {
 
+namespace file_layer_detail {
+std::uint64_t g_mappingGeneration = 0;
+}
+
 namespace {
 
 struct GuardedMapping;
@@ -130,6 +134,7 @@ GuardedMapping* guardSlotFor(const unsigned char* base) {
 
 void unmap(OpenFileEntry& entry) noexcept {
   if (entry.mapped == nullptr) return;
+  ++file_layer_detail::g_mappingGeneration;
   if (GuardedMapping* slot = entry.guard) {
     slot->base.store(nullptr, std::memory_order_relaxed);
     slot->length.store(0, std::memory_order_relaxed);
@@ -158,6 +163,7 @@ void remap(OpenFileEntry& entry) noexcept {
   if (slot == nullptr) return;
   void* base = mmap(nullptr, std::size_t(info.st_size), PROT_READ, MAP_SHARED, entry.fd, 0);
   if (base == MAP_FAILED) return;
+  ++file_layer_detail::g_mappingGeneration;
   entry.mapped = static_cast<const unsigned char*>(base);
   entry.mappedLength = std::size_t(info.st_size);
   entry.guard = slot;
@@ -278,6 +284,13 @@ Long fileLength(Integer handle) {
   }
   if (length > std::numeric_limits<Long>::max()) raisePlatformError(PLATFORM_E_OVERFLOW);
   return Long(length);
+}
+
+MappedFileView mappedFileView(Integer handle) noexcept {
+  if (!isOpenFile(handle)) return {};
+  const OpenFileEntry& entry = table()[std::size_t(handle) - 1];
+  if (entry.mapped == nullptr) return {};
+  return {entry.mapped, entry.mappedLength, &entry.guard->cut};
 }
 
 std::string filePath(Integer handle) {

@@ -3,7 +3,9 @@
 // file errors on misuse. Paths may use either separator and are found without regard to case.
 #pragma once
 
+#include <atomic>
 #include <cstddef>
+#include <cstdint>
 #include <string>
 #include <string_view>
 
@@ -45,6 +47,27 @@ std::size_t readFileSomeAt(Integer handle, Long position, void* buffer, std::siz
 // Writes `count` bytes at the 1-based `position`, extending the file when needed. 63 for a
 // position below 1, 54 "Bad file mode" for a file opened for reading only, 75 on a failed write.
 void writeFileAt(Integer handle, Long position, const void* buffer, std::size_t count);
+
+// The mapped bytes of an open file, for a reader that takes a few bytes of one file at a time
+// many times over (direct grid access) and cannot afford a look-up per read. A view stays good
+// while mappingGeneration() keeps the value it had when the view was taken. After copying bytes
+// out of it, the reader checks `cut` (behind a signal fence): when set, the file was cut short
+// under the mapping, the copy may hold zeros, and the read must be made again with readFileAt.
+struct MappedFileView {
+  const unsigned char* data = nullptr;  // nullptr: nothing mapped, read with readFileAt
+  std::size_t length = 0;
+  const std::atomic<bool>* cut = nullptr;
+};
+// The view of a handle as mapped now; an empty view for a handle that is not open or not mapped.
+MappedFileView mappedFileView(Integer handle) noexcept;
+
+namespace file_layer_detail {
+extern std::uint64_t g_mappingGeneration;
+}
+// Changes whenever any mapping is taken or dropped.
+inline std::uint64_t mappingGeneration() noexcept {
+  return file_layer_detail::g_mappingGeneration;
+}
 
 // Cuts the file (or extends it with zeros) to `length` bytes. 54 for a file opened for reading
 // only, 75 when the change fails.

@@ -9,7 +9,10 @@
 // outside a list is an ordinary character.
 #include "support/pattern_match.hpp"
 
+#include <algorithm>
+#include <array>
 #include <bitset>
+#include <string>
 #include <vector>
 
 #include "support/text.hpp"
@@ -152,10 +155,36 @@ bool matchTokens(std::string_view text, const std::vector<Token>& tokens) {
   return p == count;
 }
 
+// Scripts test the same few patterns over and over (a format script may run several for every
+// value it reads), so the last patterns compiled are kept, and a warm match neither compiles nor
+// allocates.
+const std::vector<Token>& compiled(std::string_view pattern, PatternCase caseMode) {
+  struct Entry {
+    std::string pattern;
+    PatternCase caseMode = PatternCase::Sensitive;
+    std::vector<Token> tokens;
+  };
+  constexpr std::size_t kEntries = 8;
+  thread_local std::array<Entry, kEntries> entries;
+  thread_local std::size_t used = 0;
+  thread_local std::size_t next = 0;
+  for (std::size_t i = 0; i < used; ++i) {
+    if (entries[i].caseMode == caseMode && entries[i].pattern == pattern) return entries[i].tokens;
+  }
+  std::vector<Token> tokens = compile(pattern, caseMode);  // raises for a malformed pattern
+  Entry& entry = entries[next];
+  next = (next + 1) % kEntries;
+  used = std::max(used, next == 0 ? kEntries : next);
+  entry.pattern.assign(pattern);
+  entry.caseMode = caseMode;
+  entry.tokens = std::move(tokens);
+  return entry.tokens;
+}
+
 }  // namespace
 
 bool likeMatch(std::string_view text, std::string_view pattern, PatternCase caseMode) {
-  return matchTokens(text, compile(pattern, caseMode));
+  return matchTokens(text, compiled(pattern, caseMode));
 }
 
 // An empty filter, or a list holding only blanks and separators, lets every name through. A

@@ -132,8 +132,10 @@ TEST_F(SrtmHgt, VoidsAndEdges) {
     EXPECT_NEAR(file.read(lat, lon, TG_M_IM_4POINT), grid.bilinear(lat, lon), 1e-3)
         << lat << "," << lon;
   }
-  // The south-west corner's cell lies inside, and its own corner reads exactly.
-  EXPECT_EQ(file.read(46, -122, TG_M_IM_4POINT), asSingle(tileValue(k3Seconds - 1, 0)));
+  // On the southern edge the cell at or below lies one row further south, outside the tile
+  // (rows run from the north: whole steps truncated, plus one); a hair north it is inside.
+  EXPECT_EQ(file.read(46, -122, TG_M_IM_4POINT), kNotEnoughData);
+  EXPECT_NEAR(file.read(46 + step * 1e-3, -122, TG_M_IM_4POINT), tileValue(k3Seconds - 1, 0), 1);
   // Outside the tile there is nothing.
   EXPECT_EQ(file.read(45.9, -121.5), kNoPoint);
   EXPECT_EQ(file.read(46.5, -120.999), kNoPoint);

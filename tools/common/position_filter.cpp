@@ -78,8 +78,8 @@ bool readPosition(std::string_view latField, std::string_view lonField, double& 
   return false;
 }
 
-std::vector<std::string_view> splitFields(std::string_view line) {
-  std::vector<std::string_view> fields;
+void splitFields(std::string_view line, std::vector<std::string_view>& fields) {
+  fields.clear();
   std::size_t start = 0;
   while (true) {
     const std::size_t comma = line.find(',', start);
@@ -87,7 +87,6 @@ std::vector<std::string_view> splitFields(std::string_view line) {
     if (comma == std::string_view::npos) break;
     start = comma + 1;
   }
-  return fields;
 }
 
 long filterPositions(std::istream& in, std::ostream& out, const char* command, const char* header,
@@ -95,6 +94,7 @@ long filterPositions(std::istream& in, std::ostream& out, const char* command, c
   long failed = 0, lineNumber = 0;
   bool seenData = false;
   std::string line;
+  std::vector<std::string_view> fields;
   bool tooLong = false;
   while (readLine(in, line, kLongestLine, tooLong)) {
     ++lineNumber;
@@ -111,7 +111,7 @@ long filterPositions(std::istream& in, std::ostream& out, const char* command, c
       out << line << '\n';
       continue;
     }
-    const std::vector<std::string_view> fields = splitFields(text);
+    splitFields(text, fields);
     const bool first = !seenData;
     seenData = true;
     if (first && fields.size() == 2 && equalsIgnoreCase(trimSpace(fields[0]), "lat") &&

@@ -24,8 +24,8 @@ std::optional<double> parseNumber(std::string_view field);
 bool readPosition(std::string_view latField, std::string_view lonField, double& lat, double& lon,
                   std::string& problem);
 
-// The fields of a line, split at every comma.
-std::vector<std::string_view> splitFields(std::string_view line);
+// The fields of a line, split at every comma, into `fields` (whose room is kept from line to line).
+void splitFields(std::string_view line, std::vector<std::string_view>& fields);
 
 // Handles one readable row: gets its trimmed fields, its position and "line N: " for messages;
 // writes the answer line and says whether it succeeded.
