@@ -64,7 +64,8 @@ bool listFiles(const std::string& command, const AreaQueryOptions& options,
 
 // "N,W,S,E" in decimal degrees, north above south and east of west.
 std::optional<TG_BOUNDS> parseBounds(const std::string& text) {
-  const std::vector<std::string_view> parts = splitFields(text);
+  std::vector<std::string_view> parts;
+  splitFields(text, parts);
   if (parts.size() != 4) return std::nullopt;
   double value[4];
   for (std::size_t i = 0; i < 4; ++i) {
