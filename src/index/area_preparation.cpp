@@ -16,6 +16,7 @@ namespace tg {
 namespace {
 
 constexpr const char* kDefaultDatum = "NAD83";
+constexpr Integer kTrue = -1;
 // Preparation that has run this long with no more than half the files done shows its window.
 constexpr double kProgressDelaySeconds = 2;
 
@@ -54,7 +55,7 @@ std::shared_ptr<TessaglyphArea> TessaglyphIndex::setupArea(const Array<TG_I_INDE
                                                            Integer iSilent) {
   index::state().silent = iSilent != 0;
   if (noFiles(filesList)) {
-    if (iSilent != 0) return nullptr;
+    if (iSilent == kTrue) return nullptr;
     throw Error(TG_E_NOFILES, "TessaglyphIndex::setupArea", kNoFiles + "\r\n\r\n" + kIndexFirst);
   }
   auto area = std::make_shared<TessaglyphArea>();
@@ -105,7 +106,7 @@ std::shared_ptr<TessaglyphArea> TessaglyphIndex::prepareAreaEx(TG_BOUNDS& area, 
   index::state().silent = iSilent != 0;
   Array<TG_I_INDEXRECORD> list = getPertinentFilesListEx(area, datum);
   if (noFiles(list)) {
-    if (iSilent != 0) return nullptr;
+    if (iSilent == kTrue) return nullptr;
     reportError(TG_E_NOFILES,
                 kNoFiles + "\r\n" + corner(area.northLat, area.westLon) + "\r\n" +
                     corner(area.southLat, area.eastLon) + "\r\n\r\n" + kIndexFirst,
