@@ -397,8 +397,8 @@ TEST_F(AreaPreparationTest, NoPertinentFileGivesNoArea) {
                      "TessaglyphIndex::setupArea"));
   EXPECT_EQ(index.setupArea(empty, "NAD83", -1), nullptr);
   // Only True (-1) gives no area; another non-zero value silences the boxes but still raises.
-  EXPECT_TRUE(raises([&] { index.setupArea(empty, "NAD83", 1); }, 12009,
-                     none + "\r\n" + indexFirst, "TessaglyphIndex::setupArea"));
+  EXPECT_TRUE(raises([&] { index.setupArea(empty, "NAD83", 1); }, 12009, none + "\r\n" + indexFirst,
+                     "TessaglyphIndex::setupArea"));
   const auto area = index.prepareAreaCircularEx({36, -99, 1000}, rules, "WGS84");
   ASSERT_TRUE(area);
   EXPECT_EQ(area->numFiles(), 4);
