@@ -90,10 +90,10 @@ fuzz: deps
 	done
 
 format:
-	find include src tests tools bench fuzz -name '*.cpp' -o -name '*.hpp' | xargs clang-format -i
+	find include src tests tools bench fuzz python -name '*.cpp' -o -name '*.hpp' | xargs clang-format -i
 
 format-check:
-	find include src tests tools bench fuzz -name '*.cpp' -o -name '*.hpp' | xargs clang-format --dry-run --Werror
+	find include src tests tools bench fuzz python -name '*.cpp' -o -name '*.hpp' | xargs clang-format --dry-run --Werror
 
 clean:
 	rm -rf build
