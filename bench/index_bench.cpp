@@ -56,6 +56,13 @@ struct Folder {
   }
 };
 
+// Opens the folder's tables as the process's index, closing whatever index was open.
+void openAsProcessIndex(tg::TessaglyphIndex& index, const Folder& folder) {
+  index.stopIndexSystem();
+  const tg::IndexTablePaths t = folder.tables();
+  index.initIndexSystem("", t.source, t.script);
+}
+
 // The 100,000-row index, built once and opened through TessaglyphIndex.
 struct LargeIndex {
   Folder folder{"tessaglyph-index-bench"};
@@ -76,11 +83,7 @@ struct LargeIndex {
       store->addScript({"/scripts/" + std::string(s[0]) + ".tgp", s[0], s[1], "", 0});
     reopen();
   }
-  void reopen() {
-    index.stopIndexSystem();
-    const tg::IndexTablePaths t = folder.tables();
-    index.initIndexSystem("", t.source, t.script);
-  }
+  void reopen() { openAsProcessIndex(index, folder); }
 };
 
 LargeIndex& largeIndex() {
@@ -216,11 +219,7 @@ struct TiledIndex {
       store->addSource(row);
     }
   }
-  void open() {
-    index.stopIndexSystem();
-    const tg::IndexTablePaths t = folder.tables();
-    index.initIndexSystem("", t.source, t.script);
-  }
+  void open() { openAsProcessIndex(index, folder); }
 };
 
 TiledIndex& tiledIndex() {
