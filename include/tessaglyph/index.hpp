@@ -91,7 +91,7 @@ class TessaglyphIndex {
   // the index is open does nothing. The system path is only reported in diagnostics.
   void initIndexSystem(const std::string& systemPath = {}, const std::string& sourceDBFile = {},
                        const std::string& scriptDBFile = {});
-  // Closes the tables. The set of known source files is kept.
+  // Closes the tables. The set of known source files is kept: it lives for the process.
   void stopIndexSystem();
 
   // Every member below raises 32001 while the index is not open, except the two sorts and the
@@ -116,7 +116,9 @@ class TessaglyphIndex {
   // disk's description and replaces the request with the new description's identifier (empty
   // when the user gave none), so that the next file of the disk is not asked again; any other
   // text is taken as an identifier. `iFound` receives TG_I_FOUND_NEW, TG_I_FOUND_ALREADY or
-  // TG_I_FOUND_NOTINDEXED.
+  // TG_I_FOUND_NOTINDEXED. A file is looked up in the process's set of known source files (every
+  // row of each table opened, every file tried before, whether or not it could be indexed, and
+  // kept when a row is deleted), not in the table: a known file reports TG_I_FOUND_ALREADY.
   void indexSourceFile(const std::string& sourceFile, const std::string& scriptName,
                        const std::string& sCategory = {}, Boolean bRemovable = false,
                        std::string* sRMDesc = nullptr, Long* iFound = nullptr);
@@ -163,7 +165,8 @@ class TessaglyphIndex {
   Array<std::string> getSourcePriorityNames();
 
   // ---- Finding and importing files --------------------------------------------------------
-  // The files below `root` that some script's filter matches and that are not indexed yet:
+  // The files below `root` that some script's filter matches and that are not in the process's
+  // set of known source files (see indexSourceFile):
   // element 0 empty, the files from 1; their number is added to `lFound`.
   Array<std::string> directoryScan(const std::string& root, Long& lFound);
   // Indexes the data folders the host program's settings file configures (`INIFile` when

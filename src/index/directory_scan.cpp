@@ -62,7 +62,7 @@ Array<std::string> TessaglyphIndex::directoryScan(const std::string& root, Long&
     if (!matches) continue;
     const std::string path = it->path().string();
     if (!seen.insert(toUpper(path)).second) continue;
-    if (store.findSourceKey(index::sourceKey(path)) != -1) continue;
+    if (index::state().sourceKeys.contains(index::sourceKey(path))) continue;
     found.push_back(path);
     window->setText(groupedCount(found.size() - 1));
     userInterface().yield();

@@ -5,6 +5,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <unordered_set>
 
 #include "index/index_store.hpp"
 #include "tessaglyph/index.hpp"
@@ -13,6 +14,10 @@ namespace tg::index {
 
 struct IndexState {
   std::unique_ptr<IndexStore> store;  // null while the index is not open
+  // The keys of every source file this process has seen in an opened table or tried to index.
+  // Filled when the index opens, extended by indexSourceFile, kept when the index closes and
+  // never shrunk: a file in it counts as indexed for the rest of the process.
+  std::unordered_set<std::string> sourceKeys;
   std::string iniFile;
   std::string dftFile;
   // Set by area preparation: the pertinent-file searches show no message box while it is.

@@ -67,6 +67,8 @@ class IndexStore {
   virtual SourceRow source(Long recordNum) = 0;
   // The record number of the file with this key, -1 when none.
   virtual Long findSourceKey(const std::string& key) = 0;
+  // The key of every row, in no particular order.
+  virtual void forEachSourceKey(const std::function<void(const std::string&)>& visit) = 0;
   // Adds the row in one transaction; false (nothing written) when its key is already there.
   virtual bool addSource(const SourceRow& row) = 0;
   virtual void setSourcePriority(Long recordNum, const std::string& priority) = 0;

@@ -98,6 +98,7 @@ void TessaglyphIndex::initIndexSystem(const std::string& systemPath,
     userInterface().yield();
   });
   if (window) window->hide();
+  s.store->forEachSourceKey([&s](const std::string& key) { s.sourceKeys.insert(key); });
   if (traceEnabled()) {
     traceLine("index.initIndexSystem systemPath = " + systemPath + ", source = " + paths.source +
               ", script = " + paths.script);

@@ -118,7 +118,7 @@ void TessaglyphIndex::indexSourceFile(const std::string& sourceFile, const std::
     row.rmDescID = std::string(trimBlanks(*sRMDesc));
   }
 
-  if (store.findSourceKey(sourceKeyOf(folderOf(sourceFile), fileNameOf(sourceFile))) != -1) {
+  if (!index::state().sourceKeys.insert(index::sourceKey(sourceFile)).second) {
     setFound(iFound, TG_I_FOUND_ALREADY);
     return;
   }

@@ -284,6 +284,12 @@ class SqliteIndexStore final : public IndexStore {
     return it == m_sources.keys.end() ? -1 : m_sources.position(it->second);
   }
 
+  void forEachSourceKey(const std::function<void(const std::string&)>& visit) override {
+    syncSources();
+    for (const auto& entry : m_sources.keys)
+      visit(entry.first);
+  }
+
   bool addSource(const SourceRow& row) override {
     syncSources();
     const std::string key = sourceKeyOf(row.sourcePath, row.sourceFile);

@@ -9,6 +9,7 @@
 #include <map>
 #include <string>
 
+#include "index/index_state.hpp"
 #include "source/source_file_test_support.hpp"
 #include "tessaglyph/index.hpp"
 
@@ -39,6 +40,7 @@ class IndexTest : public ::testing::Test {
 
   void SetUp() override {
     index.stopIndexSystem();
+    index::state().sourceKeys.clear();  // each test knows the files a fresh process would
     index.initIndexSystem("", tables() + "hfsrcidx.dbf", tables() + "hfscript.dbf");
   }
   void TearDown() override { index.stopIndexSystem(); }
