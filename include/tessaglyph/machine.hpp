@@ -491,6 +491,9 @@ class TessaglyphMachine {
   // hands back (machine/interpreter.hpp).
   void run(Integer start);
 
+  // getDatum without the copy: the name lives in the machine until the next call.
+  const std::string& datumAt(Double x, Double y);
+
   // ---- The interpreter's fast paths (machine/machine_access.hpp) ---------------------------
   // The cell at an address: unchecked in release builds, 9 in debug builds.
   DatumRef& cell(Integer address);
@@ -573,8 +576,17 @@ class TessaglyphMachine {
   // The "datum" and "gridtype" properties as first read; dropped by Clear.
   enum class DatumSource : std::uint8_t { unread, fixed, byFile, byPoint };
   DatumSource m_datumSource = DatumSource::unread;
-  std::string m_datumName;  // the fixed or by-file datum
+  std::string m_datumName;   // the fixed or by-file datum
+  std::string m_pointDatum;  // the by-point datum last read
   Integer m_datumAttribute = -1;
+  // Whether the conversion from the current datum to the script's moves nothing, worked out
+  // for the pair of names last seen.
+  struct DatumPlan {
+    std::string from, to;
+    bool known = false;
+    bool movesNothing = false;
+  };
+  DatumPlan m_datumPlan;
   enum class ZoneSource : std::uint8_t { unread, notUtm, fixed, conditional };
   ZoneSource m_zoneSource = ZoneSource::unread;
   Integer m_utmZone = -1;  // the zone read once

@@ -125,6 +125,18 @@ void DatumConverter::convert(Double lat, Double lon, std::string_view fromName, 
   }
 }
 
+bool DatumConverter::movesNothing(std::string_view fromName, std::string_view toName) noexcept {
+  try {
+    const DatumKey from = datumKeyOf(fromName, false);
+    const DatumKey to = datumKeyOf(toName, true);
+    if (to.projectToUtm27) return false;
+    if (from.shiftCode >= 0 && to.shiftCode >= 0 && from.shiftCode != to.shiftCode) return false;
+    return from.key == to.key || !isValidKey(from.key) || !isValidKey(to.key);
+  } catch (...) {
+    return false;  // out of memory: convert will decide
+  }
+}
+
 bool DatumConverter::isValidKey(std::string_view key) noexcept {
   if (!libraryUsable()) return false;
   try {

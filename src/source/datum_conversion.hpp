@@ -60,6 +60,11 @@ class DatumConverter {
   void convert(Double lat, Double lon, std::string_view fromName, Double& outLat, Double& outLon,
                std::string_view toName, Integer& status) noexcept;
 
+  // Whether convert leaves every position between these two datums as it is, whatever its
+  // status: no UTM projection, no grid shift, and the library either converts between one
+  // datum under two names (an identity) or knows one of the keys not.
+  bool movesNothing(std::string_view fromName, std::string_view toName) noexcept;
+
   // Whether the library knows a key (false while it is unusable; a failing call marks it so).
   bool isValidKey(std::string_view key) noexcept;
 

@@ -30,8 +30,12 @@ std::string numberText(Double value) {
 }  // namespace
 
 std::string TessaglyphMachine::getDatum(Double x, Double y) {
+  MethodScope scope(profiler(), "TessaglyphMachine::getDatum");
+  return datumAt(x, y);
+}
+
+const std::string& TessaglyphMachine::datumAt(Double x, Double y) {
   constexpr const char* source = "TessaglyphMachine::getDatum";
-  MethodScope scope(profiler(), source);
   if (m_datumSource == DatumSource::unread) {
     const std::string property = trimmed(getPropertyValue("datum"));
     const bool byPoint = property == "by point" || property == "bypoint";
@@ -55,7 +59,8 @@ std::string TessaglyphMachine::getDatum(Double x, Double y) {
   if (m_datumSource != DatumSource::byPoint) return m_datumName;
   m_memory[TG_M_PVI_X] = makeDouble(x);
   m_memory[TG_M_PVI_Y] = makeDouble(y);
-  return attribute_read(m_datumAttribute);
+  m_pointDatum = attribute_read(m_datumAttribute);
+  return m_pointDatum;
 }
 
 Integer TessaglyphMachine::getUTMZone(Double lat, Double lon) {
@@ -110,11 +115,22 @@ std::string TessaglyphMachine::getDatumCSMAP(Double lat, Double lon, std::string
 // left as latitude/longitude (with a trace line saying so).
 void TessaglyphMachine::getNativeCoordinates(Double lat, Double lon, Double& natX, Double& natY) {
   MethodScope scope(profiler(), "TessaglyphMachine::getNativeCoordinates");
-  const std::string datumPoint = getDatum(lon, lat);
+  const std::string& datumPoint = datumAt(lon, lat);
   Double convY = lat;
   Double convX = lon;
-  Integer status = 0;
-  convertDatum(lat, lon, m_currentDatum, convY, convX, datumPoint, status);
+  // Most hosts read many points between the same two datums, often one datum under two names:
+  // what the pair of names needs is worked out once.
+  if (!m_datumPlan.known || m_datumPlan.from != m_currentDatum || m_datumPlan.to != datumPoint) {
+    m_datumPlan.known = false;
+    m_datumPlan.movesNothing = datumConverter().movesNothing(m_currentDatum, datumPoint);
+    m_datumPlan.from = m_currentDatum;
+    m_datumPlan.to = datumPoint;
+    m_datumPlan.known = true;
+  }
+  if (!m_datumPlan.movesNothing) {
+    Integer status = 0;
+    convertDatum(lat, lon, m_currentDatum, convY, convX, datumPoint, status);
+  }
 
   const Integer zone = getUTMZone(lat, lon);
   if (zone != -1) {
