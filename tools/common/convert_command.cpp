@@ -40,7 +40,7 @@ class Converter {
       : m_options(options), m_utm(datumKeyOf(options.to, true).projectToUtm27) {}
 
   // Converts one position and writes its row; false when it did not convert.
-  bool convertRow(double lat, double lon, std::ostream& out, const std::string& where) {
+  bool convertRow(double lat, double lon, std::ostream& out, Where where) {
     double outLat = lat, outLon = lon;
     Integer status = 0;
     convertDatum(lat, lon, m_options.from, outLat, outLon, m_options.to, status);
@@ -60,11 +60,9 @@ class Converter {
 
   // The filter; returns the number of rows that failed.
   long filter(std::istream& in, std::ostream& out) {
-    return filterPositions(
-        in, out, "convert", "lat,lon,status",
-        [&](std::string_view, std::string_view, double lat, double lon, const std::string& where) {
-          return convertRow(lat, lon, out, where);
-        });
+    return filterPositions(in, out, "convert", "lat,lon,status",
+                           [&](std::string_view, std::string_view, double lat, double lon,
+                               Where where) { return convertRow(lat, lon, out, where); });
   }
 
  private:
@@ -87,7 +85,7 @@ int runConvert(const ConvertOptions& options) {
       std::cerr << "tessaglyph convert: " << problem << '\n';
       return 2;
     }
-    return converter.convertRow(lat, lon, std::cout, "") ? 0 : 1;
+    return converter.convertRow(lat, lon, std::cout, Where{}) ? 0 : 1;
   }
   const long failed = converter.filter(std::cin, std::cout);
   if (failed > 0) {

@@ -89,6 +89,11 @@ void splitFields(std::string_view line, std::vector<std::string_view>& fields) {
   }
 }
 
+std::ostream& operator<<(std::ostream& out, Where where) {
+  if (where.line > 0) out << "line " << where.line << ": ";
+  return out;
+}
+
 long filterPositions(std::istream& in, std::ostream& out, const char* command, const char* header,
                      const PositionRow& row) {
   long failed = 0, lineNumber = 0;
@@ -119,7 +124,7 @@ long filterPositions(std::istream& in, std::ostream& out, const char* command, c
       out << header << '\n';
       continue;
     }
-    const std::string where = "line " + std::to_string(lineNumber) + ": ";
+    const Where where{lineNumber};
     std::string problem;
     double lat = 0, lon = 0;
     if (fields.size() != 2) {

@@ -27,10 +27,17 @@ bool readPosition(std::string_view latField, std::string_view lonField, double& 
 // The fields of a line, split at every comma, into `fields` (whose room is kept from line to line).
 void splitFields(std::string_view line, std::vector<std::string_view>& fields);
 
-// Handles one readable row: gets its trimmed fields, its position and "line N: " for messages;
+// Where a row came from, for messages: written as "line N: ", or as nothing for a position
+// given on the command line (line 0). The text is made only when a message is written.
+struct Where {
+  long line = 0;
+};
+std::ostream& operator<<(std::ostream& out, Where where);
+
+// Handles one readable row: gets its trimmed fields, its position and its line for messages;
 // writes the answer line and says whether it succeeded.
 using PositionRow = std::function<bool(std::string_view latText, std::string_view lonText,
-                                       double lat, double lon, const std::string& where)>;
+                                       double lat, double lon, Where where)>;
 
 // The filter: blank and `#` lines passed through; a first `lat,lon` row answered with
 // `header`; each readable row handed to `row`; an unreadable row (a line over kLongestLine
