@@ -69,12 +69,15 @@ inline std::string linesOf(const std::string& dump, std::string_view kind) {
   return text;
 }
 
+inline std::string orDash(const std::string& name) {
+  return name.empty() ? "-" : name;
+}
+
 // The variable memory by address, "-" for an unnamed variable: "v_a v_b - -".
 inline std::string memory(const TessaglyphProgram& p) {
   std::string text;
   for (Integer i = 1; i <= p.neededMemory(); ++i)
-    text +=
-        (i > 1 ? " " : "") + (p.addressSymbolicName(i).empty() ? "-" : p.addressSymbolicName(i));
+    text += (i > 1 ? " " : "") + orDash(p.addressSymbolicName(i));
   return text;
 }
 
@@ -82,7 +85,7 @@ inline std::string memory(const TessaglyphProgram& p) {
 inline std::string tags(const TessaglyphProgram& p) {
   std::string text;
   for (Integer i = 1; i <= p.numInstructions(); ++i)
-    text += (i > 1 ? " " : "") + (p.instructionTag(i).empty() ? "-" : p.instructionTag(i));
+    text += (i > 1 ? " " : "") + orDash(p.instructionTag(i));
   return text;
 }
 
