@@ -171,16 +171,6 @@ TEST(DisassemblerDebugLines, ComeBackInAnyOrder) {
             ".line 1|NOP ; 10|.lines off|NOP ; 11|.lines on|.line 40|NOP ; 12|||||NOP ; 13|");
 }
 
-TEST(DisassemblerDebugLines, ALabelGoesInFrontOfAnInstructionOnTheNextLine) {
-  TessaglyphProgram p;
-  p.addInstruction(op(TG_M_I_NOP, "", TG_P_DS_DATA));
-  p.addInstruction(op(TG_M_I_STOP, "", TG_P_DS_DATA));
-  p.setInstructions(1, op(TG_M_I_GOTO, p.tag(2), TG_P_DS_INSTRUCTION));
-  p.setCodeDebugInfo(1, 1);
-  p.setCodeDebugInfo(2, 2);
-  EXPECT_EQ(squeezed(disassembleProgram(p)), "goto L1 ; 0|L1: stop ; 1|");
-}
-
 // Memory grown to reach an explicit address holds unnamed variables; the address stays as it
 // was written.
 TEST(DisassemblerNames, MemoryGrownForAnExplicitAddressKeepsTheAddress) {
