@@ -29,9 +29,7 @@ struct Counted {
   float elapsed;
 };
 
-// Every method's calls, suspensions and exclusive time, and the totals, after a run of starts
-// and ends. Nested calls stop the enclosing clock; ends without a start change nothing;
-// midnight gives a negative difference, added unchanged; names are keyed trimmed, upper-cased.
+// Calls, suspensions, exclusive time and totals after a run of starts and ends.
 TEST_F(MethodCounterTest, CountsCallsSuspensionsAndExclusiveTime) {
   const std::pair<std::vector<Step>, std::vector<Counted>> rows[] = {
       {{}, {}},

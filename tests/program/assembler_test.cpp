@@ -1,5 +1,4 @@
-// The assembler: literal forms and sharing, operand forms, declarations, debug lines, and every
-// diagnostic at the place it went wrong.
+// The assembler: literals, operands, declarations, debug lines and every diagnostic.
 #include "program/assembler.hpp"
 
 #include <gtest/gtest.h>
@@ -67,8 +66,7 @@ TEST(Assembler, LiteralFormsGiveTypeSizeAndValueText) {
   }
 }
 
-// Identical literals are shared in order of first use; declared ones come first and keep their
-// duplicates.
+// Identical literals are shared in order of first use; declared ones come first.
 TEST(Assembler, LiteralsAreSharedAndDeclaredOnesComeFirst) {
   const auto p = assemble(
       "load \"x\"\nadd 5\nadd 5s\nadd 5l\nadd \"5\"\nadd \"x\"\n.literal unused \"never\"\n"
@@ -82,8 +80,7 @@ TEST(Assembler, LiteralsAreSharedAndDeclaredOnesComeFirst) {
     EXPECT_EQ(p.instructions(i).operand, operands[std::size_t(i - 1)]) << i;
 }
 
-// With variables x and y, literal k and labels top (instruction 1) and bottom (the last), each
-// line assembles to instruction 2. A NOP carries what it is given.
+// With variables x, y, literal k, labels top and bottom: each line is instruction 2.
 TEST(Assembler, OperandFormsChooseTheDataSegment) {
   const struct {
     const char* line;
@@ -114,8 +111,7 @@ TEST(Assembler, OperandFormsChooseTheDataSegment) {
   }
 }
 
-// Labels may be used before they stand; tags are handed out as the file reader hands them out
-// (operands in instruction order, then routines, then attributes), so a read-back agrees.
+// Labels may be used before they stand; tags are those a read-back of the file gives.
 TEST(Assembler, LabelsAndTagsAreThoseAReadBackGives) {
   const auto p = assemble(
       ".routine init\n.attribute datapoint datapoint integer 2 read dp write dpw\n"
@@ -129,8 +125,7 @@ TEST(Assembler, LabelsAndTagsAreThoseAReadBackGives) {
   EXPECT_EQ(p.instructions(7).operand, "c_a");
 }
 
-// Declarations: variable types and debug names in memory order, properties with every byte,
-// routines at their own label or the one given, attributes with every field.
+// Declarations of variables, properties, routines and attributes carry every field.
 TEST(Assembler, DeclarationsCarryEveryField) {
   const auto p = assemble(
       ".var a integer\n.var b\n.var c ascii nodebug\n.var d double debug \"H\\xf6he \\x01\"\n"
@@ -273,8 +268,7 @@ TEST(Assembler, EachProblemIsReportedWhereItStands) {
   }
 }
 
-// Every problem once, in source order: a repeated name at each repeat, a variable whose line
-// went wrong is still declared; collecting stops after a hundred.
+// Every problem once, in source order; collecting stops after a hundred.
 TEST(Assembler, EveryProblemIsReportedOnceInSourceOrder) {
   EXPECT_EQ(errorsOf(".var x\n.var x\n.literal x 1\nx: stop\n.var a blob\nload a\n  load a a\n"
                      ".propert x \"y\"\n  @\nend:\n"),

@@ -1,5 +1,4 @@
-// The disassembler: the layout of the printed source, literal forms, the choice between inline
-// and declared literals, source names, debug line numbering, and programs it cannot print.
+// The disassembler: layout, literal forms, names, debug lines and programs it cannot print.
 #include "program/disassembler.hpp"
 
 #include <gtest/gtest.h>
@@ -22,8 +21,7 @@ bool contains(const std::string& text, const std::string& part) {
   return text.find(part) != std::string::npos;
 }
 
-// The source with every run of blanks squeezed to one, none at a line's start, and "|" for the
-// line ends: "NOP ; 0|".
+// The source with runs of blanks squeezed, none at a line's start, "|" for line ends.
 std::string squeezed(const std::string& source) {
   std::string text;
   for (const char c : source) {
@@ -78,8 +76,7 @@ TEST(DisassemblerLiteralForms, AreTheShortestThatReadBackExactly) {
     EXPECT_EQ(script::formatLiteral(literal), form) << literal.value;
 }
 
-// Literals are written inline exactly when inline use rebuilds the same table: not when first
-// used out of order, never used, or the same literal twice.
+// Literals are inline exactly when inline use rebuilds the same table.
 TEST(DisassemblerLiterals, AreInlineOnlyWhenFirstUsesRebuildTheTable) {
   const TG_P_LITERAL five{TG_P_DT_INTEGER, 2, "5"}, text{TG_P_DT_ASCII, 1, "t"};
   const struct {
@@ -156,8 +153,7 @@ TEST(DisassemblerNames, RepeatedNamesAreMarked) {
   EXPECT_FALSE(contains(source, "\"\" datapoint integer 2 read init duplicate")) << source;
 }
 
-// Debug lines come back whatever their order: by blank lines where a few are enough, by .line
-// otherwise, and .lines off for instructions without one.
+// Debug lines come back in any order: blank lines, .line, or .lines off.
 TEST(DisassemblerDebugLines, ComeBackInAnyOrder) {
   const std::vector<Integer> lines = {0, 0, 20, 22, 23, 23, 5, 6, 0, 32767, 1, 0, 40, 45};
   TessaglyphProgram p;
@@ -171,8 +167,7 @@ TEST(DisassemblerDebugLines, ComeBackInAnyOrder) {
             ".line 1|NOP ; 10|.lines off|NOP ; 11|.lines on|.line 40|NOP ; 12|||||NOP ; 13|");
 }
 
-// Memory grown to reach an explicit address holds unnamed variables; the address stays as it
-// was written.
+// Memory grown to reach an explicit address is declared; the address stays as written.
 TEST(DisassemblerNames, MemoryGrownForAnExplicitAddressKeepsTheAddress) {
   const auto p = assembleProgram(".var a integer\nload mem[30]\n", "x");
   ASSERT_EQ(p.neededMemory(), 15);

@@ -17,8 +17,7 @@ std::string operands(const TessaglyphProgram& p) {
   return text;
 }
 
-// Variables named by no operand go (a STOP's DATA operand names one too), with the memory
-// floor; the rest keep their types and debug names under new names in order.
+// Variables no operand names go with the floor; the rest keep types and names, renamed.
 TEST(ProgramCleaning, DropsUnnamedVariablesAndRenamesTheRest) {
   TessaglyphProgram p;
   for (int i = 0; i < 4; ++i)
@@ -39,8 +38,7 @@ TEST(ProgramCleaning, DropsUnnamedVariablesAndRenamesTheRest) {
   EXPECT_EQ(p.neededMemory(), 3);
 }
 
-// Unused literals and tags nothing refers to go; the rest are renamed in order, and the name
-// generators go on after the last.
+// Unused literals and unreferenced tags go; the rest are renamed in order.
 TEST(ProgramCleaning, DropsUnnamedLiteralsAndUnreferencedTags) {
   TessaglyphProgram p;
   for (const char* value : {"a", "b", "c", "d"})

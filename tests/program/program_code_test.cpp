@@ -50,8 +50,7 @@ TEST(ProgramCode, InstructionsAreInsertedOrAppended) {
                       "Subscript out of range"));
 }
 
-// Tags are handed out in order and never twice; a tagged instruction stays until untagged;
-// an empty tag is never found.
+// Tags are handed out once, guard their instruction, and an empty tag is never found.
 TEST(ProgramCode, TagsAreHandedOutOnceAndGuardTheirInstruction) {
   auto p = threeInstructions();
   EXPECT_TRUE(refused([&] { p.removeInstruction(2); }, p, 10015,
@@ -105,8 +104,7 @@ TEST(ProgramCode, DebugLinesAreSetAndRemoved) {
                       "or 0 to remove the debugging information for the given instruction."));
 }
 
-// Each segment checks its operand; STOP and NOP carry no operand that matters, and the unnamed
-// variables a memory size adds can never be named. "" accepts.
+// Each segment checks its operand; STOP and NOP carry none that matters. "" accepts.
 TEST(ProgramCode, EachSegmentChecksItsOperand) {
   const std::string in = "An instruction in data segment TG_P_DS_";
   const std::string data =
@@ -165,8 +163,7 @@ TEST(ProgramCode, EachSegmentChecksItsOperand) {
   }
 }
 
-// An explicit address past the end grows the memory, without setting a floor; beyond any
-// memory it overflows.
+// An explicit address past the end grows the memory without a floor, or overflows.
 TEST(ProgramCode, AnExplicitAddressPastTheEndGrowsTheMemory) {
   auto p = smallProgram();  // 2 literals, 3 variables: the last address is 15 + 2 + 3 = 20
   p.setVarDebugInfo("v_c", "count");
@@ -186,8 +183,7 @@ TEST(ProgramCode, AnExplicitAddressPastTheEndGrowsTheMemory) {
   }
 }
 
-// Setting the memory only grows it and sets a floor a removal keeps it at; setting the size it
-// already has sets none.
+// Setting the memory only grows it and sets the floor a removal keeps it at.
 TEST(ProgramCode, NeededMemoryOnlyGrowsAndSetsTheFloor) {
   TessaglyphProgram p;
   p.addVariable();
@@ -211,8 +207,7 @@ TEST(ProgramCode, NeededMemoryOnlyGrowsAndSetsTheFloor) {
   EXPECT_EQ(memory(q), "v_b v_c");
 }
 
-// Variables follow the literals; a removal moves later ones down with their types and names,
-// and operands keep naming them. A referenced variable stays, a STOP's operand included.
+// Variables follow the literals and move down on a removal; a referenced one stays.
 TEST(ProgramCode, VariableAddressesAndRemoval) {
   TessaglyphProgram empty;
   EXPECT_EQ(empty.addVariable(), "v_a");

@@ -1,6 +1,4 @@
-// Reading program images: what a valid image becomes, every refusal of a damaged one with its
-// exact message, the repairs reported through dataCorrected, and the state left behind on every
-// way out (file closed, reading mark cleared).
+// Reading program images: results, refusals, repairs and the state on every way out.
 #include <gtest/gtest.h>
 
 #include <functional>
@@ -24,8 +22,7 @@ using test::raises;
 
 constexpr const char* kSource = "TessaglyphProgram::readProgram";
 
-// Outside a read, a routine location must be a tag; while reading, any address passed. A
-// program whose reading mark was left set would take this routine.
+// Only while reading may a routine location be a number: the mark must be cleared.
 bool readingMarkCleared(TessaglyphProgram& program) {
   try {
     program.addRoutine({"itwelvepoint", "7"});
@@ -48,8 +45,7 @@ class ProgramFileReadTest : public test::ProgramFileTest {
 };
 
 TEST_F(ProgramFileReadTest, SectionsMayLieAnywhereAndTheResultFollowsTheLastSection) {
-  // The code section first, the routines after the debug section: only the header's positions
-  // count, and the result is the position after the debug section.
+  // Only the header's positions count; the result is the position after the last section.
   ImageParts parts;
   parts.code = Bytes().integers({2, 1, 0}).instructions({{7, 0, 0}, {51, 0, 0}});
   parts.debug = Bytes().integers({1, 0}).string("count").integers({1, 0, 12});
@@ -82,8 +78,7 @@ TEST_F(ProgramFileReadTest, RecordsAreReadInTheirMemoryForm) {
                      {TG_M_I_STORE, 0, TG_P_DS_PREDEFINED},
                      {TG_M_I_STOP, 99, TG_P_DS_CONSTANT}});
   ASSERT_EQ(read(parts), Long(parts.assemble(1).size()) + 1);
-  // Routine names are trimmed; locations name the tagged instructions; the size of a double
-  // attribute is implied by its type; a STOP keeps its segment but never an operand.
+  // Routine names trimmed, locations tagged, a double's size implied, a STOP's operand gone.
   const auto n = [](int opcode) { return std::to_string(opcode); };
   EXPECT_EQ(test::snapshot(program),
             "file " + path("image.tgp") +
@@ -124,8 +119,7 @@ Damage withDebug(Bytes b) {
   return [b](ImageParts& p) { p.debug = b; };
 }
 
-// Every refusal, produced from an otherwise valid image: the number, the exact message and the
-// source, with the file closed and the reading mark cleared afterwards.
+// Every refusal of an otherwise valid image: number, message, source, state afterwards.
 struct Refusal {
   Damage damage;
   std::string message;
@@ -294,9 +288,7 @@ TEST_F(ProgramFileReadTest, VariablesBeyondTheDeclaredMemoryAreRepairedAndReport
   };
   const auto operandText = repaired("an operand");
   ImageParts parts;
-  // Two literals, memory 2; an initializer for variable 5, a DATA operand 7, an EXPLICIT
-  // address 15 + 2 + 10 (variable 9), a debug name for variable 11, and operands within the
-  // memory that change nothing.
+  // Memory 2; an initializer, operands and a debug name beyond it are repaired in order.
   parts.literals = Bytes().integer(2).byte(1).integer(1).byte(1).byte(1).integer(1).byte(2);
   parts.code = Bytes().integers({6, 2, 1, 5}).byte(TG_P_DT_SINGLE);
   parts.code.instructions({{TG_M_I_LOAD, 7, TG_P_DS_DATA},
@@ -323,8 +315,7 @@ TEST_F(ProgramFileReadTest, VariablesBeyondTheDeclaredMemoryAreRepairedAndReport
   EXPECT_EQ(program.getVariableAddress("v_j"), 27);
 }
 
-// Failures the format has no refusal of its own for go to the error report, and the result is
-// -1: the file closed, the reading mark cleared.
+// Failures without a refusal of their own are reported and give -1.
 TEST_F(ProgramFileReadTest, UnexpectedErrorsGoToTheReportAndGiveMinusOne) {
   const auto attributeSize = [](int size) {
     return Bytes()

@@ -1,6 +1,4 @@
-// Helpers shared by the program-file tests: a byte writer that builds images independently of
-// the library's own writer, an image assembler whose sections can be replaced one by one, file
-// helpers, and the recording sinks for dataCorrected and the user interface.
+// Program-file test helpers: a byte writer, an image assembler, files and recording sinks.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -55,8 +53,7 @@ class Bytes {
       instruction(opcode, operand, segment);
     return *this;
   }
-  // An attribute entry with a size rather than delimiters: name, kind, data type, one
-  // delimiter slot, the 2-byte size, read and write locations, comment and tip.
+  // An attribute with a size rather than delimiters: name, kind, type, size, locations, texts.
   Bytes& attribute(std::string_view name, int kind, int type, int size, int read, int write,
                    std::string_view comment = "", std::string_view tip = "") {
     string(name).byte(kind).byte(type).byte(1).integers({2, size, read, write});
@@ -77,9 +74,7 @@ class Bytes {
 
 inline constexpr std::string_view kMagic = "TESSAGLYPH PROGRAM 1.0";
 
-// An image laid out the way the writer lays it out (header, properties, routines, attributes,
-// literals, code, debug), with every part replaceable. The default is the smallest valid
-// program: one STOP instruction and nothing else.
+// An image laid out as the writer lays it out, every part replaceable; one STOP by default.
 struct ImageParts {
   std::string magic = std::string(kMagic);
   Bytes properties = Bytes().integer(0);

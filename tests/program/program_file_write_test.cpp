@@ -1,5 +1,4 @@
-// Writing program images: the exact bytes, the place in the file, what is never touched, the
-// errors raised and reported, and the program's state after success and failure.
+// Writing program images: bytes, place, untouched bytes, errors and the program's state.
 #include <gtest/gtest.h>
 
 #include <cstdint>
@@ -35,9 +34,7 @@ TessaglyphProgram stopOnly() {
 
 using ProgramFileWriteTest = test::ProgramFileTest;
 
-// Written at 100 into a larger file: no other byte changes, every section position is absolute
-// (99 more than in the same program written at 1), and the program is left in the fresh
-// symbolic form a read-back gives.
+// Written at 100 inside a file: other bytes untouched, positions absolute, names fresh.
 TEST_F(ProgramFileWriteTest, ImageInsideALargerFileLeavesEveryOtherByteAlone) {
   std::string original(400, '\0');
   for (std::size_t i = 0; i < original.size(); ++i)
@@ -218,8 +215,7 @@ TEST_F(ProgramFileWriteTest, FileErrorsPassThrough) {
   EXPECT_TRUE(ui.prompts.empty());
 }
 
-// Literals of every type and size: the bytes in the file, the text that comes back, and the
-// bytes a second write gives (a single comes back with 7 significant digits).
+// Literal bytes, the text read back, and a second write (a single keeps 7 digits).
 TEST_F(ProgramFileWriteTest, LiteralsKeepTheirValues) {
   std::string allBytes;
   for (int b = 255; b >= 0; --b)

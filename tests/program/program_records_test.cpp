@@ -114,8 +114,7 @@ TEST(ProgramRecords, RoutineValidationReportsTheLastFailingCheck) {
   }
 }
 
-// The first failing check speaks: read location, attribute type, write location, data type,
-// delimiter list, size; "" accepts.
+// The first failing check speaks; "" accepts.
 TEST(ProgramRecords, AttributeValidationReportsTheFirstFailingCheck) {
   const std::string tag = " member of the TG_P_ATTRIBUTE UDT must ";
   const std::string read = "The readLocation" + tag + "point to an existing instruction tag.";
@@ -247,8 +246,7 @@ TEST(ProgramRecords, LiteralRemovalMovesLaterLiteralsWithTheirNamesDown) {
   EXPECT_EQ(linesOf(snapshot(p), "literal"), "literal l_b 5 1 b\nliteral l_d 4 8 2.5\n");
 }
 
-// The small program holds 2 properties, 1 routine, 1 attribute, 2 literals, 6 instructions and
-// 3 variables: 0, -1 and one past the end are refused before anything changes.
+// 0, -1 and one past the end of every list are refused before anything changes.
 TEST(ProgramRecords, EveryListRefusesZeroAndOnePastTheEnd) {
   using IndexCall = std::function<void(TessaglyphProgram&, Integer)>;
   const std::tuple<const char*, Integer, IndexCall> rows[] = {

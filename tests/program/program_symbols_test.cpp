@@ -26,8 +26,7 @@ std::string operands(const TessaglyphProgram& p) {
   return text;
 }
 
-// A small program resolved and recreated: every name becomes its number and back, and the
-// tags, literal names, debug lines and properties survive.
+// Resolving turns every name into its number, and recreating gives the same program.
 TEST(ProgramSymbolicData, ResolvingTurnsEveryNameIntoItsNumberAndBack) {
   auto p = smallProgram();
   p.setVariableType("v_c", TG_P_DT_SINGLE);
@@ -109,8 +108,7 @@ TEST(ProgramSymbolicData, RecreatingKeepsExistingTags) {
   EXPECT_EQ(q.tag(3), "c_c");
 }
 
-// An explicit address keeps designating its cell once it is a number: the predefined variable,
-// literal or variable at that address (rounded half to even).
+// An explicit address becomes the segment of its cell (rounded half to even).
 TEST(ProgramSymbolicData, ExplicitAddressesBecomeTheSegmentOfTheirCell) {
   TessaglyphProgram p;
   p.addLiteral({TG_P_DT_ASCII, 1, "a"});
@@ -129,8 +127,7 @@ TEST(ProgramSymbolicData, ExplicitAddressesBecomeTheSegmentOfTheirCell) {
   EXPECT_EQ(p.instructionTag(2), "c_a");
 }
 
-// Explicit addresses that designate nothing are refused and change nothing; names that
-// designate nothing resolve to -1, and a NOP's operands pass as they are.
+// What designates nothing: refused, resolved to -1, or passed on a NOP.
 TEST(ProgramSymbolicData, WhatDesignatesNothing) {
   const std::string data =
       "An instruction operand in data segment EXPLICIT carried an invalid data memory address.";

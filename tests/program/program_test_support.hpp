@@ -1,5 +1,4 @@
-// Helpers shared by the program model's tests: a dump of everything a program shows through its
-// public members, and a small symbolic program to work on.
+// Program model test helpers: a dump of all a program shows, and a small program.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -14,8 +13,7 @@
 
 namespace tg::test {
 
-// Everything a program shows through its public members, including the names its generators
-// would hand out next (asked of a copy), one item per line.
+// All a program shows, and the names its generators would hand out next, one per line.
 inline std::string snapshot(const TessaglyphProgram& program) {
   std::ostringstream out;
   out << "file " << program.lastUsedFilename() << "\n";

@@ -1,6 +1,4 @@
-// Build, dump, build: every script in scripts/ and hundreds of generated program files come back
-// byte for byte. A program file F is read, printed as source, assembled again and written; the
-// bytes must be those that writing the program read from F gives.
+// Build, dump, build: scripts and generated program files come back byte for byte.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -23,9 +21,7 @@ namespace {
 using test::Bytes;
 using test::readFile;
 
-// Random program images that the reader accepts and the program model could have built: every
-// count, code and address in range, repeated and odd names, repeated and unused literals, debug
-// lines out of order, and now and then memory the reader must repair.
+// Random images the reader accepts, with odd names, repeats, repairs and lines out of order.
 class ImageGenerator {
  public:
   explicit ImageGenerator(unsigned seed) : m_random(seed) {}

@@ -13,8 +13,7 @@
 namespace tg::test {
 namespace {
 
-// A name in capitals between blanks, as a careless script writer might type it. Appended piece
-// by piece: g++ 12 at -O3 reports a false -Wrestrict for `" " + std::string(...)`.
+// A name in capitals between blanks (appended: g++ 12 -O3 warns -Wrestrict otherwise).
 std::string shouted(std::string_view name) {
   std::string text = "  ";
   text += toUpper(name);
@@ -35,8 +34,7 @@ std::string failureOf(Action&& action) {
 
 const Tessaglyph tessaglyph;
 
-// Every number in range has a name that leads back to it, in any case between blanks; the
-// numbers just outside have none. Display names of the comparison modes keep their blanks.
+// Every number in range has a name leading back to it; those just outside have none.
 TEST(Vocabulary, NamesRoundTrip) {
   for (int n = -1; n <= int(TG_M_I_COUNT); ++n) {
     const auto name = getInstructionName(TG_M_INSTRUCTIONS(n));
@@ -132,8 +130,7 @@ TEST(Vocabulary, PropertyNamesValuesAndDefaults) {
       {"datavoidvalue", "-32100"}, {"mex_rowsize", "automatic"}, {"conditionalzone", "false"}};
   for (const auto& [name, value] : defaults)
     EXPECT_EQ(getDefaultPropertySetting(name, "list"), value) << name;
-  // The layout is not trimmed; a property name is quoted exactly as passed. Defaults ignore the
-  // layout, and names are trimmed only on the way through the value list.
+  // Layouts untrimmed, names quoted as passed, trimmed only through the value list.
   const std::string noValues = "12005 There are no pre-defined property values for the ";
   const std::string next =
       "12005 There are no property values for the nextorder property when the filelayout property "

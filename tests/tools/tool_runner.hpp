@@ -1,5 +1,4 @@
-// Runs a built tool as a user would: arguments, text on standard input, and what comes back on
-// standard output and standard error with the exit status.
+// Runs a built tool as a user would: arguments, input, output, errors and exit status.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -64,8 +63,7 @@ inline std::vector<std::string> commandWords(std::string_view line,
   return result;
 }
 
-// A row of a tool's table: the command line, its standard input, the exit status and text
-// expected in standard output and standard error.
+// A tool's table row: command line, input, exit status, expected output and errors.
 struct ToolCase {
   const char* line;
   std::string input;
@@ -73,8 +71,7 @@ struct ToolCase {
   std::string out, err;
 };
 
-// The exit status, the expected text in standard output, and in standard error the expected
-// text or, where none is expected, nothing at all.
+// Exit status, expected output, and expected errors or none at all.
 inline void expectAnswer(const ToolResult& result, const ToolCase& c) {
   SCOPED_TRACE(c.line);
   EXPECT_EQ(result.status, c.status) << result.err;
