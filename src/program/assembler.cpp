@@ -493,7 +493,7 @@ class Assembler {
   // A routine whose name the program already has: it is added under a free slot name and then
   // renamed in place, since the program refuses a repeated name only when adding. When every
   // slot name is taken, the first name is lent for the moment: the routines carrying it are
-  // renamed to the second routine's name and given it back afterwards.
+  // renamed to the second routine's name and given their own spelling back afterwards.
   void addRepeatedRoutine(const TG_P_ROUTINE& routine) {
     std::string freeSlot;
     for (const auto& slot : routineTable) {
@@ -502,7 +502,7 @@ class Assembler {
         break;
       }
     }
-    std::vector<Integer> lent;
+    std::vector<std::pair<Integer, std::string>> lent;  // a routine and its own spelling
     TG_P_ROUTINE lender;
     if (freeSlot.empty()) {
       lender = m_program.routines(1);
@@ -513,7 +513,7 @@ class Assembler {
       for (Integer k = 1; k <= m_program.numRoutines(); ++k) {
         auto current = m_program.routines(k);
         if (!sameName(current.name, lender.name)) continue;
-        lent.push_back(k);
+        lent.emplace_back(k, current.name);
         current.name = other;
         m_program.setRoutines(k, current);
       }
@@ -521,9 +521,9 @@ class Assembler {
     }
     const auto index = m_program.addRoutine({freeSlot, routine.location});
     m_program.setRoutines(index, routine);
-    for (const auto k : lent) {
+    for (const auto& [k, name] : lent) {
       auto current = m_program.routines(k);
-      current.name = lender.name;
+      current.name = name;
       m_program.setRoutines(k, current);
     }
   }

@@ -4,6 +4,7 @@
 #include <functional>
 #include <optional>
 #include <string>
+#include <tuple>
 
 #include "program_test_support.hpp"
 #include "tessaglyph/program.hpp"
@@ -32,53 +33,46 @@ std::string layout(const TessaglyphProgram& p) {
   return text;
 }
 
-TEST(ProgramInstructions, InsertedAtAPositionOrAppendedWithTagsAndLinesMovingAlong) {
-  auto p = threeInstructions();
-  EXPECT_EQ(p.addInstruction(op(TG_M_I_NOP, "new", TG_P_DS_DATA), Integer(1)), 1);
-  EXPECT_EQ(layout(p), "new 1 2@c_a#20 3");
-  EXPECT_EQ(p.tagInstruction("c_a"), 3);
-  // Without a position, or with one below 1, at the end; one past the end appends as well.
-  for (const std::optional<Integer> at : {std::optional<Integer>(), std::optional<Integer>(0),
-                                          std::optional<Integer>(-1), std::optional<Integer>(4)}) {
-    auto q = threeInstructions();
-    EXPECT_EQ(q.addInstruction(op(TG_M_I_NOP, "new", TG_P_DS_DATA), at), 4);
-    EXPECT_EQ(layout(q), "1 2@c_a#20 3 new");
+// Without a position, below 1 or one past the end, at the end; tags and lines move along.
+TEST(ProgramCode, InstructionsAreInsertedOrAppended) {
+  const std::pair<std::optional<Integer>, const char*> rows[] = {
+      {1, "new 1 2@c_a#20 3"}, {3, "1 2@c_a#20 new 3"},  {std::nullopt, "1 2@c_a#20 3 new"},
+      {0, "1 2@c_a#20 3 new"}, {-1, "1 2@c_a#20 3 new"}, {4, "1 2@c_a#20 3 new"}};
+  for (const auto& [at, expected] : rows) {
+    auto p = threeInstructions();
+    const Integer added = p.addInstruction(op(TG_M_I_NOP, "new", TG_P_DS_DATA), at);
+    EXPECT_EQ(layout(p), expected);
+    EXPECT_EQ(p.instructions(added).operand, "new");
   }
-  EXPECT_EQ(p.addInstruction(op(TG_M_I_NOP, "mid", TG_P_DS_DATA), Integer(3)), 3);
-  EXPECT_EQ(layout(p), "new 1 mid 2@c_a#20 3");
   // Further on it is refused before an explicit address could grow the memory.
   auto q = threeInstructions();
-  EXPECT_TRUE(
-      refused([&] { q.addInstruction(op(TG_M_I_LOAD, "500", TG_P_DS_EXPLICIT), Integer(5)); }, q, 9,
-              "Subscript out of range"));
+  EXPECT_TRUE(refused([&] { q.addInstruction(op(TG_M_I_LOAD, "500", TG_P_DS_EXPLICIT), 5); }, q, 9,
+                      "Subscript out of range"));
 }
 
-TEST(ProgramInstructions, ATaggedInstructionIsRemovedOnlyOnceUntagged) {
+// Tags are handed out once, guard their instruction, and an empty tag is never found.
+TEST(ProgramCode, TagsAreHandedOutOnceAndGuardTheirInstruction) {
   auto p = threeInstructions();
   EXPECT_TRUE(refused([&] { p.removeInstruction(2); }, p, 10015,
                       "Instruction 2 is currently tagged as c_a, and will not be removed.  You "
                       "must first remove the tag with the untag() method."));
-  p.untag("C_A");
-  p.removeInstruction(2);
-  EXPECT_EQ(layout(p), "1 3");
-}
-
-TEST(ProgramTags, HandedOutInOrderAndNeverTwice) {
-  auto p = threeInstructions();
   EXPECT_EQ(p.tag(3), "c_b");
   EXPECT_TRUE(refused([&] { p.tag(3); }, p, 10016, "3 has already been tagged as c_b."));
   p.untag("c_b");
   EXPECT_EQ(p.tag(3), "c_c");
   EXPECT_EQ(p.tagInstruction("C_C"), 3);
   EXPECT_EQ(p.tagInstruction("c_b"), 0);
-  // Untagged instructions carry an empty tag, which no lookup may find.
   EXPECT_EQ(p.tagInstruction(""), 0);
   EXPECT_EQ(p.tagInstruction("   "), 0);
   EXPECT_TRUE(refused([&] { p.untag(""); }, p, 10007, " is not an existing tag."));
   EXPECT_TRUE(refused([&] { p.untag("c_q"); }, p, 10007, "c_q is not an existing tag."));
+  p.untag("C_A");
+  p.removeInstruction(2);
+  EXPECT_EQ(layout(p), "1 3@c_c");
 }
 
-TEST(ProgramTags, UntagIsRefusedWhileAnythingReferencesTheTag) {
+// Code operands, routines and both attribute locations count; other segments and a STOP do not.
+TEST(ProgramCode, UntagIsRefusedWhileAnythingReferencesTheTag) {
   auto p = threeInstructions();
   p.tag(3);
   const auto expectReferences = [&](int count) {
@@ -91,18 +85,14 @@ TEST(ProgramTags, UntagIsRefusedWhileAnythingReferencesTheTag) {
   expectReferences(1);
   p.addInstruction(op(TG_M_I_GOSUB, "C_A", TG_P_DS_INSTRUCTION));
   p.addRoutine({"init", "c_a"});
-  expectReferences(3);
   p.addAttribute(attribute("datapoint", "c_a"));
-  expectReferences(4);
   p.addAttribute(attribute("elevation", "c_b", "c_a"));
-  expectReferences(5);
-  // Operands of other segments, and a STOP's, are no references.
   p.addInstruction(op(TG_M_I_NOP, "c_a", TG_P_DS_DATA));
   p.addInstruction(op(TG_M_I_STOP, "c_a", TG_P_DS_INSTRUCTION));
   expectReferences(5);
 }
 
-TEST(ProgramDebugLines, SetAndRemove) {
+TEST(ProgramCode, DebugLinesAreSetAndRemoved) {
   auto p = threeInstructions();
   p.setCodeDebugInfo(1, 7);
   p.setCodeDebugInfo(3, 7);
@@ -114,45 +104,39 @@ TEST(ProgramDebugLines, SetAndRemove) {
                       "or 0 to remove the debugging information for the given instruction."));
 }
 
-constexpr const char* kDataMessage =
-    "An instruction in data segment TG_P_DS_DATA must have an operand that points to an existing, "
-    "named variable.";
-constexpr const char* kConstantMessage =
-    "An instruction in data segment TG_P_DS_CONSTANT must have an operand that points to an "
-    "existing, named constant.";
-constexpr const char* kInstructionMessage =
-    "An instruction in data segment TG_P_DS_INSTRUCTION must have an operand that points to an "
-    "existing, tagged instruction.";
-constexpr const char* kPredefinedMessage =
-    "An instruciton in data segment TG_P_DS_PREDEFINED must have an operand that points to either "
-    "the register (\"register\") or one of the predefined variables (prefixed with \"p_\").";
-constexpr const char* kExplicitMessage = "An invalid explicit memory address was specified";
-
-TEST(ProgramInstructionValidation, EachSegmentChecksItsOperand) {
-  // The unnamed variables a memory size adds can never be named by an operand; STOP and NOP
-  // carry no operand that matters.
-  const std::pair<TG_P_INSTRUCTION, std::string> cases[] = {
-      {op(TG_M_I_LOAD, "v_c", TG_P_DS_DATA), ""},
+// Each segment checks its operand; STOP and NOP carry none that matters. "" accepts.
+TEST(ProgramCode, EachSegmentChecksItsOperand) {
+  const std::string in = "An instruction in data segment TG_P_DS_";
+  const std::string data =
+      in + "DATA must have an operand that points to an existing, named variable.";
+  const std::string constant =
+      in + "CONSTANT must have an operand that points to an existing, named constant.";
+  const std::string code =
+      in + "INSTRUCTION must have an operand that points to an existing, tagged instruction.";
+  const std::string pdv =
+      "An instruciton in data segment TG_P_DS_PREDEFINED must have an operand that points to "
+      "either "
+      "the register (\"register\") or one of the predefined variables (prefixed with \"p_\").";
+  const std::string explicitData = "An invalid explicit memory address was specified";
+  const std::pair<TG_P_INSTRUCTION, std::string> rows[] = {
       {op(TG_M_I_LOAD, " V_C ", TG_P_DS_DATA), ""},
-      {op(TG_M_I_LOAD, "v_q", TG_P_DS_DATA), kDataMessage},
-      {op(TG_M_I_LOAD, "", TG_P_DS_DATA), kDataMessage},
-      {op(TG_M_I_LOAD, "l_a", TG_P_DS_DATA), kDataMessage},
+      {op(TG_M_I_LOAD, "v_q", TG_P_DS_DATA), data},
+      {op(TG_M_I_LOAD, "", TG_P_DS_DATA), data},
+      {op(TG_M_I_LOAD, "l_a", TG_P_DS_DATA), data},
       {op(TG_M_I_LOAD, "l_b", TG_P_DS_CONSTANT), ""},
-      {op(TG_M_I_LOAD, "l_c", TG_P_DS_CONSTANT), kConstantMessage},
-      {op(TG_M_I_LOAD, "v_a", TG_P_DS_CONSTANT), kConstantMessage},
+      {op(TG_M_I_LOAD, "l_c", TG_P_DS_CONSTANT), constant},
+      {op(TG_M_I_LOAD, "v_a", TG_P_DS_CONSTANT), constant},
       {op(TG_M_I_GOTO, "c_b", TG_P_DS_INSTRUCTION), ""},
-      {op(TG_M_I_GOTO, "c_c", TG_P_DS_INSTRUCTION), kInstructionMessage},
-      {op(TG_M_I_GOTO, "", TG_P_DS_INSTRUCTION), kInstructionMessage},
+      {op(TG_M_I_GOTO, "c_c", TG_P_DS_INSTRUCTION), code},
+      {op(TG_M_I_GOTO, "", TG_P_DS_INSTRUCTION), code},
       {op(TG_M_I_LOAD, " REGISTER ", TG_P_DS_PREDEFINED), ""},
-      {op(TG_M_I_LOAD, "p_x", TG_P_DS_PREDEFINED), ""},
       {op(TG_M_I_LOAD, "P_FileTitle", TG_P_DS_PREDEFINED), ""},
-      {op(TG_M_I_LOAD, "x", TG_P_DS_PREDEFINED), kPredefinedMessage},
-      {op(TG_M_I_LOAD, "p_nosuch", TG_P_DS_PREDEFINED), kPredefinedMessage},
-      {op(TG_M_I_LOAD, "p_", TG_P_DS_PREDEFINED), kPredefinedMessage},
-      {op(TG_M_I_LOAD, "", TG_P_DS_PREDEFINED), kPredefinedMessage},
+      {op(TG_M_I_LOAD, "x", TG_P_DS_PREDEFINED), pdv},
+      {op(TG_M_I_LOAD, "p_nosuch", TG_P_DS_PREDEFINED), pdv},
+      {op(TG_M_I_LOAD, "p_", TG_P_DS_PREDEFINED), pdv},
       {op(TG_M_I_LOAD, "12", TG_P_DS_EXPLICIT), ""},
-      {op(TG_M_I_LOAD, "abc", TG_P_DS_EXPLICIT), kExplicitMessage},
-      {op(TG_M_I_LOAD, "", TG_P_DS_EXPLICIT), kExplicitMessage},
+      {op(TG_M_I_LOAD, "abc", TG_P_DS_EXPLICIT), explicitData},
+      {op(TG_M_I_LOAD, "", TG_P_DS_EXPLICIT), explicitData},
       {op(TG_M_I_GOTO, "3", TG_P_DS_EXPLICITCODE), ""},
       {op(TG_M_I_GOTO, "c_a", TG_P_DS_EXPLICITCODE),
        "An invalid explicit code address was specified"},
@@ -161,7 +145,7 @@ TEST(ProgramInstructionValidation, EachSegmentChecksItsOperand) {
       {op(TG_M_INSTRUCTIONS(-1), "v_q", TG_P_DS_DATA), "-1 is not a valid opcode."},
       {op(TG_M_I_STOP, "anything", TG_P_DATASEGMENTS(9)), ""},
       {op(TG_M_I_NOP, "anything", TG_P_DATASEGMENTS(9)), ""}};
-  for (const auto& [instruction, message] : cases) {
+  for (const auto& [instruction, message] : rows) {
     SCOPED_TRACE(std::to_string(instruction.instruction) + " [" + instruction.operand + "] in " +
                  std::to_string(instruction.dataSegment));
     auto p = smallProgram();
@@ -179,28 +163,28 @@ TEST(ProgramInstructionValidation, EachSegmentChecksItsOperand) {
   }
 }
 
-TEST(ProgramInstructionValidation, AnExplicitAddressPastTheEndGrowsTheMemoryWithoutAFloor) {
+// An explicit address past the end grows the memory without a floor, or overflows.
+TEST(ProgramCode, AnExplicitAddressPastTheEndGrowsTheMemory) {
   auto p = smallProgram();  // 2 literals, 3 variables: the last address is 15 + 2 + 3 = 20
   p.setVarDebugInfo("v_c", "count");
   p.addInstruction(op(TG_M_I_LOAD, "20", TG_P_DS_EXPLICIT));
   EXPECT_EQ(p.neededMemory(), 3);
   p.addInstruction(op(TG_M_I_LOAD, "21", TG_P_DS_EXPLICIT));
   EXPECT_EQ(p.neededMemory(), 4);
-  p.setInstructions(8, op(TG_M_I_LOAD, "25", TG_P_DS_EXPLICIT));  // the last variable's
-  EXPECT_EQ(memory(p), "v_a v_b v_c - - - - -");
+  p.setInstructions(8, op(TG_M_I_LOAD, "25", TG_P_DS_EXPLICIT));
   EXPECT_EQ(p.variableDebugName("v_c"), "count");
   EXPECT_EQ(p.addVariable(), "v_d");
   EXPECT_EQ(p.getVariableAddress("v_d"), 26);
-  p.removeVariable("v_a");  // no floor: removing a variable shrinks
+  p.removeVariable("v_a");
   EXPECT_EQ(memory(p), "v_b v_c - - - - - v_d");
-  // Beyond any memory the address overflows.
   for (const char* address : {"40000", "1E12"}) {
     EXPECT_TRUE(refused([&] { p.addInstruction(op(TG_M_I_LOAD, address, TG_P_DS_EXPLICIT)); }, p, 6,
                         "Overflow"));
   }
 }
 
-TEST(ProgramVariables, NeededMemoryOnlyGrowsAndSetsTheFloor) {
+// Setting the memory only grows it and sets the floor a removal keeps it at.
+TEST(ProgramCode, NeededMemoryOnlyGrowsAndSetsTheFloor) {
   TessaglyphProgram p;
   p.addVariable();
   p.addVariable();
@@ -208,18 +192,13 @@ TEST(ProgramVariables, NeededMemoryOnlyGrowsAndSetsTheFloor) {
                       "The new value for the amount of needed memory must be greater than the "
                       "existing value."));
   p.setNeededMemory(4);
-  EXPECT_EQ(memory(p), "v_a v_b - -");
-  // Removing a variable keeps the size up to the floor, 4, freeing the last slot; above the
-  // floor the memory shrinks again.
   p.removeVariable("v_a");
   EXPECT_EQ(memory(p), "v_b - - -");
   EXPECT_EQ(p.addVariable(), "v_c");
   p.removeVariable("v_c");
-  EXPECT_EQ(memory(p), "v_b - - -");
   EXPECT_EQ(p.addVariable(), "v_d");
   p.removeVariable("v_b");
   EXPECT_EQ(memory(p), "- - - v_d");
-  // Setting the size it already has sets no floor.
   TessaglyphProgram q;
   for (int i = 0; i < 3; ++i)
     q.addVariable();
@@ -228,72 +207,52 @@ TEST(ProgramVariables, NeededMemoryOnlyGrowsAndSetsTheFloor) {
   EXPECT_EQ(memory(q), "v_b v_c");
 }
 
-TEST(ProgramVariables, AddressesFollowTheLiteralsAndRemovalMovesEverythingDown) {
+// Variables follow the literals and move down on a removal; a referenced one stays.
+TEST(ProgramCode, VariableAddressesAndRemoval) {
   TessaglyphProgram empty;
   EXPECT_EQ(empty.addVariable(), "v_a");
   EXPECT_EQ(empty.getVariableAddress("v_a"), 16);
   auto p = smallProgram();
-  p.setVariableType("v_a", TG_P_DT_INTEGER);
   p.setVariableType("v_c", TG_P_DT_DOUBLE);
   p.setVarDebugInfo("V_C", "height");
   EXPECT_EQ(p.getVariableAddress("v_c"), 20);
   p.removeVariable("v_a");
-  EXPECT_EQ(memory(p), "v_b v_c");
-  EXPECT_EQ(p.variableType("v_c"), TG_P_DT_DOUBLE);
-  EXPECT_EQ(p.variableDebugName("v_c"), "height");
-  EXPECT_EQ(p.variableType("v_b"), TG_P_DT_DEFAULTASCII);
-  EXPECT_EQ(p.getVariableAddress("v_b"), 18);
+  EXPECT_EQ(linesOf(snapshot(p), "variable"), "variable v_b 0 \nvariable v_c 4 height\n");
   EXPECT_EQ(p.getVariableAddress("V_C"), 19);
-  // The operand naming v_b still does, wherever v_b now lives.
   EXPECT_EQ(p.instructions(1).operand, "v_b");
+  const std::string referenced =
+      " cannot be removed because it is still being referenced.  Remove any references to this "
+      "variable before attempting to remove.";
+  EXPECT_TRUE(refused([&] { p.removeVariable("V_B"); }, p, 10015, "V_B" + referenced));
+  p.addInstruction(op(TG_M_I_STOP, "v_c", TG_P_DS_DATA));
+  EXPECT_TRUE(raises([&] { p.removeVariable("v_c"); }, 10015, "v_c" + referenced));
 }
 
-TEST(ProgramVariables, AReferencedVariableStays) {
+TEST(ProgramCode, VariableTypesNamesAndTheirRefusals) {
   auto p = smallProgram();
-  EXPECT_TRUE(refused([&] { p.removeVariable("V_B"); }, p, 10015,
-                      "V_B cannot be removed because it is still being referenced.  Remove any "
-                      "references to this variable before attempting to remove."));
-  // A STOP's DATA operand is a reference too.
-  p.addInstruction(op(TG_M_I_STOP, "v_a", TG_P_DS_DATA));
-  EXPECT_TRUE(raises([&] { p.removeVariable("v_a"); }, 10015,
-                     "v_a cannot be removed because it is still being referenced.  Remove any "
-                     "references to this variable before attempting to remove."));
-  p.removeVariable("v_c");
-  EXPECT_EQ(p.neededMemory(), 2);
-}
-
-// Types and debug names set and read back are in the address test above.
-TEST(ProgramVariables, DebugNamesGoAndTextTypesAreRefused) {
-  auto p = smallProgram();
+  p.setNeededMemory(4);  // an unnamed fourth variable, which "" must not find
   p.setVarDebugInfo("v_a", "fields");
   p.removeVarDebugInfo("V_A");
   EXPECT_EQ(p.variableDebugName("v_a"), "");
-  EXPECT_TRUE(refused([&] { p.setVariableType("v_a", TG_P_DT_DEFAULTASCII); }, p, 10010,
-                      "You cannot use the TG_P_DT_DEFAULTASCII data type to initialize variables. "
-                      " Use TG_P_DT_ASCII or TG_P_DT_DELIMITEDASCII instead."));
-  for (const int type : {7, -2}) {
-    EXPECT_TRUE(refused([&] { p.setVariableType("v_a", TG_P_DATATYPES(type)); }, p, 10010,
-                        std::to_string(type) + " is not a valid data type."));
-  }
-}
-
-TEST(ProgramVariables, UnknownNamesAreRefused) {
-  auto p = smallProgram();
-  p.setNeededMemory(4);  // an unnamed fourth variable, which "" must not find
   const std::string unknown = "v_q is not an existing variable name.";
-  const std::pair<std::function<void()>, std::string> calls[] = {
-      {[&] { p.variableType("v_q"); }, unknown},
-      {[&] { p.variableDebugName("v_q"); }, unknown},
-      {[&] { p.setVariableType("v_q", TG_P_DT_ASCII); }, unknown},
-      {[&] { p.setVarDebugInfo("v_q", "x"); }, unknown},
-      {[&] { p.removeVarDebugInfo("v_q"); }, unknown},
-      {[&] { p.removeVariable("v_q"); }, unknown},
-      {[&] { p.removeVariable(""); }, " is not an existing variable name."},
-      {[&] { p.getVariableAddress("v_q"); }, "v_q is not the name of an existing variable."},
-      {[&] { p.getVariableAddress(""); }, " is not the name of an existing variable."}};
-  for (const auto& [call, message] : calls) {
-    EXPECT_TRUE(refused(call, p, 10009, message));
-  }
+  const std::tuple<std::function<void()>, int, std::string> rows[] = {
+      {[&] { p.setVariableType("v_a", TG_P_DT_DEFAULTASCII); }, 10010,
+       "You cannot use the TG_P_DT_DEFAULTASCII data type to initialize variables.  Use "
+       "TG_P_DT_ASCII or TG_P_DT_DELIMITEDASCII instead."},
+      {[&] { p.setVariableType("v_a", TG_P_DATATYPES(7)); }, 10010, "7 is not a valid data type."},
+      {[&] { p.setVariableType("v_a", TG_P_DATATYPES(-2)); }, 10010,
+       "-2 is not a valid data type."},
+      {[&] { p.variableType("v_q"); }, 10009, unknown},
+      {[&] { p.variableDebugName("v_q"); }, 10009, unknown},
+      {[&] { p.setVariableType("v_q", TG_P_DT_ASCII); }, 10009, unknown},
+      {[&] { p.setVarDebugInfo("v_q", "x"); }, 10009, unknown},
+      {[&] { p.removeVarDebugInfo("v_q"); }, 10009, unknown},
+      {[&] { p.removeVariable("v_q"); }, 10009, unknown},
+      {[&] { p.removeVariable(""); }, 10009, " is not an existing variable name."},
+      {[&] { p.getVariableAddress("v_q"); }, 10009, "v_q is not the name of an existing variable."},
+      {[&] { p.getVariableAddress(""); }, 10009, " is not the name of an existing variable."}};
+  for (const auto& [call, number, message] : rows)
+    EXPECT_TRUE(refused(call, p, number, message));
 }
 
 }  // namespace

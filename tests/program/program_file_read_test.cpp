@@ -1,6 +1,4 @@
-// Reading program images: what a valid image becomes, every refusal of a damaged one with its
-// exact message, the repairs reported through dataCorrected, and the state left behind on every
-// way out (file closed, reading mark cleared).
+// Reading program images: results, refusals, repairs and the state on every way out.
 #include <gtest/gtest.h>
 
 #include <functional>
@@ -24,8 +22,7 @@ using test::raises;
 
 constexpr const char* kSource = "TessaglyphProgram::readProgram";
 
-// Outside a read, a routine location must be a tag; while reading, any address passed. A
-// program whose reading mark was left set would take this routine.
+// Only while reading may a routine location be a number: the mark must be cleared.
 bool readingMarkCleared(TessaglyphProgram& program) {
   try {
     program.addRoutine({"itwelvepoint", "7"});
@@ -42,24 +39,13 @@ class ProgramFileReadTest : public test::ProgramFileTest {
     ProgramFileTest::SetUp();
     program.setEventSink(&events);
   }
-  Long read(const ImageParts& parts, Long P = 1) {
-    std::string bytes(std::size_t(P - 1), 'x');
-    bytes += parts.assemble(P);
-    return program.readProgram(file("image.tgp", bytes), P);
+  Long read(const ImageParts& parts) {
+    return program.readProgram(file("image.tgp", parts.assemble()), 1);
   }
 };
 
-TEST_F(ProgramFileReadTest, SmallestProgramReadsToOneStop) {
-  EXPECT_EQ(read(ImageParts()), 62);
-  EXPECT_EQ(test::snapshot(program), "file " + path("image.tgp") +
-                                         "\ninstruction 51 0 [] tag  line 0\nnext literal l_a\n"
-                                         "next variable v_a\nnext tag c_a\n");
-  EXPECT_TRUE(events.corrections.empty());
-}
-
 TEST_F(ProgramFileReadTest, SectionsMayLieAnywhereAndTheResultFollowsTheLastSection) {
-  // The code section first, the routines after the debug section: only the header's positions
-  // count, and the result is the position after the debug section.
+  // Only the header's positions count; the result is the position after the last section.
   ImageParts parts;
   parts.code = Bytes().integers({2, 1, 0}).instructions({{7, 0, 0}, {51, 0, 0}});
   parts.debug = Bytes().integers({1, 0}).string("count").integers({1, 0, 12});
@@ -92,8 +78,7 @@ TEST_F(ProgramFileReadTest, RecordsAreReadInTheirMemoryForm) {
                      {TG_M_I_STORE, 0, TG_P_DS_PREDEFINED},
                      {TG_M_I_STOP, 99, TG_P_DS_CONSTANT}});
   ASSERT_EQ(read(parts), Long(parts.assemble(1).size()) + 1);
-  // Routine names are trimmed; locations name the tagged instructions; the size of a double
-  // attribute is implied by its type; a STOP keeps its segment but never an operand.
+  // Routine names trimmed, locations tagged, a double's size implied, a STOP's operand gone.
   const auto n = [](int opcode) { return std::to_string(opcode); };
   EXPECT_EQ(test::snapshot(program),
             "file " + path("image.tgp") +
@@ -118,198 +103,157 @@ TEST_F(ProgramFileReadTest, LiteralValuesBecomeTheirTextForms) {
   l.byte(4).integer(8).double_(0.1).byte(4).integer(8).double_(1.0 / 3.0);
   l.byte(5).integer(5).raw(std::string_view("a\0b c", 5));
   ASSERT_GT(read(parts), 0);
-  const std::vector<TG_P_LITERAL> expected = {{TG_P_DT_UNSIGNEDINTEGER, 1, "255"},
-                                              {TG_P_DT_INTEGER, 2, "-32768"},
-                                              {TG_P_DT_INTEGER, 4, "-2147483648"},
-                                              {TG_P_DT_INTEGER, 3, ""},
-                                              {TG_P_DT_SINGLE, 4, "0.1"},
-                                              {TG_P_DT_SINGLE, 4, "1.5E+20"},
-                                              {TG_P_DT_DOUBLE, 8, "0.1"},
-                                              {TG_P_DT_DOUBLE, 8, "0.333333333333333"},
-                                              {TG_P_DT_ASCII, 5, std::string("a\0b c", 5)}};
-  ASSERT_EQ(program.numLiterals(), Integer(expected.size()));
-  for (Integer i = 1; i <= program.numLiterals(); ++i) {
-    EXPECT_EQ(program.literals(i), expected[std::size_t(i - 1)]) << "literal " << i;
-    EXPECT_EQ(program.getLiteralName(i), "l_" + std::string(1, char('a' + i - 1)));
-  }
+  // name, type, size, value
+  EXPECT_EQ(test::linesOf(test::snapshot(program), "literal"),
+            "literal l_a 1 1 255\nliteral l_b 2 2 -32768\nliteral l_c 2 4 -2147483648\n"
+            "literal l_d 2 3 \nliteral l_e 3 4 0.1\nliteral l_f 3 4 1.5E+20\nliteral l_g 4 8 0.1\n"
+            "literal l_h 4 8 0.333333333333333\nliteral l_i 5 5 a" +
+                std::string(1, '\0') + "b c\n");
 }
 
-// Every refusal, produced from an otherwise valid image: the number, the exact message and the
-// source, with the file closed and the reading mark cleared afterwards.
+using Damage = std::function<void(ImageParts&)>;
+Damage with(Bytes ImageParts::*at, Bytes b) {
+  return [at, b](ImageParts& p) { p.*at = b; };
+}
+Damage withDebug(Bytes b) {
+  return [b](ImageParts& p) { p.debug = b; };
+}
+
+// Every refusal of an otherwise valid image: number, message, source, state afterwards.
 struct Refusal {
-  std::function<void(ImageParts&)> damage;
+  Damage damage;
   std::string message;
   std::int32_t number = TG_P_E_INVALIDDATAERROR;
 };
 
 std::vector<Refusal> refusals() {
-  const auto routines = [](Bytes b) { return [b](ImageParts& p) { p.routines = b; }; };
-  const auto attributes = [](Bytes b) { return [b](ImageParts& p) { p.attributes = b; }; };
-  const auto literals = [](Bytes b) { return [b](ImageParts& p) { p.literals = b; }; };
-  const auto code = [](Bytes b) { return [b](ImageParts& p) { p.code = b; }; };
-  const auto debug = [](Bytes b) { return [b](ImageParts& p) { p.debug = b; }; };
-  // An attribute entry up to (not including) its read location, then the given tail.
-  const auto attribute = [](int type, int dataType, int delimiters, Bytes tail) {
-    auto entry = Bytes().integer(1).string("datapoint").byte(type).byte(dataType);
-    return entry.byte(delimiters).raw(tail.str());
+  using I = ImageParts;
+  using At = std::optional<std::int64_t> I::*;
+  const auto H = [](At at, std::int64_t v) { return [at, v](ImageParts& p) { p.*at = v; }; };
+  const auto S = with;
+  const auto P = [&](Bytes b) { return S(&I::properties, b); };
+  const auto R = [&](Bytes b) { return S(&I::routines, b); };
+  const auto L = [&](Bytes b) { return S(&I::literals, b); };
+  const auto C = [&](Bytes b) { return S(&I::code, b); };
+  const auto D = withDebug;
+  // An attribute of this kind, data type and delimiter count, then sizes or locations.
+  const auto A = [&](int kind, int type, int delimiters, std::initializer_list<int> rest) {
+    auto b = Bytes().integer(1).string("datapoint").byte(kind).byte(type).byte(delimiters);
+    return S(&I::attributes, b.integers(rest).string("").string(""));
   };
-  const auto sized = [](int width, int size) {
-    return Bytes().integers({width, size, 0, -1}).string("").string("");
+  // One STOP after memory initializers, or one instruction.
+  const auto init = [](int address, int type) {
+    return Bytes().integers({1, 0, 1, address}).byte(type).instruction(51, 0, 0);
   };
-  const auto located = [](int read, int write) {
-    return Bytes().integers({2, 2, read, write}).string("").string("");
-  };
-  const auto oneStop = [](Bytes initializers, int count = 0) {
-    return Bytes().integers({1, 0, count}).raw(initializers.str()).instruction(51, 0, 0);
-  };
-  const auto oneInstruction = [](int opcode, int operand, int segment) {
+  const auto one = [](int opcode, int operand, int segment) {
     return Bytes().integers({1, 0, 0}).instruction(opcode, operand, segment);
   };
+  const std::string hv = "The header value for the ", nv = "The value for the number of ";
+  const std::string operand = "An instruction operand ", value = "A value for ";
   return {
-      {[](ImageParts& p) { p.routinesAt = -1; },
-       "The header value for the routines table offset [-1] is less than zero."},
-      // The header checks stop at the first.
-      {[](ImageParts& p) { p.routinesAt = p.codeAt = -7; },
-       "The header value for the routines table offset [-7] is less than zero."},
-      {[](ImageParts& p) { p.attributesAt = -2; },
-       "The header value for the attributes table offset [-2] is less than zero."},
-      {[](ImageParts& p) { p.literalsAt = -2147483647 - 1; },
-       "The header value for the literals table offset [-2147483648] is less than zero."},
-      {[](ImageParts& p) { p.codeAt = -1; },
-       "The header value for the code section offset [-1] is less than zero."},
-      {[](ImageParts& p) { p.debugAt = -2; },
-       "The header value for the debug section offset [-2] is less than negative one."},
-      {[](ImageParts& p) { p.properties = Bytes().integer(-1); },
-       "The header value for the number of properties [-1] was less than zero."},
-      {[](ImageParts& p) { p.properties = Bytes().integer(1).string("").string("value"); },
-       "A blank property name encountered."},
-      {[](ImageParts& p) {
-         p.properties = Bytes().integers({1, -3});
-       },
-       "String size descriptor less than zero [-3]."},
-      {routines(Bytes().integer(-1)),
-       "The value for the number of routines [-1] was less than zero."},
-      {routines(Bytes().integer(1).routine("    ", 0)), "A blank routine name was encountered."},
-      {routines(Bytes().integer(1).routine("init", -4)),
+      {H(&I::routinesAt, -1), hv + "routines table offset [-1] is less than zero."},
+      {H(&I::attributesAt, -2), hv + "attributes table offset [-2] is less than zero."},
+      {H(&I::literalsAt, -2147483647 - 1),
+       hv + "literals table offset [-2147483648] is less than zero."},
+      {H(&I::codeAt, -1), hv + "code section offset [-1] is less than zero."},
+      {H(&I::debugAt, -2), hv + "debug section offset [-2] is less than negative one."},
+      {P(Bytes().integer(-1)), hv + "number of properties [-1] was less than zero."},
+      {P(Bytes().integer(1).string("").string("value")), "A blank property name encountered."},
+      {P(Bytes().integers({1, -3})), "String size descriptor less than zero [-3]."},
+      {R(Bytes().integer(-1)), nv + "routines [-1] was less than zero."},
+      {R(Bytes().integer(1).routine("    ", 0)), "A blank routine name was encountered."},
+      {R(Bytes().integer(1).routine("init", -4)),
        "A value specified for routine location [-4] was less than zero."},
-      {routines(Bytes().integer(1).routine("bogus", 0)), "\"bogus\" is not a valid routine name."},
-      {attributes(Bytes().integer(-1)),
-       "The value for the number of attributes [-1] was less than zero."},
-      {attributes(attribute(0, 2, 1, sized(2, 2))), "Invalid attribute type [0]."},
-      {attributes(attribute(4, 2, 1, sized(2, 2))), "Invalid attribute type [4]."},
-      {attributes(attribute(3, 0, 1, sized(2, 2))), "Invalid data type [0]."},
-      {attributes(attribute(3, 7, 1, sized(2, 2))), "Invalid data type [7]."},
-      {attributes(attribute(3, 6, 0, located(0, -1))),
-       "Invalid number of delimiters [0] for given data type (6)."},
-      {attributes(attribute(3, 2, 2, sized(2, 2))),
-       "Invalid number of delimiters [2] for given data type (2)."},
-      {attributes(attribute(3, 4, 0, sized(2, 8))),
-       "Invalid number of delimiters [0] for given data type (4)."},
-      {attributes(attribute(3, 2, 1, sized(4, 2))), "Invalid data size [4]."},
-      {attributes(attribute(3, 2, 1, located(-1, -1))), "Invalid read offset value [-1]."},
-      {attributes(attribute(3, 2, 1, located(0, -2))), "Invalid write offset value [-2]."},
-      {literals(Bytes().integer(-1)), "Invalid value for number of literals [-1]."},
-      {literals(Bytes().integer(1).byte(0).integer(0)), "Invalid literal data type [0]."},
-      {literals(Bytes().integer(1).byte(6).integer(0)), "Invalid literal data type [6]."},
-      {literals(Bytes().integer(1).byte(5).integer(-1)), "Invalid literal size [-1]."},
-      {code(Bytes().integers({0, 0, 0})),
-       "The value for the number of instructions [0] is less than one."},
-      {code(Bytes().integers({1, -1, 0})),
-       "The value for the needed memory [-1] is less than zero."},
-      {code(Bytes().integers({1, 0, -1})),
+      {R(Bytes().integer(1).routine("bogus", 0)), "\"bogus\" is not a valid routine name."},
+      {S(&I::attributes, Bytes().integer(-1)), nv + "attributes [-1] was less than zero."},
+      {A(0, 2, 1, {2, 2, 0, -1}), "Invalid attribute type [0]."},
+      {A(4, 2, 1, {2, 2, 0, -1}), "Invalid attribute type [4]."},
+      {A(3, 0, 1, {2, 2, 0, -1}), "Invalid data type [0]."},
+      {A(3, 7, 1, {2, 2, 0, -1}), "Invalid data type [7]."},
+      {A(3, 6, 0, {2, 2, 0, -1}), "Invalid number of delimiters [0] for given data type (6)."},
+      {A(3, 2, 2, {2, 2, 0, -1}), "Invalid number of delimiters [2] for given data type (2)."},
+      {A(3, 4, 0, {2, 8, 0, -1}), "Invalid number of delimiters [0] for given data type (4)."},
+      {A(3, 2, 1, {4, 2, 0, -1}), "Invalid data size [4]."},
+      {A(3, 2, 1, {2, 2, -1, -1}), "Invalid read offset value [-1]."},
+      {A(3, 2, 1, {2, 2, 0, -2}), "Invalid write offset value [-2]."},
+      {L(Bytes().integer(-1)), "Invalid value for number of literals [-1]."},
+      {L(Bytes().integer(1).byte(0).integer(0)), "Invalid literal data type [0]."},
+      {L(Bytes().integer(1).byte(6).integer(0)), "Invalid literal data type [6]."},
+      {L(Bytes().integer(1).byte(5).integer(-1)), "Invalid literal size [-1]."},
+      {C(Bytes().integers({0, 0, 0})), nv + "instructions [0] is less than one."},
+      {C(Bytes().integers({1, -1, 0})), "The value for the needed memory [-1] is less than zero."},
+      {C(Bytes().integers({1, 0, -1})),
        "The value for the number memory initializers [-1] was less than zero."},
-      {code(oneStop(Bytes().integer(-1).byte(2), 1)),
-       "The value for an initialization address [-1] was less than zero."},
-      {code(oneStop(Bytes().integer(0).byte(0), 1)),
-       "The value for an initialization data type [0] was invalid."},
-      {code(oneStop(Bytes().integer(0).byte(7), 1)),
-       "The value for an initialization data type [7] was invalid."},
-      {code(oneInstruction(76, 0, 0)), "A value for an instruction code [76] was invalid."},
-      {code(oneInstruction(-1, 0, 0)), "A value for an instruction code [-1] was invalid."},
-      {code(oneInstruction(51, 0, 6)), "A value for data segment [6] was invalid."},
-      // A code address equal to the count.
-      {code(oneInstruction(0, 1, TG_P_DS_INSTRUCTION)),
-       "An instruction operand [1] contained an invalid address for code space."},
-      {code(oneInstruction(0, -1, TG_P_DS_EXPLICITCODE)),
-       "An instruction operand [-1] contained an invalid address for code space."},
-      {code(oneInstruction(7, 0, TG_P_DS_CONSTANT)),
-       "An instruction operand [0] contained an invalid address for literal space."},
-      {code(oneInstruction(7, 16, TG_P_DS_PREDEFINED)),
-       "An instruction operand [16] contained an invalid address for predefined variable space."},
-      {code(oneInstruction(7, -1, TG_P_DS_PREDEFINED)),
-       "An instruction operand [-1] contained an invalid address for predefined variable space."},
-      {debug(Bytes().integer(-1)),
-       "The value for the number of variable names [-1] was less than zero."},
-      {debug(Bytes().integers({0, -1})),
-       "The value for the number of line number tags [-1] was less than zero."},
-      {debug(Bytes().integers({0, 1, 1, 5})),
-       "A value for an instruction address [1] was invalid."},
-      {debug(Bytes().integers({0, 1, -1, 5})),
-       "A value for an instruction address [-1] was invalid."},
-      {debug(Bytes().integers({0, 1, 0, 0})),
-       "A value for a debugging information line number [0] was less than one."},
+      {C(init(-1, 2)), "The value for an initialization address [-1] was less than zero."},
+      {C(init(0, 0)), "The value for an initialization data type [0] was invalid."},
+      {C(init(0, 7)), "The value for an initialization data type [7] was invalid."},
+      {C(one(76, 0, 0)), value + "an instruction code [76] was invalid."},
+      {C(one(-1, 0, 0)), value + "an instruction code [-1] was invalid."},
+      {C(one(51, 0, 6)), value + "data segment [6] was invalid."},
+      {C(one(0, 1, TG_P_DS_INSTRUCTION)),
+       operand + "[1] contained an invalid address for code space."},
+      {C(one(0, -1, TG_P_DS_EXPLICITCODE)),
+       operand + "[-1] contained an invalid address for code space."},
+      {C(one(7, 0, TG_P_DS_CONSTANT)),
+       operand + "[0] contained an invalid address for literal space."},
+      {C(one(7, 16, TG_P_DS_PREDEFINED)),
+       operand + "[16] contained an invalid address for predefined variable space."},
+      {C(one(7, -1, TG_P_DS_PREDEFINED)),
+       operand + "[-1] contained an invalid address for predefined variable space."},
+      {D(Bytes().integer(-1)), nv + "variable names [-1] was less than zero."},
+      {D(Bytes().integers({0, -1})), nv + "line number tags [-1] was less than zero."},
+      {D(Bytes().integers({0, 1, 1, 5})), value + "an instruction address [1] was invalid."},
+      {D(Bytes().integers({0, 1, -1, 5})), value + "an instruction address [-1] was invalid."},
+      {D(Bytes().integers({0, 1, 0, 0})),
+       value + "a debugging information line number [0] was less than one."},
       // Section positions past the end or at zero, and a string past the end.
-      {[](ImageParts& p) { p.literalsAt = 5000; }, "Input past end of file",
+      {H(&I::literalsAt, 5000), "Input past end of file", PLATFORM_E_INPUTPASTENDOFFILE},
+      {H(&I::codeAt, 0), "Bad record number", PLATFORM_E_BADRECORDNUMBER},
+      {S(&I::attributes, Bytes().integers({1, 30000})), "Input past end of file",
        PLATFORM_E_INPUTPASTENDOFFILE},
-      {[](ImageParts& p) { p.codeAt = 0; }, "Bad record number", PLATFORM_E_BADRECORDNUMBER},
-      {[](ImageParts& p) {
-         p.attributes = Bytes().integers({1, 30000});
-       },
-       "Input past end of file", PLATFORM_E_INPUTPASTENDOFFILE},
   };
 }
+
 TEST_F(ProgramFileReadTest, EveryRefusalHasItsNumberAndMessage) {
-  int row = 0;
   for (const auto& refusal : refusals()) {
-    SCOPED_TRACE(::testing::Message() << "row " << ++row << ": " << refusal.message);
+    SCOPED_TRACE(refusal.message);
     ImageParts parts;
     refusal.damage(parts);
-    const auto before = openFileCount();
     TessaglyphProgram fresh;
     const auto at = file("damaged.tgp", parts.assemble());
     EXPECT_TRUE(
         raises([&] { fresh.readProgram(at, 1); }, refusal.number, refusal.message, kSource));
-    EXPECT_EQ(openFileCount(), before);
+    EXPECT_EQ(openFileCount(), 0u);
     EXPECT_TRUE(readingMarkCleared(fresh));
   }
   EXPECT_TRUE(ui.prompts.empty());
 }
 
 TEST_F(ProgramFileReadTest, BadMarkersFilesAndPositionsAreRefused) {
+  // A marker is quoted as read, as far as it could be read.
   const auto sentinel = [](const std::string& read) {
     return "The data sentinel [" + read +
            "] did not match the correct sentinel [TESSAGLYPH PROGRAM 1.0].";
   };
-  const auto marked = [this](const char* name, const char* magic) {
-    ImageParts parts;
-    parts.magic = magic;
-    return file(name, parts.assemble());
-  };
+  ImageParts other;
+  other.magic = "Tessaglyph Program 1.0";
   const auto valid = file("valid.tgp", ImageParts().assemble());
-  const auto shortFile = file("short.tgp", "TESSAGLYPH");
-  const std::int32_t notProgram = TG_P_E_NOTPROGRAMDATAERROR;
+  const auto bad = file("other.tgp", other.assemble()), cut = file("short.tgp", "TESSAGLYPH");
   const struct {
     std::string path;
     Long P;
     std::int32_t number;
     std::string message;
-  } cases[] = {
-      // A marker differing in its last character, or in case, is quoted as read.
-      {marked("v11.tgp", "TESSAGLYPH PROGRAM 1.1"), 1, notProgram,
-       sentinel("TESSAGLYPH PROGRAM 1.1")},
-      {marked("case.tgp", "Tessaglyph Program 1.0"), 1, notProgram,
-       sentinel("Tessaglyph Program 1.0")},
-      // A marker that cannot be read wholly is quoted as far as it could be.
-      {shortFile, 1, notProgram, sentinel("TESSAGLYPH")},
-      {shortFile, 5, notProgram, sentinel("AGLYPH")},
-      {shortFile, 500, notProgram, sentinel("")},
-      {"", 1, PLATFORM_E_BADFILENAMEORNUMBER, "Bad file name or number"},
-      {valid, 0, PLATFORM_E_BADRECORDNUMBER, "Bad record number"},
-      {valid, -40, PLATFORM_E_BADRECORDNUMBER, "Bad record number"},
-  };
-  for (const auto& c : cases) {
-    EXPECT_TRUE(raises([&] { program.readProgram(c.path, c.P); }, c.number, c.message, kSource))
-        << c.path << " at " << c.P;
+  } rows[] = {{bad, 1, TG_P_E_NOTPROGRAMDATAERROR, sentinel("Tessaglyph Program 1.0")},
+              {cut, 5, TG_P_E_NOTPROGRAMDATAERROR, sentinel("AGLYPH")},
+              {cut, 500, TG_P_E_NOTPROGRAMDATAERROR, sentinel("")},
+              {"", 1, PLATFORM_E_BADFILENAMEORNUMBER, "Bad file name or number"},
+              {valid, 0, PLATFORM_E_BADRECORDNUMBER, "Bad record number"},
+              {valid, -40, PLATFORM_E_BADRECORDNUMBER, "Bad record number"}};
+  for (const auto& row : rows) {
+    EXPECT_TRUE(
+        raises([&] { program.readProgram(row.path, row.P); }, row.number, row.message, kSource))
+        << row.path << " at " << row.P;
   }
   EXPECT_EQ(openFileCount(), 0u);
 }
@@ -344,9 +288,7 @@ TEST_F(ProgramFileReadTest, VariablesBeyondTheDeclaredMemoryAreRepairedAndReport
   };
   const auto operandText = repaired("an operand");
   ImageParts parts;
-  // Two literals, memory 2; an initializer for variable 5, a DATA operand 7, an EXPLICIT
-  // address 15 + 2 + 10 (variable 9), a debug name for variable 11, and operands within the
-  // memory that change nothing.
+  // Memory 2; an initializer, operands and a debug name beyond it are repaired in order.
   parts.literals = Bytes().integer(2).byte(1).integer(1).byte(1).byte(1).integer(1).byte(2);
   parts.code = Bytes().integers({6, 2, 1, 5}).byte(TG_P_DT_SINGLE);
   parts.code.instructions({{TG_M_I_LOAD, 7, TG_P_DS_DATA},
@@ -373,76 +315,65 @@ TEST_F(ProgramFileReadTest, VariablesBeyondTheDeclaredMemoryAreRepairedAndReport
   EXPECT_EQ(program.getVariableAddress("v_j"), 27);
 }
 
-// Failures the format has no refusal of its own for go to the error report, and the result is
-// -1: the file closed, the reading mark cleared.
+// Failures without a refusal of their own are reported and give -1.
 TEST_F(ProgramFileReadTest, UnexpectedErrorsGoToTheReportAndGiveMinusOne) {
-  const auto image = [](std::function<void(ImageParts&)> damage) {
-    ImageParts parts;
-    damage(parts);
-    return parts.assemble();
-  };
-  const auto withAttributeSize = [&](int size) {
-    return image([size](ImageParts& p) {
-      p.attributes = Bytes().integer(1).string("x").byte(3).byte(5).byte(1);
-      p.attributes.integers({2, size, 0, -1}).string("").string("");
-    });
+  const auto attributeSize = [](int size) {
+    return Bytes()
+        .integer(1)
+        .string("x")
+        .byte(3)
+        .byte(5)
+        .byte(1)
+        .integers({2, size, 0, -1})
+        .string("")
+        .string("");
   };
   const struct {
-    const char* title;
-    std::optional<std::string> content;  // nullopt: no such file
-    std::string path;
+    const char* path;
+    Damage damage;  // none: no such file
     std::int32_t number;
     const char* step;
-  } cases[] = {
+  } rows[] = {
       // A DATA operand of 32767 needs 32768 variables, more than a program can hold.
-      {"memory beyond a program's size", image([](ImageParts& p) {
-         p.code = Bytes().integer(1).integer(0).integer(0).instruction(7, 32767, TG_P_DS_DATA);
-       }),
-       "big.tgp", 6, "step 9"},
-      {"negative variable operand", image([](ImageParts& p) {
-         p.code = Bytes().integers({1, 0, 0}).instruction(7, -1, TG_P_DS_DATA);
-       }),
-       "operand.tgp", 9, "step 9"},
-      {"negative debug name address", image([](ImageParts& p) {
-         p.debug = Bytes().integers({1, -1}).string("x").integer(0);
-       }),
-       "names.tgp", 9, "step 10"},
-      {"attribute size beyond a byte", withAttributeSize(256), "size.tgp", 6, "step 5"},
-      {"negative attribute size", withAttributeSize(-2), "negative.tgp", 6, "step 5"},
-      {"routine past the code",
-       image([](ImageParts& p) { p.routines = Bytes().integer(1).routine("init", 1); }),
-       "routine.tgp", 9, ""},
-      {"missing file", std::nullopt, "missing.tgp", 53, ""},
-      {"missing folder", std::nullopt, "no-folder/x.tgp", 76, ""},
-  };
-  for (const auto& c : cases) {
-    SCOPED_TRACE(c.title);
+      {"big.tgp", with(&ImageParts::code, Bytes().integers({1, 0, 0}).instruction(7, 32767, 0)), 6,
+       "step 9"},
+      {"operand.tgp", with(&ImageParts::code, Bytes().integers({1, 0, 0}).instruction(7, -1, 0)), 9,
+       "step 9"},
+      {"size.tgp", with(&ImageParts::attributes, attributeSize(256)), 6, "step 5"},
+      {"negative.tgp", with(&ImageParts::attributes, attributeSize(-2)), 6, "step 5"},
+      {"routine.tgp", with(&ImageParts::routines, Bytes().integer(1).routine("init", 1)), 9, ""},
+      {"names.tgp", withDebug(Bytes().integers({1, -1}).string("x").integer(0)), 9, "step 10"},
+      {"missing.tgp", nullptr, 53, ""},
+      {"no-folder/x.tgp", nullptr, 76, ""}};
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row.path);
     ui.prompts.clear();
-    const std::string at = c.content ? file(c.path, *c.content) : path(c.path);
+    ImageParts parts;
+    if (row.damage) row.damage(parts);
+    const std::string at = row.damage ? file(row.path, parts.assemble()) : path(row.path);
     TessaglyphProgram fresh;
     EXPECT_EQ(fresh.readProgram(at, 1), -1);
     EXPECT_EQ(openFileCount(), 0u);
     EXPECT_TRUE(readingMarkCleared(fresh));
     EXPECT_EQ(ui.prompts.size(), 1u);
     const std::string log = supportLog();
-    EXPECT_NE(log.find("Error " + std::to_string(c.number)), std::string::npos) << log;
-    EXPECT_NE(log.find(std::string("TessaglyphProgram::readProgram (10000) ") + c.step),
-              std::string::npos)
-        << log;
+    EXPECT_NE(log.find("Error " + std::to_string(row.number)), std::string::npos) << log;
+    EXPECT_NE(log.find(std::string(kSource) + " (10000) " + row.step), std::string::npos) << log;
   }
 }
 
-TEST_F(ProgramFileReadTest, ReadingReplacesTheWholeContentAndANonProgramNothing) {
+// The smallest image is one STOP; a read replaces the whole content, a failed one nothing.
+TEST_F(ProgramFileReadTest, ReadingReplacesTheWholeContentAndAFailureNothing) {
   program = test::smallProgram();
   const auto before = test::snapshot(program);
   EXPECT_THROW(program.readProgram(file("text.txt", "just some text, not a program"), 1), Error);
   EXPECT_EQ(test::snapshot(program), before);
   program.setNeededMemory(10);
-  ASSERT_GT(read(ImageParts()), 0);
-  // Everything a fresh read gives, the name generators included.
-  TessaglyphProgram fresh;
-  fresh.readProgram(path("image.tgp"), 1);
-  EXPECT_EQ(test::snapshot(program), test::snapshot(fresh));
+  ASSERT_EQ(read(ImageParts()), 62);
+  EXPECT_EQ(test::snapshot(program), "file " + path("image.tgp") +
+                                         "\ninstruction 51 0 [] tag  line 0\nnext literal l_a\n"
+                                         "next variable v_a\nnext tag c_a\n");
+  EXPECT_TRUE(events.corrections.empty());
 }
 
 }  // namespace

@@ -1,6 +1,4 @@
-// Helpers shared by the program-file tests: a byte writer that builds images independently of
-// the library's own writer, an image assembler whose sections can be replaced one by one, file
-// helpers, and the recording sinks for dataCorrected and the user interface.
+// Program-file test helpers: a byte writer, an image assembler, files and recording sinks.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -27,10 +25,7 @@ namespace tg::test {
 // Little-endian fields appended one after another.
 class Bytes {
  public:
-  Bytes& byte(int value) {
-    m_bytes.push_back(char(std::uint8_t(value)));
-    return *this;
-  }
+  Bytes& byte(int value) { return little(std::uint8_t(value), 1); }
   Bytes& integer(int value) { return little(std::uint16_t(value), 2); }
   Bytes& integers(std::initializer_list<int> values) {
     for (const int value : values)
@@ -40,15 +35,9 @@ class Bytes {
   Bytes& long_(std::int64_t value) { return little(std::uint32_t(value), 4); }
   Bytes& single(float value) { return little(std::bit_cast<std::uint32_t>(value), 4); }
   Bytes& double_(double value) { return little(std::bit_cast<std::uint64_t>(value), 8); }
-  Bytes& raw(std::string_view bytes) {
-    m_bytes.append(bytes);
-    return *this;
-  }
+  Bytes& raw(std::string_view bytes) { return m_bytes.append(bytes), *this; }
   // A count and the text.
-  Bytes& string(std::string_view text) {
-    integer(int(text.size()));
-    return raw(text);
-  }
+  Bytes& string(std::string_view text) { return integer(int(text.size())).raw(text); }
   // A routine entry: the name in its 20-byte field and the location.
   Bytes& routine(std::string_view name, int location) {
     std::string field(name);
@@ -59,14 +48,12 @@ class Bytes {
   Bytes& instruction(int opcode, int operand, int segment) {
     return integer(opcode).integer(operand).byte(segment);
   }
-  // Instructions given as {opcode, operand, segment}.
   Bytes& instructions(std::initializer_list<std::array<int, 3>> list) {
     for (const auto& [opcode, operand, segment] : list)
       instruction(opcode, operand, segment);
     return *this;
   }
-  // An attribute entry with a size rather than delimiters: name, kind, data type, one
-  // delimiter slot, the 2-byte size, read and write locations, comment and tip.
+  // An attribute with a size rather than delimiters: name, kind, type, size, locations, texts.
   Bytes& attribute(std::string_view name, int kind, int type, int size, int read, int write,
                    std::string_view comment = "", std::string_view tip = "") {
     string(name).byte(kind).byte(type).byte(1).integers({2, size, read, write});
@@ -87,48 +74,34 @@ class Bytes {
 
 inline constexpr std::string_view kMagic = "TESSAGLYPH PROGRAM 1.0";
 
-// An image laid out the way the writer lays it out (header, properties, routines, attributes,
-// literals, code, debug), with every part replaceable. The default is the smallest valid
-// program: one STOP instruction and nothing else.
+// An image laid out as the writer lays it out, every part replaceable; one STOP by default.
 struct ImageParts {
   std::string magic = std::string(kMagic);
   Bytes properties = Bytes().integer(0);
   Bytes routines = Bytes().integer(0);
   Bytes attributes = Bytes().integer(0);
   Bytes literals = Bytes().integer(0);
-  Bytes code = Bytes().integer(1).integer(0).integer(0).instruction(51, 0, 0);
+  Bytes code = Bytes().integers({1, 0, 0}).instruction(51, 0, 0);
   std::optional<Bytes> debug;
   // Header positions that replace the computed ones.
   std::optional<std::int64_t> routinesAt, attributesAt, literalsAt, codeAt, debugAt;
 
   // The image for a start at position P; `end` receives the position after its last byte.
   std::string assemble(std::int64_t P = 1, std::int64_t* end = nullptr) const {
+    const Bytes* sections[] = {&routines, &attributes, &literals, &code, debug ? &*debug : nullptr};
+    const std::optional<std::int64_t>* given[] = {&routinesAt, &attributesAt, &literalsAt, &codeAt,
+                                                  &debugAt};
+    Bytes header, body = properties;
+    header.raw(magic);
     std::int64_t at = P + 42 + std::int64_t(properties.size());
-    const std::int64_t r = at;
-    at += std::int64_t(routines.size());
-    const std::int64_t a = at;
-    at += std::int64_t(attributes.size());
-    const std::int64_t l = at;
-    at += std::int64_t(literals.size());
-    const std::int64_t c = at;
-    at += std::int64_t(code.size());
-    const std::int64_t d = debug ? at : -1;
-    if (debug) at += std::int64_t(debug->size());
+    for (std::size_t i = 0; i < 5; ++i) {
+      header.long_(given[i]->value_or(sections[i] ? at : -1));
+      if (!sections[i]) continue;
+      at += std::int64_t(sections[i]->size());
+      body.raw(sections[i]->str());
+    }
     if (end) *end = at;
-    Bytes image;
-    image.raw(magic)
-        .long_(routinesAt.value_or(r))
-        .long_(attributesAt.value_or(a))
-        .long_(literalsAt.value_or(l))
-        .long_(codeAt.value_or(c))
-        .long_(debugAt.value_or(d))
-        .raw(properties.str())
-        .raw(routines.str())
-        .raw(attributes.str())
-        .raw(literals.str())
-        .raw(code.str());
-    if (debug) image.raw(debug->str());
-    return image.str();
+    return header.str() + body.str();
   }
 };
 

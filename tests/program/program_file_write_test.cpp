@@ -1,5 +1,4 @@
-// Writing program images: the exact bytes, the place in the file, what is never touched, the
-// errors raised and reported, and the program's state after success and failure.
+// Writing program images: bytes, place, untouched bytes, errors and the program's state.
 #include <gtest/gtest.h>
 
 #include <cstdint>
@@ -35,39 +34,35 @@ TessaglyphProgram stopOnly() {
 
 using ProgramFileWriteTest = test::ProgramFileTest;
 
+// Written at 100 inside a file: other bytes untouched, positions absolute, names fresh.
 TEST_F(ProgramFileWriteTest, ImageInsideALargerFileLeavesEveryOtherByteAlone) {
   std::string original(400, '\0');
   for (std::size_t i = 0; i < original.size(); ++i)
     original[i] = char(i * 7 + 3);
   const auto at = file("container.bin", original);
-
-  auto program = test::smallProgram();
+  // A variable no operand names and a gap in the tags: both renamed as a read-back names them.
+  const auto made = [] {
+    auto p = test::smallProgram();
+    p.addVariable();
+    p.tag(6);
+    return p;
+  };
+  auto program = made();
   const Long end = program.writeProgram(at, 100);
-  ASSERT_GT(end, 100);
-  ASSERT_LT(end, 401);
-  const std::string after = test::readFile(at);
-  ASSERT_EQ(after.size(), original.size()) << "the file must not be truncated";
-  EXPECT_EQ(after.substr(0, 99), original.substr(0, 99));
-  EXPECT_EQ(after.substr(std::size_t(end - 1)), original.substr(std::size_t(end - 1)));
-  EXPECT_EQ(after.substr(99, 22), "TESSAGLYPH PROGRAM 1.0");
-
+  auto atOne = made();
+  ASSERT_EQ(atOne.writeProgram(path("first.tgp"), 1), end - 99);
+  auto image = test::readFile(path("first.tgp"));
+  for (std::size_t field = 22; field < 42; field += 4) {
+    std::int64_t position = 0;
+    for (std::size_t b = 4; b-- > 0;)
+      position = position * 256 + std::uint8_t(image[field + b]);
+    image.replace(field, 4, Bytes().long_(position + 99).str());
+  }
+  EXPECT_EQ(test::readFile(at),
+            original.substr(0, 99) + image + original.substr(std::size_t(end - 1)));
   TessaglyphProgram back;
   EXPECT_EQ(back.readProgram(at, 100), end);
-  EXPECT_EQ(back.getScriptPropertyByName("datum").propertyValue, "nad27");
-
-  // The image's positions are absolute: the same program written at 1 differs by 99 in each.
-  auto again = test::smallProgram();
-  const auto first = path("first.tgp");
-  EXPECT_EQ(again.writeProgram(first, 1), end - 99);
-  const std::string atOne = test::readFile(first);
-  for (int field = 0; field < 4; ++field) {
-    const auto position = [](const std::string& image, std::size_t at) {
-      return Long(std::uint8_t(image[at])) | Long(std::uint8_t(image[at + 1])) << 8 |
-             Long(std::uint8_t(image[at + 2])) << 16 | Long(std::uint8_t(image[at + 3])) << 24;
-    };
-    EXPECT_EQ(position(after, 99 + 22 + 4 * std::size_t(field)),
-              position(atOne, 22 + 4 * std::size_t(field)) + 99);
-  }
+  EXPECT_EQ(test::snapshot(back), test::snapshot(program));
 }
 
 TEST_F(ProgramFileWriteTest, SectionsFollowOneAnotherWithoutGaps) {
@@ -152,57 +147,58 @@ TEST_F(ProgramFileWriteTest, NoInstructionsIsRefusedBeforeTheFileIsTouched) {
   EXPECT_TRUE(empty.lastUsedFilename().empty());
 }
 
+// A literal too large for its type is refused; the program stays as it was, names and all.
 TEST_F(ProgramFileWriteTest, LiteralTooLargeForItsTypeRaisesOverflow) {
-  const std::vector<TG_P_LITERAL> tooLarge = {
+  const TG_P_LITERAL rows[] = {
       {TG_P_DT_UNSIGNEDINTEGER, 1, "256"}, {TG_P_DT_UNSIGNEDINTEGER, 1, "-1"},
       {TG_P_DT_INTEGER, 2, "32768"},       {TG_P_DT_INTEGER, 4, "2147483648"},
-      {TG_P_DT_SINGLE, 4, "1E+39"},        {TG_P_DT_DOUBLE, 8, "1E+309"},
-  };
-  for (const auto& literal : tooLarge) {
-    SCOPED_TRACE(literal.value);
+      {TG_P_DT_SINGLE, 4, "1E+39"},        {TG_P_DT_DOUBLE, 8, "1E+309"}};
+  for (const auto& literal : rows) {
     auto program = stopOnly();
     program.addLiteral(literal);
     const auto before = test::snapshot(program);
     EXPECT_TRUE(raises([&] { program.writeProgram(path("overflow.tgp"), 1); }, PLATFORM_E_OVERFLOW,
-                       kLiteralOverflow, kSource));
-    // The program is as it was, names and all.
+                       kLiteralOverflow, kSource))
+        << literal.value;
     EXPECT_EQ(test::snapshot(program), before);
-    EXPECT_EQ(openFileCount(), 0u);
   }
+  EXPECT_EQ(openFileCount(), 0u);
   EXPECT_TRUE(ui.prompts.empty());
 }
 
 TEST_F(ProgramFileWriteTest, UnexpectedErrorsGoToTheReportAndGiveMinusOne) {
-  struct Case {
-    const char* what;
-    std::function<void(TessaglyphProgram&)> damage;
+  const struct {
+    const char* file;
+    TG_P_LITERAL literal;
+    TG_P_INSTRUCTION instruction;
     const char* logged;
-  };
-  const std::vector<Case> cases = {
-      {"literal text that is not a number",
-       [](TessaglyphProgram& p) {
-         p.addLiteral({TG_P_DT_INTEGER, 2, "twelve"});
-       },
+  } rows[] = {
+      {"x.tgp",
+       {TG_P_DT_INTEGER, 2, "twelve"},
+       op(TG_M_I_NOP, "", TG_P_DS_DATA),
        "Error 13: Type mismatch"},
-      {"explicit code address beyond the code",
-       [](TessaglyphProgram& p) { p.addInstruction(op(TG_M_I_GOTO, "5", TG_P_DS_EXPLICITCODE)); },
+      {"x.tgp",
+       {TG_P_DT_ASCII, 0, ""},
+       op(TG_M_I_GOTO, "5", TG_P_DS_EXPLICITCODE),
        "Error 10001 in TessaglyphProgram::resolveSymbolicData: An instruction operand in data "
        "segment EXPLICITCODE carried an invalid code memory address."},
-      {"folder that does not exist", [](TessaglyphProgram&) {}, "Error 76: Path not found"},
-  };
-  for (const auto& c : cases) {
-    SCOPED_TRACE(c.what);
+      {"none/x.tgp",
+       {TG_P_DT_ASCII, 0, ""},
+       op(TG_M_I_NOP, "", TG_P_DS_DATA),
+       "Error 76: Path not found"}};
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row.logged);
     ui.prompts.clear();
     auto program = stopOnly();
-    c.damage(program);
+    program.addLiteral(row.literal);
+    program.addInstruction(row.instruction);
     const auto before = test::snapshot(program);
-    const auto at = std::string(c.what).starts_with("folder") ? path("none/x.tgp") : path("x.tgp");
-    EXPECT_EQ(program.writeProgram(at, 1), -1);
+    EXPECT_EQ(program.writeProgram(path(row.file), 1), -1);
     EXPECT_EQ(test::snapshot(program), before);
     EXPECT_EQ(openFileCount(), 0u);
     EXPECT_EQ(ui.prompts.size(), 1u);
     const auto log = supportLog();
-    EXPECT_NE(log.find(c.logged), std::string::npos) << log;
+    EXPECT_NE(log.find(row.logged), std::string::npos) << log;
     EXPECT_NE(log.find("TessaglyphProgram::writeProgram (10001)"), std::string::npos) << log;
   }
 }
@@ -219,83 +215,52 @@ TEST_F(ProgramFileWriteTest, FileErrorsPassThrough) {
   EXPECT_TRUE(ui.prompts.empty());
 }
 
-TEST_F(ProgramFileWriteTest, AfterWritingTheProgramIsInFreshSymbolicForm) {
-  // Names given out of order and a gap in the tags come back as the file would give them.
-  auto program = test::smallProgram();
-  program.addVariable();
-  program.tag(6);
-  const auto at = path("renamed.tgp");
-  ASSERT_GT(program.writeProgram(at, 1), 0);
-  TessaglyphProgram back;
-  ASSERT_GT(back.readProgram(at, 1), 0);
-  EXPECT_EQ(test::snapshot(program), test::snapshot(back));
-}
-
-// Literals of every type and size: the text that comes back, the bytes in the file, and a
-// second write that gives the same bytes.
+// Literal bytes, the text read back, and a second write (a single keeps 7 digits).
 TEST_F(ProgramFileWriteTest, LiteralsKeepTheirValues) {
-  struct Case {
-    TG_P_DATATYPES type;
-    Integer size;
-    std::string value;
-    std::string readBack;
-    std::string valueBytes;
-    // What writing the text read back gives, where that is not valueBytes again: a single
-    // comes back with 7 significant digits.
-    std::optional<std::string> rewrittenBytes = std::nullopt;
-  };
   std::string allBytes;
   for (int b = 255; b >= 0; --b)
     allBytes.push_back(char(b));
-  const auto i2 = [](int v) { return test::Bytes().integer(v).str(); };
-  const auto i4 = [](std::int64_t v) { return test::Bytes().long_(v).str(); };
-  const auto f4 = [](float v) { return test::Bytes().single(v).str(); };
-  const auto f8 = [](double v) { return test::Bytes().double_(v).str(); };
-  const auto text = [](const std::string& v) { return test::Bytes().string(v).str(); };
-  const Case cases[] = {
-      {TG_P_DT_UNSIGNEDINTEGER, 1, "0", "0", std::string(1, '\0')},
-      {TG_P_DT_UNSIGNEDINTEGER, 1, "255", "255", "\xFF"},
-      {TG_P_DT_UNSIGNEDINTEGER, 1, "2.5", "2", "\x02"},
-      {TG_P_DT_UNSIGNEDINTEGER, 1, " 3.5 ", "4", "\x04"},
-      {TG_P_DT_INTEGER, 2, "-32768", "-32768", i2(-32768)},
-      {TG_P_DT_INTEGER, 2, "&H7FFF", "32767", i2(32767)},
-      {TG_P_DT_INTEGER, 4, "-2147483648", "-2147483648", i4(-2147483647 - 1)},
-      {TG_P_DT_INTEGER, 4, "1E9", "1000000000", i4(1000000000)},
-      {TG_P_DT_SINGLE, 4, "0.1", "0.1", f4(0.1f)},
+  const auto i2 = [](int v) { return Bytes().integer(v).str(); };
+  const auto f4 = [](float v) { return Bytes().single(v).str(); };
+  const auto f8 = [](double v) { return Bytes().double_(v).str(); };
+  const struct {
+    TG_P_DATATYPES type;
+    Integer size;
+    std::string value, readBack, bytes, rewritten;  // rewritten: "" when the bytes again
+  } rows[] = {
+      {TG_P_DT_UNSIGNEDINTEGER, 1, "255", "255", "\xFF", ""},
+      {TG_P_DT_UNSIGNEDINTEGER, 1, " 3.5 ", "4", "\x04", ""},
+      {TG_P_DT_UNSIGNEDINTEGER, 1, "2.5", "2", "\x02", ""},
+      {TG_P_DT_INTEGER, 2, "&H7FFF", "32767", i2(32767), ""},
+      {TG_P_DT_INTEGER, 4, "-2147483648", "-2147483648", Bytes().long_(-2147483647 - 1).str(), ""},
+      {TG_P_DT_INTEGER, 4, "1E9", "1000000000", Bytes().long_(1000000000).str(), ""},
       {TG_P_DT_SINGLE, 4, "3.14159265358979", "3.141593", f4(3.14159265358979f), f4(3.141593f)},
-      {TG_P_DT_SINGLE, 4, "-3.402823E+38", "-3.402823E+38", f4(-3.402823e38f)},
-      {TG_P_DT_SINGLE, 4, "1E-45", "1.401298E-45", f4(1e-45f)},
+      {TG_P_DT_SINGLE, 4, "-3.402823E+38", "-3.402823E+38", f4(-3.402823e38f), ""},
+      {TG_P_DT_SINGLE, 4, "1E-45", "1.401298E-45", f4(1e-45f), ""},
       // The double nearest to 0.1, not a single widened.
-      {TG_P_DT_DOUBLE, 8, "0.1", "0.1", std::string("\x9A\x99\x99\x99\x99\x99\xB9\x3F", 8)},
-      {TG_P_DT_DOUBLE, 8, "123456789012345", "123456789012345", f8(123456789012345.0)},
-      {TG_P_DT_DOUBLE, 8, "-2.5E-300", "-2.5E-300", f8(-2.5e-300)},
-      {TG_P_DT_ASCII, 3, "abc", "abc", text("abc")},
-      {TG_P_DT_ASCII, 0, "", "", text("")},
-      {TG_P_DT_ASCII, 256, allBytes, allBytes, text(allBytes)}};
-  for (const auto& c : cases) {
-    SCOPED_TRACE(c.value);
-    TessaglyphProgram program;
-    program.addInstruction(op(TG_M_I_STOP, "", TG_P_DS_DATA));
-    program.addLiteral({c.type, c.size, c.value});
-    const auto at = path("literal.tgp");
+      {TG_P_DT_DOUBLE, 8, "0.1", "0.1", std::string("\x9A\x99\x99\x99\x99\x99\xB9\x3F", 8), ""},
+      {TG_P_DT_DOUBLE, 8, "123456789012345", "123456789012345", f8(123456789012345.0), ""},
+      {TG_P_DT_DOUBLE, 8, "-2.5E-300", "-2.5E-300", f8(-2.5e-300), ""},
+      {TG_P_DT_ASCII, 0, "", "", Bytes().string("").str(), ""},
+      {TG_P_DT_ASCII, 256, allBytes, allBytes, Bytes().string(allBytes).str(), ""}};
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row.value);
+    auto program = stopOnly();
+    program.addLiteral({row.type, row.size, row.value});
+    const auto at = path("literal.tgp"), again = path("again.tgp");
     std::filesystem::remove(at);
+    std::filesystem::remove(again);
     const Long end = program.writeProgram(at, 1);
-    ASSERT_GT(end, 0);
     const std::string image = test::readFile(at);
-    // The literal sits after the routines and attributes counts: count, type, size, value.
-    const std::size_t valueAt = 48 + 2 + 1 + (c.type == TG_P_DT_ASCII ? 0 : 2);
-    EXPECT_EQ(image.substr(valueAt, c.valueBytes.size()), c.valueBytes);
-
+    // After the routines and attributes counts: the literal count, type, size, value.
+    const std::size_t valueAt = 48 + 2 + 1 + (row.type == TG_P_DT_ASCII ? 0 : 2);
+    EXPECT_EQ(image.substr(valueAt, row.bytes.size()), row.bytes);
     TessaglyphProgram back;
     ASSERT_EQ(back.readProgram(at, 1), end);
-    EXPECT_EQ(back.literals(1).value, c.readBack);
-    EXPECT_EQ(back.literals(1).dataType, c.type);
-    EXPECT_EQ(back.literals(1).size, c.size);
-    const auto again = path("again.tgp");
-    std::filesystem::remove(again);
+    EXPECT_EQ(back.literals(1), (TG_P_LITERAL{row.type, row.size, row.readBack}));
     ASSERT_EQ(back.writeProgram(again, 1), end);
     auto expected = image;
-    if (c.rewrittenBytes) expected.replace(valueAt, c.rewrittenBytes->size(), *c.rewrittenBytes);
+    expected.replace(valueAt, row.rewritten.size(), row.rewritten);
     EXPECT_EQ(test::readFile(again), expected);
   }
 }

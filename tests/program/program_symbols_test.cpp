@@ -2,9 +2,9 @@
 #include <gtest/gtest.h>
 
 #include <string>
-#include <tuple>
 #include <vector>
 
+#include "program_file_test_support.hpp"
 #include "program_test_support.hpp"
 #include "tessaglyph/program.hpp"
 
@@ -26,48 +26,31 @@ std::string operands(const TessaglyphProgram& p) {
   return text;
 }
 
-TessaglyphProgram nops(int count) {
-  TessaglyphProgram p;
-  for (int i = 0; i < count; ++i)
-    p.addInstruction(op(TG_M_I_NOP, "", TG_P_DS_DATA));
-  return p;
-}
-
-TEST(ProgramSymbolicData, ResolvingTurnsEveryNameIntoItsNumber) {
-  auto p = smallProgram();
-  p.resolveSymbolicData();
-  EXPECT_EQ(operands(p), "data 1, const 1, pdv 0, pdv 3, code 0, data ");
-  EXPECT_EQ(p.routines(1).location, "0");
-  EXPECT_EQ(p.Attributes(1).readLocation, "2");
-  EXPECT_EQ(p.Attributes(1).writeLocation, "-1");
-  EXPECT_EQ(tags(p), "- - - - - -");
-  EXPECT_EQ(memory(p), "- - -");
-  // Literal names, debug lines and properties are not part of the numbering.
-  EXPECT_EQ(p.getLiteralName(2), "l_b");
-  EXPECT_EQ(p.codeDebugInfo(2), 11);
-  EXPECT_EQ(p.numScriptProperties(), 2);
-}
-
-TEST(ProgramSymbolicData, ResolvingAndRecreatingGivesTheSameProgram) {
+// Resolving turns every name into its number, and recreating gives the same program.
+TEST(ProgramSymbolicData, ResolvingTurnsEveryNameIntoItsNumberAndBack) {
   auto p = smallProgram();
   p.setVariableType("v_c", TG_P_DT_SINGLE);
   p.setVarDebugInfo("v_c", "height");
   p.addAttribute(attribute("elevation", "c_b", "c_a"));
   const auto before = snapshot(p);
   p.resolveSymbolicData();
+  EXPECT_EQ(operands(p), "data 1, const 1, pdv 0, pdv 3, code 0, data ");
+  EXPECT_EQ(p.routines(1).location + " " + p.Attributes(2).readLocation + " " +
+                p.Attributes(2).writeLocation + " " + p.Attributes(1).writeLocation,
+            "0 2 0 -1");
+  EXPECT_EQ(tags(p) + " " + memory(p), "- - - - - - - - -");
+  EXPECT_EQ(p.getLiteralName(2) + " " + std::to_string(p.codeDebugInfo(2)), "l_b 11");
   p.createSymbolicData();
   EXPECT_EQ(snapshot(p), before);
-}
-
-TEST(ProgramSymbolicData, SeveralUnusedVariablesSetTheMemoryFloorOneDoesNot) {
-  auto p = smallProgram();  // only v_b is named by an operand
-  p.resolveSymbolicData();
-  p.createSymbolicData();
+  // Only v_b is named by an operand: several unused variables set the memory floor.
   p.removeVariable("v_a");
   EXPECT_EQ(memory(p), "v_b v_c -");
+}
 
+// One unused variable sets no floor, and recreating takes an earlier floor away.
+TEST(ProgramSymbolicData, OneUnusedVariableSetsNoFloor) {
   auto q = smallProgram();
-  q.setNeededMemory(4);  // a floor, which recreating must take away again
+  q.setNeededMemory(4);
   q.addInstruction(op(TG_M_I_LOAD, "v_a", TG_P_DS_DATA));
   q.addInstruction(op(TG_M_I_LOAD, "21", TG_P_DS_EXPLICIT));  // the unnamed fourth variable
   q.resolveSymbolicData();
@@ -75,6 +58,13 @@ TEST(ProgramSymbolicData, SeveralUnusedVariablesSetTheMemoryFloorOneDoesNot) {
   EXPECT_EQ(q.instructions(8), op(TG_M_I_LOAD, "v_d", TG_P_DS_DATA));
   q.removeVariable("v_c");  // the only variable no operand names
   EXPECT_EQ(q.neededMemory(), 3);
+}
+
+TessaglyphProgram nops(int count) {
+  TessaglyphProgram p;
+  for (int i = 0; i < count; ++i)
+    p.addInstruction(op(TG_M_I_NOP, "", TG_P_DS_DATA));
+  return p;
 }
 
 TEST(ProgramSymbolicData, TagsAreGivenAfreshInTheOrderTheyAreNeeded) {
@@ -94,7 +84,8 @@ TEST(ProgramSymbolicData, TagsAreGivenAfreshInTheOrderTheyAreNeeded) {
   EXPECT_EQ(p.tag(4), "c_d");
 }
 
-TEST(ProgramSymbolicData, RecreatingKeepsExistingTagsAndNeverHandsTheirNamesOut) {
+// Recreating keeps the tags there are and never hands their names out; the generator restarts.
+TEST(ProgramSymbolicData, RecreatingKeepsExistingTags) {
   auto p = nops(5);
   for (const char* target : {"0", "1", "2", "3"})
     p.addInstruction(op(TG_M_I_GOTO, target, TG_P_DS_EXPLICITCODE));
@@ -106,8 +97,6 @@ TEST(ProgramSymbolicData, RecreatingKeepsExistingTagsAndNeverHandsTheirNamesOut)
   EXPECT_EQ(p.instructions(9).operand, "c_e");
   p.untag("c_a");
   EXPECT_EQ(p.tag(5), "c_f");
-
-  // The generator restarts, and a later tag skips the names that were kept.
   auto q = nops(3);
   q.addInstruction(op(TG_M_I_GOTO, "0", TG_P_DS_EXPLICITCODE));
   q.resolveSymbolicData();
@@ -116,12 +105,10 @@ TEST(ProgramSymbolicData, RecreatingKeepsExistingTagsAndNeverHandsTheirNamesOut)
   q.untag("c_a");
   q.createSymbolicData();  // the goto needs one tag: "c_a" again
   EXPECT_EQ(tags(q), "c_a c_b - -");
-  EXPECT_EQ(q.instructions(4).operand, "c_a");
   EXPECT_EQ(q.tag(3), "c_c");
 }
 
-// An explicit machine address keeps designating the same cell once it is a number: it becomes
-// the predefined variable, literal or variable at that address (rounded half to even).
+// An explicit address becomes the segment of its cell (rounded half to even).
 TEST(ProgramSymbolicData, ExplicitAddressesBecomeTheSegmentOfTheirCell) {
   TessaglyphProgram p;
   p.addLiteral({TG_P_DT_ASCII, 1, "a"});
@@ -140,19 +127,19 @@ TEST(ProgramSymbolicData, ExplicitAddressesBecomeTheSegmentOfTheirCell) {
   EXPECT_EQ(p.instructionTag(2), "c_a");
 }
 
-TEST(ProgramSymbolicData, ResolvingRefusesWhatDesignatesNothingAndChangesNothing) {
-  const std::string dataMessage =
+// What designates nothing: refused, resolved to -1, or passed on a NOP.
+TEST(ProgramSymbolicData, WhatDesignatesNothing) {
+  const std::string data =
       "An instruction operand in data segment EXPLICIT carried an invalid data memory address.";
   auto p = smallProgram();
   p.addInstruction(op(TG_M_I_LOAD, "-1", TG_P_DS_EXPLICIT));
-  EXPECT_TRUE(refused([&] { p.resolveSymbolicData(); }, p, 10001, dataMessage, kResolveSource));
+  EXPECT_TRUE(refused([&] { p.resolveSymbolicData(); }, p, 10001, data, kResolveSource));
   // The last literal's address was valid until the literal went away.
   TessaglyphProgram q;
   q.addLiteral({TG_P_DT_ASCII, 1, "a"});
   q.addInstruction(op(TG_M_I_LOAD, "16", TG_P_DS_EXPLICIT));
-  EXPECT_EQ(q.neededMemory(), 0);
   q.removeLiteral(1);
-  EXPECT_TRUE(raises([&] { q.resolveSymbolicData(); }, 10001, dataMessage, kResolveSource));
+  EXPECT_TRUE(raises([&] { q.resolveSymbolicData(); }, 10001, data, kResolveSource));
   for (const char* address : {"-1", "6", "5.5"}) {
     auto r = smallProgram();  // six instructions: addresses 0..5
     r.setInstructions(6, op(TG_M_I_GOTO, address, TG_P_DS_EXPLICITCODE));
@@ -162,36 +149,20 @@ TEST(ProgramSymbolicData, ResolvingRefusesWhatDesignatesNothingAndChangesNothing
                         kResolveSource))
         << address;
   }
+  auto n = smallProgram();
+  n.removeLiteral(2);
+  for (const char* operand : {"junk", "v_c", "999"})
+    n.addInstruction(op(TG_M_I_NOP, operand, TG_P_DS_DATA));
+  n.addInstruction(op(TG_M_I_NOP, "", TG_P_DS_INSTRUCTION));
+  n.addInstruction(op(TG_M_I_NOP, "70000", TG_P_DS_EXPLICIT));
+  n.resolveSymbolicData();
+  EXPECT_EQ(operands(n),
+            "data 1, const -1, pdv 0, pdv 3, code 0, data , data -1, data 2, data 999, "
+            "code , explicit 70000");
+  EXPECT_EQ(n.neededMemory(), 3);
 }
 
-TEST(ProgramSymbolicData, NamesThatDesignateNothingResolveToMinusOne) {
-  auto p = smallProgram();
-  p.removeLiteral(2);
-  p.addInstruction(op(TG_M_I_NOP, "junk", TG_P_DS_DATA));  // a NOP naming no variable
-  EXPECT_NO_THROW(p.resolveSymbolicData());
-  EXPECT_EQ(p.instructions(2).operand, "-1");
-  EXPECT_EQ(p.instructions(7).operand, "-1");
-}
-
-TEST(ProgramSymbolicData, NopOperandsPassWhenTheyNameNothing) {
-  auto p = smallProgram();
-  p.addInstruction(op(TG_M_I_NOP, "v_c", TG_P_DS_DATA));
-  p.addInstruction(op(TG_M_I_NOP, "999", TG_P_DS_DATA));
-  p.addInstruction(op(TG_M_I_NOP, "", TG_P_DS_INSTRUCTION));
-  p.addInstruction(op(TG_M_I_NOP, "70000", TG_P_DS_EXPLICIT));
-  p.resolveSymbolicData();
-  EXPECT_EQ(operands(p),
-            "data 1, const 1, pdv 0, pdv 3, code 0, data , data 2, data 999, code , "
-            "explicit 70000");
-  EXPECT_EQ(p.neededMemory(), 3);
-  p.createSymbolicData();
-  EXPECT_EQ(p.instructions(7).operand, "v_c");
-  EXPECT_EQ(p.instructions(8).operand, "999");
-  // v_a is now the only variable no operand names: no floor.
-  p.removeVariable("v_a");
-  EXPECT_EQ(p.neededMemory(), 2);
-}
-
+// Recreating refuses numbers that designate nothing, and names, which are no numbers.
 TEST(ProgramSymbolicData, RecreatingRefusesNumbersThatDesignateNothing) {
   auto p = smallProgram();
   p.resolveSymbolicData();
@@ -199,20 +170,11 @@ TEST(ProgramSymbolicData, RecreatingRefusesNumbersThatDesignateNothing) {
   EXPECT_TRUE(refused([&] { p.createSymbolicData(); }, p, 10001,
                       "Instruction 2 carries the operand [1] in data segment TG_P_DS_CONSTANT, "
                       "which is not the number of a literal."));
-  // Names are not numbers: a program still in symbolic form cannot be recreated.
   auto q = smallProgram();
   EXPECT_TRUE(raises([&] { q.createSymbolicData(); }, 10001,
                      "Instruction 1 carries the operand [v_b] in data segment TG_P_DS_DATA, "
                      "which is not the number of a variable."));
 }
-
-struct RecordingSink : TessaglyphProgramEvents {
-  std::vector<std::tuple<std::string, std::string, std::string>> events;
-  void dataCorrected(const std::string& message, const std::string& oldValue,
-                     const std::string& newValue) override {
-    events.emplace_back(message, oldValue, newValue);
-  }
-};
 
 // Opens the members through which the file reader repairs a program.
 class RepairingProgram : public TessaglyphProgram {
@@ -220,22 +182,20 @@ class RepairingProgram : public TessaglyphProgram {
   using TessaglyphProgram::correctNeededMemory;
 };
 
-TEST(ProgramDataCorrected, GrowingTheMemoryTellsTheSinkTheSizesBeforeAndAfter) {
+// The memory only grows, and a sink hears each growth with the sizes before and after.
+TEST(ProgramSymbolicData, GrowingTheMemoryTellsTheSink) {
   RepairingProgram p;
   p.addVariable();
   p.addVariable();
-  p.correctNeededMemory(6, "grown");  // no sink yet: nothing to tell, but the memory grows
-  EXPECT_EQ(p.neededMemory(), 6);
-  RecordingSink sink;
+  p.correctNeededMemory(6, "grown");
+  RecordingProgramEvents sink;
   p.setEventSink(&sink);
   p.correctNeededMemory(9, "grown again");
   p.correctNeededMemory(4, "never shrinks");
   p.correctNeededMemory(9, "already large enough");
   p.setEventSink(nullptr);
   p.correctNeededMemory(10, "unheard");
-  ASSERT_EQ(sink.events.size(), 1u);
-  EXPECT_EQ(sink.events[0],
-            std::make_tuple(std::string("grown again"), std::string("6"), std::string("9")));
+  EXPECT_EQ(sink.corrections, (std::vector<Correction>{{"grown again", "6", "9"}}));
   EXPECT_EQ(memory(p), "v_a v_b - - - - - - - -");
 }
 

@@ -1,5 +1,4 @@
-// Helpers shared by the program model's tests: a dump of everything a program shows through its
-// public members, and a small symbolic program to work on.
+// Program model test helpers: a dump of all a program shows, and a small program.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -14,8 +13,7 @@
 
 namespace tg::test {
 
-// Everything a program shows through its public members, including the names its generators
-// would hand out next (asked of a copy), one item per line.
+// All a program shows, and the names its generators would hand out next, one per line.
 inline std::string snapshot(const TessaglyphProgram& program) {
   std::ostringstream out;
   out << "file " << program.lastUsedFilename() << "\n";
@@ -69,12 +67,15 @@ inline std::string linesOf(const std::string& dump, std::string_view kind) {
   return text;
 }
 
+inline std::string orDash(const std::string& name) {
+  return name.empty() ? "-" : name;
+}
+
 // The variable memory by address, "-" for an unnamed variable: "v_a v_b - -".
 inline std::string memory(const TessaglyphProgram& p) {
   std::string text;
   for (Integer i = 1; i <= p.neededMemory(); ++i)
-    text +=
-        (i > 1 ? " " : "") + (p.addressSymbolicName(i).empty() ? "-" : p.addressSymbolicName(i));
+    text += (i > 1 ? " " : "") + orDash(p.addressSymbolicName(i));
   return text;
 }
 
@@ -82,7 +83,7 @@ inline std::string memory(const TessaglyphProgram& p) {
 inline std::string tags(const TessaglyphProgram& p) {
   std::string text;
   for (Integer i = 1; i <= p.numInstructions(); ++i)
-    text += (i > 1 ? " " : "") + (p.instructionTag(i).empty() ? "-" : p.instructionTag(i));
+    text += (i > 1 ? " " : "") + orDash(p.instructionTag(i));
   return text;
 }
 

@@ -1,5 +1,4 @@
-// tgasm, tgvocab and tgsample run as a user runs them: exit status and one-line messages on
-// every error path.
+// tgasm, tgvocab and tgsample as a user runs them: exit status and messages.
 #include <gtest/gtest.h>
 
 #include <cstdint>
@@ -62,8 +61,7 @@ TEST(ScriptTools, ExitStatusAndMessages) {
   }
 }
 
-// The example script reads the SEG1 sample tgsample writes: INIT accepts it, the title comes
-// back, and a node reads the 2-byte value stored for it.
+// The example script reads the sample tgsample writes: INIT, the title, a node's value.
 TEST(ScriptTools, TheExampleScriptReadsItsOwnSample) {
   test::TemporaryFolder folder;
   ASSERT_EQ(runTool("tgsample", {folder.folder()}).status, 0);

@@ -1,5 +1,4 @@
-// The `tessaglyph` tool run as a user runs it: answers, messages and exit status of each
-// subcommand, the error paths included.
+// The tessaglyph tool as a user runs it: answers, messages and exit status.
 #include <gtest/gtest.h>
 
 #include <filesystem>

@@ -1,5 +1,4 @@
-// Runs a built tool as a user would: arguments, text on standard input, and what comes back on
-// standard output and standard error with the exit status.
+// Runs a built tool as a user would: arguments, input, output, errors and exit status.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -26,18 +25,6 @@ struct ToolResult {
   std::string out, err;
 };
 
-inline std::string shellQuoted(const std::string& text) {
-  std::string quoted = "'";
-  for (const char c : text) {
-    if (c == '\'') {
-      quoted += "'\\''";
-    } else {
-      quoted += c;
-    }
-  }
-  return quoted + "'";
-}
-
 inline std::string fileText(const std::filesystem::path& path) {
   std::ifstream in(path, std::ios::binary);
   std::stringstream text;
@@ -48,23 +35,22 @@ inline std::string fileText(const std::filesystem::path& path) {
 // Runs build/<kind>/<tool> with the arguments, `input` on standard input.
 inline ToolResult runTool(const std::string& tool, const std::vector<std::string>& arguments,
                           const std::string& input = {}) {
+  const auto quoted = [](const std::string& text) {
+    std::string result = "'";
+    for (const char c : text)
+      result += c == '\'' ? std::string("'\\''") : std::string(1, c);
+    return result + "'";
+  };
   test::TemporaryFolder folder;
-  {
-    std::ofstream in(folder.path() / "in", std::ios::binary);
-    in << input;
-  }
-  std::string command = shellQuoted((kBinaryDir / tool).string());
+  std::ofstream(folder.path() / "in", std::ios::binary) << input;
+  std::string command = quoted((kBinaryDir / tool).string());
   for (const std::string& argument : arguments)
-    command += ' ' + shellQuoted(argument);
-  command += " < " + shellQuoted((folder.path() / "in").string());
-  command += " > " + shellQuoted((folder.path() / "out").string());
-  command += " 2> " + shellQuoted((folder.path() / "err").string());
+    command += ' ' + quoted(argument);
+  const auto at = [&](const char* name) { return quoted((folder.path() / name).string()); };
+  command += " < " + at("in") + " > " + at("out") + " 2> " + at("err");
   const int raw = std::system(command.c_str());
-  ToolResult result;
-  result.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
-  result.out = fileText(folder.path() / "out");
-  result.err = fileText(folder.path() / "err");
-  return result;
+  return {WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, fileText(folder.path() / "out"),
+          fileText(folder.path() / "err")};
 }
 
 // A command line split at blanks; a word that is a key of `words` is replaced by its value.
@@ -72,15 +58,12 @@ inline std::vector<std::string> commandWords(std::string_view line,
                                              const std::map<std::string, std::string>& words) {
   std::vector<std::string> result;
   std::istringstream in{std::string(line)};
-  for (std::string word; in >> word;) {
-    const auto found = words.find(word);
-    result.push_back(found == words.end() ? word : found->second);
-  }
+  for (std::string word; in >> word;)
+    result.push_back(words.contains(word) ? words.at(word) : word);
   return result;
 }
 
-// A row of a tool's table: the command line, its standard input, the exit status and text
-// expected in standard output and standard error.
+// A tool's table row: command line, input, exit status, expected output and errors.
 struct ToolCase {
   const char* line;
   std::string input;
@@ -88,8 +71,7 @@ struct ToolCase {
   std::string out, err;
 };
 
-// Checks an answer against its row: the exit status, the expected text in standard output,
-// and in standard error the expected text or, where none is expected, nothing at all.
+// Exit status, expected output, and expected errors or none at all.
 inline void expectAnswer(const ToolResult& result, const ToolCase& c) {
   SCOPED_TRACE(c.line);
   EXPECT_EQ(result.status, c.status) << result.err;
