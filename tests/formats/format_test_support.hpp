@@ -74,19 +74,15 @@ inline double asSingle(double value) {
   return double(float(value));
 }
 
-// Expects the script to answer every node of the grid with the reference's value, reading in
-// the given order of node numbers (row * cols + col).
+// Expects the script to answer each node of `order` (row * cols + col) with the grid's value.
 inline void expectEveryNode(FormatFile& file, const ReferenceGrid& grid,
                             const std::vector<std::size_t>& order) {
   long mismatches = 0;
   for (const std::size_t node : order) {
     const int row = int(node / std::size_t(grid.cols)), col = int(node % std::size_t(grid.cols));
-    const double expected = asSingle(grid.at(row, col));
     const double got = file.read(grid.lat(row), grid.lon(col));
-    if (got != expected && ++mismatches <= 5) {
-      ADD_FAILURE() << "node (" << row << ", " << col << ") at " << grid.lat(row) << ", "
-                    << grid.lon(col) << ": read " << got << ", stored " << expected;
-    }
+    if (got != asSingle(grid.at(row, col)) && ++mismatches <= 5)
+      ADD_FAILURE() << "node (" << row << ", " << col << "): read " << got;
   }
   EXPECT_EQ(mismatches, 0);
 }
@@ -110,25 +106,18 @@ inline void expectAgreesWithReference(FormatFile& file, const ReferenceGrid& gri
   for (int i = 0; i < count; ++i) {
     const double y = lat(random), x = lon(random);
     const double closest = file.read(y, x, TG_M_IM_CLOSESTPOINT);
-    const double expectedClosest = asSingle(grid.closest(y, x));
-    if (closest != expectedClosest && ++mismatches <= 5) {
-      ADD_FAILURE() << "closest at " << y << ", " << x << ": read " << closest << ", reference "
-                    << expectedClosest;
-    }
+    if (closest != asSingle(grid.closest(y, x)) && ++mismatches <= 5)
+      ADD_FAILURE() << "closest at " << y << ", " << x << ": read " << closest;
     // Read directly, a position less than a cell west or north of the grid anchors on its first
     // column or row (whole steps truncated toward zero): no reference for that.
     if (file.machine().enableMEX() && (y > grid.north || x < grid.west)) continue;
     const double bilinear = file.read(y, x, TG_M_IM_4POINT);
-    double expectedBilinear = grid.bilinear(y, x);
+    double expected = grid.bilinear(y, x);
     // The library refuses interpolated heights beyond 30000 as no data.
-    if (std::abs(expectedBilinear) > 30000 && expectedBilinear != kNotEnoughData)
-      expectedBilinear = kNoPoint;
-    const bool reserved = expectedBilinear <= kNoPoint;
-    const double tolerance = reserved ? 0 : 1e-5 * std::max(1.0, std::abs(expectedBilinear));
-    if (std::abs(bilinear - asSingle(expectedBilinear)) > tolerance && ++mismatches <= 5) {
-      ADD_FAILURE() << "4-point at " << y << ", " << x << ": read " << bilinear << ", reference "
-                    << expectedBilinear;
-    }
+    if (std::abs(expected) > 30000 && expected != kNotEnoughData) expected = kNoPoint;
+    const double tolerance = expected <= kNoPoint ? 0 : 1e-5 * std::max(1.0, std::abs(expected));
+    if (std::abs(bilinear - asSingle(expected)) > tolerance && ++mismatches <= 5)
+      ADD_FAILURE() << "4-point at " << y << ", " << x << ": read " << bilinear;
   }
   EXPECT_EQ(mismatches, 0);
 }
@@ -141,13 +130,8 @@ inline double surfaceValue(int row, int col) {
 }
 
 struct AsciiLayout {
-  bool centre = false;           // xllcenter/yllcenter rather than corners
-  bool upperKeys = false;        // keys in capitals
-  bool reversedKeys = false;     // header keys in another order
-  bool separateSpacing = false;  // dx and dy instead of cellsize
-  bool wrapped = false;          // values wrapped across lines with tabs and runs of blanks
-  bool crlf = false;
-  bool finalNewline = true;
+  bool alternate = false;  // centre keys, dx and dy, capitals, the keys in reverse order
+  bool wrapped = false;    // values wrapped across lines with tabs and blanks, CRLF, no final EOL
   bool noData = true;
 };
 
@@ -156,22 +140,15 @@ struct AsciiLayout {
 inline ReferenceGrid writeAscii(const std::filesystem::path& path, int rows, int cols,
                                 const AsciiLayout& layout, const std::vector<double>& values,
                                 double noData = -9999) {
-  ReferenceGrid grid;
-  grid.rows = rows;
-  grid.cols = cols;
-  grid.xres = 0.0025;
-  grid.yres = layout.separateSpacing ? 0.002 : 0.0025;
-  grid.west = -105.5 + grid.xres / 2;
+  ReferenceGrid grid{rows, cols, -105.5 + 0.00125, 0, 0.0025, layout.alternate ? 0.002 : 0.0025,
+                     {}};
   grid.north = 39.25 + grid.yres / 2 + (rows - 1) * grid.yres;
-  const char* eol = layout.crlf ? "\r\n" : "\n";
-  const auto key = [&](const char* lower) {
-    std::string text(lower);
-    if (layout.upperKeys)
-      for (char& c : text)
-        c = char(std::toupper(static_cast<unsigned char>(c)));
+  const char* eol = layout.wrapped ? "\r\n" : "\n";
+  const auto key = [&](std::string text) {
+    for (char& c : text)
+      if (layout.alternate) c = char(std::toupper(static_cast<unsigned char>(c)));
     return text;
   };
-  std::vector<std::pair<std::string, std::string>> header;
   std::ostringstream number;
   number.precision(17);
   const auto text = [&](double v) {
@@ -179,24 +156,16 @@ inline ReferenceGrid writeAscii(const std::filesystem::path& path, int rows, int
     number << v;
     return number.str();
   };
-  header.emplace_back(key("ncols"), std::to_string(cols));
-  header.emplace_back(key("nrows"), std::to_string(rows));
-  if (layout.centre) {
-    header.emplace_back(key("xllcenter"), text(grid.west));
-    header.emplace_back(key("yllcenter"), text(grid.south()));
-  } else {
-    header.emplace_back(key("xllcorner"), text(grid.west - grid.xres / 2));
-    header.emplace_back(key("yllcorner"), text(grid.south() - grid.yres / 2));
-  }
-  if (layout.separateSpacing) {
-    header.emplace_back(key("dx"), text(grid.xres));
-    header.emplace_back(key("dy"), text(grid.yres));
-  } else {
-    header.emplace_back(key("cellsize"), text(grid.xres));
-  }
-  if (layout.noData)
-    header.emplace_back(layout.upperKeys ? "NODATA_VALUE" : "NODATA_value", text(noData));
-  if (layout.reversedKeys) std::reverse(header.begin(), header.end());
+  const double half = layout.alternate ? 0 : 0.5;
+  std::vector<std::pair<std::string, std::string>> header = {
+      {key("ncols"), std::to_string(cols)},
+      {key("nrows"), std::to_string(rows)},
+      {key(layout.alternate ? "xllcenter" : "xllcorner"), text(grid.west - half * grid.xres)},
+      {key(layout.alternate ? "yllcenter" : "yllcorner"), text(grid.south() - half * grid.yres)}};
+  if (layout.alternate) header.emplace_back(key("dx"), text(grid.xres));
+  header.emplace_back(key(layout.alternate ? "dy" : "cellsize"), text(grid.yres));
+  if (layout.noData) header.emplace_back(key("NODATA_value"), text(noData));
+  if (layout.alternate) std::reverse(header.begin(), header.end());
   std::string out;
   for (const auto& [k, v] : header)
     out += k + (layout.wrapped ? "\t " : " ") + v + eol;
@@ -211,7 +180,7 @@ inline ReferenceGrid writeAscii(const std::filesystem::path& path, int rows, int
                                               : (layout.wrapped && col % 3 == 0 ? " \t" : " ");
       out += text(v);
     }
-    if (row + 1 < rows || layout.finalNewline) out += eol;
+    if (row + 1 < rows || !layout.wrapped) out += eol;
   }
   writeBytes(path, out);
   return grid;
@@ -236,16 +205,30 @@ inline constexpr double kBilXdim = 1.0 / 64, kBilYdim = 1.0 / 128;
 
 inline void putValue(std::string& bytes, std::size_t at, const BilLayout& layout, double value) {
   const int size = layout.nbits / 8;
-  std::uint32_t bits = 0;
-  if (std::string(layout.pixelType) == "FLOAT") {
-    bits = std::bit_cast<std::uint32_t>(float(value));
-  } else {
-    bits = std::uint32_t(std::int64_t(value));
-  }
+  const std::uint32_t bits = std::string(layout.pixelType) == "FLOAT"
+                                 ? std::bit_cast<std::uint32_t>(float(value))
+                                 : std::uint32_t(std::int64_t(value));
   for (int i = 0; i < size; ++i) {
     const int shift = layout.motorola ? 8 * (size - 1 - i) : 8 * i;
     bytes[at + std::size_t(i)] = char((bits >> shift) & 0xFF);
   }
+}
+
+// Values of a rows x cols grid that suit the layout's cell type.
+inline std::vector<double> bilValues(const BilLayout& layout, int rows, int cols) {
+  const std::string type = layout.pixelType;
+  const bool isUnsigned = type == "UNSIGNEDINT" || (layout.nbits == 8 && type.empty());
+  std::vector<double> values;
+  for (int row = 0; row < rows; ++row) {
+    for (int col = 0; col < cols; ++col) {
+      double v = surfaceValue(row, col);
+      if (layout.nbits == 8) v = std::fmod(std::abs(v), 100.0) - (isUnsigned ? 0 : 50);
+      if (isUnsigned && layout.nbits > 8) v = std::abs(v) + 10;
+      if (type == "FLOAT") v += 0.125 * (col % 5);
+      values.push_back(v);
+    }
+  }
+  return values;
 }
 
 // Writes a BIL raster and its .hdr label with the first band holding `values` (rows from the
@@ -280,27 +263,20 @@ inline std::filesystem::path writeBil(const std::filesystem::path& path, int row
   writeBytes(path, bytes);
   std::ostringstream label;
   label.precision(15);
-  const auto key = [&](const char* upper) {
-    std::string text(upper);
+  const auto put = [&](std::string key, const auto& value, const char* eol = "\n") {
     if (layout.lowerKeys)
-      for (char& c : text)
+      for (char& c : key)
         c = char(std::tolower(static_cast<unsigned char>(c)));
-    return text + "  ";
+    label << key << "  " << value << eol;
   };
-  label << key("NCOLS") << cols << "\n"
-        << key("NROWS") << rows << "\n"
-        << key("BYTEORDER") << (layout.motorola ? "M" : "I") << "\n"
-        << key("LAYOUT") << layout.layout << "\n"
-        << key("NBANDS") << layout.bands << "\n"
-        << key("NBITS") << layout.nbits << "\n";
-  if (*layout.pixelType) label << key("PIXELTYPE") << layout.pixelType << "\n";
-  if (layout.rowPadding) label << key("TOTALROWBYTES") << rowBytes << "\n";
-  if (layout.skipBytes) label << key("SKIPBYTES") << layout.skipBytes << "\n";
-  label << key("ULXMAP") << kBilWest << "\r\n"
-        << key("ULYMAP") << kBilNorth << "\r\n"
-        << key("XDIM") << kBilXdim << "\n"
-        << key("YDIM") << kBilYdim << "\n";
-  if (layout.noData) label << key("NODATA") << noData << "\n";
+  put("NCOLS", cols), put("NROWS", rows), put("BYTEORDER", layout.motorola ? "M" : "I");
+  put("LAYOUT", layout.layout), put("NBANDS", layout.bands), put("NBITS", layout.nbits);
+  if (*layout.pixelType) put("PIXELTYPE", layout.pixelType);
+  if (layout.rowPadding) put("TOTALROWBYTES", rowBytes);
+  if (layout.skipBytes) put("SKIPBYTES", layout.skipBytes);
+  put("ULXMAP", kBilWest, "\r\n"), put("ULYMAP", kBilNorth, "\r\n");
+  put("XDIM", kBilXdim), put("YDIM", kBilYdim);
+  if (layout.noData) put("NODATA", noData);
   std::filesystem::path labelPath = path;
   labelPath.replace_extension(".hdr");
   writeBytes(labelPath, label.str());

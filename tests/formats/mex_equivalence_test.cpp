@@ -1,7 +1,5 @@
-// Direct grid access against the format scripts: the same file opened twice, once as openSource
-// leaves it (cells read directly where the script declares its layout) and once with direct
-// access switched off (the script runs), read at the same positions in every mode: random ones
-// over the grid and a cell and a half beyond it, the neighbourhood of corners and edges, voids.
+// Direct grid access against the format scripts: the same file opened twice, read directly where
+// the script declares its layout and through the script, at the same positions in every mode.
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -45,17 +43,7 @@ fs::path writeSrtmTile(const fs::path& folder) {
 Writer bil(BilLayout layout, double voidValue) {
   return [layout, voidValue](const fs::path& folder) {
     constexpr int kRows = 9, kCols = 11;
-    const std::string kind = layout.pixelType;
-    std::vector<double> values;
-    for (int row = 0; row < kRows; ++row) {
-      for (int col = 0; col < kCols; ++col) {
-        double v = surfaceValue(row, col);
-        if (layout.nbits == 8) v = std::fmod(std::abs(v), 100.0) + (kind == "SIGNEDINT" ? -50 : 0);
-        if (kind == "UNSIGNEDINT") v = std::abs(v) + 10;
-        if (kind == "FLOAT") v += 0.125 * (col % 5);
-        values.push_back(v);
-      }
-    }
+    std::vector<double> values = bilValues(layout, kRows, kCols);
     for (const int at : {4 * kCols + 5, 0, kCols * 3})
       values[std::size_t(at)] = voidValue;
     writeBil(folder / "grid.bil", kRows, kCols, layout, values, voidValue);
@@ -77,14 +65,10 @@ struct MexCase {
 const double kNan = std::nan("");
 const MexCase kCases[] = {
     {"srtm_3_seconds", "srtm_hgt", writeSrtmTile, true},
-    {"bil_8_unsigned", "esri_bil", bil(layout(8, "", false), 0), true},
     {"bil_8_unsigned_nodata_0", "esri_bil", bil(layout(8, "UNSIGNEDINT", true, true), 0), true},
-    {"bil_16_intel", "esri_bil", bil(layout(16, "SIGNEDINT", false), -32768), true},
     {"bil_16_motorola_nodata_min", "esri_bil", bil(layout(16, "", true, true), -32768), true},
-    {"bil_32_intel", "esri_bil", bil(layout(32, "SIGNEDINT", false), -2147483648.0), true},
     {"bil_32_motorola_nodata_min", "esri_bil",
      bil(layout(32, "SIGNEDINT", true, true), -2147483648.0), true},
-    {"bil_float_intel", "esri_bil", bil(layout(32, "FLOAT", false), kNan), true},
     {"bil_float_motorola_nodata", "esri_bil",
      bil(layout(32, "FLOAT", true, true), -3.4028234663852886e38), true},
     {"bil_bip_three_bands", "esri_bil",
@@ -95,7 +79,6 @@ const MexCase kCases[] = {
      bil(layout(32, "FLOAT", false, false, "BIL", 2, 7, 6), kNan), true},
     // What the library cannot read as the script does stays with the script.
     {"bil_8_signed", "esri_bil", bil(layout(8, "SIGNEDINT", false), -50), false},
-    {"bil_16_unsigned", "esri_bil", bil(layout(16, "UNSIGNEDINT", false), 10), false},
     {"bil_16_nodata_inside", "esri_bil", bil(layout(16, "SIGNEDINT", false, true), -9999), false},
     {"esri_ascii", "esri_ascii",
      [](const fs::path& folder) {
@@ -127,13 +110,12 @@ TEST_P(MexEquivalence, DirectReadsAnswerAsTheScriptDoes) {
   const double west = direct.attribute("left_lon"), east = direct.attribute("right_lon");
   const double xres = direct.attribute("xres"), yres = direct.attribute("yres");
   // Random positions over the grid and a cell and a half beyond it; the neighbourhood of the
-  // corners and edges, a hair off their lines (exactly on a line the two ways of finding the
-  // cell below a position may pick neighbouring cells).
+  // corners and edges, a hair off their lines (on a line the two paths may pick either cell).
   std::vector<std::pair<double, double>> positions;
   std::mt19937 random(11);
   std::uniform_real_distribution<double> lat(south - 1.5 * yres, north + 1.5 * yres);
   std::uniform_real_distribution<double> lon(west - 1.5 * xres, east + 1.5 * xres);
-  for (int i = 0; i < 600; ++i)
+  for (int i = 0; i < 300; ++i)
     positions.emplace_back(lat(random), lon(random));
   for (const double y : {north, south, north - 2.5 * yres, south + 1.25 * yres})
     for (const double x : {west, east, west + 1.5 * xres, east - 3.75 * xres})
@@ -145,11 +127,8 @@ TEST_P(MexEquivalence, DirectReadsAnswerAsTheScriptDoes) {
   for (const auto mode :
        {TG_M_IM_NONE, TG_M_IM_CLOSESTPOINT, TG_M_IM_4POINT, TG_M_IM_12POINT, TG_M_IM_MAX4}) {
     for (const auto& [lat, lon] : positions) {
-      // Beyond the outer nodes the script answers no data itself where the direct read of mode
-      // none rounds onto the nearest node (the machine's closest mode rounds on both paths).
-      // Directly the cell at or below a position before the first column (west) or row (north)
-      // is the first one, by whole steps truncated toward zero, where the machine counts down to
-      // the cell before the grid.
+      // Beyond the outer nodes mode none answers no data by script and the nearest node
+      // directly; before the first column or row the direct path truncates toward zero.
       const bool outside = lat > north || lat < south || lon < west || lon > east;
       const bool interpolated = mode != TG_M_IM_NONE && mode != TG_M_IM_CLOSESTPOINT;
       if (c.direct &&

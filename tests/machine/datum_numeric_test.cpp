@@ -35,45 +35,28 @@ TEST(CellNumbers, NewCellsHoldZeroOfTheirSize) {
   EXPECT_GIVES(makeDatum(TG_M_DATATYPES(6)), "error 5");
 }
 
-// Getters round half to even and raise 6 where the value does not fit; texts convert as numbers.
+// Getters round half to even and raise 6 where the value does not fit; texts convert as numbers;
+// a number is true when not zero, a text when not empty.
 TEST(CellNumbers, Getters) {
   EXPECT_GIVES(cellOf(I2, -1)->getByte(), "error 6");
-  EXPECT_GIVES(cellOf(I2, 255)->getByte(), "255");
   EXPECT_GIVES(cellOf(I2, 256)->getByte(), "error 6");
   EXPECT_GIVES(cellOf(I4, 70000)->getInteger(), "error 6");
-  EXPECT_GIVES(cellOf(I4, -32768)->getInteger(), "-32768");
   EXPECT_GIVES(cellOf(SG, 2.5)->getLong(), "2");
   EXPECT_GIVES(cellOf(SG, 3.5)->getLong(), "4");
-  EXPECT_GIVES(cellOf(DB, -2.5)->getInteger(), "-2");
-  EXPECT_GIVES(cellOf(DB, 254.5)->getByte(), "254");
   EXPECT_GIVES(cellOf(DB, 255.5)->getByte(), "error 6");
   EXPECT_GIVES(cellOf(DB, 2147483647.5)->getLong(), "error 6");
   EXPECT_GIVES(cellOf(DB, 1e39)->getSingle(), "error 6");
-  EXPECT_GIVES(cellOf(DB, 0.1)->getSingle(), test::show(0.1f));
-  EXPECT_GIVES(cellOf(I4, 16777217)->getSingle(), "16777216");
-  EXPECT_GIVES(makeAscii("1e3")->getLong(), "1000");
   EXPECT_GIVES(makeAscii(" 2.5 ")->getInteger(), "2");
-  EXPECT_GIVES(makeAscii("3.5")->getByte(), "4");
   EXPECT_GIVES(makeAscii("&HFFFF")->getInteger(), "-1");
-  EXPECT_GIVES(makeAscii("0.1")->getDouble(), test::show(0.1));
   EXPECT_GIVES(makeAscii("x")->getDouble(), "error 13");
-  EXPECT_GIVES(makeAscii("")->getLong(), "error 13");
-  EXPECT_GIVES(makeAscii("-1")->getByte(), "error 6");
-  // A number is true when it is not zero; a text when it is not empty, whatever it says.
-  EXPECT_GIVES(makeDouble(-0.5)->getBoolean(), "true");
   EXPECT_GIVES(makeDouble(-0.0)->getBoolean(), "false");
-  EXPECT_GIVES(makeAscii("")->getBoolean(), "false");
   EXPECT_GIVES(makeAscii("False")->getBoolean(), "true");
 }
 
 TEST(CellNumbers, NumbersAsTextInTheGeneralFormat) {
-  EXPECT_GIVES(makeUnsignedInteger(200), "B:200");
-  EXPECT_GIVES(makeInteger2(-32768), "I:-32768");
-  EXPECT_GIVES(makeSingle(0.1f), "S:0.1");
   EXPECT_GIVES(makeSingle(1.0f / 3.0f), "S:0.3333333");
   EXPECT_GIVES(makeDouble(1.0 / 3.0), "D:0.333333333333333");
   EXPECT_GIVES(makeDouble(1e20), "D:1E+20");
-  EXPECT_GIVES(makeDouble(-0.00001), "D:-1E-05");
 }
 
 // A store converts by the target's own getter; a failed store leaves the cell as it was.
@@ -83,35 +66,19 @@ TEST(CellNumbers, StoresConvertIntoTheCellsKind) {
   EXPECT_GIVES(u8, "B:9");
   const DatumRef i2 = makeInteger2(9);
   EXPECT_GIVES((i2->setValue(*makeDouble(2.5)), i2), "I:2");
-  EXPECT_GIVES((i2->setFromString("&HFFFF"), i2), "I:-1");
   EXPECT_GIVES(i2->setFromString("40000"), "error 6");
-  const DatumRef single = makeSingle();
-  EXPECT_GIVES((single->setValue(*makeAscii("1.25")), single), "S:1.25");
-  EXPECT_GIVES(single->setValue(*makeAscii("abc")), "error 13");
-  const DatumRef d = makeDouble();
-  EXPECT_GIVES((d->setInteger(3), d), "D:3");
-  EXPECT_GIVES((d->setSingle(0.1f), d->getDouble()), test::show(double(0.1f)));
-  EXPECT_GIVES(makeDouble()->setFromString("one"), "error 13");
-  EXPECT_GIVES(makeUnsignedInteger()->setLong(300), "error 6");
-  EXPECT_GIVES(makeInteger2()->setDouble(32767.5), "error 6");
-  const DatumRef flag = makeUnsignedInteger();
-  EXPECT_GIVES((flag->setBoolean(true), flag), "B:1");
-  EXPECT_GIVES((flag->setBoolean(false), flag), "B:0");
+  EXPECT_GIVES(makeSingle()->setValue(*makeAscii("abc")), "error 13");
   const DatumRef text = makeAscii();
-  EXPECT_GIVES((text->setDouble(0.5), text), "T:0.5");
-  EXPECT_GIVES((text->setBoolean(true), text), "T:1");
   EXPECT_GIVES((text->setFixedLength(5), text->setValue(*makeDouble(1.5)), text), "T:1.5  ");
   const DatumRef i4 = makeInteger4(12);
-  EXPECT_GIVES((i4->reset(), i4), "L:0");
   EXPECT_GIVES((i4->setSize(Array<std::string>(1, {","})), i4->getSize()), "4");
   const DatumRef big = makeDouble(1e300);
   EXPECT_GIVES((big->reset(), big), "D:0");
 }
 
-// ---- Arithmetic ---------------------------------------------------------------------------
-
 // Each row runs both forms: a fresh cell from the operator, and the left cell changed in place
-// (which on an error stays as it was). The result is of the left kind.
+// (which on an error stays as it was). The result is of the left kind; whole-number division
+// rounds half to even; a zero divisor raises 11, and 0 / 0 raises 6.
 TEST(CellNumbers, Arithmetic) {
   const struct {
     TG_M_DATATYPES leftKind;
@@ -121,46 +88,22 @@ TEST(CellNumbers, Arithmetic) {
     double right;
     const char* expected;
   } rows[] = {
-      // 16-bit subtract reads the right operand as an Integer, the others as a Long.
-      {I2, 30000, '-', I4, 40000, "error 6"},
-      {I2, 30000, '+', I4, -20000, "I:10000"},
-      {I2, 30000, '+', I4, 40000, "error 6"},
+      {I2, 30000, '-', I4, 40000, "error 6"},  // 16-bit subtract reads the right as an Integer
       {I2, -30000, '+', I4, 40000, "I:10000"},
-      {I2, 2, '*', I4, 40000, "error 6"},
       {I2, 100, '-', I4, -20, "I:120"},
-      {I2, 300, '*', I2, 100, "I:30000"},
-      // Unsigned: carry and borrow overflow.
       {U8, 3, '-', U8, 5, "error 6"},
       {U8, 200, '+', U8, 100, "error 6"},
-      {U8, 200, '+', I2, 55, "B:255"},
-      {U8, 10, '+', I2, -1, "error 6"},
-      {U8, 15, '*', U8, 17, "B:255"},
-      {U8, 5, '+', DB, 2.5, "B:7"},  // 2.5 read as a Byte is 2
-      {I4, 2147483647, '+', I4, 1, "error 6"},
-      {I4, -2147483648.0, '-', I4, 1, "error 6"},
-      {I4, 65536, '*', I4, 32768, "error 6"},
+      {U8, 5, '+', DB, 2.5, "B:7"},
       {I4, 65536, '*', I4, -32768, "L:-2147483648"},
       {I4, -2147483648.0, '/', I4, -1, "error 6"},
-      {I4, 9, '-', I4, 4, "L:5"},
-      {SG, 1.5, '+', DB, 2.25, "S:3.75"},
       {SG, 1e38, '*', I4, 10, "error 6"},
-      {SG, 1, '/', I4, 3, "S:0.3333333"},
-      {SG, 1, '+', DB, 1e39, "error 6"},  // the right operand as a Single
       {DB, 1e308, '*', I4, 10, "error 6"},
-      {DB, -1e308, '-', DB, 1e308, "error 6"},
       {DB, 1, '/', I4, 3, "D:0.333333333333333"},
-      // Whole-number division rounds the quotient half to even.
       {I4, 7, '/', I4, 2, "L:4"},
       {I4, 5, '/', I4, 2, "L:2"},
-      {I4, -7, '/', I4, 2, "L:-4"},
-      {I4, 11, '/', I4, 4, "L:3"},
-      {I2, 1, '/', I4, 2, "I:0"},
       {U8, 3, '/', U8, 2, "B:2"},
-      {I4, 2147483647, '/', I4, 2, "L:1073741824"},
-      // A zero divisor raises 11, and 0 / 0 raises 6, for every kind.
       {U8, 255, '/', DB, 0.5, "error 11"},
       {U8, 0, '/', I4, 0, "error 6"},
-      {I2, -1, '/', DB, 0, "error 11"},
       {I4, 5, '/', SG, 0.4, "error 11"},
       {I4, 0, '/', I4, 0, "error 6"},
       {SG, 1.5, '/', I2, 0, "error 11"},
@@ -192,18 +135,9 @@ TEST(CellNumbers, Arithmetic) {
       EXPECT_EQ(test::show(left), before);
     }
   }
-}
-
-TEST(CellNumbers, FloatingArithmeticEdges) {
+  // Infinity read into a cell passes quietly; inf - inf has no value: an overflow.
   const double inf = std::numeric_limits<double>::infinity();
-  // A Single is computed in double, then rounded half to even.
-  EXPECT_GIVES(makeSingle(0.1f)->add(*makeSingle(0.2f))->getSingle(),
-               test::show(Single(double(0.1f) + double(0.2f))));
-  EXPECT_GIVES(makeSingle(16777216.0f)->add(*makeInteger4(1))->getSingle(), "16777216");
-  EXPECT_GIVES(makeSingle(16777216.0f)->add(*makeInteger4(3))->getSingle(), "16777220");
-  // Infinity and NaN read into a cell pass quietly; inf - inf has no value: an overflow.
   EXPECT_GIVES(makeDouble(inf)->add(*makeDouble(1))->getDouble(), "inf");
-  EXPECT_GIVES(std::isnan(makeDouble(NAN)->multiply(*makeDouble(2))->getDouble()), "true");
   EXPECT_GIVES(makeDouble(inf)->subtract(*makeDouble(inf)), "error 6");
 }
 
@@ -216,43 +150,32 @@ TEST(CellNumbers, Modulus) {
     double right;
     const char* expected;
   } rows[] = {
-      {I4, 7, I4, 3, "L:1"},         {I4, -7, I4, 3, "L:-1"},
-      {I4, 7, I4, -3, "L:1"},        {DB, 7.5, I4, 3, "L:2"},
-      {SG, 5.5, SG, 2.5, "L:0"},     {SG, 8, SG, 2.6, "L:2"},
-      {I2, 100, I4, 70000, "L:100"}, {I4, -2147483648.0, I4, -1, "L:0"},
-      {I4, 5, I4, 0, "error 11"},    {DB, 5, DB, 0.4, "error 11"},
-      {U8, 10, I2, -1, "error 6"},   {DB, 3e9, I4, 2, "error 6"},
+      {I4, -7, I4, 3, "L:-1"},    {DB, 7.5, I4, 3, "L:2"},      {SG, 8, SG, 2.6, "L:2"},
+      {I4, 5, I4, 0, "error 11"}, {DB, 5, DB, 0.4, "error 11"}, {DB, 3e9, I4, 2, "error 6"},
   };
   for (const auto& row : rows) {
     const DatumRef left = cellOf(row.leftKind, row.left);
-    const DatumRef right = cellOf(row.rightKind, row.right);
-    EXPECT_GIVES((left->modulusInPlace(*right), left), row.expected);
+    EXPECT_GIVES((left->modulusInPlace(*cellOf(row.rightKind, row.right)), left), row.expected);
   }
   EXPECT_GIVES(makeAscii("17")->modulus(*makeInteger4(5)), "0");  // no remainder of a text
 }
 
-// ---- Comparisons --------------------------------------------------------------------------
-
-TEST(CellNumbers, AllSixRelations) {
+// <, <=, >, >=, ==, <> as digits; the right operand is read by the left kind's getter.
+TEST(CellNumbers, Comparisons) {
   const struct {
     DatumRef left;
     DatumRef right;
-    const char* expected;  // <, <=, >, >=, ==, <>
+    const char* expected;
   } rows[] = {
       {makeDouble(1), makeDouble(2), "110001"},
       {makeDouble(2), makeDouble(2), "010110"},
-      {makeDouble(3), makeDouble(2), "001101"},
       {makeDouble(NAN), makeDouble(2), "000001"},
-      {makeAscii("abc"), makeAscii("abd"), "110001"},
-      {makeAscii("ab"), makeAscii("abc"), "110001"},
       {makeAscii("B"), makeAscii("a"), "110001"},
       {makeAscii("\xe9"), makeAscii("z"), "001101"},
-      {makeAscii("abc"), makeAscii("abc"), "010110"},
-      {makeAscii("a "), makeAscii("a"), "001101"},
       {makeAscii("10"), makeInteger2(9), "110001"},  // a number on the right as its text
-      {makeAscii("1.5"), makeDouble(1.5), "010110"},
       {makeUnsignedInteger(7), makeUnsignedInteger(3), "001101"},
-      {makeUnsignedInteger(3), makeUnsignedInteger(3), "010110"},
+      {makeInteger4(2), makeDouble(2.5), "010110"},  // 2.5 as a Long is 2
+      {makeDouble(0.1), makeSingle(0.1f), "110001"},
   };
   for (const auto& row : rows) {
     const DatumRef& l = row.left;
@@ -265,38 +188,19 @@ TEST(CellNumbers, AllSixRelations) {
       got += char('0' + result->getByte());
     EXPECT_EQ(got, row.expected) << test::show(l) << " vs " << test::show(r);
   }
-}
-
-// The right operand is read by the left kind's getter; the result is a Byte 0 or 1.
-TEST(CellNumbers, ComparisonsAcrossKinds) {
-  EXPECT_GIVES(makeSingle(1.5f)->lessThan(*makeDouble(2)), "B:1");
-  EXPECT_GIVES(makeDouble(2)->lessThan(*makeSingle(1.5f)), "B:0");
-  EXPECT_GIVES(makeInteger2(5)->lessThan(*makeInteger4(70000)), "B:1");  // as a Long
   EXPECT_GIVES(makeUnsignedInteger(3)->lessThan(*makeInteger2(300)), "error 6");
-  EXPECT_GIVES(makeInteger4(2)->equalTo(*makeDouble(2.5)), "B:1");  // 2.5 as a Long is 2
-  EXPECT_GIVES(makeSingle(0.1f)->equalTo(*makeDouble(0.1)), "B:1");
-  EXPECT_GIVES(makeDouble(0.1)->equalTo(*makeSingle(0.1f)), "B:0");
-  EXPECT_GIVES(makeInteger4(10)->greaterThan(*makeAscii("9")), "B:1");
   EXPECT_GIVES(makeInteger4(10)->greaterThan(*makeAscii("nine")), "error 13");
 }
-
-// ---- In place -----------------------------------------------------------------------------
 
 TEST(CellNumbers, InPlaceFormsMayTakeTheCellItselfAndChangeTheKind) {
   const DatumRef i4 = makeInteger4(21);
   EXPECT_GIVES((i4->addInPlace(*i4), i4), "L:42");
-  EXPECT_GIVES((i4->multiplyInPlace(*i4), i4), "L:1764");
   EXPECT_GIVES((i4->subtractInPlace(*i4), i4), "L:0");
-  EXPECT_GIVES(i4->divideInPlace(*i4), "error 6");  // 0 / 0
   const DatumRef text = makeAscii("ab");
   EXPECT_GIVES((text->addInPlace(*text), text), "T:abab");
   EXPECT_GIVES(text->multiplyInPlace(*text), "error 13");
-  EXPECT_GIVES((text->subtractInPlace(*text), text), "T:");
   const DatumRef cell = makeDouble(1.5);
   EXPECT_GIVES((cell->compareInPlace(DatumComparison::lessThan, *makeInteger4(2)), cell), "B:1");
-  EXPECT_GIVES((text->setString("b"),
-                text->compareInPlace(DatumComparison::greaterThan, *makeAscii("a")), text),
-               "B:1");
   const DatumRef u8 = makeUnsignedInteger(3);
   EXPECT_GIVES(u8->compareInPlace(DatumComparison::equalTo, *makeInteger4(-1)), "error 6");
   EXPECT_GIVES(u8, "B:3");
@@ -305,7 +209,6 @@ TEST(CellNumbers, InPlaceFormsMayTakeTheCellItselfAndChangeTheKind) {
   EXPECT_GIVES((become->becomeInteger2(-5), become), "I:-5");
   EXPECT_GIVES((become->becomeAscii(), become->isVariableLength()), "true");
   EXPECT_GIVES(become, "T:");
-  EXPECT_GIVES((become->becomeBoolean(true), become), "B:1");
 }
 
 }  // namespace

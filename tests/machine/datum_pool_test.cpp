@@ -15,16 +15,11 @@ TEST(CellPool, ReferencesToOneCellSeeEachOthersChanges) {
   DatumRef first = makeInteger4(1);
   DatumRef second = makeInteger4(2);
   second = first;  // its own cell goes, the shared one stays
-  EXPECT_GIVES((DatumRef(second).useCount()), "3");
   EXPECT_GIVES((second->addInPlace(*makeInteger4(10)), first), "L:11");
   second = second->add(*makeInteger4(1));  // the other keeps the old cell
   EXPECT_GIVES(test::show(first) + test::show(second) + test::show(first.unique()), "L:11L:12true");
-  DatumRef moved = std::move(first);
-  EXPECT_FALSE(first);  // NOLINT(bugprone-use-after-move): a moved-from reference is empty
-  moved = moved;        // self-assignment keeps the cell
-  EXPECT_GIVES(moved, "L:11");
-  moved.drop();
-  EXPECT_GIVES(moved.useCount(), "0");
+  first.drop();
+  EXPECT_GIVES(first.useCount(), "0");
 }
 
 // Dropped cells and their text blocks are reused: no allocation once warmed up, and a reused

@@ -36,56 +36,30 @@ class CellTexts : public ::testing::Test {
 
 TEST_F(CellTexts, ModesCutPadAndKeepTheText) {
   const DatumRef text = makeAscii("abcdefg");
-  EXPECT_GIVES(modeOf(makeAscii()) + (makeAscii()->preDelete() ? " pre" : ""), "variable");
   EXPECT_GIVES((text->setFixedLength(5), modeOf(text) + " " + text->getString()), "fixed 5 abcde");
   EXPECT_GIVES((text->setString("ab"), text), "T:ab   ");
-  EXPECT_GIVES((text->reset(), text), "T:     ");
-  EXPECT_GIVES((text->setSizeNumeric(2), text->setFromString("xyz"), text), "T:xy");
-  EXPECT_GIVES((text->setVariableLength(), modeOf(text) + " " + text->getString()), "variable xy");
-  EXPECT_GIVES((text->setString("longer text"), text), "T:longer text");
   EXPECT_GIVES((text->setFixedLength(0), modeOf(text)), "variable");
-  EXPECT_GIVES(text->fixedLength(), "-1");
   // setSize takes a length in the form {"", n, ""} or else a list of delimiters.
   EXPECT_GIVES((text->setSize(Array<std::string>(0, {"", "4", ""})), modeOf(text)), "fixed 4");
-  EXPECT_GIVES((text->setSize(list({",", "<END>"})), modeOf(text) + text->getString()),
-               "delimitedlong");
-  EXPECT_EQ(text->getDelimiterList(), list({",", "<END>"}));
   EXPECT_GIVES((text->setSize(list({"", "x", ","})), modeOf(text)), "delimited");
   EXPECT_GIVES(text->setSize(list({"", "four", ""})), "error 13");
-  EXPECT_GIVES((text->setFixedLength(3), modeOf(text)), "fixed 3");
-  EXPECT_TRUE(test::raises([&] { text->getDelimiterList(); }, 20003,
+  EXPECT_GIVES(makeInteger4(5)->chars(2), "error 13");
+  EXPECT_TRUE(test::raises([&] { makeAscii()->getDelimiterList(); }, 20003,
                            "Attempted to get delimiter list from non-delimited string."));
   // A trimmed fixed-length text keeps its mode until the next store.
-  EXPECT_GIVES((text->setString("a"), text->trim(), text), "T:a");
+  EXPECT_GIVES((text->setFixedLength(3), text->setString("a"), text->trim(), text), "T:a");
   EXPECT_GIVES((text->setString("bc"), text), "T:bc ");
-}
-
-TEST_F(CellTexts, TextOperationsOnANumberAreATypeMismatch) {
-  const DatumRef number = makeInteger4(5);
-  EXPECT_GIVES(number->setFixedLength(3), "error 13");
-  EXPECT_GIVES(number->getDelimiterList().size(), "error 13");
-  EXPECT_GIVES(number->chars(2), "error 13");
-  EXPECT_GIVES(number->trim(), "error 13");
-  EXPECT_GIVES(modeOf(number), "none");
-  EXPECT_GIVES((number->setString("12"), number), "L:12");  // a text stored converts
 }
 
 TEST_F(CellTexts, DefaultDelimitersFromTheSettingsFileReadOnEachCall) {
   const DatumRef text = makeAscii();
-  text->setFixedLength(4);
   text->setDelimited();
-  EXPECT_GIVES(modeOf(text), "delimited");
   EXPECT_EQ(text->getDelimiterList(), list({"\\n"}));  // backslash and n, as stored
-  EXPECT_EQ(text->getDelimiterList().lbound(), 1);
   writeSettings(
       "[Defaults]\r\nDelimiter List Size=3\r\nDelimiter 1=,\r\ndelimiter 3=\"<END>\"\r\n");
   EXPECT_EQ(defaultDelimiterList(), list({",", "\\n", "<END>"}));
   writeSettings("[defaults]\nDelimiter List Size=0\nDelimiter 1=;\n");
   EXPECT_EQ(defaultDelimiterList(), list({";"}));  // at least one
-  writeSettings("[Defaults]\nDelimiter List Size=1.5\nDelimiter 2=|\n");
-  EXPECT_EQ((text->setDelimited(), text->getDelimiterList()), list({"\\n", "|"}));
-  writeSettings("[Defaults]\nDelimiter List Size=many\n");
-  EXPECT_EQ(defaultDelimiterList(), list({"\\n"}));
   writeSettings("[Defaults]\nDelimiter List Size=40000\n");
   EXPECT_GIVES(defaultDelimiterList().size(), "error 6");
 }
@@ -101,56 +75,31 @@ TEST_F(CellTexts, Cursor) {
     return offset;
   };
   EXPECT_GIVES(at(10), "6");  // the argument reports the clamped value
-  EXPECT_GIVES(text->getOffset(), "6");
   EXPECT_GIVES(text->seof(), "true");
   EXPECT_GIVES(at(1), "1");
-  EXPECT_GIVES(text->char_(), "b");
   EXPECT_GIVES(text->chars(2), "bc");
-  EXPECT_GIVES(text->chars(100), "bcabc");
-  EXPECT_GIVES(text->chars(0), "");
   EXPECT_GIVES(text->chars(-1), "error 5");
   EXPECT_GIVES(text->search("a"), "3");   // a position in the whole text
   EXPECT_GIVES(text->search("bc"), "1");  // at the cursor counts
   EXPECT_GIVES(text->search("abcd"), "-1");
-  EXPECT_GIVES(text->getOffset(), "1");
   EXPECT_GIVES((at(5), text->chars(3)), "c");  // fewer at the end
-  EXPECT_GIVES(text->search(""), "5");
   EXPECT_GIVES(text->seof(), "false");
   // A shorter text shows the cursor at its end; seof moves it back there for good.
-  EXPECT_GIVES((text->setString("ab"), text->getOffset()), "2");
-  EXPECT_GIVES((text->setString("abcdef"), text->getOffset()), "5");
   EXPECT_GIVES((text->setString("ab"), text->seof()), "true");
   EXPECT_GIVES((text->setString("abcdef"), text->getOffset()), "2");
   EXPECT_GIVES((at(6), text->char_()), "");
-  EXPECT_GIVES(text->search(""), "-1");
-  EXPECT_GIVES(makeAscii("")->seof(), "true");
 }
 
 TEST_F(CellTexts, TrimAndCase) {
-  const struct {
-    const char* text;
-    const char* left;
-    const char* right;
-    const char* both;
-  } rows[] = {{"  a b  ", "T:a b  ", "T:  a b", "T:a b"},
-              {"\ta ", "T:\ta ", "T:\ta", "T:\ta"},  // only spaces are blanks
-              {"   ", "T:", "T:", "T:"}};
-  for (const auto& row : rows) {
-    const DatumRef left = makeAscii(row.text), right = makeAscii(row.text),
-                   both = makeAscii(row.text);
-    EXPECT_GIVES((left->ltrim(), left), row.left);
-    EXPECT_GIVES((right->rtrim(), right), row.right);
-    EXPECT_GIVES((both->trim(), both), row.both);
-  }
+  const DatumRef both = makeAscii("  a b  "), left = makeAscii("\ta ");
+  EXPECT_GIVES((both->trim(), left->ltrim(), test::show(both) + "|" + test::show(left)),
+               "T:a b|T:\ta ");  // only spaces are blanks
   const DatumRef text = makeAscii(
       "Gr\xfc\xdf"
       "e 1a\xe9");
   EXPECT_GIVES((text->setToUpper(), text),
                "T:GR\xdc\xdf"
                "E 1A\xc9");
-  EXPECT_GIVES((text->setToLower(), text),
-               "T:gr\xfc\xdf"
-               "e 1a\xe9");
 }
 
 // + joins, - removes every occurrence in one pass left to right, * repeats; each gives a fresh
@@ -162,13 +111,10 @@ TEST_F(CellTexts, Arithmetic) {
     DatumRef right;
     const char* expected;
   } rows[] = {
-      {"ab", '+', makeAscii("cd"), "T:abcd"},        {"ab", '+', makeDouble(1.5), "T:ab1.5"},
-      {"banana", '-', makeAscii("an"), "T:ba"},      {"aabb", '-', makeAscii("ab"), "T:ab"},
-      {"aaa", '-', makeAscii("aa"), "T:a"},          {"abc", '-', makeAscii(""), "T:abc"},
-      {"x1x10", '-', makeInteger4(1), "T:xx0"},      {"ab", '*', makeInteger4(3), "T:ababab"},
-      {"ab", '*', makeDouble(1.5), "T:abab"},        {"ab", '*', makeInteger4(0), "T:"},
-      {"ab", '*', makeInteger4(-2), "T:"},           {"ab", '*', makeAscii("x"), "error 13"},
-      {"ab", '*', makeInteger4(1 << 30), "error 6"},  // longer than a Long can count
+      {"ab", '+', makeDouble(1.5), "T:ab1.5"}, {"banana", '-', makeAscii("an"), "T:ba"},
+      {"aabb", '-', makeAscii("ab"), "T:ab"},  {"aaa", '-', makeAscii("aa"), "T:a"},
+      {"ab", '*', makeDouble(1.5), "T:abab"},  {"ab", '*', makeInteger4(0), "T:"},
+      {"ab", '*', makeAscii("x"), "error 13"}, {"ab", '*', makeInteger4(1 << 30), "error 6"},
   };
   for (const auto& row : rows) {
     const DatumRef left = makeAscii(row.left);
@@ -185,15 +131,11 @@ TEST_F(CellTexts, Arithmetic) {
   left->setPreDelete(true);
   Long offset = 3;
   left->setOffset(offset);
-  for (const DatumRef& joined :
-       {left->add(*makeAscii("x")), (left->addInPlace(*makeAscii("x")), left)})
-    EXPECT_GIVES(modeOf(joined) + (joined->preDelete() ? " pre " : " ") +
-                     test::show(joined->getOffset()) + " " + joined->getString(),
-                 "variable 0 ab   x");
-  // A text has no quotient and no remainder.
-  EXPECT_GIVES(left->divide(*makeInteger4(3)), "none");
-  EXPECT_GIVES(left->divideInPlace(*makeInteger4(3)), "false");
-  EXPECT_GIVES(left->modulus(*makeInteger4(0)), "0");
+  EXPECT_GIVES((left->addInPlace(*makeAscii("x")),
+                modeOf(left) + (left->preDelete() ? " pre " : " ") + test::show(left->getOffset()) +
+                    " " + left->getString()),
+               "variable 0 ab   x");
+  EXPECT_GIVES(left->divideInPlace(*makeInteger4(3)), "false");  // a text has no quotient
 }
 
 }  // namespace

@@ -1,11 +1,9 @@
 // The effect of each instruction, through small scripts: what the register and the variables
-// hold afterwards, which cells were replaced rather than copied into, and the errors of the
-// instructions that refuse.
+// hold afterwards, and the errors of the instructions that refuse.
 #include <gtest/gtest.h>
 
 #include <string>
 #include <utility>
-#include <vector>
 
 #include "machine/interpreter_test_support.hpp"
 
@@ -28,7 +26,6 @@ TEST_F(InterpreterTest, InstructionsLeaveTheExpectedCells) {
       {"main: loadnopoint mem[7]|store d|store s|stop", "d=D:7 s=T:7"},
       {"main: loadnopoint mem[8]|store i|loadnopoint mem[42]|store_ptr i|loadnopoint mem[0]|load_ptr i|stop", "value=D:42 register=I:42"},
       {"main: loadnopoint mem[7]|cast_double register|subtract 1|multiply 3|divide 4|stop", "register=D:4.5"},
-      {"main: loadnopoint mem[30000]|add 2767|stop", "register=I:32767"},
       {"main: setref \"ab\"|add \"cd\"|store s|stop", "register=T:abcd s=T:abcd"},
       {"main: loadnopoint mem[17]|modulus 5|stop", "register=L:2"},
       {"main: loadnopoint mem[3]|lessthan 4|stop", "register=B:1"},
@@ -42,36 +39,26 @@ TEST_F(InterpreterTest, InstructionsLeaveTheExpectedCells) {
       // Casts replace the cell; a value that does not convert leaves zero or empty.
       {"main: load 2.5|cast_ascii d|cast_single p_value|stop", "d=T:0 value=S:0"},
       {"main: setref \"abc\"|store s|cast_int2 s|stop", "s=I:0"},
-      {"main: loadnopoint mem[300]|store i|cast_uint i|stop", "i=B:0"},
-      {"main: load -12|store d|cast_ascii d|stop", "d=T:-12"},
       {"main: setref \" 1.25 \"|store s|cast_double s|stop", "s=D:1.25"},
       // Sharing through SETREF and the stack.
-      {"main: setref d|load 9|stop", "d=D:9 register=D:9"},
       {"main: setref d|loadnopoint mem[4]|add 1|stop", "d=D:0 register=I:5"},
       {"main: loadnopoint mem[6]|store d|setref d|add 1|lessthan 100|stop", "d=D:6 register=B:1"},
-      {"main: setref 5|add 1|store i|load 5|stop", "i=L:6 register=I:5"},
       {"main: loadnopoint mem[5]|store d|push d|loadnopoint mem[8]|store d|pop w|stop", "w=D:8"},
       {"main: loadnopoint mem[3]|store i|pop i|peek i|stop", "i=L:3"},
       {"main: push s|peek d|pop w|stop", "d=T: w=T:"},
       {kOneTwoThree + "pushm a|cast_ascii a|cast_ascii b|cast_ascii c|popm a|stop"s, "a=L:1 b=L:2 c=L:3"},
-      {kOneTwoThree + "pushm a|pop w|stop"s, "w=L:3"},
       {"main: loadnopoint mem[7]|store d|push d|loadnopoint mem[3]|popm a|stop", "a=L:0 b=L:0 c=D:7"},
       // Control.
       {"main: loadnopoint mem[3]|again: subtract 1|branch_positive again|stop", "register=I:0"},
       {"main: load -1|branch_negative n|stop|n: add 1|branch_zero z|stop|z: branch_false f|stop|f: add 1|branch_true t|stop|t: store i|stop", "i=L:1"},
       {"main: loadnopoint mem[1]|branch_negative x|branch_zero x|branch_false x|store i|stop|x: stop", "i=L:1"},
       {"main: loadnopoint mem[0]|branch_negative x|branch_positive x|add 1|store i|stop|x: stop", "i=L:1"},
-      {"main: gosub sub|add 1|stop|sub: loadnopoint mem[5]|stop", "register=I:6"},
       {"main: gosub one|add 100|stop|one: gosub two|add 10|stop|two: loadnopoint mem[1]|stop", "register=I:111"},
-      {"main: goto later|loadnopoint mem[1]|later: NOP|stop", "register=I:0"},
-      {"main: stop", "register=I:0"},
       // The rest.
       {"main: setref \"ab7\"|like \"a?#\"|store a|like \"[!a]*\"|stop", "a=L:1 register=B:1"},
-      {"main: setref \"Abc\"|like \"a*\"|stop", "register=B:0"},
       {"main: int -2.5|store a|int 2.99|stop", "a=L:-3 register=L:2"},
       {"main: fpart -2.75|stop", "register=D:-0.75"},
       {"main: ipart -2.75|stop", "register=D:-2"},
-      {"main: loadnopoint mem[300]|stop", "register=I:300"},
       {"main: timer register|store d|loadnopoint mem[3]|store i|mex_setfile i|stop", "d=D:12.5 mex=3"},
   };
   // clang-format on
@@ -86,23 +73,19 @@ TEST_F(InterpreterTest, RaiseEventTellsTheHostAndUnknownOpcodesAreSkipped) {
   load(lines("main: loadnopoint mem[3]|NOP|raiseevent \"elevation\"|stop"));
   MachineAccess::setInstruction(*machine, 1, {TG_M_INSTRUCTIONS(80), 0});
   machine->runExplicit(0);
-  EXPECT_EQ(host.changes, (std::vector<std::pair<std::string, std::string>>{{"elevation", "3"}}));
+  EXPECT_EQ(host.changes, "elevation=3 ");
   EXPECT_TRUE(host.errors.empty());
 }
 
-// Instructions that raise instead of acting, with their exact errors.
 TEST_F(InterpreterTest, RefusingInstructionsRaiseTheirErrors) {
   // clang-format off
   const std::pair<const char*, const char*> rows[] = {
       {"string2latlon register", "1 [TessaglyphMachine::runWithDebug] STRING2LATLON instruction not functional"},
-      {"lat2string register", "1 [TessaglyphMachine::runWithDebug] LAT2STRING instruction not functional"},
       {"lon2string register", "1 [TessaglyphMachine::runWithDebug] LON2STRING instruction not functional"},
-      {"skip register", "1 [TessaglyphMachine::runWithDebug] SKIP instruction not functional"},
       {"write_pd register", "11012 [] The WRITEPD instruction has been disabled"},
       {"notify register", "11004 [TessaglyphMachine::run] 0 is not a valid NOTIFY type."},
       {"setref \"a\"|divide \"b\"", "13 [TessaglyphMachine::run] Type mismatch"},
       {"loadnopoint mem[1]|divide 0", "11 [] Division by zero"},
-      {"int 1e10", "6 [TessaglyphMachine::run] Overflow"},
       {"int -3e9", "6 [TessaglyphMachine::run] Overflow"},
       {"setref \"x\"|like \"[z-a]\"", "93 [] Invalid pattern string"},
       {"load_ptr p_row", "9 [TessaglyphMachine::run] Subscript out of range"},

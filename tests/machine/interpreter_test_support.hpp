@@ -38,7 +38,7 @@ class ScriptHost : public TessaglyphMachineEvents {
  public:
   bool continueErrors = false;
   std::vector<ReportedError> errors;
-  std::vector<std::pair<std::string, std::string>> changes;
+  std::string changes;  // "name=value " for each dataChanged
   std::function<void()> onDataChanged;
 
   void executionError(Long number, const std::string& description, Boolean& continue_) override {
@@ -55,7 +55,7 @@ class ScriptHost : public TessaglyphMachineEvents {
     last.line = lineNum;
   }
   void dataChanged(const std::string& name, const std::string& value) override {
-    changes.emplace_back(name, value);
+    changes += name + "=" + value + " ";
     if (onDataChanged) onDataChanged();
   }
 };
@@ -74,29 +74,19 @@ class InterpreterTest : public ::testing::Test {
                                "\n.routine init main\n"
                                ".attribute datapoint datapoint integer 2 read main\n" +
                                std::string(body) + "\n";
-    TessaglyphProgram program = assembleProgram(source, "test.tgs");
     machine = std::make_shared<TessaglyphMachine>(std::move(clock));
-    program.prepareMachine(machine);
+    assembleProgram(source, "test.tgs").prepareMachine(machine);
     machine->setEventSink(&host);
   }
-  // Loads and runs from main:.
-  void run(std::string_view body, const std::string& header = {}) {
-    load(body, header);
-    machine->runExplicit(0);
-  }
   Integer address(std::string_view name) const {
-    for (Integer a = 0; a < machine->dataMemory(); ++a) {
+    for (Integer a = 0; a < machine->dataMemory(); ++a)
       if (machine->variableNames(a) == name) return a;
-    }
     ADD_FAILURE() << "no variable " << name;
     return 0;
   }
   std::string value(std::string_view name) const { return machine->Memory(address(name)); }
-  TG_M_DATATYPES type(std::string_view name) const {
-    return machine->memoryDataType(address(name));
-  }
-  // A cell shown with its kind's letter as show() shows cells: "I:5". "register" is address 0,
-  // "mem7" address 7; "files" is the number of open files, "mex" the MEX file handle.
+  // A cell as show() shows cells: "I:5". "register" is address 0, "mem7" address 7; "files" is
+  // the number of open files, "mex" the MEX file handle.
   virtual std::string shown(const std::string& name) const {
     if (name == "files") return std::to_string(machine->numOpenFiles());
     if (name == "mex") return std::to_string(machine->mexFile());
@@ -111,13 +101,11 @@ class InterpreterTest : public ::testing::Test {
     std::string text;
     static const std::regex name("(^| )([a-z_0-9]+)=");
     const std::string cells = expected.substr(0, expected.find('!'));
-    for (std::sregex_iterator it(cells.begin(), cells.end(), name), end; it != end; ++it) {
+    for (std::sregex_iterator it(cells.begin(), cells.end(), name), end; it != end; ++it)
       text += (text.empty() ? "" : " ") + (*it)[2].str() + "=" + shown((*it)[2].str());
-    }
-    for (const ReportedError& error : host.errors) {
+    for (const ReportedError& error : host.errors)
       text += (text.empty() ? "!" : " !") + std::to_string(error.number) +
               (errorNumbersOnly ? "" : " " + error.description);
-    }
     return text;
   }
 };
