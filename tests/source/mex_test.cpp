@@ -60,8 +60,7 @@ struct MexScript {
   bool setsFile = true;
 
   // A cell format: value kind, byte order, data override and record size.
-  void format(const char *kind, const char *endian, const char *type,
-              int width) {
+  void format(const char* kind, const char* endian, const char* type, int width) {
     layout["pixeltype"] = kind;
     layout["mex_endian"] = endian;
     layout["mex_dataoverride"] = type;
@@ -73,25 +72,22 @@ struct MexScript {
         ".property gridtype \"latlon\"\n.property datum \"NAD27\"\n"
         ".property boundsmode \"latlonbounding\"\n.property mex_capable \"" +
         capable + "\"\n.var handle integer\n.routine init init\n" +
-        ".routine datapoint_read dp\n.attribute datapoint datapoint " +
-        datapointType + " read dp\n";
+        ".routine datapoint_read dp\n.attribute datapoint datapoint " + datapointType +
+        " read dp\n";
     std::string code;
-    for (const auto &[name, value] : layout) {
+    for (const auto& [name, value] : layout) {
       if (name.starts_with("mex_") || name == "pixeltype")
         s += ".property " + name + " \"byfile\"\n";
-      if (name == omit)
-        continue;
+      if (name == omit) continue;
       s += ".attribute " + name + " var ascii 32 read a_" + name + "\n";
       code += "a_" + name + ":\n";
-      if (name == failing)
-        code += " cast_double register\n load 1\n divide 0\n";
+      if (name == failing) code += " cast_double register\n load 1\n divide 0\n";
       code += " cast_ascii register\n load \"" + value +
               "\"\n cast_ascii p_return\n"
               " store p_return\n stop\n";
     }
     s += "init:\n open p_filename\n store handle\n";
-    if (setsFile)
-      s += " mex_setfile handle\n";
+    if (setsFile) s += " mex_setfile handle\n";
     return s +
            " stop\ndp:\n cast_single p_return\n load -32100\n store p_return\n "
            "stop\n" +
@@ -99,12 +95,10 @@ struct MexScript {
   }
 };
 
-std::string bytesOf(const std::vector<double> &values, int width, bool big,
-                    bool isFloat) {
+std::string bytesOf(const std::vector<double>& values, int width, bool big, bool isFloat) {
   std::string bytes;
   for (double v : values) {
-    const auto bits = isFloat ? std::bit_cast<std::uint32_t>(float(v))
-                              : std::uint32_t(Long(v));
+    const auto bits = isFloat ? std::bit_cast<std::uint32_t>(float(v)) : std::uint32_t(Long(v));
     for (int b = 0; b < width; ++b)
       bytes += char((bits >> (big ? 8 * (width - 1 - b) : 8 * b)) & 0xFF);
   }
@@ -113,44 +107,38 @@ std::string bytesOf(const std::vector<double> &values, int width, bool big,
 
 // Row * 10 + col in each of the 20 cells, little-endian 16-bit; `changes` maps
 // cell -> value.
-std::string sequenceGrid(const std::map<int, double> &changes = {}) {
+std::string sequenceGrid(const std::map<int, double>& changes = {}) {
   std::vector<double> values;
   for (int cell = 0; cell < 20; ++cell)
-    values.push_back(changes.contains(cell) ? changes.at(cell)
-                                            : cell / 5 * 10 + cell % 5);
+    values.push_back(changes.contains(cell) ? changes.at(cell) : cell / 5 * 10 + cell % 5);
   return bytesOf(values, 2, false, false);
 }
 
 class MexTest : public ::testing::Test {
-protected:
-  std::string writeGrid(const std::string &bytes) {
+ protected:
+  std::string writeGrid(const std::string& bytes) {
     const std::string path = m_folder.folder() + "grid.bin";
-    std::ofstream(path, std::ios::binary)
-        .write(bytes.data(), std::streamsize(bytes.size()));
+    std::ofstream(path, std::ios::binary).write(bytes.data(), std::streamsize(bytes.size()));
     return path;
   }
   // A machine of the script, on the grid's file with INIT run when `init`.
-  std::shared_ptr<TessaglyphMachine> machineFor(const MexScript &script,
-                                                const std::string &bytes,
+  std::shared_ptr<TessaglyphMachine> machineFor(const MexScript& script, const std::string& bytes,
                                                 bool init = true) {
     auto machine = std::make_shared<TessaglyphMachine>();
     assembleProgram(script.source(), "mex.tgs").prepareMachine(machine);
     machine->setCurrentDatum("NAD27");
     m_path = writeGrid(bytes);
-    if (!init)
-      return machine;
+    if (!init) return machine;
     machine->setFileInfo(m_path);
     machine->routine(TG_M_RAI_INIT);
     return machine;
   }
   // An access object loaded from the script over the bytes (byte grids mark
   // voids with 0).
-  std::unique_ptr<TessaglyphMEX> loaded(const MexScript &script,
-                                        const std::string &bytes,
+  std::unique_ptr<TessaglyphMEX> loaded(const MexScript& script, const std::string& bytes,
                                         bool byteVoids = false) {
     m_machine = machineFor(script, bytes);
-    if (byteVoids)
-      m_machine->setDatavoidValue(0);
+    if (byteVoids) m_machine->setDatavoidValue(0);
     auto mex = std::make_unique<TessaglyphMEX>();
     EXPECT_EQ(mex->loadMEXParameters(*m_machine), TG_MEX_E_OK);
     return mex;
@@ -191,27 +179,21 @@ TEST_F(MexTest, LoadingReturnsItsCodeAndIsReadyOnlyOnSuccess) {
       {"datapoint", "single", TG_MEX_E_OK},
       {"setsFile", "", TG_MEX_E_MEXFILEMISSING},
   };
-  for (const Row &row : rows) {
+  for (const Row& row : rows) {
     SCOPED_TRACE(std::string(row.name) + " " + row.value);
     MexScript script;
     const std::string name = row.name;
-    if (name == "capable")
-      script.capable = row.value;
-    if (name == "omit")
-      script.omit = row.value;
-    if (name == "failing")
-      script.failing = row.value;
-    if (name == "setsFile")
-      script.setsFile = false;
+    if (name == "capable") script.capable = row.value;
+    if (name == "omit") script.omit = row.value;
+    if (name == "failing") script.failing = row.value;
+    if (name == "setsFile") script.setsFile = false;
     if (name == "datapoint") {
       script.datapointType = row.value;
       script.format("FLOAT", "little", "unspecified", 2);
     }
-    if (name.starts_with("mex_") || name == "pixeltype")
-      script.layout[name] = row.value;
+    if (name.starts_with("mex_") || name == "pixeltype") script.layout[name] = row.value;
     auto machine = machineFor(script, sequenceGrid());
-    machine->setErrorEventEnabled(
-        false); // a script error reaches the reader of the attribute
+    machine->setErrorEventEnabled(false);  // a script error reaches the reader of the attribute
     TessaglyphMEX mex;
     EXPECT_EQ(mex.loadMEXParameters(*machine), row.expected);
     EXPECT_EQ(mex.ready(), row.expected == TG_MEX_E_OK);
@@ -228,58 +210,46 @@ TEST_F(MexTest, EveryCellFormatReadsAndWritesItsValues) {
     const char *kind, *endian, *type;
     int width;
     TessaglyphMEX::CellFormat format;
-    double written; // a raw value written to row 1, column 2
+    double written;  // a raw value written to row 1, column 2
     int writeError;
   };
   const Row rows[] = {
-      {"FLOAT", "little", "unspecified", 4, TessaglyphMEX::kFloatLittle, -6.125,
-       0},
-      {"SIGNEDINT", "big", "unspecified", 4, TessaglyphMEX::kLong4Big, 654321,
-       0},
+      {"FLOAT", "little", "unspecified", 4, TessaglyphMEX::kFloatLittle, -6.125, 0},
+      {"SIGNEDINT", "big", "unspecified", 4, TessaglyphMEX::kLong4Big, 654321, 0},
       {"SIGNEDINT", "big", "2", 2, TessaglyphMEX::kInteger2Big, -77, 0},
-      {"SIGNEDINT", "little", "unspecified", 4, TessaglyphMEX::kLong4Little,
-       123456, 0},
+      {"SIGNEDINT", "little", "unspecified", 4, TessaglyphMEX::kLong4Little, 123456, 0},
       {"SIGNEDINT", "little", "2", 2, TessaglyphMEX::kInteger2Little, 1234, 0},
       {"SIGNEDINT", "little", "1", 1, TessaglyphMEX::kByteLittle, 200, 0},
       {"SIGNEDINT", "big", "1", 1, TessaglyphMEX::kByteBig, 3, 0},
       {"FLOAT", "big", "unspecified", 4, TessaglyphMEX::kFloatBig, 1, 34007},
   };
-  for (const Row &row : rows) {
-    SCOPED_TRACE(row.kind + std::string(" ") + row.endian + " " +
-                 std::to_string(row.width));
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.kind + std::string(" ") + row.endian + " " + std::to_string(row.width));
     const bool isFloat = std::string(row.kind) == "FLOAT";
-    std::vector<double> values = {row.width == 1 ? 0.0 : -32100,
-                                  row.width == 1 ? 0.0 : -32101};
+    std::vector<double> values = {row.width == 1 ? 0.0 : -32100, row.width == 1 ? 0.0 : -32101};
     for (int i = 2; i < 20; ++i)
-      values.push_back(isFloat ? i * 1.25 - 3
-                               : (row.width == 1 ? i * 7 : i * 1000 - 9000));
+      values.push_back(isFloat ? i * 1.25 - 3 : (row.width == 1 ? i * 7 : i * 1000 - 9000));
     MexScript script;
     script.format(row.kind, row.endian, row.type, row.width);
     script.layout["mex_multiplier"] = "-2";
     script.layout["mex_incrementor"] = "0.5";
-    auto mex = loaded(script,
-                      bytesOf(values, row.width, row.endian[0] == 'b', isFloat),
-                      row.width == 1);
+    auto mex =
+        loaded(script, bytesOf(values, row.width, row.endian[0] == 'b', isFloat), row.width == 1);
     EXPECT_EQ(mex->cellFormat(), row.format);
     const auto cooked = [](double raw) { return float(raw * -2 + 0.5); };
     for (int cell = 0; cell < 20; ++cell) {
-      const float expected =
-          cell < 2 ? kNoPoint : cooked(values[std::size_t(cell)]);
-      EXPECT_EQ(mex->PointRowCol(cell / 5, cell % 5)->z(), expected)
-          << "cell " << cell;
+      const float expected = cell < 2 ? kNoPoint : cooked(values[std::size_t(cell)]);
+      EXPECT_EQ(mex->PointRowCol(cell / 5, cell % 5)->z(), expected) << "cell " << cell;
     }
-    EXPECT_EQ(test::errorNumber(
-                  [&] { mex->setPointElv(12, 49, cooked(row.written)); }),
+    EXPECT_EQ(test::errorNumber([&] { mex->setPointElv(12, 49, cooked(row.written)); }),
               row.writeError);
-    if (row.writeError != 0)
-      continue;
+    if (row.writeError != 0) continue;
     EXPECT_EQ(mex->PointRowCol(1, 2)->z(), cooked(row.written));
     EXPECT_EQ(mex->PointRowCol(1, 3)->z(),
-              cooked(values[8])); // the neighbour is untouched
-    if (row.width == 1)
-      continue; // byte grids mark voids with 0
+              cooked(values[8]));  // the neighbour is untouched
+    if (row.width == 1) continue;  // byte grids mark voids with 0
     mex->setPointElv(12, 48,
-                     kNoPoint); // a void is stored as the void, not scaled
+                     kNoPoint);  // a void is stored as the void, not scaled
     EXPECT_EQ(mex->PointRowCol(2, 2)->z(), kNoPoint);
   }
 }
@@ -287,18 +257,14 @@ TEST_F(MexTest, EveryCellFormatReadsAndWritesItsValues) {
 // Writes that cannot be stored, and a void that stays void, on 2-byte (or
 // 1-byte) cells.
 TEST_F(MexTest, WritesRefuseWhatTheCellCannotHold) {
-  const std::tuple<int, double, float, int> rows[] = {{2, 12, 40000, 6},
-                                                      {1, 12, 256, 6},
-                                                      {2, 20, 1, 34002},
-                                                      {2, 12, kNoPoint, 0}};
-  for (const auto &[width, x, value, error] : rows) {
-    SCOPED_TRACE(testing::Message()
-                 << width << " bytes, " << value << " at " << x);
+  const std::tuple<int, double, float, int> rows[] = {
+      {2, 12, 40000, 6}, {1, 12, 256, 6}, {2, 20, 1, 34002}, {2, 12, kNoPoint, 0}};
+  for (const auto& [width, x, value, error] : rows) {
+    SCOPED_TRACE(testing::Message() << width << " bytes, " << value << " at " << x);
     MexScript script;
     script.format("SIGNEDINT", "little", width == 1 ? "1" : "2", width);
     auto mex = loaded(script, std::string(std::size_t(20 * width), '\0'));
-    EXPECT_EQ(test::errorNumber([&] { mex->setPointElv(x, 49, value); }),
-              error);
+    EXPECT_EQ(test::errorNumber([&] { mex->setPointElv(x, 49, value); }), error);
     if (error == 0) {
       EXPECT_EQ(mex->PointRowCol(1, 2)->z(), value);
     }
@@ -307,37 +273,31 @@ TEST_F(MexTest, WritesRefuseWhatTheCellCannotHold) {
 
 TEST(MexOffsetCalc, EachOrientationHasItsCalculator) {
   struct Row {
-    const char *axis;
+    const char* axis;
     double columnStep, rowStep;
-    int calculator;    // 1..8, 0 for none
-    Long xStep, yStep; // with row size 100 and record size 2
+    int calculator;     // 1..8, 0 for none
+    Long xStep, yStep;  // with row size 100 and record size 2
   };
   const Row rows[] = {
-      {"y", 1, 1, 1, 2, 100},   {"y", -1, 1, 2, -2, 100},
-      {"y", 1, -1, 3, 2, -100}, {"y", -1, -1, 4, -2, -100},
-      {"x", 1, 1, 5, 100, 2},   {"x", -1, 1, 6, 100, -2},
-      {"x", 1, -1, 7, -100, 2}, {"x", -1, -1, 8, -100, -2},
-      {"y", 0, 1, 0, 0, 0},     {"x", 1, 0, 0, 0, 0},
-      {"z", 1, 1, 0, 0, 0},
+      {"y", 1, 1, 1, 2, 100},     {"y", -1, 1, 2, -2, 100},   {"y", 1, -1, 3, 2, -100},
+      {"y", -1, -1, 4, -2, -100}, {"x", 1, 1, 5, 100, 2},     {"x", -1, 1, 6, 100, -2},
+      {"x", 1, -1, 7, -100, 2},   {"x", -1, -1, 8, -100, -2}, {"y", 0, 1, 0, 0, 0},
+      {"x", 1, 0, 0, 0, 0},       {"z", 1, 1, 0, 0, 0},
   };
   const TessaglyphMEXSelector selector;
-  for (const Row &row : rows) {
-    SCOPED_TRACE(testing::Message()
-                 << row.axis << " " << row.columnStep << " " << row.rowStep);
-    const auto calculator =
-        selector.getCalculator(row.axis, row.rowStep, row.columnStep);
+  for (const Row& row : rows) {
+    SCOPED_TRACE(testing::Message() << row.axis << " " << row.columnStep << " " << row.rowStep);
+    const auto calculator = selector.getCalculator(row.axis, row.rowStep, row.columnStep);
     if (row.calculator == 0) {
       EXPECT_EQ(calculator, nullptr);
       continue;
     }
-    ASSERT_EQ(calculator,
-              selector.calculators()[std::size_t(row.calculator - 1)]);
+    ASSERT_EQ(calculator, selector.calculators()[std::size_t(row.calculator - 1)]);
     const Array<Long> offsets = calculator->calculate(1000, 12, 100, 2);
     ASSERT_EQ(offsets.size(), 12u);
     for (Long k = 0; k < 12; ++k) {
-      const auto &step = TessaglyphMEXOffsetCalc::kPointSteps[std::size_t(k)];
-      EXPECT_EQ(offsets[k], 1000 + step[0] * row.xStep + step[1] * row.yStep)
-          << "point " << k;
+      const auto& step = TessaglyphMEXOffsetCalc::kPointSteps[std::size_t(k)];
+      EXPECT_EQ(offsets[k], 1000 + step[0] * row.xStep + step[1] * row.yStep) << "point " << k;
     }
   }
   EXPECT_THROW((void)selector.calculators()[0]->calculate(0, 3, 100, 2), Error);
@@ -348,39 +308,33 @@ TEST(MexOffsetCalc, EachOrientationHasItsCalculator) {
 TEST_F(MexTest, GridLinesRoundAndTruncateByTheAxisDirection) {
   MexScript script;
   const std::map<std::string, std::string> changes = {
-      {"mex_colstart", "100"},   {"mex_columnstep", "-1"},
-      {"mex_numcolumns", "200"}, {"mex_rowstart", "10"},
-      {"mex_rowstep", "0.5"},    {"mex_rowheadersize", "8"},
+      {"mex_colstart", "100"}, {"mex_columnstep", "-1"}, {"mex_numcolumns", "200"},
+      {"mex_rowstart", "10"},  {"mex_rowstep", "0.5"},   {"mex_rowheadersize", "8"},
   };
-  for (const auto &[name, value] : changes)
+  for (const auto& [name, value] : changes)
     script.layout[name] = value;
   auto mex = loaded(script, std::string(4 * 408, '\0'));
   EXPECT_EQ(mex->rowSize(),
-            408); // "automatic": columns times record size, and the header
+            408);  // "automatic": columns times record size, and the header
   EXPECT_EQ(mex->elvOffset(98, 10.5), 408 + 8 + 2 * 2);
   struct Row {
     double (TessaglyphMEX::*member)(double) const;
     double at, expected;
   };
   const Row rows[] = {
-      {&TessaglyphMEX::greatestSmallerX, 50.5, 50},
-      {&TessaglyphMEX::greatestSmallerX, 50, 49},
-      {&TessaglyphMEX::greatestSmallerX, 100.5, 99},
-      {&TessaglyphMEX::greatestSmallerY, 9.9, 10},
-      {&TessaglyphMEX::greatestSmallerY, 10.7, 10.5},
-      {&TessaglyphMEX::greatestSmallerY, 11, 11},
-      {&TessaglyphMEX::closestX, 50.5, 50},
-      {&TessaglyphMEX::closestX, 51.5, 52},
-      {&TessaglyphMEX::closestY, 10.75, 11},
-      {&TessaglyphMEX::closestY, 10.25, 10},
+      {&TessaglyphMEX::greatestSmallerX, 50.5, 50},   {&TessaglyphMEX::greatestSmallerX, 50, 49},
+      {&TessaglyphMEX::greatestSmallerX, 100.5, 99},  {&TessaglyphMEX::greatestSmallerY, 9.9, 10},
+      {&TessaglyphMEX::greatestSmallerY, 10.7, 10.5}, {&TessaglyphMEX::greatestSmallerY, 11, 11},
+      {&TessaglyphMEX::closestX, 50.5, 50},           {&TessaglyphMEX::closestX, 51.5, 52},
+      {&TessaglyphMEX::closestY, 10.75, 11},          {&TessaglyphMEX::closestY, 10.25, 10},
   };
-  for (const Row &row : rows)
+  for (const Row& row : rows)
     EXPECT_EQ(((*mex).*row.member)(row.at), row.expected) << row.at;
   Long row = 0, col = 0;
   mex->ClosestRowCol(97.4, 11.1, row, col);
   EXPECT_EQ(std::pair(row, col), std::pair(Long(2), Long(3)));
   mex->ClosestRowCol(1e300, -1e300, row,
-                     col); // far off the grid, and still no overflow
+                     col);  // far off the grid, and still no overflow
   EXPECT_TRUE(row < 0 && col < 0);
   EXPECT_EQ(mex->elvOffset(1e300, -1e300), -1);
   mex->Clear();
@@ -399,13 +353,12 @@ TEST_F(MexTest, GatheringFollowsThePointOrder) {
   EXPECT_TRUE(mex->lastInterpDataSet());
   EXPECT_EQ(data.numPoints, 12);
   for (int k = 0; k < 12; ++k) {
-    const auto &step = TessaglyphMEXOffsetCalc::kPointSteps[std::size_t(k)];
+    const auto& step = TessaglyphMEXOffsetCalc::kPointSteps[std::size_t(k)];
     const int row = 2 - step[1], col = 1 + step[0];
     EXPECT_EQ(data.x[std::size_t(k)], 11 + step[0]) << k;
     EXPECT_EQ(data.y[std::size_t(k)], 48 + step[1]) << k;
     const bool on = row >= 0 && row < 4 && col >= 0 && col < 5;
-    EXPECT_EQ(data.z[std::size_t(k)], on ? float(row * 10 + col) : kNoPoint)
-        << k;
+    EXPECT_EQ(data.z[std::size_t(k)], on ? float(row * 10 + col) : kNoPoint) << k;
   }
 }
 
@@ -418,23 +371,21 @@ TEST_F(MexTest, PointValuesByMode) {
     float expected;
   };
   const Row rows[] = {
-      {TG_M_IM_NONE, 11.4, 48.6, 11},       // nearest: row 1 (49), column 1
-      {TG_M_IM_NONE, 10.1, 47.1, kNoPoint}, // nearest is the void
-      {TG_M_IM_NONE, 9.4, 48, kNoPoint},    // off the grid
-      {TG_M_IM_NONE, 9.6, 48, 20},          // rounds onto column 0
-      {TG_M_IM_NONE, 14, 47, -52000},       // beyond the end of the file
-      {TG_M_IM_CLOSESTPOINT, 11.9, 48.9,
-       21}, // the corner at or below: row 2, column 1
-      {TG_M_IM_CLOSESTPOINT, 10.5, 47.5, -32101}, // a corner is void
-      {TG_M_IM_CLOSESTPOINT, 14.5, 48.5, -32101}, // east of the grid
-      {TG_M_IM_MAX4, 11.5, 48.5, 22},       // the largest of 21, 11, 12, 22
-      {TG_M_IM_4POINT, 11.5, 48.5, 16.5f},  // the mean of 11, 12, 21, 22
-      {TG_M_IM_4POINT, 13.5, 47.5, -52000}, // a corner cannot be read
-      {TG_M_IM_12POINT, 11.5, 48.5, 16.5f}, // a plane is reproduced
+      {TG_M_IM_NONE, 11.4, 48.6, 11},              // nearest: row 1 (49), column 1
+      {TG_M_IM_NONE, 10.1, 47.1, kNoPoint},        // nearest is the void
+      {TG_M_IM_NONE, 9.4, 48, kNoPoint},           // off the grid
+      {TG_M_IM_NONE, 9.6, 48, 20},                 // rounds onto column 0
+      {TG_M_IM_NONE, 14, 47, -52000},              // beyond the end of the file
+      {TG_M_IM_CLOSESTPOINT, 11.9, 48.9, 21},      // the corner at or below: row 2, column 1
+      {TG_M_IM_CLOSESTPOINT, 10.5, 47.5, -32101},  // a corner is void
+      {TG_M_IM_CLOSESTPOINT, 14.5, 48.5, -32101},  // east of the grid
+      {TG_M_IM_MAX4, 11.5, 48.5, 22},              // the largest of 21, 11, 12, 22
+      {TG_M_IM_4POINT, 11.5, 48.5, 16.5f},         // the mean of 11, 12, 21, 22
+      {TG_M_IM_4POINT, 13.5, 47.5, -52000},        // a corner cannot be read
+      {TG_M_IM_12POINT, 11.5, 48.5, 16.5f},        // a plane is reproduced
   };
-  for (const Row &row : rows) {
-    SCOPED_TRACE(testing::Message()
-                 << row.mode << " at " << row.x << ", " << row.y);
+  for (const Row& row : rows) {
+    SCOPED_TRACE(testing::Message() << row.mode << " at " << row.x << ", " << row.y);
     mex->setInterpolationMode(row.mode);
     EXPECT_FLOAT_EQ(mex->pointElv(row.x, row.y), row.expected);
   }
@@ -453,16 +404,16 @@ TEST_F(MexTest, HighestAndLowestValuesSkipVoidsAndACancelAsks) {
 
   test::ScriptedUserInterface ui;
   ui.cancelWindows = true;
-  ui.answers = {MBR_NO,
-                MBR_YES}; // go on after the first row, stop after the second
+  ui.answers = {MBR_NO, MBR_YES};  // go on after the first row, stop after the second
   EXPECT_FALSE(machine->GetHiLoValues(high, low, true));
   ASSERT_EQ(ui.boxes.size(), 2u);
   EXPECT_EQ(ui.boxes[1].title, "Cancel Scan?");
-  EXPECT_EQ(ui.boxes[1].prompt, "Do you want to CANCEL this scan?\r\n\r\nThe "
-                                "current values from the file are:\r\n"
-                                "High: 14\r\nLow: -5\r\n\r\nClick Yes to "
-                                "CANCEL\r\nClick No to continue scanning "
-                                "the file.");
+  EXPECT_EQ(ui.boxes[1].prompt,
+            "Do you want to CANCEL this scan?\r\n\r\nThe "
+            "current values from the file are:\r\n"
+            "High: 14\r\nLow: -5\r\n\r\nClick Yes to "
+            "CANCEL\r\nClick No to continue scanning "
+            "the file.");
 }
 
 TEST_F(MexTest, TheMachineAnswersFromTheAccessObjectWhileItHoldsOne) {
@@ -472,8 +423,8 @@ TEST_F(MexTest, TheMachineAnswersFromTheAccessObjectWhileItHoldsOne) {
   ASSERT_TRUE(machine->enableMEX());
   machine->setInterpolationMode(TG_M_IM_CLOSESTPOINT);
   EXPECT_EQ(machine->datapoint_read(11.4, 48.6),
-            11); // the nearest cell, as by the script
-  machine->setInterpolationMode(TG_M_IM_MAX4); // the machine's MAX4 is 4-point
+            11);                                // the nearest cell, as by the script
+  machine->setInterpolationMode(TG_M_IM_MAX4);  // the machine's MAX4 is 4-point
   EXPECT_FLOAT_EQ(machine->datapoint_read(11.5, 48.5), 16.5f);
   // The points come back in the machine's own order: (1, 0), (0, 0), (0, 1),
   // (1, 1).
@@ -513,5 +464,5 @@ TEST_F(MexTest, ASourceFileReadsThroughDirectAccessWhileOpen) {
   EXPECT_EQ(file->point(49, 12), 77);
 }
 
-} // namespace
-} // namespace tg
+}  // namespace
+}  // namespace tg
