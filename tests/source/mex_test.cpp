@@ -1,7 +1,6 @@
-// Direct grid access on small grids written per test: the "byfile" layout, cell
-// formats, offset calculators, grid lines, gathering, writes, highest and
-// lowest values, and the machine and source-file members that answer from the
-// access object.
+// Direct grid access on small grids written per test: the "byfile" layout, cell formats, offset
+// calculators, grid lines, gathering, writes, highest and lowest values, and the machine and
+// source-file members that answer from the access object.
 #include "tessaglyph/mex.hpp"
 
 #include <gtest/gtest.h>
@@ -26,10 +25,9 @@ namespace {
 
 constexpr float kNoPoint = -32100.0f;
 
-// A script whose layout values are "byfile" properties answered by attributes;
-// `omit` leaves one out, `failing` makes its code divide by zero. The default
-// grid: 5 columns from x 10 east, 4 rows from y 50 south, 2-byte little-endian
-// integers.
+// A script whose layout values are "byfile" properties answered by attributes; `omit` leaves
+// one out, `failing` makes its code divide by zero. The default grid: 5 columns from x 10 east,
+// 4 rows from y 50 south, 2-byte little-endian integers.
 struct MexScript {
   std::map<std::string, std::string> layout = {
       {"mex_tableoffset", "0"},
@@ -88,10 +86,7 @@ struct MexScript {
     }
     s += "init:\n open p_filename\n store handle\n";
     if (setsFile) s += " mex_setfile handle\n";
-    return s +
-           " stop\ndp:\n cast_single p_return\n load -32100\n store p_return\n "
-           "stop\n" +
-           code;
+    return s + " stop\ndp:\n cast_single p_return\n load -32100\n store p_return\n stop\n" + code;
   }
 };
 
@@ -105,8 +100,7 @@ std::string bytesOf(const std::vector<double>& values, int width, bool big, bool
   return bytes;
 }
 
-// Row * 10 + col in each of the 20 cells, little-endian 16-bit; `changes` maps
-// cell -> value.
+// Row * 10 + col in each of the 20 cells, little-endian 16-bit; `changes` maps cell -> value.
 std::string sequenceGrid(const std::map<int, double>& changes = {}) {
   std::vector<double> values;
   for (int cell = 0; cell < 20; ++cell)
@@ -133,8 +127,7 @@ class MexTest : public ::testing::Test {
     machine->routine(TG_M_RAI_INIT);
     return machine;
   }
-  // An access object loaded from the script over the bytes (byte grids mark
-  // voids with 0).
+  // An access object loaded from the script over the bytes (byte grids mark voids with 0).
   std::unique_ptr<TessaglyphMEX> loaded(const MexScript& script, const std::string& bytes,
                                         bool byteVoids = false) {
     m_machine = machineFor(script, bytes);
@@ -202,9 +195,8 @@ TEST_F(MexTest, LoadingReturnsItsCodeAndIsReadyOnlyOnSuccess) {
   }
 }
 
-// Each format read back from bytes written in it, and a write read back; a raw
-// value at or below the void is void before the (negative) multiplier could
-// move it.
+// Each format read back from bytes written in it, and a write read back; a raw value at or
+// below the void is void before the (negative) multiplier could move it.
 TEST_F(MexTest, EveryCellFormatReadsAndWritesItsValues) {
   struct Row {
     const char *kind, *endian, *type;
@@ -245,17 +237,14 @@ TEST_F(MexTest, EveryCellFormatReadsAndWritesItsValues) {
               row.writeError);
     if (row.writeError != 0) continue;
     EXPECT_EQ(mex->PointRowCol(1, 2)->z(), cooked(row.written));
-    EXPECT_EQ(mex->PointRowCol(1, 3)->z(),
-              cooked(values[8]));  // the neighbour is untouched
-    if (row.width == 1) continue;  // byte grids mark voids with 0
-    mex->setPointElv(12, 48,
-                     kNoPoint);  // a void is stored as the void, not scaled
+    EXPECT_EQ(mex->PointRowCol(1, 3)->z(), cooked(values[8]));  // the neighbour is untouched
+    if (row.width == 1) continue;                               // byte grids mark voids with 0
+    mex->setPointElv(12, 48, kNoPoint);  // a void is stored as the void, not scaled
     EXPECT_EQ(mex->PointRowCol(2, 2)->z(), kNoPoint);
   }
 }
 
-// Writes that cannot be stored, and a void that stays void, on 2-byte (or
-// 1-byte) cells.
+// Writes that cannot be stored, and a void that stays void, on 2-byte (or 1-byte) cells.
 TEST_F(MexTest, WritesRefuseWhatTheCellCannotHold) {
   const std::tuple<int, double, float, int> rows[] = {
       {2, 12, 40000, 6}, {1, 12, 256, 6}, {2, 20, 1, 34002}, {2, 12, kNoPoint, 0}};
@@ -303,8 +292,7 @@ TEST(MexOffsetCalc, EachOrientationHasItsCalculator) {
   EXPECT_THROW((void)selector.calculators()[0]->calculate(0, 3, 100, 2), Error);
 }
 
-// The line at or below: whole steps truncated toward zero, one more on a
-// backward axis.
+// The line at or below: whole steps truncated toward zero, one more on a backward axis.
 TEST_F(MexTest, GridLinesRoundAndTruncateByTheAxisDirection) {
   MexScript script;
   const std::map<std::string, std::string> changes = {
@@ -314,8 +302,7 @@ TEST_F(MexTest, GridLinesRoundAndTruncateByTheAxisDirection) {
   for (const auto& [name, value] : changes)
     script.layout[name] = value;
   auto mex = loaded(script, std::string(4 * 408, '\0'));
-  EXPECT_EQ(mex->rowSize(),
-            408);  // "automatic": columns times record size, and the header
+  EXPECT_EQ(mex->rowSize(), 408);  // "automatic": columns times record size, and the header
   EXPECT_EQ(mex->elvOffset(98, 10.5), 408 + 8 + 2 * 2);
   struct Row {
     double (TessaglyphMEX::*member)(double) const;
@@ -333,8 +320,7 @@ TEST_F(MexTest, GridLinesRoundAndTruncateByTheAxisDirection) {
   Long row = 0, col = 0;
   mex->ClosestRowCol(97.4, 11.1, row, col);
   EXPECT_EQ(std::pair(row, col), std::pair(Long(2), Long(3)));
-  mex->ClosestRowCol(1e300, -1e300, row,
-                     col);  // far off the grid, and still no overflow
+  mex->ClosestRowCol(1e300, -1e300, row, col);  // far off the grid, and still no overflow
   EXPECT_TRUE(row < 0 && col < 0);
   EXPECT_EQ(mex->elvOffset(1e300, -1e300), -1);
   mex->Clear();
@@ -346,8 +332,7 @@ TEST_F(MexTest, GatheringFollowsThePointOrder) {
   EXPECT_TRUE(test::raises([&] { (void)mex->lastInterpData(); }, 34005,
                            "There is no interpolation data to provide",
                            "TessaglyphMEX::lastInterpData Get"));
-  // (11.25, 48.5) lies in the cell whose south-west corner is row 2 (y 48),
-  // column 1 (x 11).
+  // (11.25, 48.5) lies in the cell whose south-west corner is row 2 (y 48), column 1 (x 11).
   mex->setInterpolationMode(TG_M_IM_12POINT);
   const TG_M_INTERPDATA data = mex->interpData(11.25, 48.5);
   EXPECT_TRUE(mex->lastInterpDataSet());
@@ -409,10 +394,8 @@ TEST_F(MexTest, HighestAndLowestValuesSkipVoidsAndACancelAsks) {
   ASSERT_EQ(ui.boxes.size(), 2u);
   EXPECT_EQ(ui.boxes[1].title, "Cancel Scan?");
   EXPECT_EQ(ui.boxes[1].prompt,
-            "Do you want to CANCEL this scan?\r\n\r\nThe "
-            "current values from the file are:\r\n"
-            "High: 14\r\nLow: -5\r\n\r\nClick Yes to "
-            "CANCEL\r\nClick No to continue scanning "
+            "Do you want to CANCEL this scan?\r\n\r\nThe current values from the file are:\r\n"
+            "High: 14\r\nLow: -5\r\n\r\nClick Yes to CANCEL\r\nClick No to continue scanning "
             "the file.");
 }
 
@@ -422,12 +405,10 @@ TEST_F(MexTest, TheMachineAnswersFromTheAccessObjectWhileItHoldsOne) {
   machine->setEnableMEX(true);
   ASSERT_TRUE(machine->enableMEX());
   machine->setInterpolationMode(TG_M_IM_CLOSESTPOINT);
-  EXPECT_EQ(machine->datapoint_read(11.4, 48.6),
-            11);                                // the nearest cell, as by the script
-  machine->setInterpolationMode(TG_M_IM_MAX4);  // the machine's MAX4 is 4-point
+  EXPECT_EQ(machine->datapoint_read(11.4, 48.6), 11);  // the nearest cell, as by the script
+  machine->setInterpolationMode(TG_M_IM_MAX4);         // the machine's MAX4 is 4-point
   EXPECT_FLOAT_EQ(machine->datapoint_read(11.5, 48.5), 16.5f);
-  // The points come back in the machine's own order: (1, 0), (0, 0), (0, 1),
-  // (1, 1).
+  // The points come back in the machine's own order: (1, 0), (0, 0), (0, 1), (1, 1).
   const TG_M_INTERPDATA gathered = machine->lastInterpData();
   ASSERT_EQ(gathered.numPoints, 4);
   EXPECT_EQ(std::pair(gathered.x[0], gathered.y[0]), std::pair(12.0, 48.0));
@@ -441,8 +422,8 @@ TEST_F(MexTest, TheMachineAnswersFromTheAccessObjectWhileItHoldsOne) {
   EXPECT_EQ(machine->datapoint_read_rowcol(1, 2)->z(), 5);
 }
 
-// Opening enables direct access (which makes a script without write code
-// writable); closing drops it, so nothing reads the handle the script closed.
+// Opening enables direct access (which makes a script without write code writable); closing
+// drops it, so nothing reads the handle the script closed.
 TEST_F(MexTest, ASourceFileReadsThroughDirectAccessWhileOpen) {
   test::TemporaryHome home;
   auto machine = machineFor(MexScript{}, sequenceGrid(), false);
