@@ -101,7 +101,7 @@ std::vector<std::pair<double, double>> queryPoints() {
   std::vector<std::pair<double, double>> points;
   std::mt19937 random(11);
   std::uniform_real_distribution<double> lat(46.0001, 47.9999), lon(-121.9999, -120.0001);
-  for (int i = 0; i < 400; ++i)
+  for (int i = 0; i < 150; ++i)
     points.emplace_back(lat(random), lon(random));
   for (int i = 1; i < 40; ++i) {
     const double along = i / 40.0;

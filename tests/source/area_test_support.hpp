@@ -20,10 +20,8 @@ namespace tg::area_test {
 
 using formats_test::scriptProgram;
 
-// Nodes per tile side and their spacing: an ASCII tile spans one degree, node to node.
+// Nodes per side of an ASCII tile (one degree, node to node) and of a 3 arc-second SRTM tile.
 inline constexpr int kTileNodes = 5;
-inline constexpr double kTileSpacing = 0.25;
-// The same for a 3 arc-second SRTM tile.
 inline constexpr int kSrtmNodes = 1201;
 inline constexpr double kSrtmSpacing = 1.0 / 1200;
 
@@ -57,22 +55,16 @@ inline std::filesystem::path writeSrtmTile(const std::filesystem::path& folder, 
   return folder / name;
 }
 
-// Writes an ASCII tile whose nodes run from (south, west) to (south + 1, west + 1); `voidNode`
-// (row * 5 + col) holds NODATA when not negative.
+// Writes an ASCII tile whose 5 x 5 nodes run from (south, west) to (south + 1, west + 1).
 inline std::filesystem::path writeAsciiTile(const std::filesystem::path& folder, int south,
-                                            int west, double base, int voidNode = -1) {
-  const std::filesystem::path path =
-      folder / ("tile_" + std::to_string(south) + "_" + std::to_string(west) + "_" +
-                std::to_string(int(base)) + ".asc");
+                                            int west, double base) {
+  const auto path =
+      folder / ("tile_" + std::to_string(south) + "_" + std::to_string(west) + ".asc");
   std::string text = "ncols 5\nnrows 5\nxllcenter " + std::to_string(west) + "\nyllcenter " +
                      std::to_string(south) + "\ncellsize 0.25\nNODATA_value -9999\n";
   for (int row = 0; row < kTileNodes; ++row) {
-    for (int col = 0; col < kTileNodes; ++col) {
-      const bool isVoid = row * kTileNodes + col == voidNode;
-      text += (col > 0 ? " " : "") +
-              (isVoid ? std::string("-9999") : std::to_string(int(tileValue(base, row, col))));
-    }
-    text += "\n";
+    for (int col = 0; col < kTileNodes; ++col)
+      text += std::to_string(int(tileValue(base, row, col))) + (col < 4 ? " " : "\n");
   }
   formats_test::writeBytes(path, text);
   return path;
@@ -104,16 +96,6 @@ inline std::shared_ptr<TessaglyphArea> tileArea(const std::vector<std::filesyste
   area->initialize();
   area->setInterpolationMode(mode);
   return area;
-}
-
-// What the process's descriptors lead to, one per line.
-inline std::string descriptorTargets() {
-  std::string text;
-  for (const auto& entry : std::filesystem::directory_iterator("/proc/self/fd")) {
-    std::error_code error;
-    text += std::filesystem::read_symlink(entry.path(), error).string() + "\n";
-  }
-  return text;
 }
 
 // The file descriptors the process holds.

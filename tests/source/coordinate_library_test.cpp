@@ -1,3 +1,4 @@
+// Starting the coordinate-system library: its data folder, the missing-folder box, the level.
 #include "source/coordinate_library.hpp"
 
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// Removable media: the disk-swap message, asking by event or dialog, and the media given up.
 #include "source/removable_media.hpp"
 
 #include <gtest/gtest.h>
@@ -41,7 +42,6 @@ class SwapMediumTest : public ::testing::Test {
   test::TemporaryFolder folder;
   test::ScriptedUserInterface ui;
   std::vector<std::string> declined;
-  std::vector<std::string> events;
   Descriptions descriptions;
 
   std::string missing() const { return folder.folder() + "data/DEM.DAT"; }
@@ -50,13 +50,12 @@ class SwapMediumTest : public ::testing::Test {
     std::ofstream(missing()) << "x";
   }
   SwapRequest request(TG_F_RMHANDLE handle) {
-    SwapRequest r;
-    r.filename = missing();
-    r.RMDescID = "CD3";
-    r.handle = handle;
-    r.declined = &declined;
-    r.descriptions = &descriptions;
-    return r;
+    return {.filename = missing(),
+            .RMDescID = "CD3",
+            .handle = handle,
+            .declined = &declined,
+            .descriptions = &descriptions,
+            .raiseSwapEvent = {}};
   }
 };
 

@@ -51,24 +51,22 @@ TEST(ScriptCollection, KeepsTheOrderAndFindsKeysInAnyCase) {
 }
 
 TEST(ScriptCollection, RefusesWhatItCannotDo) {
+  using Action = std::function<void(ScriptCollection&)>;
+  const char *invalid = "Invalid procedure call or argument", *range = "Subscript out of range";
   const struct {
     const char* title;
-    std::function<void(ScriptCollection&)> action;
+    Action action;
     std::int32_t number;
     const char* description;
   } cases[] = {
-      {"key taken in another case", [](ScriptCollection& c) { c.add("srtm hgt", false); }, 457,
+      {"key taken in another case", [](auto& c) { c.add("srtm hgt", false); }, 457,
        "This key is already associated with an element of this collection"},
-      {"empty key", [](ScriptCollection& c) { c.add("", true); }, 5,
-       "Invalid procedure call or argument"},
-      {"unknown key", [](ScriptCollection& c) { c.item("nadcon"); }, 5,
-       "Invalid procedure call or argument"},
-      {"set unknown key", [](ScriptCollection& c) { c.setItem("nadcon", true); }, 5,
-       "Invalid procedure call or argument"},
-      {"remove unknown key", [](ScriptCollection& c) { c.remove("nadcon"); }, 5,
-       "Invalid procedure call or argument"},
-      {"position 0", [](ScriptCollection& c) { c.item(Long(0)); }, 9, "Subscript out of range"},
-      {"position past the end", [](ScriptCollection& c) { c.key(4); }, 9, "Subscript out of range"},
+      {"empty key", [](auto& c) { c.add("", true); }, 5, invalid},
+      {"unknown key", [](auto& c) { c.item("nadcon"); }, 5, invalid},
+      {"set unknown key", [](auto& c) { c.setItem("nadcon", true); }, 5, invalid},
+      {"remove unknown key", [](auto& c) { c.remove("nadcon"); }, 5, invalid},
+      {"position 0", [](auto& c) { c.item(Long(0)); }, 9, range},
+      {"position past the end", [](auto& c) { c.key(4); }, 9, range},
   };
   for (const auto& test : cases) {
     ScriptCollection c = threeScripts();

@@ -1,3 +1,4 @@
+// Source-file bounds and metrics in each bounds mode, and after a datum change.
 #include <gtest/gtest.h>
 
 #include <algorithm>

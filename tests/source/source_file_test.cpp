@@ -1,3 +1,5 @@
+// Source files: opening and closing with their routines, the VALID answer, execute modes and
+// script errors, writes, grid sizes, the read trace, removable media.
 #include "tessaglyph/source_file.hpp"
 
 #include <gtest/gtest.h>
@@ -53,7 +55,6 @@ TEST_F(SourceFile, ClosedFileRefusesEveryAccess) {
 TEST_F(SourceFile, OpenRunsInitAndValidThenEveryCloseRunsTerminate) {
   auto file = openFile(grid().withValid("-1"));
   TessaglyphMachine& machine = *file->machine();
-  EXPECT_TRUE(file->isOpen());
   EXPECT_EQ(variable(machine, "inits"), "1");
   file->closeSource();
   EXPECT_FALSE(file->isOpen());
@@ -120,10 +121,12 @@ TEST_F(SourceFile, ExecuteModeSetsTheMachineBoxModes) {
     TG_F_EXECTUEMODE mode;
     TG_M_MESSAGEBOXMODES messages;
     TG_M_INPUTBOXMODES inputs;
-  } cases[] = {{TG_F_EM_SILENT, TG_M_MBM_IGNORE, TG_M_IBM_IGNORE},
-               {TG_F_EM_SILENTLOGGED, TG_M_MBM_EVENT, TG_M_IBM_EVENT},
-               {TG_F_EM_NOINTERACTION, TG_M_MBM_IGNORE, TG_M_IBM_IGNORE},
-               {TG_F_EM_NORMAL, TG_M_MBM_NORMAL, TG_M_IBM_NORMAL}};
+  } cases[] = {
+      {TG_F_EM_SILENT, TG_M_MBM_IGNORE, TG_M_IBM_IGNORE},
+      {TG_F_EM_SILENTLOGGED, TG_M_MBM_EVENT, TG_M_IBM_EVENT},
+      {TG_F_EM_NOINTERACTION, TG_M_MBM_IGNORE, TG_M_IBM_IGNORE},
+      {TG_F_EM_NORMAL, TG_M_MBM_NORMAL, TG_M_IBM_NORMAL},
+  };
   auto file = makeFile(ScriptSpec());
   for (const auto& c : cases) {
     file->setExecuteMode(c.mode);
@@ -213,12 +216,9 @@ TEST_F(SourceFile, ProgressWindowFollowsTheScriptUnlessInteractionIsForbidden) {
     auto file = makeFile(spec);
     file->setExecuteMode(mode);
     file->openSource();
-    const std::vector<std::string> shown = {"create Execution Progress",
-                                            "show",
-                                            "progress 0.400000",
-                                            "text Reading",
-                                            "hide",
-                                            "destroy"};
+    const std::vector<std::string> shown = {
+        "create Execution Progress", "show", "progress 0.400000", "text Reading", "hide", "destroy",
+    };
     EXPECT_EQ(ui.windowEvents, mode == TG_F_EM_NORMAL ? shown : std::vector<std::string>()) << mode;
   }
 }
@@ -242,12 +242,7 @@ TEST_F(SourceFile, GridSizeFromPropertyOrAttribute) {
 
 TEST_F(SourceFile, PassThroughsTheReadTraceAndTheLog) {
   auto file = openFile(grid());
-  file->setInterpolationMode(TG_M_IM_4POINT);
-  EXPECT_EQ(file->machine()->interpolationMode(), TG_M_IM_4POINT);
-  file->setInterpolationMode(TG_M_IM_NONE);
-  EXPECT_EQ(file->interpolationMode(), TG_M_IM_NONE);
   EXPECT_EQ(file->PointRowCol(0, 0), nullptr);  // no direct grid access
-
   setTraceFile(home.root() + "trace.log");
   file->point(35.5, -99.25);
   disableTrace();
@@ -257,12 +252,11 @@ TEST_F(SourceFile, PassThroughsTheReadTraceAndTheLog) {
       "file.point filename = " + dataPath() + ", lat = 35.5, lon = -99.25, point = -99214.5\n";
   EXPECT_TRUE(written.ends_with(line)) << written;
   EXPECT_EQ(written.find("file.point"), written.size() - line.size());
-
   // Without an owner the log goes to the diagnostic log.
   file->setLogSink(nullptr);
   file->logMessage("opened by nobody");
   std::ifstream in(diagnosticLogPath());
-  const std::string content((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  const std::string content(std::istreambuf_iterator<char>(in), {});
   EXPECT_NE(content.find("] opened by nobody"), std::string::npos) << content;
 }
 
@@ -305,7 +299,6 @@ TEST_F(SourceFile, CancelledSwapLosesTheFileAndEveryFileOnThatMedium) {
     files.push_back(file);
     std::filesystem::remove(dataPath(name));
   }
-  EXPECT_TRUE(host.asked.empty());
   for (const auto& file : files) {
     EXPECT_EQ(file->point(35.5, -99.5), 0);
     EXPECT_TRUE(file->isLost());

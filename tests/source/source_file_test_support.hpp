@@ -1,7 +1,5 @@
-// Source files for tests: a data file on disk and a script assembled from parts, with INIT,
-// VALID, TERMINATE, a data-point read that computes its value from the position
-// (longitude * 1000 + latitude, and a division by zero north of latitude 80), attributes that
-// answer fixed texts, and a log that collects what the file writes.
+// Source files for tests: a data file and a script with INIT, VALID, TERMINATE, a read that
+// answers longitude * 1000 + latitude (dividing by zero north of 80), fixed attributes, a log.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -29,30 +27,16 @@ struct ScriptSpec {
   bool writable = false;                          // a DATAPOINT_WRITE routine
   std::string initCode;                           // run by INIT before it counts itself
 
-  ScriptSpec& withDatum(std::string v) {
-    datum = std::move(v);
-    return *this;
-  }
-  ScriptSpec& withProperties(std::string v) {
-    properties = std::move(v);
-    return *this;
-  }
+  ScriptSpec& withDatum(std::string v) { return set(datum, std::move(v)); }
+  ScriptSpec& withProperties(std::string v) { return set(properties, std::move(v)); }
   ScriptSpec& withAttributes(std::map<std::string, std::string> v) {
     attributes = std::move(v);
     return *this;
   }
-  ScriptSpec& withValid(std::string v) {
-    validAnswer = std::move(v);
-    return *this;
-  }
-  ScriptSpec& withWrite() {
-    writable = true;
-    return *this;
-  }
-  ScriptSpec& withInit(std::string v) {
-    initCode = std::move(v);
-    return *this;
-  }
+  ScriptSpec& withValid(std::string v) { return set(validAnswer, std::move(v)); }
+  ScriptSpec& withWrite() { return writable = true, *this; }
+  ScriptSpec& withInit(std::string v) { return set(initCode, std::move(v)); }
+  ScriptSpec& set(std::string& field, std::string v) { return field = std::move(v), *this; }
 };
 
 inline std::string scriptSource(const ScriptSpec& spec) {
