@@ -5,7 +5,6 @@
 #include <gtest/gtest.h>
 
 #include <future>
-#include <optional>
 #include <thread>
 
 #include "index/browse_page_server.hpp"
@@ -37,11 +36,18 @@ class PageUserInterface : public test::ScriptedUserInterface {
   }
 };
 
+// The selector of a row of the page's lists.
+std::string row(Long type, Long index) {
+  return "tr[data-type=\"" + std::to_string(type) + "\"][data-index=\"" + std::to_string(index) +
+         "\"]";
+}
+
 class BrowsePageTest : public test::BrowsedIndexTest {
  protected:
   PageUserInterface page;
   test::VetoingHost host;
   TessaglyphBrowser browser;
+  std::optional<test::HeadlessChromium> chromium;
 
   void SetUp() override {
     if (test::HeadlessChromium::program().empty())
@@ -49,98 +55,84 @@ class BrowsePageTest : public test::BrowsedIndexTest {
     test::BrowsedIndexTest::SetUp();
     browser.setEventSink(&host);
   }
-
+  void openPage() {
+    chromium.emplace();
+    chromium->open(page.address);
+    ASSERT_TRUE(chromium->waitFor("tgBrowse.state() !== null && !tgBrowse.state().closed"));
+  }
   // Clicks the element the selector finds and waits until the page has heard back.
-  static void click(test::HeadlessChromium& chromium, const std::string& selector) {
-    ASSERT_EQ(chromium.evaluate("(() => { document.querySelector('" + selector +
-                                "').dispatchEvent(new MouseEvent('click', {bubbles: true}));"
-                                " return tgBrowse.idle().then(() => 'done'); })()"),
+  void click(const std::string& selector) {
+    ASSERT_EQ(chromium->evaluate("(() => { document.querySelector('" + selector +
+                                 "').dispatchEvent(new MouseEvent('click', {bubbles: true}));"
+                                 " return tgBrowse.idle().then(() => 'done'); })()"),
               "done")
         << selector;
   }
-  static std::string row(Long type, Long index) {
-    return "tr[data-type=\"" + std::to_string(type) + "\"][data-index=\"" + std::to_string(index) +
-           "\"]";
+  // What the expression gives for the element the selector finds ("x" stands for it).
+  std::string read(const std::string& selector, const std::string& expression) {
+    return chromium->evaluate("(x => " + expression + ")(document.querySelector('" + selector +
+                              "'))");
   }
-  static void openPage(test::HeadlessChromium& chromium, const std::string& address) {
-    chromium.open(address);
-    ASSERT_TRUE(chromium.waitFor("tgBrowse.state() !== null && !tgBrowse.state().closed"));
+  std::string labels(const std::string& list) {
+    return chromium->evaluate("[...document.querySelectorAll('" + list +
+                              " td.label')].map(c => c.textContent).join('|')");
   }
 };
 
 TEST_F(BrowsePageTest, ThePageListsTheIndexAndOnlyTheHostsChoicesTakeHold) {
   browser.showDialog(false, "Grids for the survey");
   ASSERT_FALSE(page.address.empty());
-  test::HeadlessChromium chromium;
-  openPage(chromium, page.address);
-
-  EXPECT_EQ(chromium.evaluate("document.querySelector('h1').textContent"), "Grids for the survey");
-  EXPECT_EQ(chromium.evaluate("[...document.querySelectorAll('#scripts td.label')]"
-                              ".map(c => c.textContent).join('|')"),
-            "GRID");
-  EXPECT_EQ(chromium.evaluate("[...document.querySelectorAll('#sources td.label')]"
-                              ".map(c => c.textContent).join('|')"),
-            "A.DAT|B.DAT");
-  EXPECT_EQ(chromium.evaluate("document.querySelectorAll('#map rect').length"), "2");
-
+  openPage();
+  EXPECT_EQ(read("h1", "x.textContent"), "Grids for the survey");
+  EXPECT_EQ(labels("#scripts") + " " + labels("#sources"), "GRID A.DAT|B.DAT");
+  EXPECT_EQ(chromium->evaluate("document.querySelectorAll('#map rect').length"), "2");
   // A click selects; a click the host vetoes changes nothing, in the object or on the page.
   host.veto = {"select A.DAT on"};
-  click(chromium, row(TGB_ST_SOURCE, 1));
-  click(chromium, row(TGB_ST_SOURCE, 0));
+  click(row(TGB_ST_SOURCE, 1));
+  click(row(TGB_ST_SOURCE, 0));
   ASSERT_EQ(browser.numSelectedItems(), 1);
-  EXPECT_EQ(browser.selectedItem(0).name, "B.DAT");
-  EXPECT_EQ(browser.selectedItem(0).Priority, "20");
-  EXPECT_EQ(chromium.evaluate("document.querySelector('" + row(TGB_ST_SOURCE, 0) +
-                              "').getAttribute('aria-selected') + ' ' + document.querySelector('" +
-                              row(TGB_ST_SOURCE, 1) + "').getAttribute('aria-selected')"),
+  EXPECT_EQ(browser.selectedItem(0).name + " " + browser.selectedItem(0).Priority, "B.DAT 20");
+  EXPECT_EQ(read(row(TGB_ST_SOURCE, 0), "x.getAttribute('aria-selected')") + " " +
+                read(row(TGB_ST_SOURCE, 1), "x.getAttribute('aria-selected')"),
             "false true");
-
   // Options go through the object too: file names shown, the sort by path vetoed.
   browser.setChangeEvents(true);
   host.veto = {"sortOption"};
-  click(chromium, "#displayFileNames");
-  click(chromium, "#sortPath");
+  click("#displayFileNames");
+  click("#sortPath");
   EXPECT_EQ(browser.displayOption(), TGB_DDO_FILENAMES);
   EXPECT_EQ(browser.sortOption(), TGB_SO_CATEGORY);
-  EXPECT_EQ(chromium.evaluate("document.querySelector('" + row(TGB_ST_SOURCE, 1) +
-                              " td.label').textContent"),
-            home.root() + "data/B.DAT");
-  EXPECT_EQ(chromium.evaluate("document.querySelector('#sortPath').getAttribute('aria-pressed')"),
-            "false");
-
+  EXPECT_EQ(read(row(TGB_ST_SOURCE, 1) + " td.label", "x.textContent"), home.root() + "data/B.DAT");
+  EXPECT_EQ(read("#sortPath", "x.getAttribute('aria-pressed')"), "false");
   // Cancel with too few items shows the message over the page and the dialog stays.
   browser.setForceSelect(2);
-  click(chromium, "#cancel");
-  EXPECT_EQ(chromium.evaluate("document.querySelector('#messageBox').hidden"), "false");
-  EXPECT_EQ(chromium.evaluate("document.querySelector('#messageTitle').textContent + ': ' + "
-                              "document.querySelector('#messageText').textContent"),
+  click("#cancel");
+  EXPECT_EQ(read("#messageBox", "x.hidden"), "false");
+  EXPECT_EQ(read("#messageTitle", "x.textContent") + ": " + read("#messageText", "x.textContent"),
             "Grids for the survey: You must select at least 2 items.");
   EXPECT_TRUE(browser.dialogShown());
   EXPECT_EQ(host.events.back(), "sortOption 0");
-
   // With enough items the close box cancels.
-  click(chromium, "#messageOk");
-  click(chromium, row(TGB_ST_SCRIPT, 0));
-  click(chromium, "#close");
+  click("#messageOk");
+  click(row(TGB_ST_SCRIPT, 0));
+  click("#close");
   EXPECT_FALSE(browser.dialogShown());
   EXPECT_TRUE(browser.lastDialogCanceled());
   EXPECT_EQ(browser.numSelectedItems(), 0);
-  EXPECT_EQ(chromium.evaluate("document.querySelector('#status').textContent"),
-            "Cancelled. You may close this page.");
+  EXPECT_EQ(read("#status", "x.textContent"), "Cancelled. You may close this page.");
 }
 
 TEST_F(BrowsePageTest, OkInThePageReturnsTheSelectionFromBrowseIndex) {
   std::promise<std::string> failure;
   page.onOpen = [&](const std::string& address) {
     try {
-      test::HeadlessChromium chromium;
-      chromium.open(address);
-      if (!chromium.waitFor("tgBrowse.state() !== null")) throw std::runtime_error("no page");
+      test::HeadlessChromium user;
+      user.open(address);
+      if (!user.waitFor("tgBrowse.state() !== null")) throw std::runtime_error("no page");
       for (const std::string& selector :
-           {row(TGB_ST_SOURCE, 1), row(TGB_ST_SCRIPT, 0), std::string("#ok")}) {
-        chromium.evaluate("(() => { document.querySelector('" + selector +
-                          "').click(); return tgBrowse.idle(); })()");
-      }
+           {row(TGB_ST_SOURCE, 1), row(TGB_ST_SCRIPT, 0), std::string("#ok")})
+        user.evaluate("(() => { document.querySelector('" + selector +
+                      "').click(); return tgBrowse.idle(); })()");
       failure.set_value("");
     } catch (const std::exception& error) {
       failure.set_value(error.what());
@@ -156,42 +148,35 @@ TEST_F(BrowsePageTest, OkInThePageReturnsTheSelectionFromBrowseIndex) {
   ASSERT_EQ(numSelected, 2);
   ASSERT_EQ(items.size(), 2U);
   EXPECT_EQ(items.lbound(), 0);
-  EXPECT_EQ(items[0].name, "B.DAT");
-  EXPECT_EQ(items[0].type, TGB_ST_SOURCE);
-  EXPECT_EQ(items[0].index, 1);
-  EXPECT_EQ(items[1].name, "GRID");
-  EXPECT_EQ(items[1].type, TGB_ST_SCRIPT);
+  EXPECT_EQ(std::tie(items[0].name, items[0].type, items[0].index),
+            std::make_tuple("B.DAT", TGB_ST_SOURCE, 1));
+  EXPECT_EQ(std::tie(items[1].name, items[1].type), std::make_tuple("GRID", TGB_ST_SCRIPT));
 }
 
 TEST_F(BrowsePageTest, RequestsWithoutTheSessionTokenAreRefused) {
   browser.showDialog(false);
   const std::string prefix = "http://127.0.0.1:";
   ASSERT_TRUE(page.address.starts_with(prefix)) << page.address;
-  const std::size_t colon = page.address.find('/', prefix.size());
-  const int port = std::stoi(page.address.substr(prefix.size(), colon - prefix.size()));
+  const int port = std::stoi(page.address.substr(prefix.size()));
   const std::string token = page.address.substr(page.address.find("token=") + 6);
   EXPECT_EQ(token.size(), 32U);
-
   httplib::Client client("127.0.0.1", port);
   client.set_connection_timeout(5s);
   client.set_read_timeout(5s);
-  struct Row {
+  const struct {
     std::string path;
     bool post;
     int status;
-  };
-  const Row rows[] = {
-      {"/", false, 403},
-      {"/?token=", false, 403},
-      {"/?token=" + token.substr(0, 31), false, 403},
-      {"/api/state", false, 403},
-      {"/api/select?type=1&index=0&selected=1", true, 403},
-      {"/api/ok?token=x" + token, true, 403},
-      {"/?token=" + token, false, 200},
-      {"/api/select?type=1&index=0&selected=1&token=" + token, true, 200},
-      {"/api/option?name=sortOption&value=9&token=" + token, true, 400},
-  };
-  for (const Row& row : rows) {
+  } rows[] = {{"/", false, 403},
+              {"/?token=", false, 403},
+              {"/?token=" + token.substr(0, 31), false, 403},
+              {"/api/state", false, 403},
+              {"/api/select?type=1&index=0&selected=1", true, 403},
+              {"/api/ok?token=x" + token, true, 403},
+              {"/?token=" + token, false, 200},
+              {"/api/select?type=1&index=0&selected=1&token=" + token, true, 200},
+              {"/api/option?name=sortOption&value=9&token=" + token, true, 400}};
+  for (const auto& row : rows) {
     const auto result = row.post ? client.Post(row.path.c_str()) : client.Get(row.path.c_str());
     ASSERT_TRUE(result) << row.path;
     EXPECT_EQ(result->status, row.status) << row.path;

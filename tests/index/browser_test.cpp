@@ -1,3 +1,5 @@
+// The browse dialog's object: buttons, options and their events, the selection, OK and Cancel,
+// the saved settings and the items the window lists.
 #include <gtest/gtest.h>
 
 #include <functional>
@@ -11,8 +13,6 @@
 namespace tg {
 namespace {
 
-using test::browseItem;
-
 // The index holds the script GRID and the sources A.DAT and B.DAT; the window lists those.
 class BrowserTest : public test::BrowsedIndexTest {
  protected:
@@ -25,48 +25,44 @@ class BrowserTest : public test::BrowsedIndexTest {
     windows.items = indexedItems(index);
     browser.setEventSink(&host);
   }
-  std::string selection() const {
+  static std::string selection(const TessaglyphBrowser& object) {
     std::string names;
-    for (Long i = 0; i < browser.numSelectedItems(); ++i)
-      names += (i ? " " : "") + browser.selectedItem(i).name;
+    for (Long i = 0; i < object.numSelectedItems(); ++i)
+      names += (i ? " " : "") + object.selectedItem(i).name;
     return names;
   }
 };
 
-TEST_F(BrowserTest, ButtonEnabledNeedsEveryBitAndSetsOrClearsThem) {
-  struct Row {
+TEST_F(BrowserTest, ButtonsNeedEveryBitAndForceSelectIsLimitedByTheIndex) {
+  const struct {
     Long mask, button;
     bool enabled, set;
     Long maskAfterSet;
-  };
-  const Row rows[] = {
+  } rows[] = {
       {255, TGB_DTBB_ALLSHOW, true, false, 252}, {1, TGB_DTBB_ALLSHOW, false, true, 3},
       {2, TGB_DTBB_ALLSHOW, false, false, 0},    {3, TGB_DTBB_ALLSHOW, true, true, 3},
-      {0, TGB_DTBB_SORTBYRES, false, true, 128}, {61, TGB_DTBB_SOURCERELATED, false, false, 1},
-  };
-  for (const Row& row : rows) {
+      {0, TGB_DTBB_SORTBYRES, false, true, 128}, {61, TGB_DTBB_SOURCERELATED, false, false, 1}};
+  for (const auto& row : rows) {
+    SCOPED_TRACE(testing::Message() << row.mask << " " << row.button);
     browser.setEnabledButtonsMask(row.mask);
-    EXPECT_EQ(browser.buttonEnabled(row.button), row.enabled) << row.mask << " " << row.button;
+    EXPECT_EQ(browser.buttonEnabled(row.button), row.enabled);
     browser.setButtonEnabled(row.button, row.set);
-    EXPECT_EQ(browser.enabledButtonsMask(), row.maskAfterSet) << row.mask << " " << row.button;
+    EXPECT_EQ(browser.enabledButtonsMask(), row.maskAfterSet);
   }
-}
-
-TEST_F(BrowserTest, ForceSelectIsLimitedByWhatTheIndexHolds) {
-  for (const auto& [value, expected] : {std::pair<Long, Long>{5, 3}, {3, 3}, {1, 1}, {-2, 0}}) {
+  for (const auto& [value, expected] :
+       {std::pair<Long, Long>{5, 3}, {3, 3}, {1, 1}, {0, 0}, {-2, 0}}) {
     browser.setForceSelect(value);
     EXPECT_EQ(browser.forceSelect(), expected) << value;
   }
 }
 
 TEST_F(BrowserTest, OptionChangesRaiseTheirEventsOnlyWhenAskedAndAVetoKeepsTheOldValue) {
-  struct Row {
+  const struct {
     const char* event;
     std::function<void(TessaglyphBrowser&)> change;
     std::function<Long(const TessaglyphBrowser&)> read;
     Long before, after;
-  };
-  const Row rows[] = {
+  } rows[] = {
       {"showScripts 0", [](auto& b) { b.setShowScripts(false); },
        [](auto& b) { return Long(b.showScripts()); }, 1, 0},
       {"showSources 0", [](auto& b) { b.setShowSources(false); },
@@ -76,18 +72,19 @@ TEST_F(BrowserTest, OptionChangesRaiseTheirEventsOnlyWhenAskedAndAVetoKeepsTheOl
       {"sortOption 3", [](auto& b) { b.setSortOption(TGB_SO_RESOLUTION); },
        [](auto& b) { return Long(b.sortOption()); }, 1, 3},
   };
-  for (const Row& row : rows) {
+  for (const auto& row : rows) {
     for (const bool events : {false, true}) {
       for (const bool veto : {false, true}) {
+        SCOPED_TRACE(testing::Message() << row.event << " events " << events << " veto " << veto);
         TessaglyphBrowser object;
         test::VetoingHost sink;
         if (veto) sink.veto = {row.event};
         object.setEventSink(&sink);
         object.setChangeEvents(events);
         row.change(object);
-        EXPECT_EQ(row.read(object), events && veto ? row.before : row.after)
-            << row.event << " events " << events << " veto " << veto;
-        EXPECT_EQ(sink.events.size(), events ? 1U : 0U) << row.event;
+        EXPECT_EQ(row.read(object), events && veto ? row.before : row.after);
+        EXPECT_EQ(sink.events,
+                  events ? std::vector<std::string>{row.event} : std::vector<std::string>{});
       }
     }
   }
@@ -99,56 +96,48 @@ TEST_F(BrowserTest, OptionChangesRaiseTheirEventsOnlyWhenAskedAndAVetoKeepsTheOl
   EXPECT_EQ(windows.calls, (std::vector<std::string>{"show", "apply options", "refresh buttons"}));
 }
 
+// Clicks (type, index, on) go through the window, which must list the item, and the host, which
+// may veto them.
 TEST_F(BrowserTest, SelectionChangesGoThroughTheWindowAndTheHost) {
-  struct Row {
-    const char* what;
+  constexpr auto src = TGB_ST_SOURCE, scr = TGB_ST_SCRIPT;
+  const struct {
     std::vector<std::tuple<TGB_SELECTIONTYPES, Long, bool>> clicks;
-    std::vector<std::string> veto;
+    const char* veto;
     std::string selection;
     std::size_t events;
+  } rows[] = {
+      {{{src, 1, true}, {scr, 0, true}}, "", "B.DAT GRID", 2},
+      {{{src, 1, true}, {src, 1, true}}, "", "B.DAT", 2},
+      {{{src, 0, true}, {scr, 0, true}, {src, 1, true}, {scr, 0, false}}, "", "A.DAT B.DAT", 4},
+      {{{src, 1, true}, {src, 1, false}}, "", "", 2},
+      {{{src, 7, true}}, "", "", 0},
+      {{{src, 0, true}, {src, 1, true}}, "select B.DAT on", "A.DAT", 2},
+      {{{src, 0, true}, {src, 0, false}}, "select A.DAT off", "A.DAT", 2},
   };
-  constexpr auto src = TGB_ST_SOURCE;
-  const Row rows[] = {
-      {"adds in click order", {{src, 1, true}, {TGB_ST_SCRIPT, 0, true}}, {}, "B.DAT GRID", 2},
-      {"a second add keeps one entry", {{src, 1, true}, {src, 1, true}}, {}, "B.DAT", 2},
-      {"removing moves later entries down",
-       {{src, 0, true}, {TGB_ST_SCRIPT, 0, true}, {src, 1, true}, {TGB_ST_SCRIPT, 0, false}},
-       {},
-       "A.DAT B.DAT",
-       4},
-      {"removing the last empties", {{src, 1, true}, {src, 1, false}}, {}, "", 2},
-      {"an item the window does not list", {{src, 7, true}}, {}, "", 0},
-      {"a vetoed add", {{src, 0, true}, {src, 1, true}}, {"select B.DAT on"}, "A.DAT", 2},
-      {"a vetoed removal", {{src, 0, true}, {src, 0, false}}, {"select A.DAT off"}, "A.DAT", 2},
-  };
-  for (const Row& row : rows) {
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row.selection + " " + row.veto);
     TessaglyphBrowser object;
     test::VetoingHost sink;
-    sink.veto = row.veto;
+    sink.veto = {row.veto};
     object.setEventSink(&sink);
     object.setItemSelected(src, 0, true);  // not shown: nothing happens
     object.showDialog(false);
     for (const auto& [type, index, value] : row.clicks)
       object.setItemSelected(type, index, value);
-    std::string names;
-    for (Long i = 0; i < object.numSelectedItems(); ++i)
-      names += (i ? " " : "") + object.selectedItem(i).name;
-    EXPECT_EQ(names, row.selection) << row.what;
-    EXPECT_EQ(sink.events.size(), row.events) << row.what;
+    EXPECT_EQ(selection(object), row.selection);
+    EXPECT_EQ(sink.events.size(), row.events);
   }
-}
-
-TEST_F(BrowserTest, ShowingEmptiesTheSelectionAndMultiSelectOffKeepsTheFirstItem) {
+  // Showing empties the selection; multi-select off keeps the first item.
   browser.showDialog(false, "Pick a grid");
   EXPECT_EQ(browser.dialogTitle(), "Pick a grid");
-  EXPECT_EQ(browser.displayedItemData(TGB_ST_SOURCE, 1).name, "B.DAT");
+  EXPECT_EQ(browser.displayedItemData(src, 1).name, "B.DAT");
   for (const Long row : {1, 0})
-    browser.setItemSelected(TGB_ST_SOURCE, row, true);
-  browser.setItemSelected(TGB_ST_SCRIPT, 0, true);
+    browser.setItemSelected(src, row, true);
+  browser.setItemSelected(scr, 0, true);
   browser.showDialog(false, "again");  // already shown: nothing happens
-  EXPECT_EQ(selection(), "B.DAT A.DAT GRID");
+  EXPECT_EQ(selection(browser), "B.DAT A.DAT GRID");
   browser.setAllowMultiSelect(false);
-  EXPECT_EQ(selection(), "B.DAT");
+  EXPECT_EQ(selection(browser), "B.DAT");
   browser.acceptDialog();
   browser.showDialog(false);
   EXPECT_EQ(browser.numSelectedItems(), 0);
@@ -156,55 +145,38 @@ TEST_F(BrowserTest, ShowingEmptiesTheSelectionAndMultiSelectOffKeepsTheFirstItem
                            "TessaglyphBrowser::selectedItem Get"));
 }
 
+// OK, Cancel and the close box with `selected` items of which `forceSelect` are needed.
 TEST_F(BrowserTest, OkCancelAndTheCloseBoxTakeTheirRoads) {
-  EXPECT_TRUE(test::raises([&] { browser.acceptDialog(); }, 9001,
-                           "The browse dialog is not currently shown",
-                           "TessaglyphBrowser::acceptDialog"));
-  EXPECT_TRUE(test::raises([&] { browser.cancelDialog(); }, 9001,
-                           "The browse dialog is not currently shown",
-                           "TessaglyphBrowser::cancelDialog"));
+  for (const char* member : {"acceptDialog", "cancelDialog"})
+    EXPECT_TRUE(test::raises(
+        [&] { *member == 'a' ? browser.acceptDialog() : browser.cancelDialog(); }, 9001,
+        "The browse dialog is not currently shown", std::string("TessaglyphBrowser::") + member));
   enum Press { ok, cancel, closeBox };
-  struct Row {
-    const char* what;
+  const struct {
     Press press;
     Long forceSelect, selected;
-    std::vector<std::string> veto;
-    std::string message;  // "" for none
+    const char* veto;
+    const char* message;  // "" for none
     bool open, canceled;
     Long remaining;
+  } rows[] = {
+      {ok, 0, 2, "", "", false, false, 2},
+      {ok, 0, 2, "accept", "", true, false, 2},
+      {ok, 3, 1, "", "", false, false, 1},
+      {cancel, 0, 2, "", "", false, true, 0},
+      {cancel, 0, 2, "cancel", "", true, false, 2},
+      {cancel, 1, 0, "", "You must select at least one item.", true, false, 0},
+      {cancel, 3, 2, "", "You must select at least 3 items.", true, false, 2},
+      {cancel, 2, 2, "", "", false, true, 0},
+      {closeBox, 0, 1, "", "", false, true, 0},
+      {closeBox, 0, 1, "cancel", "", true, false, 1},
   };
-  const Row rows[] = {
-      {"OK", ok, 0, 2, {}, "", false, false, 2},
-      {"OK vetoed", ok, 0, 2, {"accept"}, "", true, false, 2},
-      {"OK short of the minimum", ok, 3, 1, {}, "", false, false, 1},
-      {"Cancel", cancel, 0, 2, {}, "", false, true, 0},
-      {"Cancel vetoed", cancel, 0, 2, {"cancel"}, "", true, false, 2},
-      {"Cancel short of one",
-       cancel,
-       1,
-       0,
-       {},
-       "You must select at least one item.",
-       true,
-       false,
-       0},
-      {"Cancel short of three",
-       cancel,
-       3,
-       2,
-       {},
-       "You must select at least 3 items.",
-       true,
-       false,
-       2},
-      {"Cancel with enough", cancel, 2, 2, {}, "", false, true, 0},
-      {"close box", closeBox, 0, 1, {}, "", false, true, 0},
-      {"close box vetoed", closeBox, 0, 1, {"cancel"}, "", true, false, 1},
-  };
-  for (const Row& row : rows) {
+  for (const auto& row : rows) {
+    SCOPED_TRACE(testing::Message()
+                 << row.press << " " << row.forceSelect << " " << row.selected << " " << row.veto);
     TessaglyphBrowser object;
     test::VetoingHost sink;
-    sink.veto = row.veto;
+    sink.veto = {row.veto};
     object.setEventSink(&sink);
     object.setDialogTitle("Grids");
     object.setForceSelect(row.forceSelect);
@@ -215,18 +187,16 @@ TEST_F(BrowserTest, OkCancelAndTheCloseBoxTakeTheirRoads) {
     if (row.press == ok) object.acceptDialog();
     if (row.press == cancel) object.cancelDialog();
     if (row.press == closeBox) object.requestClose();
-    if (row.message.empty()) {
-      EXPECT_TRUE(windows.boxes.empty()) << row.what;
-    } else {
-      ASSERT_EQ(windows.boxes.size(), 1U) << row.what;
+    ASSERT_EQ(windows.boxes.size(), *row.message ? 1U : 0U);
+    if (*row.message) {
       EXPECT_EQ(windows.boxes[0].prompt, row.message);
       EXPECT_EQ(windows.boxes[0].title, "Grids");
       EXPECT_EQ(windows.boxes[0].style, MB_OKONLY | MB_EXCLAMATION);
-      EXPECT_TRUE(sink.events.empty() || sink.events.back() != "cancel") << row.what;
+      EXPECT_TRUE(sink.events.empty() || sink.events.back() != "cancel");
     }
-    EXPECT_EQ(object.dialogShown(), row.open) << row.what;
-    EXPECT_EQ(object.lastDialogCanceled(), row.canceled) << row.what;
-    EXPECT_EQ(object.numSelectedItems(), row.remaining) << row.what;
+    EXPECT_EQ(object.dialogShown(), row.open);
+    EXPECT_EQ(object.lastDialogCanceled(), row.canceled);
+    EXPECT_EQ(object.numSelectedItems(), row.remaining);
   }
 }
 
@@ -241,22 +211,17 @@ TEST_F(BrowserTest, SettingsGoUnderTheirSixKeysAndComeBack) {
     saved.windowResized(812.5, 600);
     saved.saveSettings();
     EXPECT_EQ(home.readFile(inRegistry ? "config/tessaglyph/user-settings.ini"
-                                       : "config/tessaglyph/browse.ini")
-                  .value_or("<none>"),
-              std::string(inRegistry ? "[Tessaglyph.DLL\\Index Browse Dialog Settings]\n"
-                                     : "[Index Browse Dialog Settings]\n") +
-                  "Show Scripts=False\nShow Sources=True\nDisplay Option=0\nSort Option=3\n"
-                  "Form Width=812.5\nForm Height=600\n");
+                                       : "config/tessaglyph/browse.ini"),
+              std::string(inRegistry ? "[Tessaglyph.DLL\\" : "[") +
+                  "Index Browse Dialog Settings]\nShow Scripts=False\nShow Sources=True\n"
+                  "Display Option=0\nSort Option=3\nForm Width=812.5\nForm Height=600\n");
     TessaglyphBrowser loaded;
     loaded.setSaveSettingsInRegistry(inRegistry);
     loaded.setSaveSettingsApp(saved.saveSettingsApp());
     loaded.loadSettings();
-    EXPECT_FALSE(loaded.showScripts());
-    EXPECT_TRUE(loaded.showSources());
-    EXPECT_EQ(loaded.displayOption(), TGB_DDO_FILENAMES);
-    EXPECT_EQ(loaded.sortOption(), TGB_SO_RESOLUTION);
-    EXPECT_EQ(loaded.windowWidth(), 812.5);
-    EXPECT_EQ(loaded.windowHeight(), 600);
+    EXPECT_EQ(std::make_tuple(loaded.showScripts(), loaded.showSources(), loaded.displayOption(),
+                              loaded.sortOption(), loaded.windowWidth(), loaded.windowHeight()),
+              std::make_tuple(false, true, TGB_DDO_FILENAMES, TGB_SO_RESOLUTION, 812.5, 600.0));
   }
 }
 
@@ -267,17 +232,14 @@ TEST_F(BrowserTest, LoadingKeepsMissingKeysAndRefusesValuesThatDoNotConvert) {
   browser.loadSettings();
   EXPECT_EQ(browser.sortOption(), TGB_SO_LOCATION);
   EXPECT_EQ(browser.displayOption(), TGB_DDO_FILENAMES);
-
   writeUserSetting("Tessaglyph.DLL", section, "Sort Option", "0");
   writeUserSetting("Tessaglyph.DLL", section, "Form Width", "wide");
   EXPECT_EQ(test::errorNumber([&] { browser.loadSettings(); }), 13);
   EXPECT_EQ(browser.sortOption(), TGB_SO_LOCATION);
-
   browser.setRememberSettings(false);
   browser.setSaveSettingsApp("Other");
   browser.saveSettings();
   EXPECT_FALSE(readUserSetting("Other", section, "Sort Option"));
-
   // Empty texts store the defaults; an INI file's default is the settings file.
   browser.setSaveSettingsInRegistry(false);
   browser.setSaveSettingsApp("");
@@ -290,6 +252,12 @@ TEST_F(BrowserTest, LoadingKeepsMissingKeysAndRefusesValuesThatDoNotConvert) {
   EXPECT_EQ(browser.dialogTitle(), "Select Index Files");
 }
 
+// An item of the type, row and name, at (nLat, wLon) with a resolution of xRes by xRes.
+TGB_SELECTEDITEM item(TGB_SELECTIONTYPES type, Long index, const char* name, const char* file,
+                      const char* priority, double nLat = 0, double wLon = 0, double xRes = 0) {
+  return {name, file, priority, xRes, xRes, nLat - 1, nLat, wLon + 1, wLon, index, type};
+}
+
 TEST_F(BrowserTest, TheWindowListsTheIndexFilteredAndSortedByTheOptions) {
   ASSERT_EQ(windows.items.size(), 3U);
   const TGB_SELECTEDITEM& b = windows.items[2];
@@ -297,31 +265,26 @@ TEST_F(BrowserTest, TheWindowListsTheIndexFilteredAndSortedByTheOptions) {
             std::make_tuple("B.DAT", home.root() + "data/B.DAT", "20", 1, TGB_ST_SOURCE));
   EXPECT_EQ(std::tie(b.nLat, b.sLat, b.wLon, b.eLon, b.xRes, b.yRes),
             std::make_tuple(36.0, 35.0, -100.0, -99.0, 30.0, 40.0));
-
   const std::vector<TGB_SELECTEDITEM> items = {
-      browseItem(TGB_ST_SOURCE, 0, "n.dat", "/b/n.dat", "2", 40, -100, 90),
-      browseItem(TGB_ST_SOURCE, 1, "s.dat", "/a/s.dat", "1", 30, -90, 30),
-      browseItem(TGB_ST_SOURCE, 2, "w.dat", "/c/w.dat", "3", 40, -110, 10),
-      browseItem(TGB_ST_SCRIPT, 0, "ZED", "/s/a.tgp", "1"),
-      browseItem(TGB_ST_SCRIPT, 1, "ALPHA", "/s/z.tgp", "2"),
-  };
-  struct Row {
+      item(TGB_ST_SOURCE, 0, "n.dat", "/b/n.dat", "2", 40, -100, 90),
+      item(TGB_ST_SOURCE, 1, "s.dat", "/a/s.dat", "1", 30, -90, 30),
+      item(TGB_ST_SOURCE, 2, "w.dat", "/c/w.dat", "3", 40, -110, 10),
+      item(TGB_ST_SCRIPT, 0, "ZED", "/s/a.tgp", "1"),
+      item(TGB_ST_SCRIPT, 1, "ALPHA", "/s/z.tgp", "2")};
+  const struct {
     bool scripts, sources;
     TGB_SORTOPTIONS sort;
     std::string order;
-  };
-  const Row rows[] = {
-      {true, true, TGB_SO_PATH, "ZED ALPHA s.dat n.dat w.dat"},
-      {true, true, TGB_SO_CATEGORY, "ZED ALPHA s.dat n.dat w.dat"},
-      {true, true, TGB_SO_LOCATION, "ALPHA ZED w.dat n.dat s.dat"},
-      {true, true, TGB_SO_RESOLUTION, "ALPHA ZED w.dat s.dat n.dat"},
-      {false, true, TGB_SO_PATH, "s.dat n.dat w.dat"},
-      {true, false, TGB_SO_PATH, "ZED ALPHA"},
-  };
-  for (const Row& row : rows) {
+  } rows[] = {{true, true, TGB_SO_PATH, "ZED ALPHA s.dat n.dat w.dat"},
+              {true, true, TGB_SO_CATEGORY, "ZED ALPHA s.dat n.dat w.dat"},
+              {true, true, TGB_SO_LOCATION, "ALPHA ZED w.dat n.dat s.dat"},
+              {true, true, TGB_SO_RESOLUTION, "ALPHA ZED w.dat s.dat n.dat"},
+              {false, true, TGB_SO_PATH, "s.dat n.dat w.dat"},
+              {true, false, TGB_SO_PATH, "ZED ALPHA"}};
+  for (const auto& row : rows) {
     std::string order;
-    for (const auto& item : displayedItems(items, row.scripts, row.sources, row.sort))
-      order += (order.empty() ? "" : " ") + item.name;
+    for (const auto& shown : displayedItems(items, row.scripts, row.sources, row.sort))
+      order += (order.empty() ? "" : " ") + shown.name;
     EXPECT_EQ(order, row.order) << row.sort << " " << row.scripts << row.sources;
   }
   EXPECT_EQ(itemLabel(items[0], TGB_DDO_INDEXNAMES), "n.dat");

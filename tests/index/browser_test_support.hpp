@@ -2,6 +2,7 @@
 // an index of two source files and one script to browse.
 #pragma once
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -25,16 +26,15 @@ class RecordingWindow final : public BrowseWindow {
     browser.windowClosed();
   }
   TGB_SELECTEDITEM itemRecord(TGB_SELECTIONTYPES type, Long index) override {
-    for (const auto& item : displayed) {
+    for (const auto& item : displayed)
       if (item.type == type && item.index == index) return item;
-    }
     return TGB_SELECTEDITEM{};
   }
   void applyOptions() override { calls.push_back("apply options"); }
   void refreshButtons() override { calls.push_back("refresh buttons"); }
-  void showItemSelected(TGB_SELECTIONTYPES type, Long index, Boolean selected) override {
+  void showItemSelected(TGB_SELECTIONTYPES type, Long index, Boolean on) override {
     calls.push_back("item " + std::to_string(type) + ":" + std::to_string(index) +
-                    (selected ? " on" : " off"));
+                    (on ? " on" : " off"));
   }
 };
 
@@ -49,57 +49,31 @@ class WindowedUserInterface : public ScriptedUserInterface {
   }
 };
 
-// Records every event as a line and vetoes those named in `veto`.
+// Records every event as a line and vetoes those whose line or first word is in `veto`.
 class VetoingHost final : public TessaglyphBrowserEvents {
  public:
   std::vector<std::string> events;
   std::vector<std::string> veto;
 
-  void showScriptsChanged(Boolean value, Boolean& cancel) override {
-    decide("showScripts " + std::to_string(value), cancel);
+  void showScriptsChanged(Boolean v, Boolean& no) override { decide("showScripts", v, no); }
+  void showSourcesChanged(Boolean v, Boolean& no) override { decide("showSources", v, no); }
+  void displayOptionChanged(TGB_DIALOGDISPLAYOPTIONS v, Boolean& no) override {
+    decide("displayOption", v, no);
   }
-  void showSourcesChanged(Boolean value, Boolean& cancel) override {
-    decide("showSources " + std::to_string(value), cancel);
+  void sortOptionChanged(TGB_SORTOPTIONS v, Boolean& no) override { decide("sortOption", v, no); }
+  void dialogSelectionChanged(const TGB_SELECTEDITEM& item, Boolean on, Boolean& no) override {
+    decide("select " + item.name + (on ? " on" : " off"), {}, no);
   }
-  void displayOptionChanged(TGB_DIALOGDISPLAYOPTIONS value, Boolean& cancel) override {
-    decide("displayOption " + std::to_string(value), cancel);
-  }
-  void sortOptionChanged(TGB_SORTOPTIONS value, Boolean& cancel) override {
-    decide("sortOption " + std::to_string(value), cancel);
-  }
-  void dialogSelectionChanged(const TGB_SELECTEDITEM& item, Boolean selected,
-                              Boolean& cancel) override {
-    decide("select " + item.name + (selected ? " on" : " off"), cancel);
-  }
-  void dialogAccept(Boolean& cancel) override { decide("accept", cancel); }
-  void dialogCancel(Boolean& cancel) override { decide("cancel", cancel); }
+  void dialogAccept(Boolean& no) override { decide("accept", {}, no); }
+  void dialogCancel(Boolean& no) override { decide("cancel", {}, no); }
 
  private:
-  void decide(const std::string& event, Boolean& cancel) {
-    events.push_back(event);
-    const std::string name = event.substr(0, event.find(' '));
+  void decide(const std::string& name, std::optional<long> value, Boolean& cancel) {
+    events.push_back(value ? name + " " + std::to_string(*value) : name);
     for (const auto& vetoed : veto)
-      cancel = cancel || vetoed == name || vetoed == event;
+      cancel = cancel || vetoed == events.back() || vetoed == name.substr(0, name.find(' '));
   }
 };
-
-inline TGB_SELECTEDITEM browseItem(TGB_SELECTIONTYPES type, Long index, std::string name,
-                                   std::string filename = {}, std::string priority = {},
-                                   double nLat = 0, double wLon = 0, double xRes = 0) {
-  TGB_SELECTEDITEM item;
-  item.type = type;
-  item.index = index;
-  item.name = std::move(name);
-  item.filename = std::move(filename);
-  item.Priority = std::move(priority);
-  item.nLat = nLat;
-  item.sLat = nLat - 1;
-  item.wLon = wLon;
-  item.eLon = wLon + 1;
-  item.xRes = xRes;
-  item.yRes = xRes;
-  return item;
-}
 
 // An index holding the script GRID and the source files A.DAT and B.DAT.
 class BrowsedIndexTest : public IndexTest {

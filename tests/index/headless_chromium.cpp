@@ -6,8 +6,6 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include <cerrno>
-#include <cstdlib>
 #include <thread>
 #include <vector>
 
@@ -15,39 +13,25 @@
 
 namespace tg::test {
 
-namespace {
-
-void appendUtf8(std::string& out, unsigned code) {
-  if (code < 0x80) {
-    out += char(code);
-  } else if (code < 0x800) {
-    out += char(0xC0 | (code >> 6));
-    out += char(0x80 | (code & 0x3F));
-  } else {
-    out += char(0xE0 | (code >> 12));
-    out += char(0x80 | ((code >> 6) & 0x3F));
-    out += char(0x80 | (code & 0x3F));
-  }
-}
-
-}  // namespace
-
 std::string jsonStringField(const std::string& message, const std::string& name) {
   const std::string key = "\"" + name + "\":\"";
   std::size_t at = message.find(key);
   if (at == std::string::npos) return {};
   std::string out;
   for (at += key.size(); at < message.size() && message[at] != '"'; ++at) {
-    if (message[at] != '\\' || at + 1 >= message.size()) {
+    const char c = message[at] == '\\' && at + 1 < message.size() ? message[++at] : '\0';
+    if (c == '\0') {
       out += message[at];
-      continue;
-    }
-    const char escaped = message[++at];
-    if (escaped == 'u' && at + 4 < message.size()) {
-      appendUtf8(out, unsigned(std::stoul(message.substr(at + 1, 4), nullptr, 16)));
+    } else if (c == 'u' && at + 4 < message.size()) {
+      // \uXXXX as UTF-8.
+      const unsigned code = unsigned(std::stoul(message.substr(at + 1, 4), nullptr, 16));
       at += 4;
+      if (code >= 0x800) out += char(0xE0 | (code >> 12));
+      if (code >= 0x80)
+        out += char(code >= 0x800 ? 0x80 | ((code >> 6) & 0x3F) : 0xC0 | (code >> 6));
+      out += char(code >= 0x80 ? 0x80 | (code & 0x3F) : code);
     } else {
-      out += escaped == 'n' ? '\n' : escaped == 't' ? '\t' : escaped == 'r' ? '\r' : escaped;
+      out += c == 'n' ? '\n' : c == 't' ? '\t' : c == 'r' ? '\r' : c;
     }
   }
   return out;
@@ -66,17 +50,16 @@ HeadlessChromium::HeadlessChromium(std::chrono::milliseconds timeout) : m_timeou
   int fromBrowser[2];
   if (::pipe2(toBrowser, O_CLOEXEC) != 0 || ::pipe2(fromBrowser, O_CLOEXEC) != 0)
     throw std::runtime_error("no pipes for chromium");
-  std::vector<std::string> arguments = {chromium};
+  std::vector<std::string> arguments = {chromium, "--user-data-dir=" + m_profile.folder()};
   for (const char* flag :
        {"--headless", "--disable-gpu", "--remote-debugging-pipe", "--no-first-run",
         "--no-default-browser-check", "--disable-extensions", "--disable-background-networking",
         "--disable-sync", "--disable-dev-shm-usage", "--no-proxy-server", "--mute-audio",
         "--hide-scrollbars", "--window-size=1100,720"})
     arguments.emplace_back(flag);
-  arguments.push_back("--user-data-dir=" + m_profile.folder());
-  arguments.emplace_back("about:blank");
   // Root has no user namespace sandbox to drop into.
-  if (::geteuid() == 0) arguments.insert(arguments.begin() + 1, "--no-sandbox");
+  if (::geteuid() == 0) arguments.emplace_back("--no-sandbox");
+  arguments.emplace_back("about:blank");
   std::vector<char*> argv;
   for (auto& argument : arguments)
     argv.push_back(argument.data());
@@ -112,23 +95,14 @@ HeadlessChromium::HeadlessChromium(std::chrono::milliseconds timeout) : m_timeou
 
 HeadlessChromium::~HeadlessChromium() {
   if (m_pid > 0) {
-    try {
-      const std::string message = "{\"id\":0,\"method\":\"Browser.close\"}";
-      (void)!::write(m_toBrowser, message.c_str(), message.size() + 1);
-    } catch (...) {
-    }
+    const char message[] = "{\"id\":0,\"method\":\"Browser.close\"}";
+    (void)!::write(m_toBrowser, message, sizeof message);  // the NUL ends the message
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(5);
-    int status = 0;
-    while (::waitpid(m_pid, &status, WNOHANG) == 0) {
-      if (std::chrono::steady_clock::now() > deadline) {
-        ::kill(-m_pid, SIGKILL);
-        ::waitpid(m_pid, &status, 0);
-        break;
-      }
+    while (::waitpid(m_pid, nullptr, WNOHANG) == 0 && std::chrono::steady_clock::now() < deadline)
       std::this_thread::sleep_for(std::chrono::milliseconds(50));
-    }
-    // Helpers of the browser that outlived it go too.
+    // A browser that did not close in time, and helpers of it that outlived it, go too.
     ::kill(-m_pid, SIGKILL);
+    ::waitpid(m_pid, nullptr, 0);
   }
   if (m_toBrowser >= 0) ::close(m_toBrowser);
   if (m_fromBrowser >= 0) ::close(m_fromBrowser);
@@ -146,9 +120,7 @@ std::string HeadlessChromium::readMessage(std::chrono::steady_clock::time_point 
         deadline - std::chrono::steady_clock::now());
     if (left.count() <= 0) throw std::runtime_error("chromium did not answer in time");
     pollfd poller{m_fromBrowser, POLLIN, 0};
-    const int ready = ::poll(&poller, 1, int(left.count()));
-    if (ready < 0 && errno == EINTR) continue;
-    if (ready <= 0) continue;
+    if (::poll(&poller, 1, int(left.count())) <= 0) continue;  // EINTR or the deadline
     char buffer[65536];
     const ssize_t got = ::read(m_fromBrowser, buffer, sizeof buffer);
     if (got <= 0) throw std::runtime_error("chromium closed its pipe");
@@ -159,11 +131,9 @@ std::string HeadlessChromium::readMessage(std::chrono::steady_clock::time_point 
 std::string HeadlessChromium::call(const std::string& method, const std::string& params,
                                    const std::string& session) {
   const long id = m_nextId++;
-  std::string message =
-      "{\"id\":" + std::to_string(id) + ",\"method\":\"" + method + "\",\"params\":" + params;
-  if (!session.empty()) message += ",\"sessionId\":\"" + session + "\"";
-  message += "}";
-  message += '\0';
+  const std::string message =
+      "{\"id\":" + std::to_string(id) + ",\"method\":\"" + method + "\",\"params\":" + params +
+      (session.empty() ? "" : ",\"sessionId\":\"" + session + "\"") + std::string("}\0", 2);
   for (std::size_t sent = 0; sent < message.size();) {
     const ssize_t wrote = ::write(m_toBrowser, message.data() + sent, message.size() - sent);
     if (wrote <= 0) throw std::runtime_error("cannot write to chromium");

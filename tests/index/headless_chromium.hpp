@@ -1,6 +1,6 @@
-// Headless Chromium driven over its DevTools pipe (fd 3 in, fd 4 out, messages ended by NUL) for
-// tests of the browse page: open a page and run JavaScript in it. Every wait has
-// a deadline; the browser and its children are killed when the object goes.
+// Headless Chromium driven over its DevTools pipe (fd 3 in, fd 4 out, messages ended by NUL): open
+// a page and run JavaScript in it. Every wait has a deadline; the browser and its children are
+// killed when the object goes.
 #pragma once
 
 #include <sys/types.h>

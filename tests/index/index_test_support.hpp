@@ -21,13 +21,11 @@ class PromptingUserInterface : public ScriptedUserInterface {
   std::deque<std::string> inputs;
   std::vector<std::string> prompts;
 
-  std::string inputBox(const std::string& prompt, const std::string& title,
+  std::string inputBox(const std::string&, const std::string& title,
                        const std::string& defaultText) override {
     prompts.push_back(title);
-    (void)prompt;
-    if (inputs.empty()) return defaultText;
-    std::string answer = inputs.front();
-    inputs.pop_front();
+    const std::string answer = inputs.empty() ? defaultText : inputs.front();
+    if (!inputs.empty()) inputs.pop_front();
     return answer;
   }
 };

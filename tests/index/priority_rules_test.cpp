@@ -1,6 +1,8 @@
+// The selection priority rules: their lists, comparisons and sorts, and their INI sections.
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <map>
 
 #include "index_test_support.hpp"
 #include "support/test_environment.hpp"
@@ -12,10 +14,11 @@ namespace {
 
 using test::raises;
 
-std::vector<std::string> fileNames(const TessaglyphSPR& spr) {
-  std::vector<std::string> names;
+// The file priority list joined by "|".
+std::string fileNames(const TessaglyphSPR& spr) {
+  std::string names;
   for (Integer i = 0; i < spr.numFilePriorityEntries(); ++i)
-    names.push_back(spr.filePriorityEntry(i));
+    names += (i ? "|" : "") + spr.filePriorityEntry(i);
   return names;
 }
 
@@ -27,79 +30,68 @@ TessaglyphSPR rulesWith(const std::vector<std::string>& names) {
   return spr;
 }
 
-TEST(PriorityRules, ANewObjectHoldsTheInitialValues) {
-  const TessaglyphSPR spr;
-  EXPECT_EQ(spr.sprName(), "Default");
-  EXPECT_EQ(spr.sprDescription(), "Default SPR settings");
-  EXPECT_EQ(spr.numPriorityCategories(), 3);
-  EXPECT_EQ(spr.categoryOrder(0), TG_PC_RESOLUTION);
-  EXPECT_EQ(spr.categoryOrder(1), TG_PC_SCRIPTPRIORITY);
-  EXPECT_EQ(spr.categoryOrder(2), TG_PC_FILEPRIORITY);
-  EXPECT_EQ(spr.resolutionCompareMode(), TG_RCM_SMALLESTAREA);
-  EXPECT_EQ(fileNames(spr), std::vector<std::string>{""});
-  EXPECT_EQ(spr.numScriptPriorityEntries(), 1);
-  EXPECT_EQ(spr.getPriorityCategoryIndex(TG_PC_FILEPRIORITY), 2);
+// Writes the section [SPR R] and returns the file's path.
+std::string rulesFile(const test::TemporaryFolder& folder, const std::string& section) {
+  std::ofstream(folder.folder() + "rules.ini", std::ios::trunc) << "[SPR R]\n" << section;
+  return folder.folder() + "rules.ini";
 }
 
+TEST(PriorityRules, ANewObjectHoldsTheInitialValues) {
+  const TessaglyphSPR s;
+  EXPECT_EQ(
+      std::make_tuple(s.sprName(), s.sprDescription(), s.resolutionCompareMode(), fileNames(s)),
+      std::make_tuple("Default", "Default SPR settings", TG_RCM_SMALLESTAREA, ""));
+  EXPECT_EQ(std::make_tuple(s.numPriorityCategories(), s.categoryOrder(0), s.categoryOrder(1),
+                            s.categoryOrder(2), s.numScriptPriorityEntries()),
+            std::make_tuple(3, TG_PC_RESOLUTION, TG_PC_SCRIPTPRIORITY, TG_PC_FILEPRIORITY, 1));
+  EXPECT_EQ(s.getPriorityCategoryIndex(TG_PC_FILEPRIORITY), 2);
+}
+
+// Each edit of the list "|a|c" leaves the list given, or raises the error and leaves it alone.
 TEST(PriorityRules, ListEditsCheckTheirIndices) {
+  using S = TessaglyphSPR;
   const struct {
-    std::function<void(TessaglyphSPR&)> edit;
-    std::vector<std::string> expected;  // the file list afterwards
+    std::function<void(S&)> edit;
+    const char* after;
     std::int32_t error;
     const char* description;
     const char* source;
   } rows[] = {
-      {[](auto& s) { s.addFilePriorityName("b", 1); }, {"", "b", "a", "c"}, 0, "", ""},
-      {[](auto& s) { s.addFilePriorityName("z", 0); }, {"z", "", "a", "c"}, 0, "", ""},
-      {[](auto& s) { s.addFilePriorityName("z", 4); },
-       {"", "a", "c"},
-       33002,
-       "Invalid insertion index",
-       "TessaglyphSPR::addFilePriorityName"},
-      {[](auto& s) { s.addFilePriorityName(" A "); },
-       {"", "a", "c"},
-       33001,
-       "Priority  A  already exists",
-       "TessaglyphSPR::addFilePriorityName"},
-      {[](auto& s) { s.removeFilePriorityName(1); }, {"", "c"}, 0, "", ""},
-      {[](auto& s) { s.removeFilePriorityName(0); }, {"a", "c", ""}, 0, "", ""},
-      {[](auto& s) { s.removeFilePriorityName(3); },
-       {"", "a", "c"},
-       33003,
-       "Invalid deletion index",
-       "TessaglyphSPR::removeFilePriorityName"},
-      {[](auto& s) { s.moveFilePriorityName(2, 0); }, {"c", "", "a"}, 0, "", ""},
-      {[](auto& s) { s.moveFilePriorityName(0, 3); },
-       {"", "a", "c"},
-       33004,
-       "Invalid move index",
-       "TessaglyphSPR::moveFilePriorityName"},
-      {[](auto& s) { s.movePriorityCategory(0, 3); },
-       {"", "a", "c"},
-       33004,
-       "Invalid move index",
-       "TessaglyphSPR::movePriorityCategory"},
-      {[](auto& s) { s.addScriptPriorityName("", 0); },
-       {"", "a", "c"},
-       33001,
-       "Priority  already exists",
-       "TessaglyphSPR::addScriptPriorityName"},
+      {[](S& s) { s.addFilePriorityName("b", 1); }, "|b|a|c", 0, "", ""},
+      {[](S& s) { s.addFilePriorityName("z", 0); }, "z||a|c", 0, "", ""},
+      {[](S& s) { s.addFilePriorityName("z", 4); }, "", 33002, "Invalid insertion index", "add"},
+      {[](S& s) { s.addFilePriorityName(" A "); }, "", 33001, "Priority  A  already exists", "add"},
+      {[](S& s) { s.removeFilePriorityName(1); }, "|c", 0, "", ""},
+      {[](S& s) { s.removeFilePriorityName(0); }, "a|c|", 0, "", ""},
+      {[](S& s) { s.removeFilePriorityName(3); }, "", 33003, "Invalid deletion index", "remove"},
+      {[](S& s) { s.moveFilePriorityName(2, 0); }, "c||a", 0, "", ""},
+      {[](S& s) { s.moveFilePriorityName(0, 3); }, "", 33004, "Invalid move index", "move"},
+      {[](S& s) { s.movePriorityCategory(0, 3); }, "", 33004, "Invalid move index", "category"},
+      {[](S& s) { s.addScriptPriorityName("", 0); }, "", 33001, "Priority  already exists",
+       "script"},
   };
+  const std::map<std::string, std::string> sources = {{"add", "addFilePriorityName"},
+                                                      {"remove", "removeFilePriorityName"},
+                                                      {"move", "moveFilePriorityName"},
+                                                      {"category", "movePriorityCategory"},
+                                                      {"script", "addScriptPriorityName"}};
   for (const auto& row : rows) {
+    SCOPED_TRACE(row.after);
     TessaglyphSPR spr = rulesWith({"a", "c"});
     if (row.error == 0) {
       row.edit(spr);
     } else {
-      EXPECT_TRUE(raises([&] { row.edit(spr); }, row.error, row.description, row.source));
+      EXPECT_TRUE(raises([&] { row.edit(spr); }, row.error, row.description,
+                         "TessaglyphSPR::" + sources.at(row.source)));
     }
-    EXPECT_EQ(fileNames(spr), row.expected);
+    EXPECT_EQ(fileNames(spr), row.error == 0 ? row.after : "|a|c");
   }
   TessaglyphSPR single;
   single.removeFilePriorityName(0);
-  EXPECT_EQ(fileNames(single), std::vector<std::string>{""});
+  EXPECT_EQ(fileNames(single), "");
   single.movePriorityCategory(2, 0);
-  EXPECT_EQ(single.categoryOrder(0), TG_PC_FILEPRIORITY);
-  EXPECT_EQ(single.categoryOrder(1), TG_PC_RESOLUTION);
+  EXPECT_EQ(std::make_pair(single.categoryOrder(0), single.categoryOrder(1)),
+            std::make_pair(TG_PC_FILEPRIORITY, TG_PC_RESOLUTION));
 }
 
 TEST(PriorityRules, NamesRankByTheirPlaceInTheList) {
@@ -108,22 +100,15 @@ TEST(PriorityRules, NamesRankByTheirPlaceInTheList) {
     const char* a;
     const char* b;
     Integer expected;
-  } rows[] = {
-      {"high", "low", -1}, {"LOW ", "high", 1}, {"x", "y", 0},       {"x", "low", 1},
-      {" ", "high", -1},   {"", "", 0},         {"high", "High", 0},
-  };
+  } rows[] = {{"high", "low", -1}, {"LOW ", "high", 1}, {"x", "y", 0},      {"x", "low", 1},
+              {" ", "high", -1},   {"", "", 0},         {"high", "High", 0}};
   for (const auto& row : rows)
     EXPECT_EQ(spr.compareFilePriorities(row.a, row.b), row.expected) << row.a << "|" << row.b;
-
   // Duplicates (only a file can bring them): comparisons use the last, the index the first.
   test::TemporaryFolder folder;
-  const std::string ini = folder.folder() + "rules.ini";
-  {
-    std::ofstream out(ini);
-    out << "[SPR Dup]\nexists=True\nnum fp=3\nnum sp=1\nfp 0=a\nfp 1=b\nfp 2=a\nsp 0=\n";
-  }
   TessaglyphSPR dup;
-  dup.readFromINIFile(ini, "Dup");
+  dup.readFromINIFile(
+      rulesFile(folder, "exists=True\nnum fp=3\nnum sp=1\nfp 0=a\nfp 1=b\nfp 2=a\n"), "R");
   EXPECT_EQ(dup.getFilePriorityIndex("a"), 0);
   EXPECT_EQ(dup.compareFilePriorities("a", "b"), 1);
 }
@@ -142,15 +127,13 @@ TEST(PriorityRules, ResolutionsCompareByTheMode) {
     std::int32_t mode;
     Integer expected;
     Double significant;
-  } rows[] = {
-      {TG_RCM_SMALLESTAREA, -1, 400},
-      {TG_RCM_GREATESTAREA, 1, 400},
-      {TG_RCM_SMALLESTXRES, -1, 10},
-      {TG_RCM_GREATESTXRES, 1, 10},
-      {TG_RCM_SMALLESTYRES, 1, 40},
-      {TG_RCM_GREATESTYRES, -1, 40},
-      {9, 0, 40},
-  };
+  } rows[] = {{TG_RCM_SMALLESTAREA, -1, 400},
+              {TG_RCM_GREATESTAREA, 1, 400},
+              {TG_RCM_SMALLESTXRES, -1, 10},
+              {TG_RCM_GREATESTXRES, 1, 10},
+              {TG_RCM_SMALLESTYRES, 1, 40},
+              {TG_RCM_GREATESTYRES, -1, 40},
+              {9, 0, 40}};
   for (const auto& row : rows) {
     TessaglyphSPR spr;
     spr.setResolutionCompareMode(static_cast<TG_RESCOMPAREMODES>(row.mode));
@@ -158,8 +141,8 @@ TEST(PriorityRules, ResolutionsCompareByTheMode) {
     EXPECT_EQ(spr.compareResolutions(a, a), 0);
     EXPECT_EQ(spr.getSignificantResolutionValue(a), row.significant);
   }
-  TessaglyphSPR spr;
-  EXPECT_EQ(test::errorNumber([&] { spr.compareResolutions(metric(1e200, 1e200), a); }), 6);
+  EXPECT_EQ(test::errorNumber([&] { TessaglyphSPR().compareResolutions(metric(1e200, 1e200), a); }),
+            6);
 }
 
 TG_I_INDEXRECORD record(const std::string& name, Double res, const std::string& priority) {
@@ -177,7 +160,7 @@ std::string order(const Array<TG_I_INDEXRECORD>& list) {
   return names;
 }
 
-class PriorityRulesWithIndex : public test::IndexTest {};
+using PriorityRulesWithIndex = test::IndexTest;
 
 TEST_F(PriorityRulesWithIndex, ThePrioritizedListIsDecidedByTheLastCategory) {
   const Array<TG_I_INDEXRECORD> list(0, {record("a", 90, "low"), record("b", 30, ""),
@@ -187,8 +170,7 @@ TEST_F(PriorityRulesWithIndex, ThePrioritizedListIsDecidedByTheLastCategory) {
   EXPECT_EQ(order(spr.prioritizedList(list, 0, 3)), "bdca");
   EXPECT_EQ(order(spr.prioritizedList(list, 1, 1)), "abcd");
   EXPECT_EQ(order(spr.prioritizedList(list, 1, 2)), "bc");
-  // Resolution last: it decides.
-  spr.movePriorityCategory(0, 2);
+  spr.movePriorityCategory(0, 2);  // resolution last: it decides
   EXPECT_EQ(order(spr.prioritizedList(list, 0, 3)), "cdba");
 }
 
@@ -203,14 +185,13 @@ TEST_F(PriorityRulesWithIndex, ScriptPrioritiesComeFromTheIndexOnce) {
       0, {record("slow", 1, ""), record("fast", 1, ""), record("none", 1, "")});
   list[0].scriptFile = " " + home.root() + "scripts/SLOW.tgp";
   list[1].scriptFile = home.root() + "SCRIPTS/fast.TGP";
-  spr.sortByScriptPriorities(list);
   // "first" is listed first, the empty name (a record whose script is unknown) second, and
-  // "second" not at all.
-  EXPECT_EQ(order(list), "fastnoneslow");
-  // Later changes to the index do not reach the cache.
-  index.setScriptPriorityName(1, "first");
-  spr.sortByScriptPriorities(list);
-  EXPECT_EQ(order(list), "fastnoneslow");
+  // "second" not at all; later changes to the index do not reach the cache.
+  for (const char* later : {"second", "first"}) {
+    index.setScriptPriorityName(1, later);
+    spr.sortByScriptPriorities(list);
+    EXPECT_EQ(order(list), "fastnoneslow");
+  }
 }
 
 TEST(PriorityRulesFile, SavingAndReadingBackKeepsTheLists) {
@@ -222,32 +203,23 @@ TEST(PriorityRulesFile, SavingAndReadingBackKeepsTheLists) {
   spr.setResolutionCompareMode(TG_RCM_GREATESTYRES);
   spr.movePriorityCategory(2, 0);
   spr.saveToINIFile(ini);
-
   TessaglyphSPR back;
   back.readFromINIFile(ini, "mine");
-  EXPECT_EQ(fileNames(back), (std::vector<std::string>{"", "a", "b"}));
-  EXPECT_EQ(back.numScriptPriorityEntries(), 1);
-  EXPECT_EQ(back.sprName(), "Mine");
-  EXPECT_EQ(back.sprDescription(), "my rules");
-  EXPECT_EQ(back.resolutionCompareMode(), TG_RCM_GREATESTYRES);
-  EXPECT_EQ(back.categoryOrder(0), TG_PC_FILEPRIORITY);
-  EXPECT_EQ(
-      std::chrono::duration_cast<std::chrono::seconds>(back.lastSaveDate() - spr.lastSaveDate())
-          .count(),
-      0);
   const auto copy = back.clone();
-  EXPECT_EQ(copy->sprName(), "Mine");
-  EXPECT_EQ(copy->filePriorityEntry(2), "b");
-
-  // In a property bag.
   IniSectionPropertyBag bag(ini, "Bag");
   spr.writeProperties(bag);
   TessaglyphSPR fromBag;
   fromBag.readProperties(bag);
-  EXPECT_EQ(fromBag.sprName(), "Mine");
-  EXPECT_EQ(fileNames(fromBag), (std::vector<std::string>{"", "a", "b"}));
-  EXPECT_EQ(fromBag.categoryOrder(0), TG_PC_FILEPRIORITY);
   EXPECT_EQ(bag.read("m_pcOrder0", ""), "1");
+  for (const TessaglyphSPR* read : {&back, copy.get(), &fromBag}) {
+    EXPECT_EQ(std::make_tuple(fileNames(*read), read->numScriptPriorityEntries(), read->sprName(),
+                              read->sprDescription(), read->categoryOrder(0)),
+              std::make_tuple("|a|b", 1, "Mine", "my rules", TG_PC_FILEPRIORITY));
+    EXPECT_EQ(read->resolutionCompareMode(), TG_RCM_GREATESTYRES);
+    using std::chrono::seconds;
+    EXPECT_EQ(
+        std::chrono::duration_cast<seconds>(read->lastSaveDate() - spr.lastSaveDate()).count(), 0);
+  }
 }
 
 TEST(PriorityRulesFile, BrokenSectionsRaise33005Or33006) {
@@ -263,29 +235,22 @@ TEST(PriorityRulesFile, BrokenSectionsRaise33005Or33006) {
       {"exists=True\nnum fp=1\nnum sp=1\npc 3=1\n", 33006},
       {"exists=True\nnum fp=1\nnum sp=1\ncolour=red\n", 33006},
       {"exists=True\nnum fp=1\nnum sp=1\nrcm=Bestest\n", 33006},
-      {"exists=True\nnum fp=2\nnum sp=1\nfp 1=a\nrcm=worst AREA\n", 0},
   };
   test::TemporaryFolder folder;
-  const std::string ini = folder.folder() + "rules.ini";
   for (const auto& row : rows) {
-    {
-      std::ofstream out(ini, std::ios::trunc);
-      out << "[SPR R]\n" << row.section;
-    }
-    TessaglyphSPR spr;
-    if (row.error == 0) {
-      spr.readFromINIFile(ini, "R");
-      EXPECT_EQ(fileNames(spr), (std::vector<std::string>{"", "a"}));
-      EXPECT_EQ(spr.resolutionCompareMode(), TG_RCM_GREATESTAREA);
-      continue;
-    }
     const std::string description =
         row.error == 33005 ? "The given SPR, R, could not be located in the specified INI file"
                            : "The INI profile for the SPR R is corrupted";
-    EXPECT_TRUE(raises([&] { spr.readFromINIFile(ini, "R"); }, row.error, description,
-                       "TessaglyphSPR::readFromINIFile"))
+    EXPECT_TRUE(
+        raises([&] { TessaglyphSPR().readFromINIFile(rulesFile(folder, row.section), "R"); },
+               row.error, description, "TessaglyphSPR::readFromINIFile"))
         << row.section;
   }
+  TessaglyphSPR spr;
+  spr.readFromINIFile(
+      rulesFile(folder, "exists=True\nnum fp=2\nnum sp=1\nfp 1=a\nrcm=worst AREA\n"), "R");
+  EXPECT_EQ(fileNames(spr), "|a");
+  EXPECT_EQ(spr.resolutionCompareMode(), TG_RCM_GREATESTAREA);
 }
 
 }  // namespace

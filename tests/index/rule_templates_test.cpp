@@ -1,3 +1,4 @@
+// The rule templates: a list of unique names with a current one, kept in the settings file.
 #include <gtest/gtest.h>
 
 #include "support/test_environment.hpp"
@@ -37,7 +38,7 @@ TEST_F(RuleTemplatesTest, TheListKeepsNamesUniqueAndIndicesInRange) {
 
   top.setCurrentSPR(1);
   EXPECT_EQ(top.currentSPR(), 1);
-  for (Integer bad : {Integer(-1), Integer(2)}) {
+  for (const Integer bad : {-1, 2}) {
     EXPECT_TRUE(raises([&] { top.setCurrentSPR(bad); }, 12014, "Invalid templates index",
                        "Tessaglyph::currentSPR Let"));
     EXPECT_TRUE(raises([&] { top.removeSPRTemplate(bad); }, 12014, "Invalid template index",
@@ -71,27 +72,20 @@ TEST_F(RuleTemplatesTest, TemplatesGoToTheSettingsFileAndComeBack) {
 }
 
 TEST_F(RuleTemplatesTest, ACorruptTemplateSectionRaises12014) {
-  const struct {
-    const char* section;
-    int expectedCount;  // -1: raises
-  } rows[] = {
-      {"", 1},
-      {"num templates=0\n", 1},
-      {"template 1=Default\n", -1},
-      {"num templates=two\n", -1},
-      {"num templates=2\ntemplate 1=Default\n", -1},
-  };
-  for (const auto& row : rows) {
-    home.writeFile("rules.ini", std::string("[SPR_Templates]\n") + row.section);
-    const std::string file = home.root() + "rules.ini";
-    if (row.expectedCount < 0) {
-      EXPECT_TRUE(raises([&] { top.loadSPRTemplates(file); }, 12014,
-                         "Section data in INI file is corrupt", "Tessaglyph::loadSPRTemplates"))
-          << row.section;
-    } else {
-      top.loadSPRTemplates(file);
-      EXPECT_EQ(top.numSPRTemplates(), row.expectedCount);
-    }
+  const std::string file = home.root() + "rules.ini";
+  for (const char* section :
+       {"template 1=Default\n", "num templates=two\n", "num templates=2\ntemplate 1=Default\n"}) {
+    home.writeFile("rules.ini", std::string("[SPR_Templates]\n") + section);
+    EXPECT_TRUE(raises([&] { top.loadSPRTemplates(file); }, 12014,
+                       "Section data in INI file is corrupt", "Tessaglyph::loadSPRTemplates"))
+        << section;
+  }
+  // An empty section, or none, leaves the default alone.
+  top.addSPRTemplate(rules("Second"));
+  for (const char* section : {"", "num templates=0\n"}) {
+    home.writeFile("rules.ini", std::string("[SPR_Templates]\n") + section);
+    top.loadSPRTemplates(file);
+    EXPECT_EQ(top.numSPRTemplates(), 1);
   }
 }
 

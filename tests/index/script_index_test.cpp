@@ -1,3 +1,4 @@
+// The scripts of the index: registering them, their filters, and the candidates for a file.
 #include <gtest/gtest.h>
 
 #include "index_test_support.hpp"
@@ -65,60 +66,39 @@ TEST_F(IndexTest, FindScriptFileOffersMatchingScriptsInTableOrder) {
   }
 }
 
-Array<TG_I_SCRIPTCANDIDATE> candidates(const std::vector<std::pair<bool, std::string>>& items) {
+// Candidates "S0", "S1", ... of the given kinds of match ('+' strong) and priorities.
+Array<TG_I_SCRIPTCANDIDATE> candidates(const std::vector<std::string>& items) {
   std::vector<TG_I_SCRIPTCANDIDATE> list;
-  for (std::size_t i = 0; i < items.size(); ++i) {
-    list.push_back({items[i].first, "S" + std::to_string(i), "", items[i].second});
-  }
+  for (const std::string& item : items)
+    list.push_back({item[0] == '+', "S" + std::to_string(list.size()), "", item.substr(1)});
   return Array<TG_I_SCRIPTCANDIDATE>(0, std::move(list));
 }
 
-std::string priorities(const Array<TG_I_SCRIPTCANDIDATE>& list) {
-  std::string text;
-  for (const auto& c : list)
-    text += (c.strongMatch ? "+" : "-") + c.scriptPriority + " ";
-  return text;
-}
-
+// The sort by match orders only the kind of match; the sort by priority orders the numbers
+// (a text counts as 0), in the range given (-1: the whole list).
 TEST(ScriptCandidateSorts, SortTheGivenRange) {
-  using Sort = void (*)(Array<TG_I_SCRIPTCANDIDATE>&, Long, Long);
+  const auto byMatch = &TessaglyphIndex::sortScriptCandidatesByMatch;
+  const auto byPriority = &TessaglyphIndex::sortScriptCandidatesByPriority;
   const struct {
-    Sort sort;
-    std::vector<std::pair<bool, std::string>> items;
+    void (*sort)(Array<TG_I_SCRIPTCANDIDATE>&, Long, Long);
+    std::vector<std::string> items;
     Long start, end;
     const char* expected;
   } rows[] = {
-      {&TessaglyphIndex::sortScriptCandidatesByMatch,
-       {{false, "1"}, {true, "2"}, {false, "3"}, {true, "4"}},
-       -1,
-       -1,
-       "+ + - - "},
-      {&TessaglyphIndex::sortScriptCandidatesByPriority,
-       {{false, "10"}, {false, "2"}, {false, "x"}, {false, "-1"}},
-       -1,
-       -1,
-       "--1 -x -2 -10 "},
-      {&TessaglyphIndex::sortScriptCandidatesByPriority,
-       {{false, "9"}, {false, "5"}, {false, "1"}, {false, "0"}},
-       1,
-       2,
-       "-9 -1 -5 -0 "},
-      {&TessaglyphIndex::sortScriptCandidatesByPriority, {{false, "3"}}, -1, -1, "-3 "},
+      {byMatch, {"-1", "+2", "-3", "+4"}, -1, -1, "++--"},
+      {byPriority, {"-10", "-2", "-x", "--1"}, -1, -1, "-1 x 2 10 "},
+      {byPriority, {"-9", "-5", "-1", "-0"}, 1, 2, "9 1 5 0 "},
+      {byPriority, {"-3"}, -1, -1, "3 "},
   };
   for (const auto& row : rows) {
     Array<TG_I_SCRIPTCANDIDATE> list = candidates(row.items);
     row.sort(list, row.start, row.end);
-    std::string got = priorities(list);
-    if (row.sort == &TessaglyphIndex::sortScriptCandidatesByMatch) {
-      // Only the kind of match is ordered.
-      std::string kinds;
-      for (const auto& c : list)
-        kinds += c.strongMatch ? "+ " : "- ";
-      got = kinds;
-    }
+    std::string got;
+    for (const auto& c : list)
+      got += row.sort == byMatch ? std::string(c.strongMatch ? "+" : "-") : c.scriptPriority + " ";
     EXPECT_EQ(got, row.expected);
   }
-  Array<TG_I_SCRIPTCANDIDATE> list = candidates({{false, "1"}});
+  Array<TG_I_SCRIPTCANDIDATE> list = candidates({"-1"});
   EXPECT_EQ(test::errorNumber([&] { TessaglyphIndex::sortScriptCandidatesByMatch(list, 0, 3); }),
             9);
 }

@@ -1,7 +1,7 @@
+// The settings file: its defaults, stored paths and limits, the rule sections, uninstall log names.
 #include <gtest/gtest.h>
 
 #include <chrono>
-#include <filesystem>
 
 #include "support/test_environment.hpp"
 #include "tessaglyph/top_level_object.hpp"
@@ -21,97 +21,71 @@ class SettingsFileTest : public ::testing::Test {
   }
 };
 
-constexpr const char* kDefaultFile =
-    "[Tessa Glyph]\n"
-    "exists=True\n"
-    "program editor dir=\n"
-    "virtual machine dir=\n"
-    "qpkman dir=\\Tessaglyph\n"
-    "qpk uninstall log=\\Tessaglyph\\QPK Uninstall\\UNINSTALL LOG.TXT\n"
-    "programs dir=\\Tessaglyph\\Scripts\n"
-    "source data dir=\\Tessaglyph\\Source Data\n"
-    "qpk uninstall dir=\\Tessaglyph\\QPK Uninstall\n"
-    "source index=\\Tessaglyph\\hfsrcidx.dbf\n"
-    "script index=\\Tessaglyph\\hfscript.dbf\n"
-    "max open area files=225\n"
-    "\n"
-    "[SPR_Templates]\n"
-    "num templates=1\n"
-    "template 1=Default\n"
-    "\n";
-
-TEST_F(SettingsFileTest, AMissingFileIsCreatedWithoutDataAndReadsTheDefaults) {
-  struct Row {
+// A missing file is created without data and reads the defaults (below the base directory); the
+// first value written writes the whole default file first.
+TEST_F(SettingsFileTest, AMissingFileReadsTheDefaultsAndTheFirstWriteFillsIt) {
+  const struct {
     std::string (Tessaglyph::*read)() const;
-    std::string expected;  // below the base directory; "" for an empty value
-  };
-  const Row rows[] = {
-      {&Tessaglyph::iniHProgramEditorDir, ""},
-      {&Tessaglyph::iniHVirtualMachineDir, ""},
-      {&Tessaglyph::iniHQPKManDir, "Tessaglyph"},
-      {&Tessaglyph::iniHUninstallLogName, "Tessaglyph/QPK Uninstall/UNINSTALL LOG.TXT"},
-      {&Tessaglyph::iniHProgramsDir, "Tessaglyph/Scripts"},
-      {&Tessaglyph::iniHSourceDataDir, "Tessaglyph/Source Data"},
-      {&Tessaglyph::iniHQPKUninstallDir, "Tessaglyph/QPK Uninstall"},
-      {&Tessaglyph::iniHSourceIndex, "Tessaglyph/hfsrcidx.dbf"},
-      {&Tessaglyph::iniHScriptIndex, "Tessaglyph/hfscript.dbf"},
-  };
-  for (const Row& row : rows) {
-    const std::string expected = row.expected.empty() ? "" : home.base() + row.expected;
-    EXPECT_EQ((top.*row.read)(), expected);
-  }
+    std::string expected;
+  } rows[] = {{&Tessaglyph::iniHProgramEditorDir, ""},
+              {&Tessaglyph::iniHVirtualMachineDir, ""},
+              {&Tessaglyph::iniHQPKManDir, "Tessaglyph"},
+              {&Tessaglyph::iniHUninstallLogName, "Tessaglyph/QPK Uninstall/UNINSTALL LOG.TXT"},
+              {&Tessaglyph::iniHProgramsDir, "Tessaglyph/Scripts"},
+              {&Tessaglyph::iniHSourceDataDir, "Tessaglyph/Source Data"},
+              {&Tessaglyph::iniHQPKUninstallDir, "Tessaglyph/QPK Uninstall"},
+              {&Tessaglyph::iniHSourceIndex, "Tessaglyph/hfsrcidx.dbf"},
+              {&Tessaglyph::iniHScriptIndex, "Tessaglyph/hfscript.dbf"}};
+  for (const auto& row : rows)
+    EXPECT_EQ((top.*row.read)(), row.expected.empty() ? "" : home.base() + row.expected);
   EXPECT_EQ(top.iniHMaxOpenAreaFiles(), 225);
   EXPECT_EQ(iniText(), "[Tessa Glyph]\nexists=False\n");
   EXPECT_FALSE(top.iniFileHasData());
   EXPECT_EQ(top.getTessaglyphININame(), home.base() + "Tessaglyph.ini");
-}
 
-TEST_F(SettingsFileTest, WritingIntoAFileWithoutDataWritesTheDefaultFileFirst) {
   top.setIniHProgramsDir("/opt/scripts");
-  std::string expected = kDefaultFile;
-  expected.replace(expected.find("programs dir=\\Tessaglyph\\Scripts"),
-                   std::string("programs dir=\\Tessaglyph\\Scripts").size(),
-                   "programs dir=/opt/scripts");
+  const std::string expected =
+      "[Tessa Glyph]\nexists=True\nprogram editor dir=\nvirtual machine dir=\n"
+      "qpkman dir=\\Tessaglyph\nqpk uninstall log=\\Tessaglyph\\QPK Uninstall\\UNINSTALL LOG.TXT\n"
+      "programs dir=/opt/scripts\nsource data dir=\\Tessaglyph\\Source Data\n"
+      "qpk uninstall dir=\\Tessaglyph\\QPK Uninstall\nsource index=\\Tessaglyph\\hfsrcidx.dbf\n"
+      "script index=\\Tessaglyph\\hfscript.dbf\nmax open area files=225\n\n"
+      "[SPR_Templates]\nnum templates=1\ntemplate 1=Default\n\n";
   const std::string text = iniText();
   EXPECT_EQ(text.substr(0, expected.size()), expected);
   // The default rules follow in their own section.
-  EXPECT_NE(text.find("[SPR Default]\nexists=True\nname=Default\n", expected.size()),
-            std::string::npos);
+  EXPECT_EQ(text.find("[SPR Default]\nexists=True\nname=Default\n"), expected.size());
   EXPECT_TRUE(top.iniFileHasData());
 }
 
-TEST_F(SettingsFileTest, StoredPathsAreExpandedOnlyWhenTheyBeginWithASeparator) {
+// Stored paths are expanded only when they begin with a separator; the open file limit accepts
+// only 1 to 225, read or written.
+TEST_F(SettingsFileTest, StoredPathsAndTheOpenFileLimit) {
   const struct {
     const char* stored;
     std::string expected;
-  } rows[] = {
-      {"\\Data\\Grids", home.base() + "Data/Grids"},
-      {"/Data/Grids", home.base() + "Data/Grids"},
-      {"\\Data\\\\Grids\\", home.base() + "Data/Grids/"},
-      {"relative\\folder", "relative\\folder"},
-      {"/", home.base()},
-  };
-  for (const auto& row : rows) {
+  } paths[] = {{"\\Data\\Grids", home.base() + "Data/Grids"},
+               {"/Data/Grids", home.base() + "Data/Grids"},
+               {"\\Data\\\\Grids\\", home.base() + "Data/Grids/"},
+               {"relative\\folder", "relative\\folder"},
+               {"/", home.base()}};
+  for (const auto& row : paths) {
     storeKey("source data dir", row.stored);
     EXPECT_EQ(top.iniHSourceDataDir(), row.expected) << row.stored;
   }
-}
-
-TEST_F(SettingsFileTest, TheOpenFileLimitAcceptsOnlyOneTo225) {
   const struct {
     const char* stored;
     Integer expected;
-  } rows[] = {{"12", 12}, {"1", 1}, {"225", 225}, {"0", 225}, {"300", 225}, {"many", 225}};
-  for (const auto& row : rows) {
+  } limits[] = {{"12", 12}, {"1", 1}, {"225", 225}, {"0", 225}, {"300", 225}, {"many", 225}};
+  for (const auto& row : limits) {
     storeKey("max open area files", row.stored);
     EXPECT_EQ(top.iniHMaxOpenAreaFiles(), row.expected) << row.stored;
   }
   storeKey("max open area files", "40");
-  top.setIniHMaxOpenAreaFiles(300);
-  top.setIniHMaxOpenAreaFiles(0);
-  EXPECT_EQ(top.iniHMaxOpenAreaFiles(), 40);
-  top.setIniHMaxOpenAreaFiles(7);
-  EXPECT_EQ(top.iniHMaxOpenAreaFiles(), 7);
+  for (const auto& [written, read] : {std::pair{300, 40}, {0, 40}, {1, 1}, {225, 225}}) {
+    top.setIniHMaxOpenAreaFiles(written);
+    EXPECT_EQ(top.iniHMaxOpenAreaFiles(), read) << written;
+  }
 }
 
 TEST_F(SettingsFileTest, ClearingTemplateDataKeepsEverySectionButTheRuleSections) {
@@ -133,38 +107,30 @@ TEST_F(SettingsFileTest, UninstallLogNamesCountUpWithinAMinute) {
   when.tm_isdst = -1;
   const Date date = std::chrono::system_clock::from_time_t(std::mktime(&when));
   const std::string folder = home.base() + "Tessaglyph/QPK Uninstall/";
-  const std::string first = top.getUninstallLogName(" pkg1 ", date);
-  EXPECT_EQ(first, folder + "20240307_0905_1_PKG1.TGU");
+  EXPECT_EQ(top.getUninstallLogName(" pkg1 ", date), folder + "20240307_0905_1_PKG1.TGU");
   home.writeFile("base/Tessaglyph/QPK Uninstall/20240307_0905_1_PKG1.TGU", "log");
   EXPECT_EQ(top.getUninstallLogName("pkg1", date), folder + "20240307_0905_2_PKG1.TGU");
   home.writeFile("base/Tessaglyph/QPK Uninstall/20240307_0905_2_OTHER.tgu", "log");
   home.writeFile("base/Tessaglyph/QPK Uninstall/notes.txt", "not a log");
-
   EXPECT_EQ(top.getQPKUninstallLogs("").size(), 2u);
-  const Array<std::string> mine = top.getQPKUninstallLogs(" Pkg1 ");
-  ASSERT_EQ(mine.size(), 1u);
-  EXPECT_EQ(mine[0], folder + "20240307_0905_1_PKG1.TGU");
+  EXPECT_EQ(top.getQPKUninstallLogs(" Pkg1 "),
+            Array<std::string>(0, {folder + "20240307_0905_1_PKG1.TGU"}));
 }
 
-TEST_F(SettingsFileTest, TheBaseDirectoryEndsWithOneSeparator) {
+// The base directory ends with one separator; bounds keep the corners whose conversion fails.
+TEST_F(SettingsFileTest, TheBaseDirectoryAndBoundsThatCannotBeConverted) {
   test::ScopedEnvironment base("TESSAGLYPH_HOME", home.base() + "/");
   EXPECT_EQ(top.getHarrowfeldDirectory(), home.base());
-}
-
-TEST_F(SettingsFileTest, BoundsKeepCornersWhoseConversionFails) {
   TG_FILEMETRICS metrics;
   metrics.datum = "NAD27";
   metrics.xResolution = 30;
   metrics.yResolution = 40;
   metrics.bounds = {36, -100, 35, -99, nullptr};
   const TG_FILEMETRICS moved = top.boundsCon(metrics, "no such datum");
-  EXPECT_EQ(moved.datum, "no such datum");
-  EXPECT_EQ(moved.xResolution, 30);
-  EXPECT_EQ(moved.yResolution, 40);
-  EXPECT_EQ(moved.bounds.northLat, 36);
-  EXPECT_EQ(moved.bounds.westLon, -100);
-  EXPECT_EQ(moved.bounds.southLat, 35);
-  EXPECT_EQ(moved.bounds.eastLon, -99);
+  const TG_BOUNDS& b = moved.bounds;
+  EXPECT_EQ(std::tie(moved.datum, moved.xResolution, moved.yResolution, b.northLat, b.westLon,
+                     b.southLat, b.eastLon),
+            std::make_tuple("no such datum", 30, 40, 36, -100, 35, -99));
 }
 
 }  // namespace

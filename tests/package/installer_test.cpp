@@ -1,122 +1,112 @@
+// Installing a package: copies, registrations, conflicts and refusals, and the uninstall log.
 #include <gtest/gtest.h>
-
-#include <algorithm>
-#include <filesystem>
-#include <string>
-#include <vector>
 
 #include "package_test_support.hpp"
 #include "support/date_text.hpp"
-#include "support/test_environment.hpp"
 #include "tessaglyph/package.hpp"
 #include "test_support.hpp"
 
 namespace tg {
 namespace {
 
-using test::MemoryPackageIndex;
 using test::treeOf;
 using test::writeTextFile;
+using Strings = std::vector<std::string>;
 
-// Records every event; answers with the queued decisions, then with the defaults.
+// Records every event as a line; answers with the queued renames and `continueAnswer`.
 struct InstallRecorder : TessaglyphQPKEvents {
   void installError(Long num, const std::string& source, const std::string& description,
-                    Boolean& continue_) override {
-    events.push_back("error " + std::to_string(num) + " " + source + " " + description);
-    continue_ = continueAnswer;
+                    Boolean& go) override {
+    add("error " + std::to_string(num) + " " + source + " " + description, go);
   }
-  void missingSource(const std::string& file, const std::string& destination,
-                     Boolean& continue_) override {
-    events.push_back("missing " + file + " -> " + destination);
-    continue_ = continueAnswer;
+  void missingSource(const std::string& file, const std::string& to, Boolean& go) override {
+    add("missing " + file + " -> " + to, go);
   }
   void nameConflict(const std::string& file, const std::string& name, const std::string& suggestion,
-                    std::string& renameAs, Boolean& continue_) override {
-    events.push_back("conflict " + file + " " + name + " suggest " + suggestion);
-    if (!renames.empty()) {
-      renameAs = renames.front();
-      renames.erase(renames.begin());
-    }
-    continue_ = continueAnswer;
+                    std::string& renameAs, Boolean& go) override {
+    add("conflict " + file + " " + name + " suggest " + suggestion, go);
+    if (!renames.empty()) renameAs = renames.front();
+    if (!renames.empty()) renames.erase(renames.begin());
   }
   void progressChange(Integer percent) override { progress.push_back(percent); }
   void phaseChange(const std::string& phase) override { events.push_back(phase); }
-
-  bool saw(const std::string& event) const {
-    return std::find(events.begin(), events.end(), event) != events.end();
+  void add(const std::string& event, Boolean& go) {
+    events.push_back(event);
+    go = continueAnswer;
   }
-  std::vector<std::string> events;
+  long count(const std::string& event) const {
+    return std::count(events.begin(), events.end(), event);
+  }
+
+  Strings events, renames;
   std::vector<int> progress;
-  std::vector<std::string> renames;
   bool continueAnswer = true;
 };
 
-// A provider's folder with a script and two tiles, and a base directory to install into.
+// A provider's folder with a script, two tiles and a read-me, and a base directory to install into.
 struct PackageSite {
   test::TemporaryHome home;
-  MemoryPackageIndex index{home.base()};
-  std::string shipped = home.root() + "shipped/";
+  test::MemoryPackageIndex index{home.base()};
+  std::string shipped = home.root() + "shipped/", base = home.base();
+  std::string alps = base + "Tessaglyph/Source Data/Alps/";
+  std::string day = dayStamp(std::chrono::system_clock::now());
   InstallRecorder events;
 
   PackageSite() {
-    writeTextFile(shipped + "srtm.tgp", "script");
-    writeTextFile(shipped + "N45E007.hgt", "tile 1");
-    writeTextFile(shipped + "N46E007.hgt", "tile 2");
-    writeTextFile(shipped + "readme.txt", "read me");
-    std::filesystem::create_directories(home.base() + "Tessaglyph");
-    std::filesystem::create_directories(home.base() + "QPK Uninstall");
+    for (const char* file :
+         {"srtm.tgp|script", "N45E007.hgt|tile 1", "N46E007.hgt|tile 2", "readme.txt|read me"}) {
+      const std::string text = file;
+      writeTextFile(shipped + text.substr(0, text.find('|')), text.substr(text.find('|') + 1));
+    }
+    std::filesystem::create_directories(base + "Tessaglyph");
+    std::filesystem::create_directories(base + "QPK Uninstall");
   }
-
-  TessaglyphQPK package() {
+  // The read-me alone, to the given destination.
+  TessaglyphQPK readme(const std::string& destination) {
     TessaglyphQPK qpk;
+    qpk.setEventSink(&events);
+    qpk.addCopyFile(shipped + "readme.txt", destination);
+    return qpk;
+  }
+  TessaglyphQPK package() {
+    TessaglyphQPK qpk = readme("%HF_ORBDIR/Docs/Alps/readme.txt");
     qpk.setUid("ALPS");
-    qpk.addCopyFile(shipped + "readme.txt", "%HF_ORBDIR/Docs/Alps/readme.txt");
     qpk.addScript(shipped + "srtm.tgp", "SRTM");
     qpk.setScriptsDestination("%HF_SCRIPTSDIR");
     qpk.addSource(shipped + "N45E007.hgt", "srtm");
     qpk.addSource(shipped + "N46E007.hgt", "SRTM");
     qpk.setSourceDestination("%HF_SOURCEDIR/Alps");
-    qpk.setEventSink(&events);
     return qpk;
   }
-  std::string base() const { return home.base(); }
 };
 
 TEST(PackageInstall, InstallThenUninstallLeavesNothingBehind) {
   PackageSite site;
   site.index.scripts.push_back("Other");
-  const auto treeBefore = treeOf(site.base());
-  const auto scriptsBefore = site.index.scripts;
-
+  const auto treeBefore = treeOf(site.base);
   TessaglyphQPK qpk = site.package();
   const auto log = qpk.install();
-  const std::string scripts = site.base() + "Tessaglyph/Scripts/";
-  const std::string alps = site.base() + "Tessaglyph/Source Data/Alps/";
-  EXPECT_EQ(test::readTextFile(alps + "N46E007.hgt"), "tile 2");
-  EXPECT_EQ(site.index.scripts, (std::vector<std::string>{"Other", "SRTM"}));
-  EXPECT_EQ(site.index.sources,
-            (std::vector<std::string>{alps + "N45E007.hgt", alps + "N46E007.hgt"}));
+  EXPECT_EQ(test::readTextFile(site.alps + "N46E007.hgt"), "tile 2");
+  EXPECT_EQ(site.index.scripts, (Strings{"Other", "SRTM"}));
+  EXPECT_EQ(site.index.sources, (Strings{site.alps + "N45E007.hgt", site.alps + "N46E007.hgt"}));
   EXPECT_EQ(site.events.progress, (std::vector<int>{0, 25, 50, 75, 100}));
   EXPECT_EQ(site.events.events.front(), "Preparing to install...");
   EXPECT_EQ(site.events.events.back(), "Finished.");
-  EXPECT_EQ(qpk.copyFileDestination(0), site.base() + "/Docs/Alps/readme.txt");
+  EXPECT_EQ(qpk.copyFileDestination(0), site.base + "/Docs/Alps/readme.txt");
   // Folders one level at a time, newest removed first; the log is on disk already.
   EXPECT_EQ(log->numCreatedDirs(), 5);
-  EXPECT_EQ(log->createdDir(0), toUpper(site.base() + "Docs/"));
-  EXPECT_TRUE(std::filesystem::exists(log->logFilename()));
-
+  EXPECT_EQ(log->createdDir(0), toUpper(site.base + "Docs/"));
   TessaglyphQPKUninstall fromDisk;
   fromDisk.load(log->logFilename());
   fromDisk.uninstall();
-  EXPECT_EQ(treeOf(site.base()), treeBefore);
-  EXPECT_EQ(site.index.scripts, scriptsBefore);
+  EXPECT_EQ(treeOf(site.base), treeBefore);
+  EXPECT_EQ(site.index.scripts, Strings{"Other"});
   EXPECT_TRUE(site.index.sources.empty());
 }
 
 TEST(PackageInstall, UnnamedPackageGetsADescriptionAndARandomUid) {
   PackageSite site;
-  TessaglyphQPK qpk;
-  qpk.addCopyFile(site.shipped + "readme.txt", "%HF_ORBDIR/readme.txt");
+  TessaglyphQPK qpk = site.readme("%HF_ORBDIR/readme.txt");
   const auto log = qpk.install();
   EXPECT_EQ(log->installDescription(), "Unknown QPK");
   EXPECT_EQ(log->installUID().size(), 25u);
@@ -132,24 +122,20 @@ TEST(PackageInstall, UnnamedPackageGetsADescriptionAndARandomUid) {
 
 TEST(PackageInstall, ExistingDestinationsAreSkippedOrRenamed) {
   PackageSite site;
-  writeTextFile(site.base() + "readme.txt", "the user's own");
-  TessaglyphQPK qpk;
-  qpk.setEventSink(&site.events);
-  qpk.addCopyFile(site.shipped + "readme.txt", "%HF_ORBDIR/readme.txt");
+  writeTextFile(site.base + "readme.txt", "the user's own");
+  TessaglyphQPK qpk = site.readme("%HF_ORBDIR/readme.txt");
   EXPECT_EQ(qpk.install()->numUninstallCommands(), 0);
-  EXPECT_EQ(test::readTextFile(site.base() + "readme.txt"), "the user's own");
+  EXPECT_EQ(test::readTextFile(site.base + "readme.txt"), "the user's own");
   EXPECT_EQ(site.events.events.back(), "Finished.");
-
+  // Asked again while the answer is blank or taken.
   qpk.setIgnoreExistingCopyFiles(false);
-  site.events.renames = {"", site.base() + "readme.txt", site.base() + "mine.txt"};
+  site.events.renames = {"", site.base + "readme.txt", site.base + "mine.txt"};
   const auto log = qpk.install();
-  const std::string suggestion =
-      site.base() + "/readme " + dayStamp(std::chrono::system_clock::now()) + ".txt";
-  const std::string conflict = "conflict " + site.shipped + "readme.txt " + site.base() +
-                               "/readme.txt suggest " + suggestion;
-  EXPECT_EQ(std::count(site.events.events.begin(), site.events.events.end(), conflict), 3);
-  EXPECT_EQ(test::readTextFile(site.base() + "mine.txt"), "read me");
-  EXPECT_EQ(log->copiedFile(0), site.base() + "mine.txt");
+  EXPECT_EQ(site.events.count("conflict " + site.shipped + "readme.txt " + site.base +
+                              "/readme.txt suggest " + site.base + "/readme " + site.day + ".txt"),
+            3);
+  EXPECT_EQ(test::readTextFile(site.base + "mine.txt"), "read me");
+  EXPECT_EQ(log->copiedFile(0), site.base + "mine.txt");
 }
 
 TEST(PackageInstall, StoppingAtAMissingSourceKeepsTheLogOfWhatWasDone) {
@@ -158,8 +144,8 @@ TEST(PackageInstall, StoppingAtAMissingSourceKeepsTheLogOfWhatWasDone) {
   qpk.addCopyFile(site.shipped + "gone.txt", "%HF_ORBDIR/gone.txt");
   site.events.continueAnswer = false;
   const auto log = qpk.install();
-  EXPECT_TRUE(
-      site.events.saw("missing " + site.shipped + "gone.txt -> " + site.base() + "/gone.txt"));
+  EXPECT_EQ(site.events.count("missing " + site.shipped + "gone.txt -> " + site.base + "/gone.txt"),
+            1);
   EXPECT_NE(site.events.events.back(), "Finished.");
   EXPECT_TRUE(site.index.scripts.empty());
   EXPECT_EQ(log->numCopiedFiles(), 1);
@@ -170,61 +156,55 @@ TEST(PackageInstall, StoppingAtAMissingSourceKeepsTheLogOfWhatWasDone) {
 
 TEST(PackageInstall, NothingIsInstalledWithoutAPlaceForTheLog) {
   PackageSite site;
-  const auto treeBefore = treeOf(site.base());
+  const auto treeBefore = treeOf(site.base);
   site.index.refuseLogs = true;
   TessaglyphQPK qpk = site.package();
-  const auto log = qpk.install();
-  EXPECT_EQ(site.events.events,
-            (std::vector<std::string>{
-                "Preparing to install...",
-                "error 75 Tessaglyph::getUninstallLogName Path/File access error"}));
-  EXPECT_EQ(treeOf(site.base()), treeBefore);
-  EXPECT_EQ(log->numUninstallCommands(), 0);
+  EXPECT_EQ(qpk.install()->numUninstallCommands(), 0);
+  EXPECT_EQ(site.events.events, (Strings{"Preparing to install...",
+                                         "error 75 Tessaglyph::getUninstallLogName Path/File "
+                                         "access error"}));
+  EXPECT_EQ(treeOf(site.base), treeBefore);
   qpk.setCreateUninstallLog(false);  // a client that keeps the log itself
   EXPECT_EQ(qpk.install()->numUninstallCommands(), 12);
 }
 
 TEST(PackageInstall, ASourceThatCannotBeIndexedIsReportedAndNotLogged) {
   PackageSite site;
-  const std::string alps = site.base() + "Tessaglyph/Source Data/Alps/";
-  site.index.unusable.insert(alps + "N45E007.hgt");
+  site.index.unusable.insert(site.alps + "N45E007.hgt");
   TessaglyphQPK qpk = site.package();
   const auto log = qpk.install();
-  EXPECT_TRUE(site.events.saw("error 60000 TessaglyphQPK::install The source file " + alps +
-                              "N45E007.hgt could not be indexed"));
+  EXPECT_EQ(site.events.count("error 60000 TessaglyphQPK::install The source file " + site.alps +
+                              "N45E007.hgt could not be indexed"),
+            1);
   EXPECT_EQ(site.events.events.back(), "Finished.");
   EXPECT_EQ(log->numIndexedSources(), 1);
-  EXPECT_EQ(log->indexedSource(0), alps + "N46E007.hgt");
+  EXPECT_EQ(log->indexedSource(0), site.alps + "N46E007.hgt");
   EXPECT_EQ(log->numCopiedFiles(), 4);  // the file itself was copied, and is logged
 }
 
 TEST(PackageInstall, ScriptNameConflictsSuggestTheDay) {
   PackageSite site;
-  const std::string day = dayStamp(std::chrono::system_clock::now());
-  site.index.scripts = {"SRTM", "SRTM (" + day + ")"};
+  site.index.scripts = {"SRTM", "SRTM (" + site.day + ")"};
   TessaglyphQPK qpk = site.package();
   qpk.setIgnoreExistingScripts(false);
   site.events.renames = {"SRTM", ""};  // refused: taken, then blank; the suggestion is kept
   qpk.install();
-  const std::string conflict = "conflict " + site.base() + "Tessaglyph/Scripts/srtm.tgp SRTM " +
-                               "suggest SRTM (" + day + "-1)";
-  EXPECT_EQ(std::count(site.events.events.begin(), site.events.events.end(), conflict), 3);
-  ASSERT_EQ(site.index.scripts.size(), 3u);
-  EXPECT_EQ(site.index.scripts.back(), "SRTM (" + day + "-1)");
+  EXPECT_EQ(site.events.count("conflict " + site.base + "Tessaglyph/Scripts/srtm.tgp SRTM " +
+                              "suggest SRTM (" + site.day + "-1)"),
+            3);
+  EXPECT_EQ(site.index.scripts,
+            (Strings{"SRTM", "SRTM (" + site.day + ")", "SRTM (" + site.day + "-1)"}));
   EXPECT_EQ(site.index.sources.size(), 2u);  // both sources registered under the new name
 }
 
 TEST(PackageInstall, DestinationsOutsideThePackageFoldersAreRefused) {
   PackageSite site;
-  const std::vector<std::string> destinations = {"%HF_SOURCEDIR/../../../outside.txt",
-                                                 site.home.root() + "outside.txt", "relative.txt"};
-  for (const std::string& destination : destinations) {
-    TessaglyphQPK qpk;
-    qpk.setEventSink(&site.events);
-    qpk.addCopyFile(site.shipped + "readme.txt", destination);
+  for (const std::string& to : {std::string("%HF_SOURCEDIR/../../../outside.txt"),
+                                site.home.root() + "outside.txt", std::string("relative.txt")}) {
+    SCOPED_TRACE(to);
+    TessaglyphQPK qpk = site.readme(to);
     site.events.events.clear();
-    const auto log = qpk.install();
-    EXPECT_EQ(log->numUninstallCommands(), 0) << destination;
+    EXPECT_EQ(qpk.install()->numUninstallCommands(), 0);
     ASSERT_GE(site.events.events.size(), 3u);
     EXPECT_EQ(site.events.events[2],
               "error 60000 TessaglyphQPK::install Destination outside the allowed folders: " +

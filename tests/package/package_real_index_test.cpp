@@ -3,11 +3,8 @@
 // index.
 #include <gtest/gtest.h>
 
-#include <filesystem>
-#include <string>
-#include <vector>
-
 #include "formats/format_test_support.hpp"
+#include "index/index_state.hpp"
 #include "index/index_test_support.hpp"
 #include "package_test_support.hpp"
 #include "tessaglyph/package.hpp"
@@ -20,25 +17,22 @@ class PackageWithIndex : public test::IndexTest {
   // Every script and source record, in table order: what install and uninstall may change.
   std::vector<std::string> indexRows() {
     std::vector<std::string> rows;
-    for (Long i = 0; i < index.numScriptIndexRecords(); ++i) {
-      const TG_I_SCRIPTINDEXRECORD script = index.getScriptIndexRecord(i);
-      rows.push_back("script " + script.scriptName + " " + script.scriptFile);
-    }
-    for (Long i = 0; i < index.numIndexRecords(); ++i) {
-      const TG_I_INDEXRECORD source = index.getIndexRecord(i);
-      rows.push_back("source " + source.sourcePath + source.sourceFile + " " + source.scriptFile);
-    }
+    for (Long i = 0; i < index.numScriptIndexRecords(); ++i)
+      rows.push_back(index.getScriptIndexRecord(i).scriptName + " " +
+                     index.getScriptIndexRecord(i).scriptFile);
+    for (Long i = 0; i < index.numIndexRecords(); ++i)
+      rows.push_back(index::recordPath(index.getIndexRecord(i)) + " " +
+                     index.getIndexRecord(i).scriptFile);
     return rows;
   }
   // A small ESRI ASCII grid shipped with the package.
   std::string shippedGrid(const std::string& name, int rows, int cols) {
-    const std::string path = home.root() + "shipped/" + name;
     std::filesystem::create_directories(home.root() + "shipped");
     std::vector<double> values;
     for (int i = 0; i < rows * cols; ++i)
       values.push_back(formats_test::surfaceValue(i / cols, i % cols));
-    formats_test::writeAscii(path, rows, cols, {}, values);
-    return path;
+    formats_test::writeAscii(home.root() + "shipped/" + name, rows, cols, {}, values);
+    return home.root() + "shipped/" + name;
   }
 };
 
@@ -59,16 +53,11 @@ TEST_F(PackageWithIndex, InstallRegistersScriptAndGridsAndUninstallRestoresEvery
 
   const std::string scripts = Tessaglyph().iniHProgramsDir() + "/";
   const std::string grids = Tessaglyph().iniHSourceDataDir() + "/Grids/";
-  const Long script = index.findScript("ESRI_ASCII");
-  ASSERT_GE(script, 0);
-  EXPECT_EQ(index.getScriptIndexRecord(script).scriptFile, scripts + "esri_ascii.tgp");
-  for (const char* name : {"north.asc", "south.asc"}) {
-    const Long source = index.findSource(grids + name);
-    ASSERT_GE(source, 0) << name;
-    EXPECT_EQ(index.getSourceScriptFile(grids + name), scripts + "esri_ascii.tgp") << name;
-    EXPECT_TRUE(std::filesystem::exists(grids + name)) << name;
-  }
-  EXPECT_EQ(indexRows().size(), rowsBefore.size() + 3);
+  std::vector<std::string> rows = rowsBefore;
+  rows.insert(rows.begin() + 1, "ESRI_ASCII " + scripts + "esri_ascii.tgp");
+  for (const char* name : {"north.asc", "south.asc"})
+    rows.push_back(grids + name + " " + scripts + "esri_ascii.tgp");
+  EXPECT_EQ(indexRows(), rows);
 
   TessaglyphQPKUninstall fromDisk;
   fromDisk.load(log->logFilename());

@@ -1,13 +1,10 @@
+// The package's lists and their checks, its UID, its file written and read, and its name helpers.
 #include <gtest/gtest.h>
 
-#include <filesystem>
 #include <functional>
-#include <string>
-#include <vector>
 
 #include "package_test_support.hpp"
 #include "support/date_text.hpp"
-#include "support/test_environment.hpp"
 #include "tessaglyph/package.hpp"
 #include "test_support.hpp"
 
@@ -16,30 +13,6 @@ namespace {
 
 using test::MemoryPackageIndex;
 using test::writeTextFile;
-
-// A package with every field set, as a provider would ship it.
-TessaglyphQPK fullPackage() {
-  TessaglyphQPK qpk;
-  qpk.setInstallerTitle("Tiles");
-  qpk.setInstallDescription("Alpine tiles");
-  qpk.setProvider("Maker");
-  qpk.setQpkDate("2024-05-01 10:00:00");
-  qpk.setUid("ALP1");
-  qpk.setScriptProvider("Scripts Inc");
-  qpk.setScriptProviderURL("http://example.invalid/");
-  qpk.setBeforeFile("licence.txt");
-  qpk.setForceConditionAccept(true);
-  qpk.setUninstallNewerSuggestion("newer");
-  qpk.setAllowRMInstall(true);
-  qpk.setRmInstall(true);
-  qpk.addCopyFile("readme.txt", "%HF_ORBDIR/Tiles/readme.txt");
-  qpk.addScript("srtm.tgp", "SRTM");
-  qpk.setScriptsDestination("%HF_SCRIPTSDIR");
-  qpk.setScriptCategory("Elevation");
-  qpk.addSource("n45.hgt", "SRTM");
-  qpk.setSourceDestination("%HF_SOURCEDIR/Alps");
-  return qpk;
-}
 
 // The flags of a new package, in the order of the members below: only the safe ones are set.
 TEST(Package, DefaultsOfANewPackage) {
@@ -54,42 +27,46 @@ TEST(Package, DefaultsOfANewPackage) {
   EXPECT_EQ(flags, "01010010011110");
 }
 
+// Each row raises 60000 with "Cannot specify a blank <blank>", or "Index out of bounds" when
+// `blank` is empty, from TessaglyphQPK::<source>.
 TEST(Package, ListMembersRefuseBlankValuesAndBadIndexes) {
-  TessaglyphQPK qpk;
-  qpk.addCopyFile("a", "b");
-  qpk.addScript("s.tgp", "S");
-  qpk.addSource("x.hgt", "S");
-  struct Row {
+  TessaglyphQPK q;
+  q.addCopyFile("a", "b");
+  q.addScript("s.tgp", "S");
+  q.addSource("x.hgt", "S");
+  const struct {
     std::function<void()> action;
-    std::string description, source;
-  };
-  const std::string blank = "Cannot specify a blank ", bounds = "Index out of bounds";
-  const std::vector<Row> rows = {
-      {[&] { qpk.addCopyFile(" ", "b"); }, blank + "copy-file source", "addCopyFile"},
-      {[&] { qpk.addCopyFile("a", ""); }, blank + "copy-file destination", "addCopyFile"},
-      {[&] { qpk.addScript("", "S"); }, blank + "script filename", "addScript"},
-      {[&] { qpk.addScript("s", " "); }, blank + "script index name", "addScript"},
-      {[&] { qpk.addSource("", "S"); }, blank + "source filename", "addSource"},
-      {[&] { qpk.addSource("x", ""); }, blank + "source script name", "addSource"},
-      {[&] { qpk.setCopyFileSource(0, ""); }, blank + "copy-file source", "copyFileSource Let"},
-      {[&] { qpk.setCopyFileDestination(0, ""); }, blank + "copy-file destination",
+    const char* blank;
+    const char* source;
+  } rows[] = {
+      {[&] { q.addCopyFile(" ", "b"); }, "copy-file source", "addCopyFile"},
+      {[&] { q.addCopyFile("a", ""); }, "copy-file destination", "addCopyFile"},
+      {[&] { q.addScript("", "S"); }, "script filename", "addScript"},
+      {[&] { q.addScript("s", " "); }, "script index name", "addScript"},
+      {[&] { q.addSource("", "S"); }, "source filename", "addSource"},
+      {[&] { q.addSource("x", ""); }, "source script name", "addSource"},
+      {[&] { q.setCopyFileSource(0, ""); }, "copy-file source", "copyFileSource Let"},
+      {[&] { q.setCopyFileDestination(0, ""); }, "copy-file destination",
        "copyFileDestination Let"},
-      {[&] { qpk.setScriptFilename(0, ""); }, blank + "script filename", "scriptFilename Let"},
-      {[&] { qpk.setScriptIndexName(0, ""); }, blank + "script index name", "scriptIndexName Let"},
-      {[&] { qpk.setSourceFilename(0, ""); }, blank + "source filename", "sourceFilename Let"},
-      {[&] { qpk.setSourceScriptName(0, ""); }, blank + "source script name",
-       "sourceScriptName Let"},
-      {[&] { qpk.removeCopyFile(1); }, bounds, "removeCopyFile"},
-      {[&] { qpk.removeScript(-1); }, bounds, "removeScript"},
-      {[&] { qpk.removeSource(1); }, bounds, "removeSource"},
-      {[&] { qpk.copyFileSource(1); }, bounds, "copyFileSource Get"},
-      {[&] { qpk.sourceScriptName(-1); }, bounds, "sourceScriptName Get"},
-      {[&] { qpk.qpkError(0); }, bounds, "qpkError Get"}};
-  for (const Row& row : rows) {
-    EXPECT_TRUE(test::raises(row.action, 60000, row.description, "TessaglyphQPK::" + row.source))
-        << row.description << " " << row.source;
+      {[&] { q.setScriptFilename(0, ""); }, "script filename", "scriptFilename Let"},
+      {[&] { q.setScriptIndexName(0, ""); }, "script index name", "scriptIndexName Let"},
+      {[&] { q.setSourceFilename(0, ""); }, "source filename", "sourceFilename Let"},
+      {[&] { q.setSourceScriptName(0, ""); }, "source script name", "sourceScriptName Let"},
+      {[&] { q.removeCopyFile(1); }, "", "removeCopyFile"},
+      {[&] { q.removeScript(-1); }, "", "removeScript"},
+      {[&] { q.removeSource(1); }, "", "removeSource"},
+      {[&] { q.copyFileSource(1); }, "", "copyFileSource Get"},
+      {[&] { q.sourceScriptName(-1); }, "", "sourceScriptName Get"},
+      {[&] { q.qpkError(0); }, "", "qpkError Get"},
+  };
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row.source);
+    const std::string description =
+        *row.blank ? std::string("Cannot specify a blank ") + row.blank : "Index out of bounds";
+    EXPECT_TRUE(
+        test::raises(row.action, 60000, description, std::string("TessaglyphQPK::") + row.source));
   }
-  EXPECT_EQ(qpk.numCopyFiles() + qpk.numScripts() + qpk.numSources(), 3);
+  EXPECT_EQ(q.numCopyFiles() + q.numScripts() + q.numSources(), 3);
 }
 
 TEST(Package, UidMustBeAFileNamePart) {
@@ -115,9 +92,8 @@ TEST(Package, ListsAreFoundByExpandedPathsAndNames) {
   qpk.addCopyFile(home.root() + "missing.txt", "%HF_ORBDIR/x/readme.txt");
   qpk.addCopyFile(home.root() + "have/a.tgp", "%HF_SOURCEDIR/a.tgp");
   qpk.addScript(home.root() + "HAVE/A.TGP", "Alpha");
-  qpk.addSource("n1.hgt", " alpha ");
-  qpk.addSource("n2.hgt", "Beta");
-  qpk.addSource("n3.hgt", "ALPHA");
+  for (const char* name : {"n1.hgt| alpha ", "n2.hgt|Beta", "n3.hgt|ALPHA"})
+    qpk.addSource(std::string(name, 6), std::string(name + 7));
   EXPECT_EQ(qpk.expandPathname("%HF_SOURCEDIR/a.tgp|%HF_ORBDIR"),
             home.base() + "Tessaglyph/Source Data/a.tgp|" + home.base());
   EXPECT_EQ(qpk.expandPathname("%hf_orbdir"), "%hf_orbdir");  // the variables are exact text
@@ -138,35 +114,34 @@ TEST(Package, ListsAreFoundByExpandedPathsAndNames) {
   EXPECT_EQ(qpk.sourceFilename(0), "n2.hgt");
 }
 
-TEST(Package, WrittenFileListsEveryFieldInItsOrder) {
+// A package with every field set reads in and writes back the same text.
+TEST(Package, FileReadsAndWritesEveryFieldInItsOrder) {
   test::TemporaryFolder folder;
-  TessaglyphQPK qpk = fullPackage();
+  MemoryPackageIndex index(folder.folder());
+  const std::string text =
+      "[QPK]\ninstaller title=Tiles\ninstall description=Alpine tiles\nprovider=Maker\n"
+      "date=2024-05-01 10:00:00\nuid=ALP1\nscript provider=Scripts Inc\n"
+      "script provider url=http://example.invalid/\nbefore file=licence.txt\n"
+      "force silent install=False\nuser configurable install=True\n"
+      "overwrite existing=False\nallow rename=True\nforce condition accept=True\n"
+      "allow rm install=True\nignore qpk errors=False\nuninstall newer suggestion=newer\n"
+      "uninstall nonempty dir error=False\nuninstall nonexistent item error=False\n\n"
+      "[Copy Files]\nignore existing=True\nreadme.txt=%HF_ORBDIR/Tiles/readme.txt\n\n"
+      "[Scripts]\nignore existing=True\ncategory=Elevation\ndestination=%HF_SCRIPTSDIR\n"
+      "use valid=True\nsrtm.tgp=SRTM\n\n"
+      "[Source Files]\nignore existing=True\ndestination=%HF_SOURCEDIR/Alps\n"
+      "rm install=True\nn45.hgt=SRTM\n";
+  writeTextFile(folder.path() / "in.qpk", text);
+  TessaglyphQPK qpk;
+  EXPECT_TRUE(qpk.readQPK(folder.folder() + "in.qpk"));
+  EXPECT_EQ(qpk.numQPKErrors(), 0) << qpk.qpkError(0);
   qpk.writeQPK(folder.folder() + "alps.qpk");
   EXPECT_EQ(qpk.filename(), folder.folder() + "alps.qpk");
-  EXPECT_EQ(test::readTextFile(folder.path() / "alps.qpk"),
-            "[QPK]\ninstaller title=Tiles\ninstall description=Alpine tiles\nprovider=Maker\n"
-            "date=2024-05-01 10:00:00\nuid=ALP1\nscript provider=Scripts Inc\n"
-            "script provider url=http://example.invalid/\nbefore file=licence.txt\n"
-            "force silent install=False\nuser configurable install=True\n"
-            "overwrite existing=False\nallow rename=True\nforce condition accept=True\n"
-            "allow rm install=True\nignore qpk errors=False\nuninstall newer suggestion=newer\n"
-            "uninstall nonempty dir error=False\nuninstall nonexistent item error=False\n\n"
-            "[Copy Files]\nignore existing=True\nreadme.txt=%HF_ORBDIR/Tiles/readme.txt\n\n"
-            "[Scripts]\nignore existing=True\ncategory=Elevation\ndestination=%HF_SCRIPTSDIR\n"
-            "use valid=True\nsrtm.tgp=SRTM\n\n"
-            "[Source Files]\nignore existing=True\ndestination=%HF_SOURCEDIR/Alps\n"
-            "rm install=True\nn45.hgt=SRTM\n");
-
-  MemoryPackageIndex index(folder.folder());
-  TessaglyphQPK read;
-  EXPECT_TRUE(read.readQPK(folder.folder() + "alps.qpk"));
-  EXPECT_EQ(read.numQPKErrors(), 0) << read.qpkError(0);
-  EXPECT_EQ(read.qpkText(), qpk.qpkText());
-
+  EXPECT_EQ(test::readTextFile(folder.path() / "alps.qpk"), text);
+  // Without a before file and without RM installs their settings are left out.
   TessaglyphQPK bare;
-  const std::string text = bare.qpkText();
-  EXPECT_EQ(text.find("force condition accept="), std::string::npos);
-  EXPECT_EQ(text.find("[Copy Files]"), std::string::npos);
+  EXPECT_EQ(bare.qpkText().find("force condition accept="), std::string::npos);
+  EXPECT_EQ(bare.qpkText().find("[Copy Files]"), std::string::npos);
   bare.addSource("x.hgt", "S");
   EXPECT_EQ(bare.qpkText().find("\nrm install="), std::string::npos);
 }
@@ -185,6 +160,7 @@ TEST(Package, ReadingRecordsEachProblemWithItsLineAndGoesOn) {
   std::vector<std::string> errors;
   for (Long i = 0; i < qpk.numQPKErrors(); ++i)
     errors.push_back(qpk.qpkError(i));
+  const std::string outside = "Destination outside the allowed folders: ";
   EXPECT_EQ(
       errors,
       (std::vector<std::string>{
@@ -194,9 +170,8 @@ TEST(Package, ReadingRecordsEachProblemWithItsLineAndGoesOn) {
           "[Line 7] Cannot parse line \"=no key\"", "[Line 8] Cannot recognize section \"Extras\"",
           "[Line 11] Cannot parse line \"abc\"",
           "[Line 12] Cannot specify a blank script index name",
-          "[Line 15] Destination outside the allowed folders: "
-          "%HF_SOURCEDIR/../../../etc/a.txt",
-          "[Line 16] Destination outside the allowed folders: /tmp/b.txt"}));
+          "[Line 15] " + outside + "%HF_SOURCEDIR/../../../etc/a.txt",
+          "[Line 16] " + outside + "/tmp/b.txt"}));
   EXPECT_EQ(qpk.numScripts(), 1);
   EXPECT_EQ(qpk.scriptIndexName(0), "Good");
   EXPECT_EQ(qpk.numCopyFiles(), 3);
@@ -205,7 +180,7 @@ TEST(Package, ReadingRecordsEachProblemWithItsLineAndGoesOn) {
             PLATFORM_E_FILENOTFOUND);
 }
 
-TEST(Package, RandomUidsAreDigitsAndCapitals) {
+TEST(Package, RandomUidsAndSuggestedNames) {
   const std::string uid = TessaglyphQPK::createRandomUID(400);
   ASSERT_EQ(uid.size(), 400u);
   EXPECT_EQ(uid.find_first_not_of("0123456789ABCDEFGHIJKLMNOPQRSTUVWXYZ"), std::string::npos);
@@ -213,18 +188,15 @@ TEST(Package, RandomUidsAreDigitsAndCapitals) {
   EXPECT_NE(uid.find_first_of("ABCDEFGHIJKLMNOPQRSTUVWXYZ"), std::string::npos);
   EXPECT_NE(TessaglyphQPK::createRandomUID(400), uid);
   EXPECT_EQ(TessaglyphQPK::createRandomUID(0), "");
-}
-
-TEST(Package, SuggestedNamesCarryTheDayAndACounter) {
+  // A new name carries the day and, when that is taken, a counter.
   test::TemporaryFolder folder;
-  const std::string day = dayStamp(std::chrono::system_clock::now());
-  const std::string base = folder.folder() + "tile.hgt";
-  EXPECT_EQ(TessaglyphQPK::suggestNewFilename(base), folder.folder() + "tile " + day + ".hgt");
-  writeTextFile(folder.folder() + "tile " + day + ".hgt", "");
-  writeTextFile(folder.folder() + "tile " + day + "-001.hgt", "");
-  EXPECT_EQ(TessaglyphQPK::suggestNewFilename(base), folder.folder() + "tile " + day + "-002.hgt");
+  const std::string tile = folder.folder() + "tile " + dayStamp(std::chrono::system_clock::now());
+  EXPECT_EQ(TessaglyphQPK::suggestNewFilename(folder.folder() + "tile.hgt"), tile + ".hgt");
+  writeTextFile(tile + ".hgt", "");
+  writeTextFile(tile + "-001.hgt", "");
+  EXPECT_EQ(TessaglyphQPK::suggestNewFilename(folder.folder() + "tile.hgt"), tile + "-002.hgt");
   EXPECT_EQ(TessaglyphQPK::suggestNewFilename(folder.folder() + "README"),
-            folder.folder() + "README " + day);
+            folder.folder() + "README " + dayStamp(std::chrono::system_clock::now()));
 }
 
 }  // namespace

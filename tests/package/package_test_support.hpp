@@ -3,14 +3,10 @@
 #pragma once
 
 #include <algorithm>
-#include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <set>
-#include <string>
-#include <vector>
 
 #include "package/package_index.hpp"
+#include "support/test_environment.hpp"
 #include "support/text.hpp"
 #include "tessaglyph/error.hpp"
 
@@ -34,25 +30,14 @@ class MemoryPackageIndex : public PackageIndex {
       if (!std::filesystem::exists(name)) return name;
     }
   }
-  std::vector<std::string> uninstallLogs(std::string_view uid) override {
-    std::vector<std::string> logs;
-    for (const auto& entry : std::filesystem::directory_iterator(m_base + "QPK Uninstall")) {
-      const std::string name = entry.path().filename().string();
-      if (uid.empty() || name.find("_" + toUpper(uid) + ".TGU") != std::string::npos) {
-        logs.push_back(entry.path().string());
-      }
-    }
-    std::sort(logs.begin(), logs.end());
-    return logs;
-  }
+  std::vector<std::string> uninstallLogs(std::string_view) override { return {}; }
   void ensureInitialised() override { ++initialisations; }
   Long findSource(const std::string& path) override { return find(sources, path); }
   Long findScript(const std::string& name) override { return find(scripts, name); }
-  void deleteIndexedFile(Long record) override { erase(sources, record); }
+  void deleteIndexedFile(Long record) override { sources.erase(sources.begin() + record); }
   void deleteIndexedScript(Long record, bool ignoreInUse) override {
-    if (ignoreInUse || !inUse.count(toUpper(scripts.at(std::size_t(record))))) {
-      erase(scripts, record);
-    }
+    if (ignoreInUse || !inUse.count(toUpper(scripts.at(std::size_t(record)))))
+      scripts.erase(scripts.begin() + record);
   }
   void indexScriptFile(const std::string&, const std::string& name, const std::string&,
                        bool) override {
@@ -60,10 +45,9 @@ class MemoryPackageIndex : public PackageIndex {
   }
   bool indexSourceFile(const std::string& file, const std::string& scriptName, const std::string&,
                        bool) override {
-    if (findScript(scriptName) == -1) {
+    if (findScript(scriptName) == -1)
       throw Error(32002, "TessaglyphIndex::indexSourceFile",
                   "The script " + scriptName + " does not exist in the registry");
-    }
     if (unusable.count(file)) return false;
     sources.push_back(file);
     return true;
@@ -78,13 +62,9 @@ class MemoryPackageIndex : public PackageIndex {
 
  private:
   static Long find(const std::vector<std::string>& rows, const std::string& key) {
-    for (std::size_t i = 0; i < rows.size(); ++i) {
-      if (sameName(rows[i], key)) return Long(i);
-    }
-    return -1;
-  }
-  static void erase(std::vector<std::string>& rows, Long record) {
-    rows.erase(rows.begin() + record);
+    const auto it =
+        std::find_if(rows.begin(), rows.end(), [&](auto& r) { return sameName(r, key); });
+    return it == rows.end() ? -1 : Long(it - rows.begin());
   }
   std::string m_base;
 };
@@ -99,14 +79,12 @@ inline std::string readTextFile(const std::filesystem::path& path) {
   return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
 
-// Every file and folder below `root`, relative, in order: the tree a test compares before and
-// after.
+// Every file and folder below `root`, relative and sorted: the tree compared before and after.
 inline std::vector<std::string> treeOf(const std::filesystem::path& root) {
   std::vector<std::string> entries;
-  for (const auto& entry : std::filesystem::recursive_directory_iterator(root)) {
+  for (const auto& entry : std::filesystem::recursive_directory_iterator(root))
     entries.push_back(std::filesystem::relative(entry.path(), root).string() +
                       (entry.is_directory() ? "/" : ""));
-  }
   std::sort(entries.begin(), entries.end());
   return entries;
 }

@@ -1,21 +1,14 @@
+// The uninstall log: its commands, saved and loaded, and uninstalling what it lists.
 #include <gtest/gtest.h>
-
-#include <filesystem>
-#include <string>
-#include <utility>
-#include <vector>
 
 #include "package_test_support.hpp"
 #include "support/date_text.hpp"
-#include "support/test_environment.hpp"
 #include "tessaglyph/package_uninstall.hpp"
 #include "test_support.hpp"
 
 namespace tg {
 namespace {
 
-using test::MemoryPackageIndex;
-using test::readTextFile;
 using test::writeTextFile;
 
 // The log's commands, one "name: parameter" line each.
@@ -28,11 +21,11 @@ std::string commandsOf(const TessaglyphQPKUninstall& log) {
 
 // Records the events of an uninstallation and answers errors with `answer`.
 struct RecordingSink : TessaglyphQPKUninstallEvents {
-  void uninstallError(Integer index, Long errNum, const std::string& errSource,
-                      const std::string& errDescription, Boolean& continue_) override {
-    errors.push_back(std::to_string(index) + " " + std::to_string(errNum) + " " + errSource + " " +
-                     errDescription);
-    continue_ = answer;
+  void uninstallError(Integer index, Long number, const std::string& source,
+                      const std::string& description, Boolean& go) override {
+    errors.push_back(std::to_string(index) + " " + std::to_string(number) + " " + source + " " +
+                     description);
+    go = answer;
   }
   void progressChange(Integer percent) override { progress.push_back(percent); }
   bool answer = true;
@@ -59,25 +52,13 @@ TEST(PackageUninstallLog, CommandsStayInExecutableOrder) {
   EXPECT_EQ(test::errorNumber([&] { log.createdDir(-1); }), PLATFORM_E_SUBSCRIPTOUTOFRANGE);
 }
 
-TEST(PackageUninstallLog, SaveNeedsCommandsAndUid) {
+TEST(PackageUninstallLog, SavedLogLoadsBackWithEveryFieldAndNeedsCommandsAndUid) {
   test::TemporaryHome home;
-  MemoryPackageIndex index(home.base());
-  TessaglyphQPKUninstall noCommands;
-  noCommands.setInstallUID("PKG1");
-  EXPECT_TRUE(test::raises([&] { noCommands.save(); }, 67001, "No data to save",
-                           "TessaglyphQPKUninstall::save"));
-  TessaglyphQPKUninstall noUid;
-  noUid.logFile("f");
-  noUid.setInstallUID("  ");
-  EXPECT_TRUE(test::raises([&] { noUid.save(); }, 67002, "Cannot save without UID",
-                           "TessaglyphQPKUninstall::save"));
-}
-
-TEST(PackageUninstallLog, SavedLogLoadsBackWithEveryField) {
-  test::TemporaryHome home;
-  MemoryPackageIndex index(home.base());
+  test::MemoryPackageIndex index(home.base());
   TessaglyphQPKUninstall log;
   log.setInstallUID("pkg7");
+  const char* source = "TessaglyphQPKUninstall::save";
+  EXPECT_TRUE(test::raises([&] { log.save(); }, 67001, "No data to save", source));
   log.setInstallDescription("Terrain tiles");
   log.setQpkDate(*parseDateText("2024-02-29 13:45:10"));
   log.setNonEmptyDirError(true);
@@ -87,7 +68,7 @@ TEST(PackageUninstallLog, SavedLogLoadsBackWithEveryField) {
   log.logIndexedSource("/data/t/n45.hgt");
   log.save();
   EXPECT_EQ(log.logFilename(), home.base() + "QPK Uninstall/1_PKG7.TGU");
-  const std::string text = readTextFile(log.logFilename());
+  const std::string text = test::readTextFile(log.logFilename());
   EXPECT_EQ(text.substr(0, text.find("install_date")), "install_descr=Terrain tiles\n");
   EXPECT_NE(text.find("qpk_date=2024-02-29 13:45:10\nnonempty_dir_error=True\n"
                       "nonexistent_item_error=False\n\ncreated_dirs=1\ncopied_files=1\n"
@@ -95,58 +76,53 @@ TEST(PackageUninstallLog, SavedLogLoadsBackWithEveryField) {
                       "unscripti=srtm\ndelfile=/data/t/n45.hgt\nrmdir=/DATA/T\\\n"),
             std::string::npos)
       << text;
-
   TessaglyphQPKUninstall loaded;
   loaded.load(log.logFilename());
   EXPECT_EQ(loaded.logText(), text);
   EXPECT_EQ(loaded.logFilename(), log.logFilename());
   EXPECT_EQ(commandsOf(loaded), commandsOf(log));
   EXPECT_EQ(loaded.installDate(), *parseDateText(dateToText(log.installDate())));
-
   log.save();  // a second log of the same package and minute gets the next counter
   EXPECT_EQ(log.logFilename(), home.base() + "QPK Uninstall/2_PKG7.TGU");
+  log.setInstallUID("  ");
+  EXPECT_TRUE(test::raises([&] { log.save(); }, 67002, "Cannot save without UID", source));
 }
 
+// Each row raises 67004 from load, or 67003 from getCommandCode for an unknown command.
 TEST(PackageUninstallLog, LoadRejectsBadData) {
-  struct Row {
-    std::string content;
-    std::int32_t number;
+  const struct {
+    const char* content;
     std::string description;
+  } rows[] = {
+      {"install_date=yesterday", "Bad date format: yesterday"},
+      {"qpk_date=2023-02-29 10:00:00", "Bad date format: 2023-02-29 10:00:00"},
+      {"nonempty_dir_error=maybe", "Bad boolean format: maybe"},
+      {"created_dirs=two", "Bad number format: two"},
+      {"copied_files=-1", "Invalid number: -1"},
+      {"indexed_sources=1.5", "Invalid number: 1.5"},
+      {"indexed_scripts=99999", "Invalid number: 99999"},
+      {"created_dirs=1\ncreated_dirs=1", "created_dirs specified more than once"},
+      {"copied_files=0\nCOPIED_FILES=0", "copied_files specified more than once"},
+      {"indexed_scripts=1\nindexed_scripts=2", "indexed_scripts specified more than once"},
+      {"indexed_sources=0\nindexed_sources=0", "indexed_sources specified more than once"},
+      {"copied_files=1\ndelfile=a\ndelfile=b", "Too many delfile commands"},
+      {"rmdir=A\\", "Too many rmdir commands"},
+      {"indexed_sources=0\nunindex=x", "Too many unindex commands"},
+      {"indexed_scripts=1\nunscript=s\nUNSCRIPTI=t", "Too many unscript and unscripti commands"},
+      {"copied_files=1\nremove=a", "Command \"REMOVE\" is not recognized"},
+      {"just text", "Command \"JUST TEXT\" is not recognized"},
   };
-  const std::string source = "TessaglyphQPKUninstall::load";
-  const std::vector<Row> rows = {
-      {"install_date=yesterday", 67004, "Bad date format: yesterday"},
-      {"qpk_date=2023-02-29 10:00:00", 67004, "Bad date format: 2023-02-29 10:00:00"},
-      {"nonempty_dir_error=maybe", 67004, "Bad boolean format: maybe"},
-      {"created_dirs=two", 67004, "Bad number format: two"},
-      {"copied_files=-1", 67004, "Invalid number: -1"},
-      {"indexed_sources=1.5", 67004, "Invalid number: 1.5"},
-      {"indexed_scripts=99999", 67004, "Invalid number: 99999"},
-      {"created_dirs=1\ncreated_dirs=1", 67004, "created_dirs specified more than once"},
-      {"copied_files=0\nCOPIED_FILES=0", 67004, "copied_files specified more than once"},
-      {"indexed_scripts=1\nindexed_scripts=2", 67004, "indexed_scripts specified more than once"},
-      {"indexed_sources=0\nindexed_sources=0", 67004, "indexed_sources specified more than once"},
-      {"copied_files=1\ndelfile=a\ndelfile=b", 67004, "Too many delfile commands"},
-      {"rmdir=A\\", 67004, "Too many rmdir commands"},
-      {"indexed_sources=0\nunindex=x", 67004, "Too many unindex commands"},
-      {"indexed_scripts=1\nunscript=s\nUNSCRIPTI=t", 67004,
-       "Too many unscript and unscripti commands"},
-      {"copied_files=1\nremove=a", 67003, "Command \"REMOVE\" is not recognized"},
-      {"just text", 67003, "Command \"JUST TEXT\" is not recognized"}};
   test::TemporaryFolder folder;
-  for (const Row& row : rows) {
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row.content);
     writeTextFile(folder.path() / "log.TGU", row.content);
-    TessaglyphQPKUninstall log;
-    const std::string expectedSource =
-        row.number == 67003 ? "TessaglyphQPKUninstall::getCommandCode" : source;
-    EXPECT_TRUE(test::raises([&] { log.load(folder.folder() + "log.TGU"); }, row.number,
-                             row.description, expectedSource))
-        << row.content;
+    const bool unknown = row.description.starts_with("Command");
+    EXPECT_TRUE(test::raises(
+        [&] { TessaglyphQPKUninstall().load(folder.folder() + "log.TGU"); },
+        unknown ? 67003 : 67004, row.description,
+        unknown ? "TessaglyphQPKUninstall::getCommandCode" : "TessaglyphQPKUninstall::load"));
   }
-}
-
-TEST(PackageUninstallLog, LoadKeepsWhatWasReadBeforeAFailure) {
-  test::TemporaryFolder folder;
+  // What was read before the failure stays.
   writeTextFile(folder.path() / "log.TGU",
                 "install_uid = P1 \r\ncopied_files=2\r\n DelFile = a \r\nqpk_date=x\r\n");
   TessaglyphQPKUninstall log;
@@ -162,9 +138,10 @@ TEST(PackageUninstallLog, LoadKeepsWhatWasReadBeforeAFailure) {
 // A folder tree made by an installation, its log saved, and an index holding its records.
 struct InstalledTree {
   test::TemporaryHome home;
-  MemoryPackageIndex index{home.base()};
+  test::MemoryPackageIndex index{home.base()};
   std::string root = home.root() + "site/";
   TessaglyphQPKUninstall log;
+  RecordingSink sink;
 
   InstalledTree() {
     writeTextFile(root + "Tiles/North/n45.hgt", "tile");
@@ -177,21 +154,26 @@ struct InstalledTree {
     log.logIndexedScript("SRTM");
     log.logIndexedSource(root + "TILES/NORTH/N45.HGT");
     log.save();
+    log.setEventSink(&sink);
+  }
+  // The commands of the log as it was rewritten on disk.
+  TessaglyphQPKUninstall rest() const {
+    TessaglyphQPKUninstall saved;
+    saved.load(log.logFilename());
+    return saved;
   }
 };
 
 TEST(PackageUninstall, RemovesEverythingThroughUpperCasedNamesAndDeletesTheLog) {
   InstalledTree tree;
-  RecordingSink sink;
-  tree.log.setEventSink(&sink);
   tree.log.uninstall();
   EXPECT_FALSE(std::filesystem::exists(tree.root + "Tiles"));
   EXPECT_TRUE(tree.index.sources.empty());
   EXPECT_TRUE(tree.index.scripts.empty());
   EXPECT_EQ(tree.index.initialisations, 1);
   EXPECT_FALSE(std::filesystem::exists(tree.log.logFilename()));
-  EXPECT_TRUE(sink.errors.empty());
-  EXPECT_EQ(sink.progress, (std::vector<int>{20, 40, 60, 80, 100}));
+  EXPECT_TRUE(tree.sink.errors.empty());
+  EXPECT_EQ(tree.sink.progress, (std::vector<int>{20, 40, 60, 80, 100}));
 }
 
 TEST(PackageUninstall, ItemsAlreadyGoneAreSilentUnlessAskedFor) {
@@ -201,24 +183,20 @@ TEST(PackageUninstall, ItemsAlreadyGoneAreSilentUnlessAskedFor) {
     tree.index.scripts.clear();
     std::filesystem::remove(tree.root + "Tiles/North/n45.hgt");
     tree.log.setNonExistentItemError(report);
-    RecordingSink sink;
-    tree.log.setEventSink(&sink);
     tree.log.uninstall();
+    EXPECT_EQ(std::filesystem::exists(tree.log.logFilename()), report);
     if (!report) {
-      EXPECT_TRUE(sink.errors.empty());
-      EXPECT_FALSE(std::filesystem::exists(tree.log.logFilename()));
+      EXPECT_TRUE(tree.sink.errors.empty());
       continue;
     }
     const std::string source = " TessaglyphQPKUninstall::uninstall ";
-    EXPECT_EQ(sink.errors, (std::vector<std::string>{
-                               "0 0" + source + "Source file \"" + tree.root +
-                                   "TILES/NORTH/N45.HGT\" does not exist in the index",
-                               "1 0" + source + "Script \"SRTM\" does not exist in the index",
-                               "2 53" + source + "File not found"}));
-    TessaglyphQPKUninstall rest;
-    rest.load(tree.log.logFilename());
-    EXPECT_EQ(commandsOf(rest), commandsOf(tree.log));
-    EXPECT_EQ(rest.numUninstallCommands(), 3);
+    EXPECT_EQ(tree.sink.errors, (std::vector<std::string>{
+                                    "0 0" + source + "Source file \"" + tree.root +
+                                        "TILES/NORTH/N45.HGT\" does not exist in the index",
+                                    "1 0" + source + "Script \"SRTM\" does not exist in the index",
+                                    "2 53" + source + "File not found"}));
+    EXPECT_EQ(commandsOf(tree.rest()), commandsOf(tree.log));
+    EXPECT_EQ(tree.rest().numUninstallCommands(), 3);
   }
 }
 
@@ -226,13 +204,10 @@ TEST(PackageUninstall, FailedCommandsStayInTheRewrittenLog) {
   InstalledTree tree;
   tree.log.setNonEmptyDirError(true);
   writeTextFile(tree.root + "Tiles/North/user.txt", "mine");
-  RecordingSink sink;
-  tree.log.setEventSink(&sink);
   tree.log.uninstall();
-  EXPECT_EQ(sink.errors.size(), 2u);  // both folders: one holds the user's file, so the other too
+  EXPECT_EQ(tree.sink.errors.size(), 2u);  // one folder holds the user's file, so the other too
   EXPECT_TRUE(std::filesystem::exists(tree.root + "Tiles/North/user.txt"));
-  TessaglyphQPKUninstall rest;
-  rest.load(tree.log.logFilename());
+  const TessaglyphQPKUninstall rest = tree.rest();
   EXPECT_EQ(commandsOf(rest), "Remove directory: " + toUpper(tree.root + "Tiles/North") +
                                   "\\\nRemove directory: " + toUpper(tree.root + "Tiles") + "\\\n");
   EXPECT_EQ(rest.numCopiedFiles(), 0);
@@ -244,16 +219,12 @@ TEST(PackageUninstall, StoppingKeepsTheUnmarkedAndUnrunCommands) {
   tree.log.setNonExistentItemError(true);
   tree.index.sources.clear();
   tree.log.setExecuteUninstallCommand(1, false);  // the script stays registered
-  RecordingSink sink;
-  sink.answer = false;
-  tree.log.setEventSink(&sink);
+  tree.sink.answer = false;
   tree.log.uninstall();
-  EXPECT_EQ(sink.errors.size(), 1u);
+  EXPECT_EQ(tree.sink.errors.size(), 1u);
   EXPECT_EQ(tree.index.scripts.size(), 1u);
   EXPECT_TRUE(std::filesystem::exists(tree.root + "Tiles/North/n45.hgt"));
-  TessaglyphQPKUninstall rest;
-  rest.load(tree.log.logFilename());
-  EXPECT_EQ(rest.numUninstallCommands(), 5);
+  EXPECT_EQ(tree.rest().numUninstallCommands(), 5);
 }
 
 }  // namespace
