@@ -26,7 +26,6 @@
 
 namespace tg {
 
-class DatumRef;
 class Interpreter;
 class TessaglyphMEX;
 class MachineAccess;
@@ -250,14 +249,12 @@ class TessaglyphMachine {
   TessaglyphMachine& operator=(const TessaglyphMachine&) = delete;
 
   // The sink of the machine's events; not owned (nullptr = none).
-  void setEventSink(TessaglyphMachineEvents* sink) noexcept { m_eventSink = sink; }
-  TessaglyphMachineEvents* eventSink() const noexcept { return m_eventSink; }
+  void setEventSink(TessaglyphMachineEvents* sink) noexcept;
+  TessaglyphMachineEvents* eventSink() const noexcept;
 
   // The profiler that times the machine's members; none by default.
-  const std::shared_ptr<MethodCounter>& methodProfiler() const noexcept { return m_profiler; }
-  void setMethodProfiler(std::shared_ptr<MethodCounter> profiler) noexcept {
-    m_profiler = std::move(profiler);
-  }
+  const std::shared_ptr<MethodCounter>& methodProfiler() const noexcept;
+  void setMethodProfiler(std::shared_ptr<MethodCounter> profiler) noexcept;
 
   // ---- Data void, access counters ------------------------------------------------------
 
@@ -277,39 +274,39 @@ class TessaglyphMachine {
   // ---- Run settings ----------------------------------------------------------------------
 
   // The file handle the direct grid access reads through; -1 when none.
-  Integer mexFile() const noexcept { return m_mexFile; }
+  Integer mexFile() const noexcept;
   // The datum positions are asked in.
-  const std::string& currentDatum() const noexcept { return m_currentDatum; }
-  void setCurrentDatum(std::string value) { m_currentDatum = std::move(value); }
+  const std::string& currentDatum() const noexcept;
+  void setCurrentDatum(std::string value);
   // The file the loaded program came from.
-  const std::string& scriptFilename() const noexcept { return m_scriptFilename; }
+  const std::string& scriptFilename() const noexcept;
 
-  TG_M_DATALOCK dataLock() const noexcept { return m_dataLock; }
-  void setDataLock(TG_M_DATALOCK value) noexcept { m_dataLock = value; }
+  TG_M_DATALOCK dataLock() const noexcept;
+  void setDataLock(TG_M_DATALOCK value) noexcept;
 
-  Boolean enableDebug() const noexcept { return m_enableDebug; }
-  void setEnableDebug(Boolean value) noexcept { m_enableDebug = value; }
-  Boolean break_() const noexcept { return m_break; }
-  void setBreak(Boolean value) noexcept { m_break = value; }
-  TG_M_RUNMETHODS runMethod() const noexcept { return m_runMethod; }
-  void setRunMethod(TG_M_RUNMETHODS value) noexcept { m_runMethod = value; }
-  TG_M_APPLYRUNMETHODCONSTANTS applyRunMethod() const noexcept { return m_applyRunMethod; }
-  void setApplyRunMethod(TG_M_APPLYRUNMETHODCONSTANTS value) noexcept { m_applyRunMethod = value; }
-  Boolean errorEventEnabled() const noexcept { return m_errorEventEnabled; }
-  void setErrorEventEnabled(Boolean value) noexcept { m_errorEventEnabled = value; }
-  TG_M_MESSAGEBOXMODES messageBoxMode() const noexcept { return m_messageBoxMode; }
-  void setMessageBoxMode(TG_M_MESSAGEBOXMODES value) noexcept { m_messageBoxMode = value; }
-  TG_M_INPUTBOXMODES inputBoxMode() const noexcept { return m_inputBoxMode; }
-  void setInputBoxMode(TG_M_INPUTBOXMODES value) noexcept { m_inputBoxMode = value; }
+  Boolean enableDebug() const noexcept;
+  void setEnableDebug(Boolean value) noexcept;
+  Boolean break_() const noexcept;
+  void setBreak(Boolean value) noexcept;
+  TG_M_RUNMETHODS runMethod() const noexcept;
+  void setRunMethod(TG_M_RUNMETHODS value) noexcept;
+  TG_M_APPLYRUNMETHODCONSTANTS applyRunMethod() const noexcept;
+  void setApplyRunMethod(TG_M_APPLYRUNMETHODCONSTANTS value) noexcept;
+  Boolean errorEventEnabled() const noexcept;
+  void setErrorEventEnabled(Boolean value) noexcept;
+  TG_M_MESSAGEBOXMODES messageBoxMode() const noexcept;
+  void setMessageBoxMode(TG_M_MESSAGEBOXMODES value) noexcept;
+  TG_M_INPUTBOXMODES inputBoxMode() const noexcept;
+  void setInputBoxMode(TG_M_INPUTBOXMODES value) noexcept;
 
   // ---- The loaded program ----------------------------------------------------------------
   // Indexes are 0-based; one outside 0..count-1 raises 9 "Subscript out of range".
 
-  Integer numProperties() const noexcept { return Integer(m_properties.size()); }
+  Integer numProperties() const noexcept;
   TG_M_PROPERTY properties(Integer index) const;
-  Integer numAttributes() const noexcept { return Integer(m_attributes.size()); }
+  Integer numAttributes() const noexcept;
   TG_M_ATTRIBUTEINFO Attributes(Integer index) const;
-  Integer numInstructions() const noexcept { return Integer(m_instructions.size()); }
+  Integer numInstructions() const noexcept;
   TG_M_INSTRUCTION instructions(Integer index) const;
   TG_M_DEBUGGINGINFO debugInfo(Integer index) const;
   // The entry address of a routine slot; -1 when the script does not define it.
@@ -329,7 +326,7 @@ class TessaglyphMachine {
   // ---- Memory ----------------------------------------------------------------------------
   // Addresses run from 0 to dataMemory-1; any other raises 9 "Subscript out of range".
 
-  Integer dataMemory() const noexcept { return Integer(m_names.size()); }
+  Integer dataMemory() const noexcept;
   std::string variableNames(Integer index) const;
   // The cell's value as text.
   std::string Memory(Integer address) const;
@@ -352,7 +349,7 @@ class TessaglyphMachine {
 
   // ---- Open files ------------------------------------------------------------------------
 
-  Integer numOpenFiles() const noexcept { return Integer(m_openFileNames.size()); }
+  Integer numOpenFiles() const noexcept;
   // The name of open file `index` (0-based).
   std::string OpenFile(Integer index) const;
 
@@ -379,7 +376,7 @@ class TessaglyphMachine {
   void attribute_write(Integer index, std::string_view newValue);
   // Stops the running script after its current instruction (for event handlers). Called while
   // the debug run holds the script at a line (reachedNewLine), the run ends before that line.
-  void cancelExecution() noexcept { m_cancel = true; }
+  void cancelExecution() noexcept;
 
   // ---- Debugging -------------------------------------------------------------------------
   // With enableDebug on, every run is a debug run: before each instruction it raises
@@ -467,10 +464,10 @@ class TessaglyphMachine {
   // Whether the machine reads and writes cells directly (the script declared its grid layout
   // and named the file with MEXSETFILE). Setting it true makes a new access object from the
   // script; when the script's layout is refused the machine stays without one. False drops it.
-  Boolean enableMEX() const noexcept { return m_mex != nullptr; }
+  Boolean enableMEX() const noexcept;
   void setEnableMEX(Boolean value);
   // The access object, or nullptr.
-  const std::shared_ptr<TessaglyphMEX>& mex() const noexcept { return m_mex; }
+  const std::shared_ptr<TessaglyphMEX>& mex() const noexcept;
   // The grid row and column nearest a position in currentDatum; -1 and -1 without direct
   // access.
   void ClosestRowCol(Double lon, Double lat, Long& row, Long& col);
@@ -487,30 +484,16 @@ class TessaglyphMachine {
   friend class Interpreter;
   friend class MachineAccess;
 
+  // Everything the machine holds (machine/machine_core.hpp).
+  struct Core;
+  std::unique_ptr<Core> m_core;
+
   // Runs from an instruction address until STOP, cancelExecution or an error the error path
   // hands back (machine/interpreter.hpp).
   void run(Integer start);
 
   // getDatum without the copy: the name lives in the machine until the next call.
   const std::string& datumAt(Double x, Double y);
-
-  // ---- The interpreter's fast paths (machine/machine_access.hpp) ---------------------------
-  // The cell at an address: unchecked in release builds, 9 in debug builds.
-  DatumRef& cell(Integer address);
-  const DatumRef& cell(Integer address) const;
-  // The cell at an address, always checked: 9 "Subscript out of range" with `source`.
-  DatumRef& checkedCell(Integer address, const char* source);
-  const DatumRef& checkedCell(Integer address, const char* source) const;
-  // The evaluation stack. A push on an empty stack starts 26 slots and a full one grows by 25;
-  // a pop that leaves more than 25 free slots cuts the stack down to its top, and one that
-  // empties it goes back to 26. The slots are a count only: the storage behind them is kept,
-  // so a warmed-up stack allocates nothing. pop and top require a non-empty stack.
-  void push(const DatumRef& cell);
-  DatumRef pop();
-  const DatumRef& top() const;
-  bool stackEmpty() const noexcept { return m_stackTop < 0; }
-  Long stackSlots() const noexcept { return m_stackSlots; }
-  void growStackStorage();
 
   // Memory let and data-type let, with the source text of the member the host called.
   void storeText(Integer address, std::string_view value, const char* source);
@@ -525,80 +508,10 @@ class TessaglyphMachine {
   void closeOpenFiles() noexcept;
   void clearMemory();
 
-  MethodCounter* profiler() const noexcept { return m_profiler.get(); }
-
-  Clock m_clock;
-  Clock m_mexClock;  // the clock of the direct grid-access objects the machine makes
-  std::shared_ptr<MethodCounter> m_profiler;
-  TessaglyphMachineEvents* m_eventSink = nullptr;
-
-  // Memory: one cell reference and one name per address.
-  std::vector<DatumRef> m_memory;
-  std::vector<std::string> m_names;
-
-  std::vector<TG_M_INSTRUCTION> m_instructions;
-  std::vector<TG_M_DEBUGGINGINFO> m_debugInfo;
-  std::vector<TG_M_PROPERTY> m_properties;
-  std::vector<TG_M_ATTRIBUTEINFO> m_attributes;
-  std::array<Integer, kRoutineSlots> m_routineLocations{};
-
-  // The evaluation stack: the slots in use are 0..m_stackTop of the first m_stackSlots.
-  std::vector<DatumRef> m_stack;
-  Integer m_stackTop = -1;
-  Long m_stackSlots = 0;
-
-  std::vector<std::string> m_openFileNames;
-  std::vector<Integer> m_openFileHandles;
-
-  std::string m_scriptFilename;
-  std::string m_currentDatum;
-  Integer m_mexFile = -1;
-  Integer m_programCounter = 0;
-  bool m_cancel = false;
-  // Runs in progress on this machine: GOSUB nesting and runs started from event handlers.
-  Long m_runDepth = 0;
-
-  Boolean m_enableDebug = false;
-  Boolean m_break = true;
-  TG_M_RUNMETHODS m_runMethod = TG_M_RM_CONTINUOUS;
-  TG_M_APPLYRUNMETHODCONSTANTS m_applyRunMethod = TG_M_ARM_ALWAYS;
-  Boolean m_errorEventEnabled = true;
-  TG_M_MESSAGEBOXMODES m_messageBoxMode = TG_M_MBM_NORMAL;
-  TG_M_INPUTBOXMODES m_inputBoxMode = TG_M_IBM_NORMAL;
-
-  TG_M_DATALOCK m_dataLock = TG_M_DL_TRUE;
-  // What the script's properties say, read on first use and dropped by Clear.
-  mutable std::optional<bool> m_scriptDataLock;
-  mutable std::optional<bool> m_selfValidating;
-  // Kept across Clear.
-  mutable std::optional<Single> m_datavoidValue;
-
-  // The "datum" and "gridtype" properties as first read; dropped by Clear.
-  enum class DatumSource : std::uint8_t { unread, fixed, byFile, byPoint };
-  DatumSource m_datumSource = DatumSource::unread;
-  std::string m_datumName;   // the fixed or by-file datum
-  std::string m_pointDatum;  // the by-point datum last read
-  Integer m_datumAttribute = -1;
-  // Whether the conversion from the current datum to the script's moves nothing, worked out
-  // for the pair of names last seen.
-  struct DatumPlan {
-    std::string from, to;
-    bool known = false;
-    bool movesNothing = false;
-  };
-  DatumPlan m_datumPlan;
-  enum class ZoneSource : std::uint8_t { unread, notUtm, fixed, conditional };
-  ZoneSource m_zoneSource = ZoneSource::unread;
-  Integer m_utmZone = -1;  // the zone read once
-  Integer m_zoneAttribute = -1;
-
-  Long m_accessCount = 0;
-  mutable Single m_lastAccess = 0;
-  // Direct grid access, when the script allows it and the host enabled it.
-  std::shared_ptr<TessaglyphMEX> m_mex;
+  MethodCounter* profiler() const noexcept;
 
   // ---- Interpolation and data points (source/machine_interpolation.cpp) ------------------
-  // Fills m_interpData for a position in currentDatum by the current mode.
+  // Fills the interpolation record for a position in currentDatum by the current mode.
   void gatherInterpolationData(Double lat, Double lon);
   // Runs the read code for a native position and returns "return" as Single.
   Single readScriptPoint(Double x, Double y);
@@ -614,31 +527,6 @@ class TessaglyphMachine {
   void requireManualSettings() const;
   // The cached index and cell type of the "datapoint" attribute.
   void lookUpDatapointAttribute();
-
-  // Capability state: worked out once, dropped by Clear.
-  bool m_interpCapabilitiesKnown = false;
-  bool m_scriptClosestPointCapable = false;
-  bool m_script4PointCapable = false;
-  bool m_script12PointCapable = false;
-  bool m_scriptManualCapable = false;
-  TG_M_MANUALINTERPSETTINGS m_manualSettings;
-  // Why the manual geometry cannot be used (an attribute missing or not a number); number 0
-  // when it can. Raised only where the geometry is needed, so the other modes keep working.
-  std::int32_t m_manualSettingsErrorNumber = 0;
-  std::string m_manualSettingsErrorSource;
-  std::string m_manualSettingsErrorText;
-  // The "datapoint" attribute: looked up once, dropped by Clear.
-  bool m_datapointAttributeKnown = false;
-  Integer m_datapointAttribute = -1;
-  TG_M_DATATYPES m_datapointType = TG_M_DT_SINGLE;
-
-  TG_M_INTERPOLATIONMODES m_interpolationMode = TG_M_IM_NONE;
-  // The record of the last read, filled in place by every read.
-  TG_M_INTERPDATA m_interpData;
-  bool m_interpDataSet = false;
-  // Whether the last read gathered its points through direct grid access, which then holds the
-  // record (in its own order) instead of m_interpData.
-  bool m_interpDataFromMEX = false;
 };
 
 }  // namespace tg

@@ -96,7 +96,7 @@ class Interpreter {
   bool isCodeAddress(Integer target) const noexcept;
   // The counter to `target`, unchecked; the advance flag off.
   void goTo(Integer target) noexcept {
-    m.m_programCounter = target;
+    m.m_core->programCounter = target;
     m_advance = false;
   }
   void jump(Integer target);
@@ -173,12 +173,12 @@ class Interpreter {
   Long filePosition();
 
   // The cell at a memory operand; 9 "Subscript out of range" outside memory.
-  DatumRef& at(Integer address) { return m.checkedCell(address, kRunSource); }
+  DatumRef& at(Integer address) { return m.m_core->checkedCell(address, kRunSource); }
   // The text cell an instruction works on. In the debug run a cell of any other type raises
   // 11002 naming the instruction as the instruction table writes it ("open", "s_eof", ...);
   // the plain run leaves the type to the cell's own operation.
   DatumRef& asciiOperand(Integer address, const char* instructionName);
-  DatumRef& reg() { return m.m_memory[0]; }
+  DatumRef& reg() { return m.m_core->memory[0]; }
 
   TessaglyphMachine& m;
   bool m_advance = true;

@@ -26,7 +26,7 @@ class CounterRestorer {
 
 // The end of the code counts as an address: a jump there fails at the fetch, as it always did.
 bool Interpreter::isCodeAddress(Integer target) const noexcept {
-  return target >= 0 && std::size_t(target) <= m.m_instructions.size();
+  return target >= 0 && std::size_t(target) <= m.m_core->instructions.size();
 }
 
 void Interpreter::checkCodeAddress(Integer target) {
@@ -71,31 +71,32 @@ void Interpreter::branchFalse(Integer target) {
 
 void Interpreter::gosub(Integer target) {
   checkCodeAddress(target);
-  if (m.m_runDepth >= kMaxNestedRuns) raisePlatformError(PLATFORM_E_OUTOFSTACKSPACE, kRunSource);
-  CounterRestorer restorer(m.m_programCounter);
+  if (m.m_core->runDepth >= kMaxNestedRuns)
+    raisePlatformError(PLATFORM_E_OUTOFSTACKSPACE, kRunSource);
+  CounterRestorer restorer(m.m_core->programCounter);
   m.run(target);
 }
 
 void Interpreter::push(Integer address) {
-  m.push(at(address));
+  m.m_core->push(at(address));
 }
 
 void Interpreter::pop(Integer address) {
-  if (m.stackEmpty()) return;
+  if (m.m_core->stackEmpty()) return;
   DatumRef& target = at(address);
-  target = m.pop();
+  target = m.m_core->pop();
 }
 
 void Interpreter::checkStackNotEmpty() {
-  if (m_debug && m.stackEmpty()) {
+  if (m_debug && m.m_core->stackEmpty()) {
     throw Error(TG_M_E_STACKEMPTY, kRunWithDebugSource, "The stack is empty");
   }
 }
 
 void Interpreter::peek(Integer address) {
   checkStackNotEmpty();
-  if (m.stackEmpty()) return;
-  at(address) = m.top();
+  if (m.m_core->stackEmpty()) return;
+  at(address) = m.m_core->top();
 }
 
 void Interpreter::pushMany(Integer address) {
@@ -105,7 +106,7 @@ void Interpreter::pushMany(Integer address) {
       if (a > std::numeric_limits<Integer>::max()) {
         raisePlatformError(PLATFORM_E_SUBSCRIPTOUTOFRANGE, kRunSource);
       }
-      m.push(at(Integer(a)));
+      m.m_core->push(at(Integer(a)));
     });
   }
 }
@@ -113,14 +114,14 @@ void Interpreter::pushMany(Integer address) {
 void Interpreter::popMany(Integer address) {
   const Integer count = reg()->getInteger();
   for (Long a = Long(address) + count - 1; a >= address; --a) {
-    if (!m_debug && m.stackEmpty()) return;
+    if (!m_debug && m.m_core->stackEmpty()) return;
     step([&] {
       checkStackNotEmpty();
       if (a > std::numeric_limits<Integer>::max()) {
         raisePlatformError(PLATFORM_E_SUBSCRIPTOUTOFRANGE, kRunSource);
       }
       DatumRef& target = at(Integer(a));
-      target = m.pop();
+      target = m.m_core->pop();
     });
   }
 }

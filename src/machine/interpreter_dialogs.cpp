@@ -63,15 +63,15 @@ std::string answerText(TG_M_MESSAGEBOXBUTTONS answer) {
 void Interpreter::userInput(Integer address) {
   std::string prompt = asciiOperand(address, "userinput")->getString();
   std::string answer;
-  switch (m.m_inputBoxMode) {
+  switch (m.m_core->inputBoxMode) {
     case TG_M_IBM_EVENT:
-      if (TessaglyphMachineEvents* sink = m.m_eventSink) {
-        CounterKeeper keeper(m.m_programCounter);
+      if (TessaglyphMachineEvents* sink = m.m_core->eventSink) {
+        CounterKeeper keeper(m.m_core->programCounter);
         sink->scriptInputBox(prompt, answer);
       }
       break;
     case TG_M_IBM_NORMAL: {
-      CounterKeeper keeper(m.m_programCounter);
+      CounterKeeper keeper(m.m_core->programCounter);
       answer = userInterface().inputBox(prompt, kUserInputTitle, std::string());
       break;
     }
@@ -101,10 +101,10 @@ void Interpreter::notify(Integer address) {
   }
   std::string message = text.empty() ? std::string() : text.substr(1);
   std::string answer;
-  switch (m.m_messageBoxMode) {
+  switch (m.m_core->messageBoxMode) {
     case TG_M_MBM_EVENT:
-      if (TessaglyphMachineEvents* sink = m.m_eventSink) {
-        CounterKeeper keeper(m.m_programCounter);
+      if (TessaglyphMachineEvents* sink = m.m_core->eventSink) {
+        CounterKeeper keeper(m.m_core->programCounter);
         // The handler starts from the box's default button, the first one.
         TG_M_MESSAGEBOXBUTTONS pressed = buttons == TG_M_MBBS_YESNO ? TG_M_MBB_YES : TG_M_MBB_OK;
         sink->scriptMessageBox(message, buttons, pressed);
@@ -112,7 +112,7 @@ void Interpreter::notify(Integer address) {
       }
       break;
     case TG_M_MBM_NORMAL: {
-      CounterKeeper keeper(m.m_programCounter);
+      CounterKeeper keeper(m.m_core->programCounter);
       answer = answerText(userInterface().messageBox(message, style, kNotifyTitle));
       break;
     }
@@ -125,8 +125,8 @@ void Interpreter::notify(Integer address) {
 void Interpreter::raiseEvent(Integer address) {
   const std::string name = at(address)->getString();
   const std::string value = reg()->getString();
-  if (TessaglyphMachineEvents* sink = m.m_eventSink) {
-    CounterKeeper keeper(m.m_programCounter);
+  if (TessaglyphMachineEvents* sink = m.m_core->eventSink) {
+    CounterKeeper keeper(m.m_core->programCounter);
     sink->dataChanged(name, value);
   }
 }

@@ -82,7 +82,7 @@ Integer flipInteger2(Integer value) {
 }  // namespace
 
 Integer Interpreter::ownHandle(Integer handle) const {
-  const auto& handles = m.m_openFileHandles;
+  const auto& handles = m.m_core->openFileHandles;
   if (std::find(handles.begin(), handles.end(), handle) == handles.end()) {
     raisePlatformError(PLATFORM_E_BADFILENAMEORNUMBER, kRunSource);
   }
@@ -124,7 +124,7 @@ void Interpreter::openScriptFile(Integer address) {
 void Interpreter::closeScriptFile(Integer address) {
   const Integer handle = ownHandle(at(address)->getInteger());
   m.removeOpenFile(handle);
-  if (handle == m.m_mexFile) m.m_mexFile = -1;
+  if (handle == m.m_core->mexFile) m.m_core->mexFile = -1;
   closeFile(handle);
 }
 

@@ -52,7 +52,7 @@ void Interpreter::cast(TG_M_DATATYPES kind, Integer address) {
 }
 
 void Interpreter::timerValue() {
-  setRegisterDouble(reg(), Double(m.m_clock()));
+  setRegisterDouble(reg(), Double(m.m_core->clock()));
 }
 
 void Interpreter::fractionalPart(Integer address) {
@@ -96,7 +96,7 @@ void Interpreter::intValue(Integer address) {
 }
 
 void Interpreter::mexSetFile(Integer address) {
-  m.m_mexFile = at(address)->getInteger();
+  m.m_core->mexFile = at(address)->getInteger();
 }
 
 void Interpreter::notFunctional(TG_M_INSTRUCTIONS opcode) {

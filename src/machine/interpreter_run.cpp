@@ -35,10 +35,11 @@ Error outOfMemory(const char* source) {
 
 void TessaglyphMachine::run(Integer start) {
   // A run started from an event handler nests like a GOSUB and counts against the same limit.
-  if (m_runDepth >= kMaxNestedRuns) raisePlatformError(PLATFORM_E_OUTOFSTACKSPACE, kRunSource);
-  RunDepthGuard depth(m_runDepth);
+  if (m_core->runDepth >= kMaxNestedRuns)
+    raisePlatformError(PLATFORM_E_OUTOFSTACKSPACE, kRunSource);
+  RunDepthGuard depth(m_core->runDepth);
   // Decided per run: a GOSUB's nested run is a debug run again while debugging is on.
-  if (m_enableDebug) {
+  if (m_core->enableDebug) {
     Interpreter(*this).runWithDebug(start);
   } else {
     Interpreter(*this).run(start);
@@ -70,7 +71,7 @@ template <bool Debugging>
 void Interpreter::loop() {
   for (;;) {
     if constexpr (Debugging) {
-      const Integer counter = m.m_programCounter;
+      const Integer counter = m.m_core->programCounter;
       if (fetch().opcode == TG_M_I_STOP) return;
       // The handlers may change anything, the program included: the fetch below is afresh.
       reachInstruction(counter);
@@ -79,28 +80,28 @@ void Interpreter::loop() {
     if (instruction.opcode == TG_M_I_STOP) return;
     m_advance = true;
     execute(instruction);
-    if (m.m_cancel) return;
+    if (m.m_core->cancel) return;
     if (m_advance) advance();
   }
 }
 
 void Interpreter::run(Integer start) {
-  m.m_programCounter = start;
-  m.m_cancel = false;
+  m.m_core->programCounter = start;
+  m.m_core->cancel = false;
   guard<false>();
 }
 
 void Interpreter::runWithDebug(Integer start) {
   m_debug = true;
-  m.m_programCounter = start;
-  m.m_cancel = false;
+  m.m_core->programCounter = start;
+  m.m_core->cancel = false;
   m_lastLine = -1;
   // Stepping always: the run stops at its first line.
-  const TG_M_RUNMETHODS method = m.m_runMethod;
-  if (m.m_applyRunMethod == TG_M_ARM_ALWAYS &&
+  const TG_M_RUNMETHODS method = m.m_core->runMethod;
+  if (m.m_core->applyRunMethod == TG_M_ARM_ALWAYS &&
       (method == TG_M_RM_STEP || method == TG_M_RM_STEPOVER ||
        method == TG_M_RM_STEPINSTRUCTIONS)) {
-    m.m_break = true;
+    m.m_core->breakSet = true;
   }
   guard<true>();
 }
@@ -108,8 +109,9 @@ void Interpreter::runWithDebug(Integer start) {
 void Interpreter::reachInstruction(Integer counter) {
   // Read afresh before each step: a handler may set breakpoints or clear the whole machine.
   const auto record = [this, counter] {
-    return std::size_t(counter) < m.m_debugInfo.size() ? m.m_debugInfo[std::size_t(counter)]
-                                                       : TG_M_DEBUGGINGINFO{};
+    return std::size_t(counter) < m.m_core->debugInfo.size()
+               ? m.m_core->debugInfo[std::size_t(counter)]
+               : TG_M_DEBUGGINGINFO{};
   };
   // Each rule raises its own event: a breakpoint met while stepping by instruction, or one
   // that starts stepping, is reported by both rules, and a host counting events sees both.
@@ -120,9 +122,9 @@ void Interpreter::reachInstruction(Integer counter) {
     m_lastLine = info.lineNumber;
     stop(info.lineNumber);
   }
-  if (m.m_break) {
+  if (m.m_core->breakSet) {
     info = record();
-    const TG_M_RUNMETHODS method = m.m_runMethod;
+    const TG_M_RUNMETHODS method = m.m_core->runMethod;
     if (method == TG_M_RM_STEP || method == TG_M_RM_STEPOVER) {
       if (info.lineNumber != m_lastLine && info.lineNumber != 0) {
         m_lastLine = info.lineNumber;
@@ -132,18 +134,18 @@ void Interpreter::reachInstruction(Integer counter) {
       stop(info.lineNumber);
     }
   }
-  if (m.m_applyRunMethod == TG_M_ARM_ALWAYS && m.m_runMethod == TG_M_RM_BREAKTROUBLED) {
+  if (m.m_core->applyRunMethod == TG_M_ARM_ALWAYS && m.m_core->runMethod == TG_M_RM_BREAKTROUBLED) {
     info = record();
     if (info.lineNumber != m_lastLine && info.lineNumber != 0 && info.troubled) {
-      m.m_break = true;
+      m.m_core->breakSet = true;
       m_lastLine = info.lineNumber;
       stop(info.lineNumber);
     }
   }
-  if (m.m_applyRunMethod == TG_M_ARM_AFTERBREAK) {
+  if (m.m_core->applyRunMethod == TG_M_ARM_AFTERBREAK) {
     info = record();
     if (info.breakpoint) {
-      m.m_break = true;
+      m.m_core->breakSet = true;
       m_lastLine = info.lineNumber;
       stop(info.lineNumber);
     }
@@ -151,42 +153,42 @@ void Interpreter::reachInstruction(Integer counter) {
 }
 
 void Interpreter::raiseReachedNewLine(Integer line, Integer counter) {
-  TessaglyphMachineEvents* sink = m.m_eventSink;
+  TessaglyphMachineEvents* sink = m.m_core->eventSink;
   if (sink == nullptr) return;
   sink->reachedNewLine(line, counter);
   // A routine the handler ran moved the counter; this run goes on where it stopped.
-  m.m_programCounter = counter;
+  m.m_core->programCounter = counter;
 }
 
 const TG_M_INSTRUCTION& Interpreter::fetch() {
-  const Integer counter = m.m_programCounter;
-  if (counter < 0 || std::size_t(counter) >= m.m_instructions.size()) {
+  const Integer counter = m.m_core->programCounter;
+  if (counter < 0 || std::size_t(counter) >= m.m_core->instructions.size()) {
     m_stuck = true;
     throw Error(TG_M_E_INVALIDCODEADDRESS, kRunSource,
                 longToText(counter) + " is not a valid code address.");
   }
-  return m.m_instructions[std::size_t(counter)];
+  return m.m_core->instructions[std::size_t(counter)];
 }
 
 void Interpreter::advance() {
-  if (m.m_programCounter == std::numeric_limits<Integer>::max()) {
+  if (m.m_core->programCounter == std::numeric_limits<Integer>::max()) {
     m_stuck = true;
     raisePlatformError(PLATFORM_E_OVERFLOW, kRunSource);
   }
-  ++m.m_programCounter;
+  ++m.m_core->programCounter;
 }
 
 bool Interpreter::recover(const Error& error) {
-  const Integer counter = m.m_programCounter;
+  const Integer counter = m.m_core->programCounter;
   if (!report(error)) return false;
   // The rest of the failed instruction runs inside the error path's protection too: should it
   // fail again, that is a new error of the same instruction.
   try {
-    finishAfterError(m.m_instructions[std::size_t(counter)]);
+    finishAfterError(m.m_core->instructions[std::size_t(counter)]);
   } catch (const Error& again) {
     return recover(again);
   }
-  return !m.m_cancel;
+  return !m.m_core->cancel;
 }
 
 void Interpreter::goOnAfter(const Error& error) {
@@ -194,35 +196,36 @@ void Interpreter::goOnAfter(const Error& error) {
 }
 
 bool Interpreter::report(const Error& error) {
-  const Integer counter = m.m_programCounter;
-  const bool known = counter >= 0 && std::size_t(counter) < m.m_instructions.size();
+  const Integer counter = m.m_core->programCounter;
+  const bool known = counter >= 0 && std::size_t(counter) < m.m_core->instructions.size();
   Integer line = 0;
   if (known) {
-    TG_M_DEBUGGINGINFO& info = m.m_debugInfo[std::size_t(counter)];
+    TG_M_DEBUGGINGINFO& info = m.m_core->debugInfo[std::size_t(counter)];
     info.troubled = true;
     line = info.lineNumber;
   }
   // A host stepping after errors steps from the first one on.
-  if (m_debug && m.m_applyRunMethod == TG_M_ARM_AFTERERROR) {
-    const TG_M_RUNMETHODS method = m.m_runMethod;
+  if (m_debug && m.m_core->applyRunMethod == TG_M_ARM_AFTERERROR) {
+    const TG_M_RUNMETHODS method = m.m_core->runMethod;
     if (method == TG_M_RM_STEP || method == TG_M_RM_STEPINSTRUCTIONS ||
         method == TG_M_RM_STEPOVER) {
-      m.m_break = true;
+      m.m_core->breakSet = true;
     }
   }
-  if (!m.m_errorEventEnabled) throw error;  // number, source and description intact
+  if (!m.m_core->errorEventEnabled) throw error;  // number, source and description intact
 
   Boolean continue_ = false;
-  if (TessaglyphMachineEvents* sink = m.m_eventSink) {
+  if (TessaglyphMachineEvents* sink = m.m_core->eventSink) {
     sink->executionError(error.number(), error.description(), continue_);
     // A handler may have changed the sink; the second event goes to whoever is there now.
-    if ((sink = m.m_eventSink) != nullptr) {
+    if ((sink = m.m_core->eventSink) != nullptr) {
       sink->executionErrorExt(error.number(), error.description(), counter, line, continue_);
     }
   }
-  if (!continue_ || m.m_cancel || m_stuck) return false;
+  if (!continue_ || m.m_core->cancel || m_stuck) return false;
   // A handler may have replaced the program; the failed instruction must still be there.
-  return m.m_programCounter == counter && std::size_t(counter) < m.m_instructions.size();
+  return m.m_core->programCounter == counter &&
+         std::size_t(counter) < m.m_core->instructions.size();
 }
 
 void Interpreter::finishAfterError(const TG_M_INSTRUCTION& instruction) {
@@ -235,7 +238,7 @@ void Interpreter::finishAfterError(const TG_M_INSTRUCTION& instruction) {
       // Only the test can fail; going on after it means going into the taken branch. In the
       // debug run a target outside the code fails too, and going on then skips the branch.
       if (m_debug && !isCodeAddress(instruction.operand)) break;
-      m.m_programCounter = instruction.operand;
+      m.m_core->programCounter = instruction.operand;
       return;
     default:
       // Every other instruction fails at its last step, or at one whose successors need the

@@ -34,18 +34,18 @@ std::size_t checkedCount(Integer count) {
 }  // namespace
 
 void MachineAccess::setInstructionCount(TessaglyphMachine& machine, Integer count) {
-  machine.m_instructions.assign(checkedCount(count), TG_M_INSTRUCTION{});
-  machine.m_debugInfo.assign(checkedCount(count), TG_M_DEBUGGINGINFO{});
+  machine.m_core->instructions.assign(checkedCount(count), TG_M_INSTRUCTION{});
+  machine.m_core->debugInfo.assign(checkedCount(count), TG_M_DEBUGGINGINFO{});
 }
 
 void MachineAccess::setInstruction(TessaglyphMachine& machine, Integer index,
                                    const TG_M_INSTRUCTION& instruction) {
-  entryAt(machine.m_instructions, index) = instruction;
+  entryAt(machine.m_core->instructions, index) = instruction;
 }
 
 void MachineAccess::setDebugInfo(TessaglyphMachine& machine, Integer index,
                                  const TG_M_DEBUGGINGINFO& info) {
-  entryAt(machine.m_debugInfo, index) = info;
+  entryAt(machine.m_core->debugInfo, index) = info;
 }
 
 void MachineAccess::setMemorySize(TessaglyphMachine& machine, Long size) {
@@ -55,33 +55,33 @@ void MachineAccess::setMemorySize(TessaglyphMachine& machine, Long size) {
   }
   if (size > Long(std::numeric_limits<Integer>::max()) + 1) raisePlatformError(PLATFORM_E_OVERFLOW);
   const auto wanted = std::size_t(size);
-  machine.m_memory.resize(std::min(wanted, machine.m_memory.size()));
-  machine.m_names.resize(wanted);
+  machine.m_core->memory.resize(std::min(wanted, machine.m_core->memory.size()));
+  machine.m_core->names.resize(wanted);
   // Every address holds a cell at all times, even when the loader stops half way.
-  while (machine.m_memory.size() < wanted)
-    machine.m_memory.push_back(makeAscii());
+  while (machine.m_core->memory.size() < wanted)
+    machine.m_core->memory.push_back(makeAscii());
 }
 
 void MachineAccess::storeCell(TessaglyphMachine& machine, Integer address, DatumRef cell) {
   if (!cell) raisePlatformError(PLATFORM_E_INVALIDPROCEDURECALL, kSource);
-  machine.checkedCell(address, kSource) = std::move(cell);
+  machine.m_core->checkedCell(address, kSource) = std::move(cell);
 }
 
 void MachineAccess::setVariableName(TessaglyphMachine& machine, Integer address, std::string name) {
-  machine.checkedCell(address, kSource);
-  machine.m_names[std::size_t(address)] = std::move(name);
+  machine.m_core->checkedCell(address, kSource);
+  machine.m_core->names[std::size_t(address)] = std::move(name);
 }
 
 void MachineAccess::setPropertyCount(TessaglyphMachine& machine, Integer count) {
-  machine.m_properties.assign(checkedCount(count), TG_M_PROPERTY{});
+  machine.m_core->properties.assign(checkedCount(count), TG_M_PROPERTY{});
 }
 
 void MachineAccess::setProperty(TessaglyphMachine& machine, Integer index,
                                 const TG_M_PROPERTY& property) {
-  entryAt(machine.m_properties, index) = property;
+  entryAt(machine.m_core->properties, index) = property;
   // What was read from the old properties no longer holds.
-  machine.m_scriptDataLock.reset();
-  machine.m_selfValidating.reset();
+  machine.m_core->scriptDataLock.reset();
+  machine.m_core->selfValidating.reset();
 }
 
 void MachineAccess::setRoutineLocation(TessaglyphMachine& machine,
@@ -89,16 +89,16 @@ void MachineAccess::setRoutineLocation(TessaglyphMachine& machine,
   if (routine < TG_M_RAI_VALID_MIN || routine > TG_M_RAI_VALID_MAX) {
     raisePlatformError(PLATFORM_E_SUBSCRIPTOUTOFRANGE, kSource);
   }
-  machine.m_routineLocations[std::size_t(routine)] = location;
+  machine.m_core->routineLocations[std::size_t(routine)] = location;
 }
 
 void MachineAccess::setAttributeCount(TessaglyphMachine& machine, Integer count) {
-  machine.m_attributes.assign(checkedCount(count), TG_M_ATTRIBUTEINFO{});
+  machine.m_core->attributes.assign(checkedCount(count), TG_M_ATTRIBUTEINFO{});
 }
 
 void MachineAccess::setAttribute(TessaglyphMachine& machine, Integer index,
                                  const TG_M_ATTRIBUTEINFO& attribute) {
-  entryAt(machine.m_attributes, index) = attribute;
+  entryAt(machine.m_core->attributes, index) = attribute;
 }
 
 }  // namespace tg

@@ -3,85 +3,13 @@
 #pragma once
 
 #include <cstddef>
-#include <limits>
 #include <string>
 
-#include "machine/datum.hpp"
+#include "machine/machine_core.hpp"
 #include "tessaglyph/error.hpp"
 #include "tessaglyph/machine.hpp"
 
 namespace tg {
-
-// ---- Memory ---------------------------------------------------------------------------------
-
-inline DatumRef& TessaglyphMachine::cell(Integer address) {
-#ifndef NDEBUG
-  return checkedCell(address, "TessaglyphMachine::cell");
-#else
-  return m_memory[std::size_t(address)];
-#endif
-}
-
-inline const DatumRef& TessaglyphMachine::cell(Integer address) const {
-#ifndef NDEBUG
-  return checkedCell(address, "TessaglyphMachine::cell");
-#else
-  return m_memory[std::size_t(address)];
-#endif
-}
-
-inline DatumRef& TessaglyphMachine::checkedCell(Integer address, const char* source) {
-  if (address < 0 || std::size_t(address) >= m_memory.size()) {
-    raisePlatformError(PLATFORM_E_SUBSCRIPTOUTOFRANGE, source);
-  }
-  return m_memory[std::size_t(address)];
-}
-
-inline const DatumRef& TessaglyphMachine::checkedCell(Integer address, const char* source) const {
-  if (address < 0 || std::size_t(address) >= m_memory.size()) {
-    raisePlatformError(PLATFORM_E_SUBSCRIPTOUTOFRANGE, source);
-  }
-  return m_memory[std::size_t(address)];
-}
-
-// ---- Evaluation stack -------------------------------------------------------------------------
-
-namespace machine_stack {
-inline constexpr Long kFreshSlots = 26;
-inline constexpr Long kGrowth = 25;
-// A pop that leaves more free slots above the top than this cuts the stack down.
-inline constexpr Long kMaxFreeSlots = 25;
-}  // namespace machine_stack
-
-inline void TessaglyphMachine::push(const DatumRef& cell) {
-  using namespace machine_stack;
-  // The top index is 16-bit, as the instructions see it.
-  if (m_stackTop == std::numeric_limits<Integer>::max()) raisePlatformError(PLATFORM_E_OVERFLOW);
-  if (m_stackTop < 0) {
-    m_stackSlots = kFreshSlots;
-  } else if (Long(m_stackTop) + 1 >= m_stackSlots) {
-    m_stackSlots += kGrowth;
-  }
-  if (std::size_t(m_stackSlots) > m_stack.size()) growStackStorage();
-  ++m_stackTop;
-  m_stack[std::size_t(m_stackTop)] = cell;
-}
-
-inline DatumRef TessaglyphMachine::pop() {
-  using namespace machine_stack;
-  DatumRef popped = std::move(m_stack[std::size_t(m_stackTop)]);
-  --m_stackTop;
-  if (m_stackTop < 0) {
-    m_stackSlots = kFreshSlots;
-  } else if (m_stackSlots - 1 - Long(m_stackTop) > kMaxFreeSlots) {
-    m_stackSlots = Long(m_stackTop) + 1;
-  }
-  return popped;
-}
-
-inline const DatumRef& TessaglyphMachine::top() const {
-  return m_stack[std::size_t(m_stackTop)];
-}
 
 // ---- Access for the loader, the interpreter and tests -----------------------------------------
 
@@ -90,7 +18,7 @@ inline const DatumRef& TessaglyphMachine::top() const {
 class MachineAccess {
  public:
   static void setScriptFilename(TessaglyphMachine& machine, std::string filename) {
-    machine.m_scriptFilename = std::move(filename);
+    machine.m_core->scriptFilename = std::move(filename);
   }
   // The instruction list gets `count` STOP instructions with empty debugging records.
   static void setInstructionCount(TessaglyphMachine& machine, Integer count);
@@ -112,16 +40,16 @@ class MachineAccess {
                            const TG_M_ATTRIBUTEINFO& attribute);
 
   static DatumRef& cell(TessaglyphMachine& machine, Integer address) {
-    return machine.checkedCell(address, "TessaglyphMachine::cell");
+    return machine.m_core->checkedCell(address, "TessaglyphMachine::cell");
   }
-  static void push(TessaglyphMachine& machine, const DatumRef& cell) { machine.push(cell); }
-  static DatumRef pop(TessaglyphMachine& machine) { return machine.pop(); }
-  static const DatumRef& top(const TessaglyphMachine& machine) { return machine.top(); }
-  static bool stackEmpty(const TessaglyphMachine& machine) { return machine.stackEmpty(); }
-  static Long stackSlots(const TessaglyphMachine& machine) { return machine.stackSlots(); }
+  static void push(TessaglyphMachine& machine, const DatumRef& cell) { machine.m_core->push(cell); }
+  static DatumRef pop(TessaglyphMachine& machine) { return machine.m_core->pop(); }
+  static const DatumRef& top(const TessaglyphMachine& machine) { return machine.m_core->top(); }
+  static bool stackEmpty(const TessaglyphMachine& machine) { return machine.m_core->stackEmpty(); }
+  static Long stackSlots(const TessaglyphMachine& machine) { return machine.m_core->stackSlots; }
   // The storage kept behind the slots.
   static std::size_t stackCapacity(const TessaglyphMachine& machine) {
-    return machine.m_stack.size();
+    return machine.m_core->stack.size();
   }
 
   static bool effectiveDataLock(const TessaglyphMachine& machine) {

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "machine/datum.hpp"
+#include "machine/machine_core.hpp"
 #include "support/method_scope.hpp"
 #include "tessaglyph/error.hpp"
 #include "tessaglyph/machine.hpp"
@@ -28,36 +29,36 @@ void flagLineStarts(std::vector<TG_M_DEBUGGINGINFO>& records, Integer line, bool
 
 void TessaglyphMachine::setBreakpoint(Integer lineNumber) {
   MethodScope scope(profiler(), "TessaglyphMachine::setBreakpoint");
-  flagLineStarts(m_debugInfo, lineNumber, true);
+  flagLineStarts(m_core->debugInfo, lineNumber, true);
 }
 
 void TessaglyphMachine::clearBreakpoint(Integer lineNumber) {
   MethodScope scope(profiler(), "TessaglyphMachine::clearBreakpoint");
-  flagLineStarts(m_debugInfo, lineNumber, false);
+  flagLineStarts(m_core->debugInfo, lineNumber, false);
 }
 
 void TessaglyphMachine::clearAllBreakpoints() {
   MethodScope scope(profiler(), "TessaglyphMachine::clearAllBreakpoints");
-  for (TG_M_DEBUGGINGINFO& record : m_debugInfo)
+  for (TG_M_DEBUGGINGINFO& record : m_core->debugInfo)
     record.breakpoint = false;
 }
 
 void TessaglyphMachine::setInstructionBreakpoint(Integer instructionNumber) {
   constexpr const char* source = "TessaglyphMachine::setInstructionBreakpoint";
   MethodScope scope(profiler(), source);
-  if (instructionNumber < 0 || std::size_t(instructionNumber) >= m_debugInfo.size()) {
+  if (instructionNumber < 0 || std::size_t(instructionNumber) >= m_core->debugInfo.size()) {
     raisePlatformError(PLATFORM_E_SUBSCRIPTOUTOFRANGE, source);
   }
-  m_debugInfo[std::size_t(instructionNumber)].breakpoint = true;
+  m_core->debugInfo[std::size_t(instructionNumber)].breakpoint = true;
 }
 
 void TessaglyphMachine::clearInstructionBreakpoint(Integer instructionNumber) {
   constexpr const char* source = "TessaglyphMachine::clearInstructionBreakpoint";
   MethodScope scope(profiler(), source);
-  if (instructionNumber < 0 || std::size_t(instructionNumber) >= m_debugInfo.size()) {
+  if (instructionNumber < 0 || std::size_t(instructionNumber) >= m_core->debugInfo.size()) {
     raisePlatformError(PLATFORM_E_SUBSCRIPTOUTOFRANGE, source);
   }
-  m_debugInfo[std::size_t(instructionNumber)].breakpoint = false;
+  m_core->debugInfo[std::size_t(instructionNumber)].breakpoint = false;
 }
 
 namespace {
@@ -80,9 +81,9 @@ Array<TG_M_DATAINFO> TessaglyphMachine::dumpMemory(Integer first, Integer last) 
   std::vector<TG_M_DATAINFO> cells;
   cells.reserve(std::size_t(last - first) + 1);
   for (Long address = first; address <= last; ++address) {
-    const TessaglyphDatum& cell = *m_memory[std::size_t(address)];
+    const TessaglyphDatum& cell = *m_core->memory[std::size_t(address)];
     cells.push_back(
-        {Integer(address), m_names[std::size_t(address)], cell.dataType(), cell.getString()});
+        {Integer(address), m_core->names[std::size_t(address)], cell.dataType(), cell.getString()});
   }
   return Array<TG_M_DATAINFO>(first, std::move(cells));
 }
@@ -93,9 +94,9 @@ Array<TG_M_DATAINFO> TessaglyphMachine::dumpNamedMemory(Integer first, Integer l
   last = dumpEnd(first, last, dataMemory(), source);
   std::vector<TG_M_DATAINFO> cells;
   for (Long address = first; address <= last; ++address) {
-    const std::string& name = m_names[std::size_t(address)];
+    const std::string& name = m_core->names[std::size_t(address)];
     if (name.empty()) continue;
-    const TessaglyphDatum& cell = *m_memory[std::size_t(address)];
+    const TessaglyphDatum& cell = *m_core->memory[std::size_t(address)];
     cells.push_back({Integer(address), name, cell.dataType(), cell.getString()});
   }
   return Array<TG_M_DATAINFO>(0, std::move(cells));

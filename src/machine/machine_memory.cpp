@@ -13,14 +13,14 @@ namespace tg {
 std::string TessaglyphMachine::variableNames(Integer index) const {
   constexpr const char* source = "TessaglyphMachine::variableNames Get";
   MethodScope scope(profiler(), source);
-  checkedCell(index, source);
-  return m_names[std::size_t(index)];
+  m_core->checkedCell(index, source);
+  return m_core->names[std::size_t(index)];
 }
 
 std::string TessaglyphMachine::Memory(Integer address) const {
   constexpr const char* source = "TessaglyphMachine::Memory Get";
   MethodScope scope(profiler(), source);
-  return checkedCell(address, source)->getString();
+  return m_core->checkedCell(address, source)->getString();
 }
 
 void TessaglyphMachine::setMemory(Integer address, std::string_view value) {
@@ -32,7 +32,7 @@ void TessaglyphMachine::setMemory(Integer address, std::string_view value) {
 TG_M_DATATYPES TessaglyphMachine::memoryDataType(Integer address) const {
   constexpr const char* source = "TessaglyphMachine::memoryDataType Get";
   MethodScope scope(profiler(), source);
-  return checkedCell(address, source)->dataType();
+  return m_core->checkedCell(address, source)->dataType();
 }
 
 void TessaglyphMachine::setMemoryDataType(Integer address, TG_M_DATATYPES dataType) {
@@ -44,7 +44,7 @@ void TessaglyphMachine::setMemoryDataType(Integer address, TG_M_DATATYPES dataTy
 std::string TessaglyphMachine::register_() const {
   constexpr const char* source = "TessaglyphMachine::register Get";
   MethodScope scope(profiler(), source);
-  return checkedCell(TG_M_PVI_REGISTER, source)->getString();
+  return m_core->checkedCell(TG_M_PVI_REGISTER, source)->getString();
 }
 
 void TessaglyphMachine::setRegister(std::string_view value) {
@@ -56,7 +56,7 @@ void TessaglyphMachine::setRegister(std::string_view value) {
 TG_M_DATATYPES TessaglyphMachine::registerDataType() const {
   constexpr const char* source = "TessaglyphMachine::registerDataType Get";
   MethodScope scope(profiler(), source);
-  return checkedCell(TG_M_PVI_REGISTER, source)->dataType();
+  return m_core->checkedCell(TG_M_PVI_REGISTER, source)->dataType();
 }
 
 void TessaglyphMachine::setRegisterDataType(TG_M_DATATYPES dataType) {
@@ -69,7 +69,7 @@ std::string TessaglyphMachine::predefinedVariables(Integer variable) const {
   constexpr const char* source = "TessaglyphMachine::predefinedVariables Get";
   MethodScope scope(profiler(), source);
   checkPredefinedVariable(variable, source);
-  return checkedCell(variable, source)->getString();
+  return m_core->checkedCell(variable, source)->getString();
 }
 
 void TessaglyphMachine::setPredefinedVariables(Integer variable, std::string_view value) {
@@ -83,7 +83,7 @@ TG_M_DATATYPES TessaglyphMachine::predefinedVariableDataTypes(Integer variable) 
   constexpr const char* source = "TessaglyphMachine::predefinedVariableDataTypes Get";
   MethodScope scope(profiler(), source);
   checkPredefinedVariable(variable, source);
-  return checkedCell(variable, source)->dataType();
+  return m_core->checkedCell(variable, source)->dataType();
 }
 
 void TessaglyphMachine::setPredefinedVariableDataTypes(Integer variable, TG_M_DATATYPES dataType) {
@@ -103,7 +103,7 @@ void TessaglyphMachine::checkPredefinedVariable(Integer variable, const char* so
 // The text goes through a text cell so that the target converts it exactly as a copy from a
 // text variable would.
 void TessaglyphMachine::storeText(Integer address, std::string_view value, const char* source) {
-  const DatumRef& target = checkedCell(address, source);
+  const DatumRef& target = m_core->checkedCell(address, source);
   const DatumRef text = makeAscii(value);
   target->setValue(*text);
 }
@@ -113,11 +113,11 @@ void TessaglyphMachine::storeText(Integer address, std::string_view value, const
 // the new type.
 void TessaglyphMachine::changeDataType(Integer address, TG_M_DATATYPES dataType,
                                        const char* source) {
-  DatumRef& target = checkedCell(address, source);
+  DatumRef& target = m_core->checkedCell(address, source);
   if (address <= TG_M_PVI_VALID_MAX &&
       isPermanentlyLocked(TG_M_PREDEFINEDVARIABLEINDICIES(address))) {
     throw Error(TG_M_E_CANTCASTADDRESS, source,
-                "You cannot change the data type of " + m_names[std::size_t(address)] + ".");
+                "You cannot change the data type of " + m_core->names[std::size_t(address)] + ".");
   }
   if (dataType < TG_M_DT_UNSIGNEDINTEGER || dataType > TG_M_DT_ASCII) {
     throw Error(TG_M_E_INVALIDDATATYPE, source,
@@ -128,8 +128,8 @@ void TessaglyphMachine::changeDataType(Integer address, TG_M_DATATYPES dataType,
   target = std::move(replacement);
 }
 
-void TessaglyphMachine::growStackStorage() {
-  m_stack.resize(std::size_t(m_stackSlots));
+void TessaglyphMachine::Core::growStackStorage() {
+  stack.resize(std::size_t(stackSlots));
 }
 
 }  // namespace tg

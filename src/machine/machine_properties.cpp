@@ -41,25 +41,25 @@ std::optional<bool> booleanOf(const std::string& text) {
 TG_M_PROPERTY TessaglyphMachine::properties(Integer index) const {
   constexpr const char* source = "TessaglyphMachine::properties Get";
   MethodScope scope(profiler(), source);
-  return entryAt(m_properties, index, source);
+  return entryAt(m_core->properties, index, source);
 }
 
 TG_M_ATTRIBUTEINFO TessaglyphMachine::Attributes(Integer index) const {
   constexpr const char* source = "TessaglyphMachine::Attributes Get";
   MethodScope scope(profiler(), source);
-  return entryAt(m_attributes, index, source);
+  return entryAt(m_core->attributes, index, source);
 }
 
 TG_M_INSTRUCTION TessaglyphMachine::instructions(Integer index) const {
   constexpr const char* source = "TessaglyphMachine::instructions Get";
   MethodScope scope(profiler(), source);
-  return entryAt(m_instructions, index, source);
+  return entryAt(m_core->instructions, index, source);
 }
 
 TG_M_DEBUGGINGINFO TessaglyphMachine::debugInfo(Integer index) const {
   constexpr const char* source = "TessaglyphMachine::debugInfo Get";
   MethodScope scope(profiler(), source);
-  return entryAt(m_debugInfo, index, source);
+  return entryAt(m_core->debugInfo, index, source);
 }
 
 Integer TessaglyphMachine::routineLocations(TG_M_ROUTINEARRAYINDICIES routine) const {
@@ -68,21 +68,21 @@ Integer TessaglyphMachine::routineLocations(TG_M_ROUTINEARRAYINDICIES routine) c
   if (routine < TG_M_RAI_VALID_MIN || routine > TG_M_RAI_VALID_MAX) {
     raisePlatformError(PLATFORM_E_SUBSCRIPTOUTOFRANGE, source);
   }
-  return m_routineLocations[std::size_t(routine)];
+  return m_core->routineLocations[std::size_t(routine)];
 }
 
 Integer TessaglyphMachine::getPropertyIndex(std::string_view name) const {
   MethodScope scope(profiler(), "TessaglyphMachine::getPropertyIndex");
-  for (std::size_t i = 0; i < m_properties.size(); ++i) {
-    if (sameName(m_properties[i].name, name)) return Integer(i);
+  for (std::size_t i = 0; i < m_core->properties.size(); ++i) {
+    if (sameName(m_core->properties[i].name, name)) return Integer(i);
   }
   return -1;
 }
 
 Integer TessaglyphMachine::getAttributeIndex(std::string_view name) const {
   MethodScope scope(profiler(), "TessaglyphMachine::getAttributeIndex");
-  for (std::size_t i = 0; i < m_attributes.size(); ++i) {
-    if (sameName(m_attributes[i].name, name)) return Integer(i);
+  for (std::size_t i = 0; i < m_core->attributes.size(); ++i) {
+    if (sameName(m_core->attributes[i].name, name)) return Integer(i);
   }
   return -1;
 }
@@ -91,7 +91,7 @@ std::string TessaglyphMachine::getPropertyValue(std::string_view name) const {
   constexpr const char* source = "TessaglyphMachine::getPropertyValue";
   MethodScope scope(profiler(), source);
   const Integer index = getPropertyIndex(name);
-  if (index >= 0) return toLower(m_properties[std::size_t(index)].value);
+  if (index >= 0) return toLower(m_core->properties[std::size_t(index)].value);
 
   const std::string key = toLower(trimBlanks(name));
   if (key == "latlonformat") return {};
@@ -105,21 +105,21 @@ std::string TessaglyphMachine::getPropertyValue(std::string_view name) const {
 
 Boolean TessaglyphMachine::selfValidating() const {
   MethodScope scope(profiler(), "TessaglyphMachine::selfValidating Get");
-  if (!m_selfValidating) {
-    m_selfValidating = booleanOf(getPropertyValue("selfvalidating")).value_or(false);
+  if (!m_core->selfValidating) {
+    m_core->selfValidating = booleanOf(getPropertyValue("selfvalidating")).value_or(false);
   }
-  return *m_selfValidating;
+  return *m_core->selfValidating;
 }
 
 bool TessaglyphMachine::effectiveDataLock() const {
-  switch (m_dataLock) {
+  switch (m_core->dataLock) {
     case TG_M_DL_FALSE:
       return false;
     case TG_M_DL_USESCRIPT:
-      if (!m_scriptDataLock) {
-        m_scriptDataLock = booleanOf(getPropertyValue("datalock")).value_or(true);
+      if (!m_core->scriptDataLock) {
+        m_core->scriptDataLock = booleanOf(getPropertyValue("datalock")).value_or(true);
       }
-      return *m_scriptDataLock;
+      return *m_core->scriptDataLock;
     case TG_M_DL_TRUE:
       break;
   }
@@ -129,7 +129,7 @@ bool TessaglyphMachine::effectiveDataLock() const {
 
 Single TessaglyphMachine::datavoidValue() const {
   MethodScope scope(profiler(), "TessaglyphMachine::datavoidValue Get");
-  if (!m_datavoidValue) {
+  if (!m_core->datavoidValue) {
     Single value = TG_M_DPEC_NONEXISTENTPOINT;
     std::string setting = getPropertyValue("datavoidvalue");
     if (setting == "byfile") {
@@ -146,14 +146,14 @@ Single TessaglyphMachine::datavoidValue() const {
     if (number && std::fabs(*number) <= std::numeric_limits<Single>::max()) {
       value = Single(*number);
     }
-    m_datavoidValue = value;
+    m_core->datavoidValue = value;
   }
-  return *m_datavoidValue;
+  return *m_core->datavoidValue;
 }
 
 void TessaglyphMachine::setDatavoidValue(Single value) {
   MethodScope scope(profiler(), "TessaglyphMachine::datavoidValue Let");
-  m_datavoidValue = value;
+  m_core->datavoidValue = value;
 }
 
 }  // namespace tg

@@ -49,10 +49,10 @@ std::string TessaglyphMachine::routine(TG_M_ROUTINEARRAYINDICIES index) {
   if (index < TG_M_RAI_VALID_MIN || index > TG_M_RAI_VALID_MAX) {
     raisePlatformError(PLATFORM_E_SUBSCRIPTOUTOFRANGE, source);
   }
-  const Integer location = m_routineLocations[std::size_t(index)];
+  const Integer location = m_core->routineLocations[std::size_t(index)];
   if (location == -1) throw Error(TG_M_E_ROUTINENOTDEFINED, "", "Routine not defined.");
   run(location);
-  return m_memory[0]->getString();
+  return m_core->memory[0]->getString();
 }
 
 void TessaglyphMachine::runExplicit(Integer start) {
@@ -67,22 +67,22 @@ void TessaglyphMachine::runExplicit(Integer start) {
 std::string TessaglyphMachine::attribute_read(Integer index) {
   constexpr const char* source = "TessaglyphMachine::attribute_read";
   MethodScope scope(profiler(), source);
-  if (index < 0 || std::size_t(index) >= m_attributes.size()) {
+  if (index < 0 || std::size_t(index) >= m_core->attributes.size()) {
     raisePlatformError(PLATFORM_E_SUBSCRIPTOUTOFRANGE, source);
   }
   // An attribute without read code (-1) fails in the run, on the error path, like any address
   // outside the code.
-  run(m_attributes[std::size_t(index)].readLocation);
-  return m_memory[kReturnAddress]->getString();
+  run(m_core->attributes[std::size_t(index)].readLocation);
+  return m_core->memory[kReturnAddress]->getString();
 }
 
 void TessaglyphMachine::attribute_write(Integer index, std::string_view newValue) {
   constexpr const char* source = "TessaglyphMachine::attribute_write";
   MethodScope scope(profiler(), source);
-  if (index < 0 || std::size_t(index) >= m_attributes.size()) {
+  if (index < 0 || std::size_t(index) >= m_core->attributes.size()) {
     raisePlatformError(PLATFORM_E_SUBSCRIPTOUTOFRANGE, source);
   }
-  const TG_M_ATTRIBUTEINFO& attribute = m_attributes[std::size_t(index)];
+  const TG_M_ATTRIBUTEINFO& attribute = m_core->attributes[std::size_t(index)];
   if (effectiveDataLock()) {
     throw Error(TG_M_E_DATALOCKED, "", "The data-lock for this script has been activated.");
   }
@@ -91,7 +91,7 @@ void TessaglyphMachine::attribute_write(Integer index, std::string_view newValue
                 "Attribute \"" + attribute.name + "\" is defined as read-only.");
   }
   const Integer location = attribute.writeLocation;
-  m_memory[kValueAddress] = attributeValueCell(attribute, newValue);
+  m_core->memory[kValueAddress] = attributeValueCell(attribute, newValue);
   run(location);
 }
 

@@ -35,12 +35,13 @@ constexpr TG_M_DATATYPES kPredefinedTypes[TessaglyphMachine::kPredefinedCells] =
 
 TessaglyphMachine::TessaglyphMachine() : TessaglyphMachine(Clock()) {}
 
-TessaglyphMachine::TessaglyphMachine(Clock clock) : m_clock(std::move(clock)) {
-  if (m_clock) {
-    m_mexClock = m_clock;
+TessaglyphMachine::TessaglyphMachine(Clock clock) : m_core(std::make_unique<Core>()) {
+  m_core->clock = std::move(clock);
+  if (m_core->clock) {
+    m_core->mexClock = m_core->clock;
   } else {
-    m_clock = &timer;
-    m_mexClock = &coarseTimer;
+    m_core->clock = &timer;
+    m_core->mexClock = &coarseTimer;
   }
   Clear();
 }
@@ -52,52 +53,52 @@ TessaglyphMachine::~TessaglyphMachine() {
 void TessaglyphMachine::Clear() {
   MethodScope scope(profiler(), "TessaglyphMachine::Clear");
   resetAccessData();
-  m_mexFile = -1;
-  m_mex.reset();
+  m_core->mexFile = -1;
+  m_core->mex.reset();
   clearMemory();
-  m_instructions.clear();
-  m_debugInfo.clear();
-  m_properties.clear();
-  m_attributes.clear();
+  m_core->instructions.clear();
+  m_core->debugInfo.clear();
+  m_core->properties.clear();
+  m_core->attributes.clear();
   // The stack's storage stays for the next program; its cells go now.
-  while (!stackEmpty())
-    pop();
-  m_stackSlots = 0;
+  while (!m_core->stackEmpty())
+    m_core->pop();
+  m_core->stackSlots = 0;
   closeOpenFiles();
-  m_routineLocations.fill(-1);
-  m_break = true;
-  m_errorEventEnabled = true;
-  m_enableDebug = false;
-  m_runMethod = TG_M_RM_CONTINUOUS;
-  m_applyRunMethod = TG_M_ARM_ALWAYS;
-  m_programCounter = 0;
-  m_scriptDataLock.reset();
-  m_selfValidating.reset();
-  m_datumSource = DatumSource::unread;
-  m_zoneSource = ZoneSource::unread;
+  m_core->routineLocations.fill(-1);
+  m_core->breakSet = true;
+  m_core->errorEventEnabled = true;
+  m_core->enableDebug = false;
+  m_core->runMethod = TG_M_RM_CONTINUOUS;
+  m_core->applyRunMethod = TG_M_ARM_ALWAYS;
+  m_core->programCounter = 0;
+  m_core->scriptDataLock.reset();
+  m_core->selfValidating.reset();
+  m_core->datumSource = Core::DatumSource::unread;
+  m_core->zoneSource = Core::ZoneSource::unread;
   // What the interpolation learned of the old program's properties and attributes.
-  m_interpCapabilitiesKnown = false;
-  m_datapointAttributeKnown = false;
+  m_core->interpCapabilitiesKnown = false;
+  m_core->datapointAttributeKnown = false;
 }
 
 void TessaglyphMachine::clearMemory() {
-  m_memory.clear();
-  m_names.clear();
-  m_memory.reserve(kPredefinedCells);
-  m_names.reserve(kPredefinedCells);
+  m_core->memory.clear();
+  m_core->names.clear();
+  m_core->memory.reserve(kPredefinedCells);
+  m_core->names.reserve(kPredefinedCells);
   for (Integer address = 0; address < kPredefinedCells; ++address) {
-    m_memory.push_back(makeDatum(kPredefinedTypes[address]));
-    m_names.emplace_back(predefinedVariableTable[std::size_t(address)].name);
+    m_core->memory.push_back(makeDatum(kPredefinedTypes[address]));
+    m_core->names.emplace_back(predefinedVariableTable[std::size_t(address)].name);
   }
 }
 
 // The list holds what the machine's own script opened, so closing it never reaches files that
 // other machines use.
 void TessaglyphMachine::closeOpenFiles() noexcept {
-  for (const Integer handle : m_openFileHandles)
+  for (const Integer handle : m_core->openFileHandles)
     closeFileQuietly(handle);
-  m_openFileHandles.clear();
-  m_openFileNames.clear();
+  m_core->openFileHandles.clear();
+  m_core->openFileNames.clear();
 }
 
 }  // namespace tg

@@ -2,6 +2,7 @@
 // gathered and combined by the interpolation mode) and a value written (directly, or through the
 // script's write code).
 #include "machine/datum.hpp"
+#include "machine/machine_core.hpp"
 #include "source/point_interpolation.hpp"
 #include "support/method_scope.hpp"
 #include "tessaglyph/error.hpp"
@@ -12,32 +13,32 @@ namespace tg {
 
 Single TessaglyphMachine::datapoint_read(Double lon, Double lat) {
   MethodScope scope(profiler(), "TessaglyphMachine::datapoint_read");
-  if (m_mex) {
+  if (m_core->mex) {
     // The access object keeps the time of its reads itself (lastAccess reports it meanwhile).
     Double natX = 0;
     Double natY = 0;
     getNativeCoordinates(lat, lon, natX, natY);
     // The machine's modes mean what they mean on the interpreted path: the closest point is the
     // nearest cell (which direct access finds by rounding alone), and MAX4 is 4-point.
-    TG_M_INTERPOLATIONMODES mode = m_interpolationMode;
+    TG_M_INTERPOLATIONMODES mode = m_core->interpolationMode;
     if (mode == TG_M_IM_CLOSESTPOINT) mode = TG_M_IM_NONE;
     if (mode == TG_M_IM_MAX4) mode = TG_M_IM_4POINT;
-    m_mex->setInterpolationMode(mode);
+    m_core->mex->setInterpolationMode(mode);
     // A read that gathered points leaves its record with the access object; lastInterpData
     // hands it on. A single-cell read gathers none.
-    m_interpDataFromMEX = mode != TG_M_IM_NONE;
-    m_interpDataSet = m_interpDataFromMEX;
-    return m_mex->pointElv(natX, natY);
+    m_core->interpDataFromMEX = mode != TG_M_IM_NONE;
+    m_core->interpDataSet = m_core->interpDataFromMEX;
+    return m_core->mex->pointElv(natX, natY);
   }
-  m_lastAccess = m_clock();
+  m_core->lastAccess = m_core->clock();
   gatherInterpolationData(lat, lon);
-  return combineInterpolationData(m_interpData, m_interpolationMode);
+  return combineInterpolationData(m_core->interpData, m_core->interpolationMode);
 }
 
 void TessaglyphMachine::datapoint_write(Double lon, Double lat, Single value) {
   MethodScope scope(profiler(), "TessaglyphMachine::datapoint_write");
   if (value == Single(TG_M_DPEC_NONEXISTENTPOINT)) value = datavoidValue();
-  if (m_mex) {
+  if (m_core->mex) {
     // Direct writes go round the script's code, but not round the data lock.
     if (effectiveDataLock()) {
       throw Error(TG_M_E_DATALOCKED, "", "The data-lock for this script has been activated.");
@@ -45,10 +46,10 @@ void TessaglyphMachine::datapoint_write(Double lon, Double lat, Single value) {
     Double natX = 0;
     Double natY = 0;
     getNativeCoordinates(lat, lon, natX, natY);
-    m_mex->setPointElv(natX, natY, value);
+    m_core->mex->setPointElv(natX, natY, value);
     return;
   }
-  const Integer location = m_routineLocations[TG_M_RAI_DATAPOINT_WRITE];
+  const Integer location = m_core->routineLocations[TG_M_RAI_DATAPOINT_WRITE];
   if (location == -1) {
     throw Error(TG_M_E_READONLYATTRIBUTE, "", "datapoint is a read-only attribute.");
   }
@@ -60,7 +61,7 @@ void TessaglyphMachine::datapoint_write(Double lon, Double lat, Single value) {
   getNativeCoordinates(lat, lon, natX, natY);
   setScriptCoords(natX, natY);
   // A new cell, unless nobody else holds the old one, which then serves as the new one.
-  DatumRef& slot = m_memory[TG_M_PVI_VALUE];
+  DatumRef& slot = m_core->memory[TG_M_PVI_VALUE];
   if (slot.unique()) {
     slot->becomeSingle(value);
   } else {

@@ -4,6 +4,7 @@
 #include <string>
 
 #include "machine/datum.hpp"
+#include "machine/machine_core.hpp"
 #include "source/datum_conversion.hpp"
 #include "source/elevation_helpers.hpp"
 #include "support/conversions.hpp"
@@ -36,7 +37,7 @@ std::string TessaglyphMachine::getDatum(Double x, Double y) {
 
 const std::string& TessaglyphMachine::datumAt(Double x, Double y) {
   constexpr const char* source = "TessaglyphMachine::getDatum";
-  if (m_datumSource == DatumSource::unread) {
+  if (m_core->datumSource == Core::DatumSource::unread) {
     const std::string property = trimmed(getPropertyValue("datum"));
     const bool byPoint = property == "by point" || property == "bypoint";
     const bool byFile = property == "by file" || property == "byfile";
@@ -48,27 +49,27 @@ const std::string& TessaglyphMachine::datumAt(Double x, Double y) {
                         "must be defined when the datum property is " +
                         (byPoint ? "\"by point.\"" : "\"by file.\""));
       }
-      m_datumAttribute = attribute;
-      if (byFile) m_datumName = attribute_read(attribute);
-      m_datumSource = byPoint ? DatumSource::byPoint : DatumSource::byFile;
+      m_core->datumAttribute = attribute;
+      if (byFile) m_core->datumName = attribute_read(attribute);
+      m_core->datumSource = byPoint ? Core::DatumSource::byPoint : Core::DatumSource::byFile;
     } else {
-      m_datumName = property;
-      m_datumSource = DatumSource::fixed;
+      m_core->datumName = property;
+      m_core->datumSource = Core::DatumSource::fixed;
     }
   }
-  if (m_datumSource != DatumSource::byPoint) return m_datumName;
-  m_memory[TG_M_PVI_X] = makeDouble(x);
-  m_memory[TG_M_PVI_Y] = makeDouble(y);
-  m_pointDatum = attribute_read(m_datumAttribute);
-  return m_pointDatum;
+  if (m_core->datumSource != Core::DatumSource::byPoint) return m_core->datumName;
+  m_core->memory[TG_M_PVI_X] = makeDouble(x);
+  m_core->memory[TG_M_PVI_Y] = makeDouble(y);
+  m_core->pointDatum = attribute_read(m_core->datumAttribute);
+  return m_core->pointDatum;
 }
 
 Integer TessaglyphMachine::getUTMZone(Double lat, Double lon) {
   constexpr const char* source = "TessaglyphMachine::getUTMZone";
   MethodScope scope(profiler(), source);
-  if (m_zoneSource == ZoneSource::unread) {
+  if (m_core->zoneSource == Core::ZoneSource::unread) {
     if (trimmed(getPropertyValue("gridtype")) != "utm") {
-      m_zoneSource = ZoneSource::notUtm;
+      m_core->zoneSource = Core::ZoneSource::notUtm;
     } else {
       const Integer attribute = getAttributeIndex("utmzone");
       if (attribute < 0) {
@@ -76,26 +77,26 @@ Integer TessaglyphMachine::getUTMZone(Double lat, Double lon) {
                     std::string("The utmzone attribute must be defined when ") +
                         "the \"gridtype\" property is \"utm\"");
       }
-      m_zoneAttribute = attribute;
+      m_core->zoneAttribute = attribute;
       if (trimmed(getPropertyValue("conditionalzone")) == "true") {
-        m_zoneSource = ZoneSource::conditional;
+        m_core->zoneSource = Core::ZoneSource::conditional;
       } else {
-        m_utmZone = textToInteger(attribute_read(attribute));
-        m_zoneSource = ZoneSource::fixed;
+        m_core->utmZone = textToInteger(attribute_read(attribute));
+        m_core->zoneSource = Core::ZoneSource::fixed;
       }
     }
   }
-  switch (m_zoneSource) {
-    case ZoneSource::notUtm:
+  switch (m_core->zoneSource) {
+    case Core::ZoneSource::notUtm:
       return -1;
-    case ZoneSource::fixed:
-      return m_utmZone;
+    case Core::ZoneSource::fixed:
+      return m_core->utmZone;
     default:
       break;
   }
-  m_memory[TG_M_PVI_X] = makeDouble(lat);
-  m_memory[TG_M_PVI_Y] = makeDouble(lon);
-  return textToInteger(attribute_read(m_zoneAttribute));
+  m_core->memory[TG_M_PVI_X] = makeDouble(lat);
+  m_core->memory[TG_M_PVI_Y] = makeDouble(lon);
+  return textToInteger(attribute_read(m_core->zoneAttribute));
 }
 
 std::string TessaglyphMachine::getDatumCSMAP(Double lat, Double lon, std::string_view sDatum) {
@@ -120,16 +121,18 @@ void TessaglyphMachine::getNativeCoordinates(Double lat, Double lon, Double& nat
   Double convX = lon;
   // Most hosts read many points between the same two datums, often one datum under two names:
   // what the pair of names needs is worked out once.
-  if (!m_datumPlan.known || m_datumPlan.from != m_currentDatum || m_datumPlan.to != datumPoint) {
-    m_datumPlan.known = false;
-    m_datumPlan.movesNothing = datumConverter().movesNothing(m_currentDatum, datumPoint);
-    m_datumPlan.from = m_currentDatum;
-    m_datumPlan.to = datumPoint;
-    m_datumPlan.known = true;
+  if (!m_core->datumPlan.known || m_core->datumPlan.from != m_core->currentDatum ||
+      m_core->datumPlan.to != datumPoint) {
+    m_core->datumPlan.known = false;
+    m_core->datumPlan.movesNothing =
+        datumConverter().movesNothing(m_core->currentDatum, datumPoint);
+    m_core->datumPlan.from = m_core->currentDatum;
+    m_core->datumPlan.to = datumPoint;
+    m_core->datumPlan.known = true;
   }
-  if (!m_datumPlan.movesNothing) {
+  if (!m_core->datumPlan.movesNothing) {
     Integer status = 0;
-    convertDatum(lat, lon, m_currentDatum, convY, convX, datumPoint, status);
+    convertDatum(lat, lon, m_core->currentDatum, convY, convX, datumPoint, status);
   }
 
   const Integer zone = getUTMZone(lat, lon);
@@ -163,8 +166,8 @@ void TessaglyphMachine::getNativeCoordinates(Double lat, Double lon, Double& nat
   natY = convY;
   TG_TRACE("machine.getNativeCoordinates: lat = " + numberText(lat) +
            ", convY = " + numberText(convY) + ", lon = " + numberText(lon) +
-           ", convX = " + numberText(convX) + ", m_datum = '" + m_currentDatum +
-           "', sDatumPoint = '" + datumPoint + "', sDatumDataFile = '" + m_datumName + "'");
+           ", convX = " + numberText(convX) + ", m_datum = '" + m_core->currentDatum +
+           "', sDatumPoint = '" + datumPoint + "', sDatumDataFile = '" + m_core->datumName + "'");
 }
 
 }  // namespace tg

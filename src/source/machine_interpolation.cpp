@@ -86,7 +86,7 @@ std::string routineMissingText(const char* routine, const char* property) {
 
 void TessaglyphMachine::checkInterpolationCapabilities() {
   MethodScope scope(profiler(), kCapabilitySource);
-  if (m_interpCapabilitiesKnown) return;
+  if (m_core->interpCapabilitiesKnown) return;
 
   const bool closest = scriptFlag(getPropertyValue("interp_closestpoint"));
   const bool four = scriptFlag(getPropertyValue("interp_4point"));
@@ -155,32 +155,32 @@ void TessaglyphMachine::checkInterpolationCapabilities() {
     settings.yRes = attributeValue("yres");
   }
 
-  m_scriptClosestPointCapable = closest;
-  m_script4PointCapable = four;
-  m_script12PointCapable = twelve;
-  m_scriptManualCapable = manual;
-  m_manualSettings = settings;
-  m_manualSettingsErrorNumber = errorNumber;
-  m_manualSettingsErrorSource = std::move(errorSource);
-  m_manualSettingsErrorText = std::move(errorText);
-  m_interpCapabilitiesKnown = true;
+  m_core->scriptClosestPointCapable = closest;
+  m_core->script4PointCapable = four;
+  m_core->script12PointCapable = twelve;
+  m_core->scriptManualCapable = manual;
+  m_core->manualSettings = settings;
+  m_core->manualSettingsErrorNumber = errorNumber;
+  m_core->manualSettingsErrorSource = std::move(errorSource);
+  m_core->manualSettingsErrorText = std::move(errorText);
+  m_core->interpCapabilitiesKnown = true;
 }
 
 void TessaglyphMachine::requireManualSettings() const {
-  if (m_manualSettingsErrorNumber != 0) {
-    throw Error(m_manualSettingsErrorNumber, m_manualSettingsErrorSource,
-                m_manualSettingsErrorText);
+  if (m_core->manualSettingsErrorNumber != 0) {
+    throw Error(m_core->manualSettingsErrorNumber, m_core->manualSettingsErrorSource,
+                m_core->manualSettingsErrorText);
   }
 }
 
 TG_M_INTERPOLATIONMODES TessaglyphMachine::interpolationMode() const {
   MethodScope scope(profiler(), "TessaglyphMachine::interpolationMode Get");
-  return m_interpolationMode;
+  return m_core->interpolationMode;
 }
 
 void TessaglyphMachine::setInterpolationMode(TG_M_INTERPOLATIONMODES value) {
   MethodScope scope(profiler(), "TessaglyphMachine::interpolationMode Let");
-  m_interpolationMode = value;
+  m_core->interpolationMode = value;
 }
 
 Boolean TessaglyphMachine::canInterpolate(TG_M_INTERPOLATIONMODES method) {
@@ -190,88 +190,89 @@ Boolean TessaglyphMachine::canInterpolate(TG_M_INTERPOLATIONMODES method) {
     case TG_M_IM_NONE:
       return true;
     case TG_M_IM_CLOSESTPOINT:
-      return m_scriptClosestPointCapable || m_scriptManualCapable;
+      return m_core->scriptClosestPointCapable || m_core->scriptManualCapable;
     case TG_M_IM_4POINT:
     case TG_M_IM_MAX4:
-      return m_script4PointCapable || m_scriptManualCapable;
+      return m_core->script4PointCapable || m_core->scriptManualCapable;
     case TG_M_IM_12POINT:
-      return m_script12PointCapable || m_scriptManualCapable;
+      return m_core->script12PointCapable || m_core->scriptManualCapable;
   }
-  return m_scriptManualCapable;
+  return m_core->scriptManualCapable;
 }
 
 Boolean TessaglyphMachine::scriptFullyInterpCapable() {
   MethodScope scope(profiler(), "TessaglyphMachine::scriptFullyInterpCapable Get");
   checkInterpolationCapabilities();
-  return m_scriptClosestPointCapable && m_script4PointCapable && m_script12PointCapable;
+  return m_core->scriptClosestPointCapable && m_core->script4PointCapable &&
+         m_core->script12PointCapable;
 }
 
 std::optional<Boolean> TessaglyphMachine::scriptManualInterpCapable() {
   MethodScope scope(profiler(), "TessaglyphMachine::scriptManualInterpCapable Get");
   checkInterpolationCapabilities();
-  return m_scriptManualCapable;
+  return m_core->scriptManualCapable;
 }
 
 Boolean TessaglyphMachine::scriptClosestPointCapable() {
   MethodScope scope(profiler(), "TessaglyphMachine::scriptClosestPointCapable Get");
   checkInterpolationCapabilities();
-  return m_scriptClosestPointCapable;
+  return m_core->scriptClosestPointCapable;
 }
 
 Boolean TessaglyphMachine::script4PointCapable() {
   MethodScope scope(profiler(), "TessaglyphMachine::script4PointCapable Get");
   checkInterpolationCapabilities();
-  return m_script4PointCapable;
+  return m_core->script4PointCapable;
 }
 
 Boolean TessaglyphMachine::script12PointCapable() {
   MethodScope scope(profiler(), "TessaglyphMachine::script12PointCapable Get");
   checkInterpolationCapabilities();
-  return m_script12PointCapable;
+  return m_core->script12PointCapable;
 }
 
 TG_M_MANUALINTERPSETTINGS TessaglyphMachine::manualInterpolationSpecs() {
   constexpr const char* source = "TessaglyphMachine::manualInterplationSpecs Get";
   MethodScope scope(profiler(), source);
   checkInterpolationCapabilities();
-  if (!m_scriptManualCapable) {
+  if (!m_core->scriptManualCapable) {
     throw Error(
         TG_M_E_SCRIPTMANUALINCAPABLE, source,
         std::string("Script incapable of providing manual interpolation ") + "specifications");
   }
   requireManualSettings();
-  return m_manualSettings;
+  return m_core->manualSettings;
 }
 
 // ---- The manual grid --------------------------------------------------------------------------
 // Direct grid access, once a machine holds it, answers these two from its own grid instead.
 
 void TessaglyphMachine::closestGridPoint(Double x, Double y, Double& gridX, Double& gridY) const {
-  if (m_mex) {  // direct access knows the grid lines exactly
-    gridX = m_mex->closestX(x);
-    gridY = m_mex->closestY(y);
+  if (m_core->mex) {  // direct access knows the grid lines exactly
+    gridX = m_core->mex->closestX(x);
+    gridY = m_core->mex->closestY(y);
     return;
   }
-  const TG_M_MANUALINTERPSETTINGS& s = m_manualSettings;
+  const TG_M_MANUALINTERPSETTINGS& s = m_core->manualSettings;
   gridX = roundHalfEven((x - s.westBorder) / s.xRes) * s.xRes + s.westBorder;
   gridY = roundHalfEven((y - s.southBorder) / s.yRes) * s.yRes + s.southBorder;
 }
 
 void TessaglyphMachine::greatestSmallerGridPoint(Double x, Double y, Double& gridX,
                                                  Double& gridY) const {
-  if (m_mex) {
-    gridX = m_mex->greatestSmallerX(x);
-    gridY = m_mex->greatestSmallerY(y);
+  if (m_core->mex) {
+    gridX = m_core->mex->greatestSmallerX(x);
+    gridY = m_core->mex->greatestSmallerY(y);
     return;
   }
-  const TG_M_MANUALINTERPSETTINGS& s = m_manualSettings;
+  const TG_M_MANUALINTERPSETTINGS& s = m_core->manualSettings;
   gridX = std::floor((x - s.westBorder) / s.xRes) * s.xRes + s.westBorder;
   gridY = std::floor((y - s.southBorder) / s.yRes) * s.yRes + s.southBorder;
 }
 
 bool TessaglyphMachine::insideManualBounds(Double x, Double y) const noexcept {
-  if (!m_scriptManualCapable) return false;
-  const TG_M_MANUALINTERPSETTINGS& s = m_manualSettings;
+  if (!m_core->scriptManualCapable) return false;
+  const TG_M_MANUALINTERPSETTINGS& s = m_core->manualSettings;
   return s.westBorder <= x && x <= s.eastBorder && s.southBorder <= y && y <= s.northBorder;
 }
 
@@ -279,72 +280,72 @@ bool TessaglyphMachine::insideManualBounds(Double x, Double y) const noexcept {
 
 void TessaglyphMachine::setScriptCoords(Double x, Double y) {
   MethodScope scope(profiler(), "TessaglyphMachine::setScriptCoords");
-  freshDouble(m_memory[TG_M_PVI_X], x);
-  freshDouble(m_memory[TG_M_PVI_Y], y);
+  freshDouble(m_core->memory[TG_M_PVI_X], x);
+  freshDouble(m_core->memory[TG_M_PVI_Y], y);
 }
 
 void TessaglyphMachine::lookUpDatapointAttribute() {
-  if (m_datapointAttributeKnown) return;
-  m_datapointAttribute = getAttributeIndex("datapoint");
+  if (m_core->datapointAttributeKnown) return;
+  m_core->datapointAttribute = getAttributeIndex("datapoint");
   // Every prepared program has the attribute; a machine filled some other way without one
   // hands its read code a Single, the type the value is taken as.
-  m_datapointType = m_datapointAttribute >= 0
-                        ? m_attributes[std::size_t(m_datapointAttribute)].dataType
-                        : TG_M_DT_SINGLE;
-  m_datapointAttributeKnown = true;
+  m_core->datapointType = m_core->datapointAttribute >= 0
+                              ? m_core->attributes[std::size_t(m_core->datapointAttribute)].dataType
+                              : TG_M_DT_SINGLE;
+  m_core->datapointAttributeKnown = true;
 }
 
 Single TessaglyphMachine::readScriptPoint(Double x, Double y) {
   setScriptCoords(x, y);
-  const Integer location = m_routineLocations[TG_M_RAI_DATAPOINT_READ];
+  const Integer location = m_core->routineLocations[TG_M_RAI_DATAPOINT_READ];
   // Without read code the run would only fail on the error path, which the host's error events
   // may swallow and leave a value of 0 behind; no value at all is the honest answer.
   if (location == -1) throw Error(TG_M_E_ROUTINENOTDEFINED, kGatherSource, "Routine not defined.");
-  freshCellOfType(m_memory[TG_M_PVI_RETURN], m_datapointType);
+  freshCellOfType(m_core->memory[TG_M_PVI_RETURN], m_core->datapointType);
   run(location);
-  return m_memory[TG_M_PVI_RETURN]->getSingle();
+  return m_core->memory[TG_M_PVI_RETURN]->getSingle();
 }
 
 void TessaglyphMachine::runPointRoutine(TG_M_ROUTINEARRAYINDICIES routine, Integer count) {
-  const Integer location = m_routineLocations[std::size_t(routine)];
-  setScriptCoords(m_interpData.targetX, m_interpData.targetY);
+  const Integer location = m_core->routineLocations[std::size_t(routine)];
+  setScriptCoords(m_core->interpData.targetX, m_core->interpData.targetY);
   run(location);
   // The routine pushed x, y and z for each point in turn; they come off the stack backwards.
   // Too few values would pop into nothing, so that is refused before anything is popped.
-  if (Long(m_stackTop) + 1 < 3 * Long(count)) {
+  if (Long(m_core->stackTop) + 1 < 3 * Long(count)) {
     throw Error(TG_M_E_STACKEMPTY, kGatherSource, "The stack is empty");
   }
   const bool fourPoint = routine == TG_M_RAI_IFOURPOINT;
   for (Integer i = Integer(count - 1); i >= 0; --i) {
     const auto point = std::size_t(i);
-    m_interpData.z[point] = pop()->getSingle();
-    m_interpData.y[point] = pop()->getDouble();
+    m_core->interpData.z[point] = m_core->pop()->getSingle();
+    m_core->interpData.y[point] = m_core->pop()->getDouble();
     // Positions come through at Single precision, except the second corner of the 4-point
     // routine, whose x keeps its full precision.
-    const DatumRef x = pop();
-    m_interpData.x[point] = fourPoint && i == 1 ? x->getDouble() : Double(x->getSingle());
+    const DatumRef x = m_core->pop();
+    m_core->interpData.x[point] = fourPoint && i == 1 ? x->getDouble() : Double(x->getSingle());
   }
 }
 
 void TessaglyphMachine::gatherManualPoints(Integer count) {
-  const TG_M_MANUALINTERPSETTINGS& s = m_manualSettings;
+  const TG_M_MANUALINTERPSETTINGS& s = m_core->manualSettings;
   Double gridX = 0;
   Double gridY = 0;
-  greatestSmallerGridPoint(m_interpData.targetX, m_interpData.targetY, gridX, gridY);
+  greatestSmallerGridPoint(m_core->interpData.targetX, m_core->interpData.targetY, gridX, gridY);
   for (std::size_t i = 0; i < std::size_t(count); ++i) {
     const Double x = gridX + kInterpolationPointOffsets[i][0] * s.xRes;
     const Double y = gridY + kInterpolationPointOffsets[i][1] * s.yRes;
-    m_interpData.x[i] = x;
-    m_interpData.y[i] = y;
-    m_interpData.z[i] =
+    m_core->interpData.x[i] = x;
+    m_core->interpData.y[i] = y;
+    m_core->interpData.z[i] =
         insideManualBounds(x, y) ? readScriptPoint(x, y) : Single(TG_M_DPEC_NONEXISTENTPOINT);
   }
 }
 
 void TessaglyphMachine::gatherInterpolationData(Double lat, Double lon) {
   // Until the points are in, there is no record of this read.
-  m_interpDataSet = false;
-  m_interpDataFromMEX = false;
+  m_core->interpDataSet = false;
+  m_core->interpDataFromMEX = false;
   checkInterpolationCapabilities();
   Double natX = 0;
   Double natY = 0;
@@ -353,7 +354,7 @@ void TessaglyphMachine::gatherInterpolationData(Double lat, Double lon) {
            doubleToText(lon) + ", x = " + doubleToText(natX) + ", y = " + doubleToText(natY));
   lookUpDatapointAttribute();
 
-  TG_M_INTERPDATA& data = m_interpData;
+  TG_M_INTERPDATA& data = m_core->interpData;
   data.targetX = natX;
   data.targetY = natY;
 
@@ -362,12 +363,12 @@ void TessaglyphMachine::gatherInterpolationData(Double lat, Double lon) {
   // formulas.
   auto requireManualGrid = [this] {
     requireManualSettings();
-    if (m_manualSettings.xRes == 0 || m_manualSettings.yRes == 0) {
+    if (m_core->manualSettings.xRes == 0 || m_core->manualSettings.yRes == 0) {
       raisePlatformError(PLATFORM_E_DIVISIONBYZERO, kGatherSource);
     }
   };
 
-  switch (m_interpolationMode) {
+  switch (m_core->interpolationMode) {
     case TG_M_IM_NONE:
       data.numPoints = 1;
       data.x[0] = natX;
@@ -378,8 +379,8 @@ void TessaglyphMachine::gatherInterpolationData(Double lat, Double lon) {
       data.numPoints = 1;
       Double x = natX;
       Double y = natY;
-      if (!m_scriptClosestPointCapable) {
-        if (!m_scriptManualCapable) {
+      if (!m_core->scriptClosestPointCapable) {
+        if (!m_core->scriptManualCapable) {
           throw Error(TG_M_E_SCRIPTMANUALINCAPABLE, kGatherSource,
                       "The closest point cannot be manually determined");
         }
@@ -394,13 +395,13 @@ void TessaglyphMachine::gatherInterpolationData(Double lat, Double lon) {
     case TG_M_IM_4POINT:
     case TG_M_IM_MAX4:
       data.numPoints = 4;
-      if (m_script4PointCapable) {
-        if (m_routineLocations[TG_M_RAI_IFOURPOINT] == -1) {
+      if (m_core->script4PointCapable) {
+        if (m_core->routineLocations[TG_M_RAI_IFOURPOINT] == -1) {
           throw Error(TG_M_E_ROUTINENOTDEFINED, kGatherSource,
                       routineMissingText("ifourpoint", "interp_4point"));
         }
         runPointRoutine(TG_M_RAI_IFOURPOINT, 4);
-      } else if (m_scriptManualCapable) {
+      } else if (m_core->scriptManualCapable) {
         requireManualGrid();
         gatherManualPoints(4);
       } else {
@@ -411,13 +412,13 @@ void TessaglyphMachine::gatherInterpolationData(Double lat, Double lon) {
       break;
     case TG_M_IM_12POINT:
       data.numPoints = 12;
-      if (m_script12PointCapable) {
-        if (m_routineLocations[TG_M_RAI_ITWELVEPOINT] == -1) {
+      if (m_core->script12PointCapable) {
+        if (m_core->routineLocations[TG_M_RAI_ITWELVEPOINT] == -1) {
           throw Error(TG_M_E_ROUTINENOTDEFINED, kGatherSource,
                       routineMissingText("itwelvepoint", "interp_12point"));
         }
         runPointRoutine(TG_M_RAI_ITWELVEPOINT, 12);
-      } else if (m_scriptManualCapable) {
+      } else if (m_core->scriptManualCapable) {
         requireManualGrid();
         gatherManualPoints(12);
       } else {
@@ -438,22 +439,23 @@ void TessaglyphMachine::gatherInterpolationData(Double lat, Double lon) {
   }
 
   if (traceEnabled()) {
-    traceLine("machine.getInterpolationData xRes = " + doubleToText(m_manualSettings.xRes) +
-              ", yRes = " + doubleToText(m_manualSettings.yRes) +
-              ", m_scriptManualInterpolationCapable = " + booleanToText(m_scriptManualCapable));
+    traceLine(
+        "machine.getInterpolationData xRes = " + doubleToText(m_core->manualSettings.xRes) +
+        ", yRes = " + doubleToText(m_core->manualSettings.yRes) +
+        ", m_scriptManualInterpolationCapable = " + booleanToText(m_core->scriptManualCapable));
     for (Integer i = 0; i < data.numPoints; ++i) {
       traceLine("machine.getInterpolationData rtnVal.x(" + longToText(i) +
                 ") x = " + doubleToText(data.x[std::size_t(i)]) +
                 ", y = " + doubleToText(data.y[std::size_t(i)]));
     }
   }
-  m_interpDataSet = true;
+  m_core->interpDataSet = true;
 }
 
 TG_M_INTERPDATA TessaglyphMachine::getInterpolationData(Double lat, Double lon) {
   MethodScope scope(profiler(), kGatherSource);
   gatherInterpolationData(lat, lon);
-  return m_interpData;
+  return m_core->interpData;
 }
 
 TG_M_INTERPDATA TessaglyphMachine::lastInterpData() const {
@@ -462,12 +464,13 @@ TG_M_INTERPDATA TessaglyphMachine::lastInterpData() const {
   if (!isLastInterpDataSet()) {
     throw Error(TG_M_E_INTERPDATAEMPTY, source, "There is no interpolation data to provide");
   }
-  return m_interpDataFromMEX ? inMachinePointOrder(m_mex->lastInterpData()) : m_interpData;
+  return m_core->interpDataFromMEX ? inMachinePointOrder(m_core->mex->lastInterpData())
+                                   : m_core->interpData;
 }
 
 Boolean TessaglyphMachine::isLastInterpDataSet() const noexcept {
-  if (m_interpDataFromMEX) return m_mex && m_mex->lastInterpDataSet();
-  return m_interpDataSet;
+  if (m_core->interpDataFromMEX) return m_core->mex && m_core->mex->lastInterpDataSet();
+  return m_core->interpDataSet;
 }
 
 }  // namespace tg
