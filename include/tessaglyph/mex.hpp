@@ -203,6 +203,9 @@ class TessaglyphMEX {
   void cellPosition(Long row, Long col, Double& x, Double& y) const noexcept;
 
   Clock m_clock;
+  // The clock's function when it is a plain one (the default is): called without the wrapper.
+  Single (*m_plainClock)() noexcept = nullptr;
+  Single now() { return m_plainClock != nullptr ? m_plainClock() : m_clock(); }
   bool m_ready = false;
   Integer m_file = -1;
   Single m_voidValue = -32100;

@@ -70,6 +70,9 @@ struct TessaglyphMachine::Core {
     bool movesNothing = false;
   };
   DatumPlan datumPlan;
+  // Whether native coordinates are the position itself: a fixed or by-file datum, no UTM zone
+  // and a plan that moves nothing. Dropped when the current datum changes and by Clear.
+  bool nativeIsPosition = false;
   enum class ZoneSource : std::uint8_t { unread, notUtm, fixed, conditional };
   ZoneSource zoneSource = ZoneSource::unread;
   Integer utmZone = -1;  // the zone read once

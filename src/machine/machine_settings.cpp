@@ -32,6 +32,7 @@ const std::string& TessaglyphMachine::currentDatum() const noexcept {
 
 void TessaglyphMachine::setCurrentDatum(std::string value) {
   m_core->currentDatum = std::move(value);
+  m_core->nativeIsPosition = false;
 }
 
 const std::string& TessaglyphMachine::scriptFilename() const noexcept {

@@ -75,6 +75,7 @@ void TessaglyphMachine::Clear() {
   m_core->scriptDataLock.reset();
   m_core->selfValidating.reset();
   m_core->datumSource = Core::DatumSource::unread;
+  m_core->nativeIsPosition = false;
   m_core->zoneSource = Core::ZoneSource::unread;
   // What the interpolation learned of the old program's properties and attributes.
   m_core->interpCapabilitiesKnown = false;

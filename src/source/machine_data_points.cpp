@@ -5,6 +5,7 @@
 #include "machine/machine_core.hpp"
 #include "source/point_interpolation.hpp"
 #include "support/method_scope.hpp"
+#include "support/trace.hpp"
 #include "tessaglyph/error.hpp"
 #include "tessaglyph/machine.hpp"
 #include "tessaglyph/mex.hpp"
@@ -15,9 +16,13 @@ Single TessaglyphMachine::datapoint_read(Double lon, Double lat) {
   MethodScope scope(profiler(), "TessaglyphMachine::datapoint_read");
   if (m_core->mex) {
     // The access object keeps the time of its reads itself (lastAccess reports it meanwhile).
-    Double natX = 0;
-    Double natY = 0;
-    getNativeCoordinates(lat, lon, natX, natY);
+    Double natX = lon;
+    Double natY = lat;
+    // Where the position is the native one the conversion is skipped, unless the trace or the
+    // profiler wants to see it.
+    if (!m_core->nativeIsPosition || traceEnabled() || profiler() != nullptr) {
+      getNativeCoordinates(lat, lon, natX, natY);
+    }
     // The machine's modes mean what they mean on the interpreted path: the closest point is the
     // nearest cell (which direct access finds by rounding alone), and MAX4 is 4-point.
     TG_M_INTERPOLATIONMODES mode = m_core->interpolationMode;

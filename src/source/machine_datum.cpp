@@ -116,6 +116,13 @@ std::string TessaglyphMachine::getDatumCSMAP(Double lat, Double lon, std::string
 // left as latitude/longitude (with a trace line saying so).
 void TessaglyphMachine::getNativeCoordinates(Double lat, Double lon, Double& natX, Double& natY) {
   MethodScope scope(profiler(), "TessaglyphMachine::getNativeCoordinates");
+  // A latitude/longitude grid on one fixed datum, asked in a datum that changes nothing: the
+  // position is the native one (worked out below once, kept until the current datum changes).
+  if (m_core->nativeIsPosition && !traceEnabled()) {
+    natX = lon;
+    natY = lat;
+    return;
+  }
   const std::string& datumPoint = datumAt(lon, lat);
   Double convY = lat;
   Double convX = lon;
@@ -164,6 +171,9 @@ void TessaglyphMachine::getNativeCoordinates(Double lat, Double lon, Double& nat
   }
   natX = convX;
   natY = convY;
+  m_core->nativeIsPosition = m_core->datumSource != Core::DatumSource::byPoint &&
+                             m_core->zoneSource == Core::ZoneSource::notUtm &&
+                             m_core->datumPlan.movesNothing;
   TG_TRACE("machine.getNativeCoordinates: lat = " + numberText(lat) +
            ", convY = " + numberText(convY) + ", lon = " + numberText(lon) +
            ", convX = " + numberText(convX) + ", m_datum = '" + m_core->currentDatum +

@@ -74,7 +74,9 @@ struct LoadFailure {
 // Every read takes the time, so the clock is the cheap one.
 TessaglyphMEX::TessaglyphMEX() : TessaglyphMEX(Clock(&coarseTimer)) {}
 
-TessaglyphMEX::TessaglyphMEX(Clock clock) : m_clock(std::move(clock)) {}
+TessaglyphMEX::TessaglyphMEX(Clock clock) : m_clock(std::move(clock)) {
+  if (auto* plain = m_clock.target<Single (*)() noexcept>()) m_plainClock = *plain;
+}
 
 TG_M_INTERPDATA TessaglyphMEX::lastInterpData() const {
   if (!m_interpDataSet) {
@@ -216,7 +218,7 @@ TG_MEX_ERRORS TessaglyphMEX::readParameters(TessaglyphMachine& machine) {
   m_voidValue = machine.datavoidValue();
   m_ready = true;
   // A grid just made ready counts as just used, as a file just opened does.
-  m_lastAccess = m_clock();
+  m_lastAccess = now();
   return TG_MEX_E_OK;
 }
 
@@ -282,7 +284,9 @@ void TessaglyphMEX::cellPosition(Long row, Long col, Double& x, Double& y) const
 
 // The cell's bytes: straight from the file's mapping while it holds them (no look-up, no call),
 // else through the file layer, which also answers for a file cut short under the mapping.
-bool TessaglyphMEX::copyCell(Long offset, unsigned char* bytes) noexcept {
+// Both are inlined into the reads that call them (they are this file's own).
+[[gnu::always_inline]] inline bool TessaglyphMEX::copyCell(Long offset,
+                                                           unsigned char* bytes) noexcept {
   if (m_viewGeneration != mappingGeneration()) {
     const MappedFileView view = mappedFileView(m_file);
     m_viewData = view.data;
@@ -316,7 +320,7 @@ bool TessaglyphMEX::copyCell(Long offset, unsigned char* bytes) noexcept {
   }
 }
 
-Single TessaglyphMEX::readCell(Long offset) noexcept {
+[[gnu::always_inline]] inline Single TessaglyphMEX::readCell(Long offset) noexcept {
   unsigned char bytes[4] = {};
   if (!copyCell(offset, bytes)) return Single(TG_M_DPEC_RETRIEVALERROR);
   const std::uint32_t little = std::uint32_t(bytes[0]) | std::uint32_t(bytes[1]) << 8 |
@@ -351,9 +355,10 @@ Single TessaglyphMEX::readCell(Long offset) noexcept {
   return Single(raw * m_multiplier + m_incrementor);
 }
 
-Single TessaglyphMEX::pointElv(Double natX, Double natY) {
+// A closest read is a handful of steps, all inlined here; gathering and combining stay calls.
+[[gnu::flatten]] Single TessaglyphMEX::pointElv(Double natX, Double natY) {
   ++m_accessCount;
-  m_lastAccess = m_clock();
+  m_lastAccess = now();
   if (m_interpolationMode == TG_M_IM_NONE) {
     const Long offset = elvOffset(natX, natY);
     return offset == -1 ? kNoPoint : readCell(offset);
@@ -363,7 +368,7 @@ Single TessaglyphMEX::pointElv(Double natX, Double natY) {
   return combine(m_interpolationMode);
 }
 
-Single TessaglyphMEX::combine(TG_M_INTERPOLATIONMODES mode) const {
+[[gnu::noinline]] Single TessaglyphMEX::combine(TG_M_INTERPOLATIONMODES mode) const {
   const TG_M_INTERPDATA& data = m_interpData;
   for (Integer k = 0; k < data.numPoints; ++k) {
     if (data.z[std::size_t(k)] == Single(TG_M_DPEC_RETRIEVALERROR)) return data.z[std::size_t(k)];
@@ -373,12 +378,14 @@ Single TessaglyphMEX::combine(TG_M_INTERPOLATIONMODES mode) const {
       return data.z[0];
     case TG_M_IM_MAX4:
       return *std::max_element(data.z.begin(), data.z.begin() + 4);
+    case TG_M_IM_4POINT:
+      return combineGridCorners(data);
     default:
       return combineInterpolationData(inMachinePointOrder(data), mode);
   }
 }
 
-Integer TessaglyphMEX::gather(Double natX, Double natY, Integer count) {
+[[gnu::noinline]] Integer TessaglyphMEX::gather(Double natX, Double natY, Integer count) {
   TG_M_INTERPDATA& data = m_interpData;
   // Only the places of the points gathered are written below; those of a larger earlier
   // gathering are cleared.
@@ -461,7 +468,7 @@ TG_M_INTERPDATA TessaglyphMEX::interpData(Double natX, Double natY) {
 
 std::shared_ptr<XYZPoint> TessaglyphMEX::PointRowCol(Long row, Long col) {
   ++m_accessCount;
-  m_lastAccess = m_clock();
+  m_lastAccess = now();
   auto point = std::make_shared<XYZPoint>();
   Double x = 0;
   Double y = 0;
@@ -571,7 +578,7 @@ Boolean TessaglyphMEX::GetHiLoValues(std::shared_ptr<XYZPoint>& pHi, std::shared
     }
   }
   if (progress) progress->hide();
-  m_lastAccess = m_clock();
+  m_lastAccess = now();
   return found && !cancelled;
 }
 

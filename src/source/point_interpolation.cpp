@@ -29,6 +29,15 @@ void requireKnownMode(TG_M_INTERPOLATIONMODES mode) {
   raisePlatformError(PLATFORM_E_INVALIDPROCEDURECALL, kCombineSource);
 }
 
+// A combined value of implausible magnitude is no data.
+Single plausible(Single value) {
+  return std::fabs(value) > kMaxInterpolatedMagnitude ? Single(TG_M_DPEC_NONEXISTENTPOINT) : value;
+}
+
+// For each place of the machine's record, the place of the same point in the grid order.
+constexpr std::array<std::size_t, TG_M_INTERPDATA::kMaxPoints> kGridPlaceOf = {3, 0,  1,  2, 7, 8,
+                                                                               9, 10, 11, 4, 5, 6};
+
 }  // namespace
 
 Single interpolateInterpolationData(const TG_M_INTERPDATA& data, TG_M_INTERPOLATIONMODES mode) {
@@ -47,25 +56,39 @@ Single interpolateInterpolationData(const TG_M_INTERPDATA& data, TG_M_INTERPOLAT
   Single result = 0;
   _elv_interp(data.targetY, data.targetX, count, method, data.y[0], data.x[0], data.z[0], work1,
               work2, result);
-  if (std::fabs(result) > kMaxInterpolatedMagnitude) return TG_M_DPEC_NONEXISTENTPOINT;
-  return result;
+  return plausible(result);
 }
 
 TG_M_INTERPDATA inMachinePointOrder(const TG_M_INTERPDATA& gridOrder) {
-  // For each place of the machine's record, the place of the same point in the grid order.
-  static constexpr std::array<std::size_t, TG_M_INTERPDATA::kMaxPoints> kFrom = {
-      3, 0, 1, 2, 7, 8, 9, 10, 11, 4, 5, 6};
   TG_M_INTERPDATA machineOrder;
   machineOrder.targetX = gridOrder.targetX;
   machineOrder.targetY = gridOrder.targetY;
   machineOrder.numPoints = gridOrder.numPoints;
-  for (Integer k = 0; k < gridOrder.numPoints && k < Integer(kFrom.size()); ++k) {
-    const std::size_t from = kFrom[std::size_t(k)];
+  for (Integer k = 0; k < gridOrder.numPoints && k < Integer(kGridPlaceOf.size()); ++k) {
+    const std::size_t from = kGridPlaceOf[std::size_t(k)];
     machineOrder.x[std::size_t(k)] = gridOrder.x[from];
     machineOrder.y[std::size_t(k)] = gridOrder.y[from];
     machineOrder.z[std::size_t(k)] = gridOrder.z[from];
   }
   return machineOrder;
+}
+
+Single combineGridCorners(const TG_M_INTERPDATA& gridOrder) {
+  if (gridOrder.numPoints < 4) raisePlatformError(PLATFORM_E_INVALIDPROCEDURECALL, kCombineSource);
+  std::array<Double, 4> x;
+  std::array<Double, 4> y;
+  std::array<Single, 4> z;
+  for (std::size_t k = 0; k < 4; ++k) {
+    const std::size_t from = kGridPlaceOf[k];
+    x[k] = gridOrder.x[from];
+    y[k] = gridOrder.y[from];
+    z[k] = gridOrder.z[from];
+  }
+  for (std::size_t k = 0; k < std::size_t(gridOrder.numPoints) && k < gridOrder.z.size(); ++k) {
+    if (gridOrder.z[k] == Single(TG_M_DPEC_NONEXISTENTPOINT)) return TG_M_DPEC_NOTENOUGHINTERPDATA;
+  }
+  return plausible(
+      Single(interpolateGatheredPoints(gridOrder.targetY, gridOrder.targetX, y, x, z, false)));
 }
 
 Single combineInterpolationData(const TG_M_INTERPDATA& data, TG_M_INTERPOLATIONMODES mode) {

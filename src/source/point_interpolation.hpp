@@ -27,4 +27,8 @@ Single interpolateInterpolationData(const TG_M_INTERPDATA& data, TG_M_INTERPOLAT
 // machine's order.
 TG_M_INTERPDATA inMachinePointOrder(const TG_M_INTERPDATA& gridOrder);
 
+// The 4-point value of a record in the grid's order: what combineInterpolationData gives for
+// the same record in the machine's order, without reordering the whole record.
+Single combineGridCorners(const TG_M_INTERPDATA& gridOrder);
+
 }  // namespace tg

@@ -21,6 +21,13 @@ namespace {
 
 constexpr const char* kCrLf = "\r\n";
 
+// The trace line of a read, out of the read's way.
+[[gnu::cold, gnu::noinline]] void traceRead(const std::string& filename, Double latitude,
+                                            Double longitude, Single value) {
+  traceLine("file.point filename = " + filename + ", lat = " + doubleToText(latitude) +
+            ", lon = " + doubleToText(longitude) + ", point = " + singleToText(value));
+}
+
 bool isSilent(TG_F_EXECTUEMODE mode) {
   return mode == TG_F_EM_SILENT || mode == TG_F_EM_SILENTLOGGED;
 }
@@ -332,13 +339,13 @@ Single TessaglyphFile::point(Double latitude, Double longitude) {
 }
 
 Single TessaglyphFile::readPoint(Double latitude, Double longitude) {
-  if (checkRemovableMedia()) return 0;
+  // A file that is neither lost nor on a removable medium needs no check.
+  if ((m_onRemovableMedia || m_isLost) && checkRemovableMedia()) return 0;
   TessaglyphMachine& machine = requireMachine();
   m_scriptError = false;
   const Single value = machine.datapoint_read(longitude, latitude);
-  TG_TRACE("file.point filename = " + m_filename + ", lat = " + doubleToText(latitude) +
-           ", lon = " + doubleToText(longitude) + ", point = " + singleToText(value));
-  closeProgressWindow();
+  if (traceEnabled()) traceRead(m_filename, latitude, longitude, value);
+  if (m_progressWindow) closeProgressWindow();
   if (m_scriptError && isSilent(m_executeMode)) return Single(TG_M_DPEC_RETRIEVALERROR);
   return value;
 }
