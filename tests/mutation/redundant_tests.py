@@ -120,6 +120,9 @@ def main():
     parser.add_argument("--filter", default="*", help="consider only tests matching this glob")
     parser.add_argument("--cache", type=Path, default=None,
                         help="JSON file of per-test coverage to reuse and extend")
+    parser.add_argument("--chosen", type=Path, default=None,
+                        help="with --at-risk: the tests to remove (first column or a line each "
+                             "of Suite.Name), instead of every candidate")
     parser.add_argument("--at-risk", nargs="*", type=Path, default=[], metavar="LIST",
                         help="mutation lists: print the entries on lines a candidate reaches")
     args = parser.parse_args()
@@ -177,6 +180,10 @@ def main():
     print(f"# {len(removable)} of {len(groups)} tests add no reached line or branch outcome; "
           f"{total} non-blank lines", file=sys.stderr)
     if args.at_risk:
+        if args.chosen:
+            chosen = [line.split("\t")[1] if "\t" in line else line.strip()
+                      for line in args.chosen.read_text().splitlines() if line.strip()]
+            removable = [g for g in chosen if g in groups]
         print_at_risk(args.at_risk, [groups[g] for g in removable], removable)
 
 
