@@ -11,6 +11,7 @@ Tests are grouped by their base name (parameterized instances and typed tests go
 a test's size is the number of non-blank lines from its TEST line to the next one.
 
     tests/mutation/redundant_tests.py --build BUILD [--jobs N] [--work DIR] [--filter GLOB]
+        [--cache FILE] [--at-risk LIST... [--chosen FILE]]
 
 Set up the build with, e.g.:
     cmake -S . -B BUILD -G Ninja -DCMAKE_BUILD_TYPE=Debug -DTG_PYTHON=OFF \\
@@ -121,8 +122,8 @@ def main():
     parser.add_argument("--cache", type=Path, default=None,
                         help="JSON file of per-test coverage to reuse and extend")
     parser.add_argument("--chosen", type=Path, default=None,
-                        help="with --at-risk: the tests to remove (first column or a line each "
-                             "of Suite.Name), instead of every candidate")
+                        help="with --at-risk: the tests to remove, one Suite.Name a line (or "
+                             "lines as this tool prints them), instead of every candidate")
     parser.add_argument("--at-risk", nargs="*", type=Path, default=[], metavar="LIST",
                         help="mutation lists: print the entries on lines a candidate reaches")
     args = parser.parse_args()
