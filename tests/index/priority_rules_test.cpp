@@ -94,25 +94,6 @@ TEST(PriorityRules, ListEditsCheckTheirIndices) {
             std::make_pair(TG_PC_FILEPRIORITY, TG_PC_RESOLUTION));
 }
 
-TEST(PriorityRules, NamesRankByTheirPlaceInTheList) {
-  TessaglyphSPR spr = rulesWith({"high", "low"});
-  const struct {
-    const char* a;
-    const char* b;
-    Integer expected;
-  } rows[] = {{"high", "low", -1}, {"LOW ", "high", 1}, {"x", "y", 0},      {"x", "low", 1},
-              {" ", "high", -1},   {"", "", 0},         {"high", "High", 0}};
-  for (const auto& row : rows)
-    EXPECT_EQ(spr.compareFilePriorities(row.a, row.b), row.expected) << row.a << "|" << row.b;
-  // Duplicates (only a file can bring them): comparisons use the last, the index the first.
-  test::TemporaryFolder folder;
-  TessaglyphSPR dup;
-  dup.readFromINIFile(
-      rulesFile(folder, "exists=True\nnum fp=3\nnum sp=1\nfp 0=a\nfp 1=b\nfp 2=a\n"), "R");
-  EXPECT_EQ(dup.getFilePriorityIndex("a"), 0);
-  EXPECT_EQ(dup.compareFilePriorities("a", "b"), 1);
-}
-
 TG_FILEMETRICS metric(Double x, Double y) {
   TG_FILEMETRICS m;
   m.xResolution = x;
@@ -161,18 +142,6 @@ std::string order(const Array<TG_I_INDEXRECORD>& list) {
 }
 
 using PriorityRulesWithIndex = test::IndexTest;
-
-TEST_F(PriorityRulesWithIndex, ThePrioritizedListIsDecidedByTheLastCategory) {
-  const Array<TG_I_INDEXRECORD> list(0, {record("a", 90, "low"), record("b", 30, ""),
-                                         record("c", 10, "low"), record("d", 30, "high")});
-  TessaglyphSPR spr = rulesWith({"high", "low"});
-  // The empty name is listed first, so b leads.
-  EXPECT_EQ(order(spr.prioritizedList(list, 0, 3)), "bdca");
-  EXPECT_EQ(order(spr.prioritizedList(list, 1, 1)), "abcd");
-  EXPECT_EQ(order(spr.prioritizedList(list, 1, 2)), "bc");
-  spr.movePriorityCategory(0, 2);  // resolution last: it decides
-  EXPECT_EQ(order(spr.prioritizedList(list, 0, 3)), "cdba");
-}
 
 TEST_F(PriorityRulesWithIndex, ScriptPrioritiesComeFromTheIndexOnce) {
   registerScript("FAST");

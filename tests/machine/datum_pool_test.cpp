@@ -11,67 +11,6 @@
 namespace tg {
 namespace {
 
-TEST(CellPool, ReferencesToOneCellSeeEachOthersChanges) {
-  DatumRef first = makeInteger4(1);
-  DatumRef second = makeInteger4(2);
-  second = first;  // its own cell goes, the shared one stays
-  EXPECT_GIVES((second->addInPlace(*makeInteger4(10)), first), "L:11");
-  second = second->add(*makeInteger4(1));  // the other keeps the old cell
-  EXPECT_GIVES(test::show(first) + test::show(second) + test::show(first.unique()), "L:11L:12true");
-  first.drop();
-  EXPECT_GIVES(first.useCount(), "0");
-}
-
-// Dropped cells and their text blocks are reused: no allocation once warmed up, and a reused
-// text cell starts fresh.
-TEST(CellPool, DroppedCellsAreReused) {
-  {
-    std::vector<DatumRef> warm;
-    for (int i = 0; i < 16; ++i)
-      warm.push_back(makeAscii("warm"));
-  }
-  const DatumPoolStatistics before = DatumPool::statistics();
-  DatumRef accumulator = makeInteger4(0);
-  const DatumRef one = makeInteger4(1);
-  for (int i = 0; i < 1000; ++i) {
-    accumulator = makeDouble(accumulator->add(*one)->getDouble())->multiply(*one);
-    const DatumRef text = makeAscii("some text");
-    text->setSize(Array<std::string>(1, {",", ";"}));
-  }
-  const DatumPoolStatistics after = DatumPool::statistics();
-  EXPECT_GIVES(accumulator, "D:1000");
-  EXPECT_EQ(after.cellAllocations, before.cellAllocations);
-  EXPECT_EQ(after.textAllocations, before.textAllocations);
-  EXPECT_GE(after.reuses - before.reuses, 4000u);
-  EXPECT_EQ(after.liveCells - before.liveCells, 2);  // accumulator and one
-  const DatumRef again = makeAscii();
-  EXPECT_GIVES(test::show(again) + (again->isVariableLength() ? " variable" : ""), "T: variable");
-}
-
-// Trim frees the idle cells; the idle list is bounded.
-TEST(CellPool, IdleCells) {
-  {
-    std::vector<DatumRef> cells;
-    for (int i = 0; i < 50; ++i)
-      cells.push_back(makeDouble(i));
-  }
-  const DatumPoolStatistics before = DatumPool::statistics();
-  EXPECT_GE(before.idleCells, 50u);
-  DatumPool::trim();
-  const DatumPoolStatistics after = DatumPool::statistics();
-  EXPECT_EQ(after.idleCells, 0u);
-  EXPECT_EQ(after.cellFrees - before.cellFrees, before.idleCells);
-  const DatumRef fresh = makeInteger2(3);
-  EXPECT_EQ(DatumPool::statistics().cellAllocations, after.cellAllocations + 1);
-  {
-    std::vector<DatumRef> cells;
-    for (std::size_t i = 0; i < DatumPool::kMaxIdleCells + 100; ++i)
-      cells.push_back(makeUnsignedInteger());
-  }
-  EXPECT_EQ(DatumPool::statistics().idleCells, DatumPool::kMaxIdleCells);
-  DatumPool::trim();
-}
-
 // Cells may cross threads: each thread's pool frees its idle cells when the thread ends, and a
 // cell made on one thread may be dropped on another; a cell held by a static object outlives
 // the pool. The sanitizers check for leaks and for use after free.

@@ -33,23 +33,6 @@ std::string layout(const TessaglyphProgram& p) {
   return text;
 }
 
-// Without a position, below 1 or one past the end, at the end; tags and lines move along.
-TEST(ProgramCode, InstructionsAreInsertedOrAppended) {
-  const std::pair<std::optional<Integer>, const char*> rows[] = {
-      {1, "new 1 2@c_a#20 3"}, {3, "1 2@c_a#20 new 3"},  {std::nullopt, "1 2@c_a#20 3 new"},
-      {0, "1 2@c_a#20 3 new"}, {-1, "1 2@c_a#20 3 new"}, {4, "1 2@c_a#20 3 new"}};
-  for (const auto& [at, expected] : rows) {
-    auto p = threeInstructions();
-    const Integer added = p.addInstruction(op(TG_M_I_NOP, "new", TG_P_DS_DATA), at);
-    EXPECT_EQ(layout(p), expected);
-    EXPECT_EQ(p.instructions(added).operand, "new");
-  }
-  // Further on it is refused before an explicit address could grow the memory.
-  auto q = threeInstructions();
-  EXPECT_TRUE(refused([&] { q.addInstruction(op(TG_M_I_LOAD, "500", TG_P_DS_EXPLICIT), 5); }, q, 9,
-                      "Subscript out of range"));
-}
-
 // Tags are handed out once, guard their instruction, and an empty tag is never found.
 TEST(ProgramCode, TagsAreHandedOutOnceAndGuardTheirInstruction) {
   auto p = threeInstructions();
@@ -160,26 +143,6 @@ TEST(ProgramCode, EachSegmentChecksItsOperand) {
     }
     EXPECT_TRUE(refused([&] { p.addInstruction(instruction); }, p, 10010, message));
     EXPECT_TRUE(refused([&] { p.setInstructions(1, instruction); }, p, 10010, message));
-  }
-}
-
-// An explicit address past the end grows the memory without a floor, or overflows.
-TEST(ProgramCode, AnExplicitAddressPastTheEndGrowsTheMemory) {
-  auto p = smallProgram();  // 2 literals, 3 variables: the last address is 15 + 2 + 3 = 20
-  p.setVarDebugInfo("v_c", "count");
-  p.addInstruction(op(TG_M_I_LOAD, "20", TG_P_DS_EXPLICIT));
-  EXPECT_EQ(p.neededMemory(), 3);
-  p.addInstruction(op(TG_M_I_LOAD, "21", TG_P_DS_EXPLICIT));
-  EXPECT_EQ(p.neededMemory(), 4);
-  p.setInstructions(8, op(TG_M_I_LOAD, "25", TG_P_DS_EXPLICIT));
-  EXPECT_EQ(p.variableDebugName("v_c"), "count");
-  EXPECT_EQ(p.addVariable(), "v_d");
-  EXPECT_EQ(p.getVariableAddress("v_d"), 26);
-  p.removeVariable("v_a");
-  EXPECT_EQ(memory(p), "v_b v_c - - - - - v_d");
-  for (const char* address : {"40000", "1E12"}) {
-    EXPECT_TRUE(refused([&] { p.addInstruction(op(TG_M_I_LOAD, address, TG_P_DS_EXPLICIT)); }, p, 6,
-                        "Overflow"));
   }
 }
 

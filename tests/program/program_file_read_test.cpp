@@ -44,73 +44,6 @@ class ProgramFileReadTest : public test::ProgramFileTest {
   }
 };
 
-TEST_F(ProgramFileReadTest, SectionsMayLieAnywhereAndTheResultFollowsTheLastSection) {
-  // Only the header's positions count; the result is the position after the last section.
-  ImageParts parts;
-  parts.code = Bytes().integers({2, 1, 0}).instructions({{7, 0, 0}, {51, 0, 0}});
-  parts.debug = Bytes().integers({1, 0}).string("count").integers({1, 0, 12});
-  std::string image = parts.assemble(1);
-  // Move the routines table to the very end of the file.
-  const auto routinesAt = std::int64_t(image.size()) + 1 + 10;
-  image += std::string(10, '\0') + Bytes().integer(1).routine("init", 1).str();
-  image.replace(22, 4, Bytes().long_(routinesAt).str());
-  EXPECT_EQ(program.readProgram(file("scattered.tgp", image), 1),
-            Long(parts.assemble(1).size()) + 1);
-  ASSERT_EQ(program.numRoutines(), 1);
-  EXPECT_EQ(program.routines(1).name, "init");
-  EXPECT_EQ(program.tagInstruction(program.routines(1).location), 2);
-  EXPECT_EQ(program.variableDebugName("v_a"), "count");
-  EXPECT_EQ(program.codeDebugInfo(1), 12);
-}
-
-TEST_F(ProgramFileReadTest, RecordsAreReadInTheirMemoryForm) {
-  ImageParts parts;
-  parts.properties = Bytes().integer(2).string("gridtype").string("latlon").string("x").string("");
-  parts.routines = Bytes().integer(2).routine("  init", 0).routine("terminate", 2);
-  parts.attributes = Bytes().integer(3).attribute("datapoint", TG_P_AT_DATAPOINT, TG_P_DT_INTEGER,
-                                                  2, 0, -1, "comment", "tip");
-  parts.attributes.string("fields").byte(TG_P_AT_REPEATINGVAR).byte(TG_P_DT_DELIMITEDASCII);
-  parts.attributes.byte(2).string(",").string(";").integers({1, 2}).string("").string("");
-  parts.attributes.attribute("height", TG_P_AT_VAR, TG_P_DT_DOUBLE, 8, 2, -1);
-  parts.code = Bytes().integers({3, 2, 2, 0}).byte(TG_P_DT_DOUBLE).integer(1);
-  parts.code.byte(TG_P_DT_DELIMITEDASCII)
-      .instructions({{TG_M_I_LOAD, 1, TG_P_DS_DATA},
-                     {TG_M_I_STORE, 0, TG_P_DS_PREDEFINED},
-                     {TG_M_I_STOP, 99, TG_P_DS_CONSTANT}});
-  ASSERT_EQ(read(parts), Long(parts.assemble(1).size()) + 1);
-  // Routine names trimmed, locations tagged, a double's size implied, a STOP's operand gone.
-  const auto n = [](int opcode) { return std::to_string(opcode); };
-  EXPECT_EQ(test::snapshot(program),
-            "file " + path("image.tgp") +
-                "\nproperty gridtype=latlon\nproperty x=\nroutine [init] c_a\n"
-                "routine [terminate] c_b\nattribute datapoint 3 2 2 0..0 c_a -1 comment tip\n"
-                "attribute fields 2 6 0 1..2 c_c c_b  \nattribute height 1 4 0 0..0 c_b -1  \n"
-                "instruction " +
-                n(TG_M_I_LOAD) + " 0 [v_b] tag c_a line 0\ninstruction " + n(TG_M_I_STORE) +
-                " 3 [register] tag c_c line 0\ninstruction 51 2 [] tag c_b line 0\n"
-                "variable v_a 4 \nvariable v_b 6 \nnext literal l_a\nnext variable v_c\n"
-                "next tag c_d\n");
-  EXPECT_EQ(program.Attributes(2).delimiterList, (Array<std::string>(1, {",", ";"})));
-  EXPECT_TRUE(readingMarkCleared(program));
-}
-
-TEST_F(ProgramFileReadTest, LiteralValuesBecomeTheirTextForms) {
-  ImageParts parts;
-  auto& l = parts.literals = Bytes().integer(9);
-  l.byte(1).integer(1).byte(255).byte(2).integers({2, -32768});
-  l.byte(2).integer(4).long_(-2147483647 - 1).byte(2).integer(3);  // neither width: no value
-  l.byte(3).integer(4).single(0.1f).byte(3).integer(4).single(1.5e20f);
-  l.byte(4).integer(8).double_(0.1).byte(4).integer(8).double_(1.0 / 3.0);
-  l.byte(5).integer(5).raw(std::string_view("a\0b c", 5));
-  ASSERT_GT(read(parts), 0);
-  // name, type, size, value
-  EXPECT_EQ(test::linesOf(test::snapshot(program), "literal"),
-            "literal l_a 1 1 255\nliteral l_b 2 2 -32768\nliteral l_c 2 4 -2147483648\n"
-            "literal l_d 2 3 \nliteral l_e 3 4 0.1\nliteral l_f 3 4 1.5E+20\nliteral l_g 4 8 0.1\n"
-            "literal l_h 4 8 0.333333333333333\nliteral l_i 5 5 a" +
-                std::string(1, '\0') + "b c\n");
-}
-
 using Damage = std::function<void(ImageParts&)>;
 Damage with(Bytes ImageParts::*at, Bytes b) {
   return [at, b](ImageParts& p) { p.*at = b; };
@@ -258,63 +191,6 @@ TEST_F(ProgramFileReadTest, BadMarkersFilesAndPositionsAreRefused) {
   EXPECT_EQ(openFileCount(), 0u);
 }
 
-TEST_F(ProgramFileReadTest, EveryImageCutShortFails) {
-  ImageParts parts;
-  parts.properties = Bytes().integer(1).string("datum").string("NAD83");
-  parts.routines = Bytes().integer(1).routine("init", 0);
-  parts.attributes = Bytes().integer(1).attribute("datapoint", TG_P_AT_DATAPOINT, TG_P_DT_INTEGER,
-                                                  2, 0, -1, "comment", "tip");
-  parts.literals = Bytes().integer(2).byte(4).integer(8).double_(2.5).byte(5).integer(2).raw("ab");
-  parts.code = Bytes().integers({2, 1, 1, 0}).byte(2).instructions({{7, 0, 0}, {51, 0, 0}});
-  parts.debug = Bytes().integers({1, 0}).string("n").integers({1, 0, 3});
-  const std::string image = parts.assemble();
-  ASSERT_EQ(program.readProgram(file("whole.tgp", image), 1), Long(image.size()) + 1);
-  for (std::size_t length = 0; length < image.size(); ++length) {
-    SCOPED_TRACE(length);
-    TessaglyphProgram cut;
-    const auto at = file("cut.tgp", image.substr(0, length));
-    const std::int32_t expected = length < 22 ? std::int32_t(TG_P_E_NOTPROGRAMDATAERROR)
-                                              : std::int32_t(PLATFORM_E_INPUTPASTENDOFFILE);
-    EXPECT_EQ(test::errorNumber([&] { cut.readProgram(at, 1); }), expected);
-  }
-  EXPECT_EQ(openFileCount(), 0u);
-}
-
-TEST_F(ProgramFileReadTest, VariablesBeyondTheDeclaredMemoryAreRepairedAndReported) {
-  const auto repaired = [](const std::string& because) {
-    return "The value for the amount of needed memory was incorrect, because " + because +
-           " existed beyond the range of the specified value.  The amount of memory needed has "
-           "been increased accordingly.  Note that this may cause gaps of unused variables.";
-  };
-  const auto operandText = repaired("an operand");
-  ImageParts parts;
-  // Memory 2; an initializer, operands and a debug name beyond it are repaired in order.
-  parts.literals = Bytes().integer(2).byte(1).integer(1).byte(1).byte(1).integer(1).byte(2);
-  parts.code = Bytes().integers({6, 2, 1, 5}).byte(TG_P_DT_SINGLE);
-  parts.code.instructions({{TG_M_I_LOAD, 7, TG_P_DS_DATA},
-                           {TG_M_I_LOAD, 27, TG_P_DS_EXPLICIT},
-                           {TG_M_I_LOAD, 3, TG_P_DS_DATA},
-                           {TG_M_I_LOAD, 20, TG_P_DS_EXPLICIT},
-                           {TG_M_I_LOAD, 1, TG_P_DS_CONSTANT},
-                           {TG_M_I_STOP, 0, 0}});
-  parts.debug = Bytes().integers({1, 11}).string("last").integer(0);
-  ASSERT_GT(read(parts), 0);
-  EXPECT_EQ(events.corrections,
-            (std::vector<Correction>{{repaired("a memory initializer"), "2", "6"},
-                                     {operandText, "6", "8"},
-                                     {operandText, "8", "10"},
-                                     {repaired("a named variable from the file's debug info "
-                                               "section"),
-                                      "10", "12"}}));
-  EXPECT_EQ(program.neededMemory(), 12);
-  EXPECT_EQ(program.variableType("v_f"), TG_P_DT_SINGLE);
-  EXPECT_EQ(program.variableDebugName("v_l"), "last");
-  EXPECT_EQ(program.instructions(1).operand, "v_h");
-  // Explicit addresses stay numbers; the one beyond memory now addresses its last variable.
-  EXPECT_EQ(program.instructions(2), (TG_P_INSTRUCTION{TG_M_I_LOAD, "27", TG_P_DS_EXPLICIT}));
-  EXPECT_EQ(program.getVariableAddress("v_j"), 27);
-}
-
 // Failures without a refusal of their own are reported and give -1.
 TEST_F(ProgramFileReadTest, UnexpectedErrorsGoToTheReportAndGiveMinusOne) {
   const auto attributeSize = [](int size) {
@@ -360,20 +236,6 @@ TEST_F(ProgramFileReadTest, UnexpectedErrorsGoToTheReportAndGiveMinusOne) {
     EXPECT_NE(log.find("Error " + std::to_string(row.number)), std::string::npos) << log;
     EXPECT_NE(log.find(std::string(kSource) + " (10000) " + row.step), std::string::npos) << log;
   }
-}
-
-// The smallest image is one STOP; a read replaces the whole content, a failed one nothing.
-TEST_F(ProgramFileReadTest, ReadingReplacesTheWholeContentAndAFailureNothing) {
-  program = test::smallProgram();
-  const auto before = test::snapshot(program);
-  EXPECT_THROW(program.readProgram(file("text.txt", "just some text, not a program"), 1), Error);
-  EXPECT_EQ(test::snapshot(program), before);
-  program.setNeededMemory(10);
-  ASSERT_EQ(read(ImageParts()), 62);
-  EXPECT_EQ(test::snapshot(program), "file " + path("image.tgp") +
-                                         "\ninstruction 51 0 [] tag  line 0\nnext literal l_a\n"
-                                         "next variable v_a\nnext tag c_a\n");
-  EXPECT_TRUE(events.corrections.empty());
 }
 
 }  // namespace

@@ -38,11 +38,6 @@ AttributeValues gridWith(const std::string& name, const std::string& literal) {
   return grid;
 }
 
-// Read code whose every point is `literal`.
-std::string readReturning(const std::string& literal) {
-  return "dp_read:\n cast_double register\n load " + literal + "\n store p_return\n stop\n";
-}
-
 using InterpolationTest = test::GridScriptTest;
 
 TEST_F(InterpolationTest, CapabilityRules) {
@@ -130,75 +125,6 @@ TEST_F(InterpolationTest, AnUnusableGeometryFailsOnlyWhereItIsNeeded) {
   }
 }
 
-// A negative resolution steps the other way; the capability and the read agree on it.
-TEST_F(InterpolationTest, NegativeResolutionsFollowTheSameFormulas) {
-  AttributeValues negative = gridWith("xres", "-0.5");
-  negative[5].second = "-0.5";
-  load(kLatLonProperties, negative);
-  for (const auto mode : {TG_M_IM_CLOSESTPOINT, TG_M_IM_4POINT, TG_M_IM_12POINT})
-    EXPECT_TRUE(machine->canInterpolate(mode)) << mode;
-  EXPECT_FLOAT_EQ(read(TG_M_IM_4POINT, 0.75, 1.25), linearSurface(0.75, 1.25));
-  EXPECT_FLOAT_EQ(read(TG_M_IM_CLOSESTPOINT, 0.7, 1.3), linearSurface(0.5, 1.5));
-}
-
-// (x - west) / xres: 2.5 -> 2, 3.5 -> 4, 0.5 -> 0, 1.5 -> 2; below a half down, above up.
-TEST_F(InterpolationTest, ClosestPointRoundsHalvesToEven) {
-  loadLatLonGrid();
-  const struct {
-    double x, y, gridX, gridY;
-  } cases[] = {{1.25, 1.75, 1.0, 2.0}, {0.25, 0.75, 0.0, 1.0},  {0.3, 0.7, 0.5, 0.5},
-               {1.24, 0.26, 1.0, 0.5}, {-0.25, 2.25, 0.0, 2.0}, {5.0, -1.0, 5.0, -1.0}};
-  for (const auto& c : cases) {
-    EXPECT_FLOAT_EQ(read(TG_M_IM_CLOSESTPOINT, c.x, c.y), linearSurface(c.gridX, c.gridY)) << c.x;
-    const TG_M_INTERPDATA data = machine->lastInterpData();
-    EXPECT_EQ(std::tie(data.numPoints, data.targetX, data.targetY, data.x[0], data.y[0]),
-              std::make_tuple(Integer(1), c.x, c.y, c.gridX, c.gridY));
-  }
-}
-
-TEST_F(InterpolationTest, FourPointGathersTheCellCornersInOrder) {
-  // z = 2x + 3y + xy is bilinear, so the combined value is exact inside every cell.
-  loadLatLonGrid(
-      "dp_read:\n cast_double register\n load p_x\n multiply p_y\n store t1\n"
-      " load p_x\n multiply 2\n add t1\n store t1\n load p_y\n multiply 3\n add t1\n"
-      " store p_return\n stop\n");
-  auto surface = [](double x, double y) { return 2 * x + 3 * y + x * y; };
-  for (const TG_M_INTERPOLATIONMODES mode : {TG_M_IM_4POINT, TG_M_IM_MAX4}) {
-    EXPECT_NEAR(read(mode, 1.2, 0.6), surface(1.2, 0.6), 1e-4);
-    const TG_M_INTERPDATA data = machine->lastInterpData();
-    ASSERT_EQ(data.numPoints, 4);
-    const double xs[] = {1.5, 1.0, 1.0, 1.5}, ys[] = {0.5, 0.5, 1.0, 1.0};
-    for (std::size_t i = 0; i < 4; ++i) {
-      EXPECT_EQ(std::tie(data.x[i], data.y[i]), std::tie(xs[i], ys[i])) << i;
-      EXPECT_FLOAT_EQ(data.z[i], surface(xs[i], ys[i])) << i;
-    }
-    EXPECT_EQ(std::count(data.z.begin() + 4, data.z.end(), 0.0f), 8);
-  }
-}
-
-// The cell of a point on the east or north edge reaches beyond the grid: those corners are not
-// read, carry -32100, and the combined value is -32101. The south-west corner is whole.
-TEST_F(InterpolationTest, EdgesOfTheBounds) {
-  loadLatLonGrid();
-  const struct {
-    double x, y;
-    float expected;
-    int missing;  // corners carrying -32100
-  } cases[] = {
-      {2.0, 2.0, -32101, 3}, {2.0, 1.0, -32101, 2},  {1.0, 2.0, -32101, 2},
-      {0.0, 0.0, 0, 0},      {1.99, 1.99, 9.95f, 0},
-  };
-  for (const auto& c : cases) {
-    EXPECT_NEAR(read(TG_M_IM_4POINT, c.x, c.y), c.expected, 1e-3) << c.x << ", " << c.y;
-    const TG_M_INTERPDATA data = machine->lastInterpData();
-    EXPECT_EQ(std::count(data.z.begin(), data.z.begin() + 4, -32100.0f), c.missing);
-    // At the north-east corner the one corner inside is the query itself, p1.
-    if (c.missing == 3) {
-      EXPECT_FLOAT_EQ(data.z[1], linearSurface(2, 2));
-    }
-  }
-}
-
 TEST_F(InterpolationTest, TwelvePointReproducesAQuadraticSurfaceAndGathersTheRing) {
   loadLatLonGrid(test::kQuadraticRead);
   for (const auto& [x, y] : {std::pair{0.7, 0.6}, {1.2, 1.4}, {0.5, 0.5}, {1.01, 0.99}})
@@ -218,23 +144,6 @@ TEST_F(InterpolationTest, TwelvePointReproducesAQuadraticSurfaceAndGathersTheRin
   const TG_M_INTERPDATA edge = machine->lastInterpData();
   EXPECT_EQ(std::tie(edge.z[4], edge.z[11]), std::make_tuple(-32100.0f, -32100.0f));
   EXPECT_EQ(std::count(edge.z.begin(), edge.z.end(), -32100.0f), 2);
-}
-
-// Every point holds the same value, so interpolation gives it back unless it is beyond 30000.
-TEST_F(InterpolationTest, CombinedValuesBeyondThirtyThousandAreNoData) {
-  const struct {
-    const char* literal;
-    float combined;
-  } cases[] = {
-      {"30000.5", -32100}, {"-30000.5", -32100},  {"30000", 30000},
-      {"-30000", -30000},  {"29999.5", 29999.5f},
-  };
-  for (const auto& c : cases) {
-    loadLatLonGrid(readReturning(c.literal));
-    EXPECT_EQ(read(TG_M_IM_4POINT, 1.2, 1.2), c.combined) << c.literal;
-    EXPECT_EQ(read(TG_M_IM_12POINT, 1.2, 1.2), c.combined) << c.literal;
-    EXPECT_EQ(read(TG_M_IM_NONE, 1.2, 1.2), std::stof(c.literal)) << c.literal;  // as it is
-  }
 }
 
 TEST(CombineInterpolationData, ByModeAndMissingPoints) {
@@ -389,36 +298,6 @@ TEST_F(InterpolationTest, ScriptCoordsNeverChangeACellHeldElsewhere) {
   EXPECT_EQ(machine->predefinedVariables(TG_M_PVI_Y), "4.75");
   EXPECT_EQ(MachineAccess::cell(*machine, TG_M_PVI_Y).get(), unshared);
   EXPECT_EQ(machine->predefinedVariableDataTypes(TG_M_PVI_Y), TG_M_DT_DOUBLE);
-}
-
-// "return" starts each point as a fresh cell of the datapoint's type: read code that adds to it
-// sees 0 every time.
-TEST_F(InterpolationTest, ReturnIsFreshForEveryPoint) {
-  loadLatLonGrid(
-      "dp_read:\n cast_double register\n load p_return\n add 1.5\n store p_return\n"
-      " stop\n");
-  for (int i = 0; i < 3; ++i)
-    EXPECT_EQ(read(TG_M_IM_NONE, 0.5, 0.5), 1.5f);
-  EXPECT_EQ(read(TG_M_IM_4POINT, 0.5, 0.5), 1.5f);
-  const TG_M_INTERPDATA data = machine->lastInterpData();
-  EXPECT_TRUE(std::all_of(data.z.begin(), data.z.begin() + 4, [](Single z) { return z == 1.5f; }));
-}
-
-TEST_F(InterpolationTest, TraceLines) {
-  test::TemporaryFolder scratch;
-  loadLatLonGrid();
-  setTraceFile(scratch.folder() + "trace.log");
-  read(TG_M_IM_4POINT, 1.25, 0.75);
-  disableTrace();
-  const std::string text = test::fileText(scratch.folder() + "trace.log");
-  for (const char* line :
-       {"machine.getInterpolationData lat = 0.75, lon = 1.25, x = 1.25, y = 0.75\n",
-        "machine.getInterpolationData xRes = 0.5, yRes = 0.5, "
-        "m_scriptManualInterpolationCapable = True\n",
-        "machine.getInterpolationData rtnVal.x(0) x = 1.5, y = 0.5\n",
-        "machine.getInterpolationData rtnVal.x(3) x = 1.5, y = 1\n"})
-    EXPECT_NE(text.find(line), std::string::npos) << line << "\n" << text;
-  EXPECT_EQ(text.find("rtnVal.x(4)"), std::string::npos);
 }
 
 }  // namespace
