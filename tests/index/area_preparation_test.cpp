@@ -97,6 +97,22 @@ class AreaPreparationTest : public IndexTest {
   long shows() const { return std::count(ui.windowEvents.begin(), ui.windowEvents.end(), "show"); }
 };
 
+TEST(BoundsOverlap, TouchingAlongAMeridianOverlapsAlongAParallelNot) {
+  const TG_BOUNDS a = box(36, -100, 35, -99);
+  const struct {
+    TG_BOUNDS other;
+    bool overlap;
+  } rows[] = {{box(36, -99, 35, -98), true},         {box(36, -101, 35, -100), true},
+              {box(37, -100, 36, -99), false},       {box(35, -100, 34, -99), false},
+              {box(35.5, -99.5, 35.2, -99.2), true}, {box(36, -98.9, 35, -98), false},
+              {box(40, -110, 30, -90), true}};
+  for (const auto& row : rows) {
+    SCOPED_TRACE(testing::Message() << row.other.northLat << " " << row.other.westLon);
+    EXPECT_EQ(TessaglyphIndex::boundsOverlap(a, row.other), row.overlap);
+    EXPECT_EQ(TessaglyphIndex::boundsOverlap(row.other, a), row.overlap);
+  }
+}
+
 // Rectangles meet files along a shared meridian but not along a shared parallel; circles meet a
 // file's corners; points meet its edges. The SQL pre-selection and the walk over every row (the
 // "NoRSLocal" switch) find the same, in index order.
@@ -222,6 +238,30 @@ TEST_F(AreaPreparationTest, IgnoredAndMissingFilesAreLeftOut) {
   ui.boxes.clear();
   EXPECT_EQ(namesOf(searches[0]()), "N35W099 N36W100");
   EXPECT_TRUE(ui.boxes.empty());
+}
+
+// The area holds the pertinent files in the order of the rules (the file priority decides
+// between two tiles of one corner), and reads the tiles' own values across their seams.
+TEST_F(AreaPreparationTest, PrepareAreaOrdersTheFilesByTheRules) {
+  add("N35W100", "LOW");
+  add("N35W100b", "HIGH");
+  add("N36W100");
+  TessaglyphSPR rules;
+  rules.addFilePriorityName("HIGH", 0);
+  for (bool skip : {false, true}) {
+    if (skip) setSwitch("Skip_Priority_List");
+    TG_BOUNDS bounds = box(36.5, -99.8, 35.5, -99.2);
+    const auto area = index.prepareAreaEx(bounds, rules, "WGS84", 0);
+    ASSERT_TRUE(area && area->initialized());
+    ASSERT_EQ(area->numFiles(), 3);
+    EXPECT_EQ(std::filesystem::path(area->files(1)->filename()).stem().string(),
+              skip ? "N35W100" : "N35W100b");
+    // Row 600 from the north, column 600 from the west of the south-west corner's tiles.
+    const double base = skip ? 100 : 8000;
+    EXPECT_EQ(area->point(35.5, -99.5), srtmValue(base, 600, 600));
+    EXPECT_EQ(area->point(36.5, -99.5), srtmValue(4000, 600, 600));
+    EXPECT_EQ(area->point(36, -99.5), srtmValue(base, 0, 600));
+  }
 }
 
 // Beyond the open-file limit files are opened once, to learn their metrics, and closed. The

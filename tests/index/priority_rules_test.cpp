@@ -143,6 +143,18 @@ std::string order(const Array<TG_I_INDEXRECORD>& list) {
 
 using PriorityRulesWithIndex = test::IndexTest;
 
+TEST_F(PriorityRulesWithIndex, ThePrioritizedListIsDecidedByTheLastCategory) {
+  const Array<TG_I_INDEXRECORD> list(0, {record("a", 90, "low"), record("b", 30, ""),
+                                         record("c", 10, "low"), record("d", 30, "high")});
+  TessaglyphSPR spr = rulesWith({"high", "low"});
+  // The empty name is listed first, so b leads.
+  EXPECT_EQ(order(spr.prioritizedList(list, 0, 3)), "bdca");
+  EXPECT_EQ(order(spr.prioritizedList(list, 1, 1)), "abcd");
+  EXPECT_EQ(order(spr.prioritizedList(list, 1, 2)), "bc");
+  spr.movePriorityCategory(0, 2);  // resolution last: it decides
+  EXPECT_EQ(order(spr.prioritizedList(list, 0, 3)), "cdba");
+}
+
 TEST_F(PriorityRulesWithIndex, ScriptPrioritiesComeFromTheIndexOnce) {
   registerScript("FAST");
   registerScript("SLOW");

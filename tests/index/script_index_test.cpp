@@ -9,6 +9,22 @@ namespace {
 
 using test::IndexTest;
 
+TEST_F(IndexTest, AnEmptyFilterComesFromTheProgramOrMatchesAll) {
+  const std::string plain = writeScript(test::ScriptSpec(), "PLAIN");
+  const std::string filtered = writeScript(
+      test::ScriptSpec().withProperties(".property filetypefilter \"*.HGT\"\n"), "FILTERED");
+  index.indexScriptFileEx(plain, "PLAIN", "", "  ", TG_I_UVS_NO);
+  index.indexScriptFileEx(filtered, "FILTERED");
+  EXPECT_EQ(index.getScriptIndexRecord(0).sourceFileFilter, "*.*");
+  EXPECT_TRUE(index.getScriptIndexRecord(0).useValid);
+  EXPECT_EQ(index.getScriptIndexRecord(1).sourceFileFilter, "*.HGT");
+  // A program that cannot be read says nothing of what it reads: the reader reports it, and the
+  // script is registered with the catch-all filter.
+  index.indexScriptFileEx(home.root() + "missing.tgp", "M");
+  ASSERT_EQ(index.numScriptIndexRecords(), 3);
+  EXPECT_EQ(index.getScriptIndexRecord(2).sourceFileFilter, "*.*");
+}
+
 TEST_F(IndexTest, FindScriptFileOffersMatchingScriptsInTableOrder) {
   registerScript("DAT", "*.DAT");
   registerScript("ANY", "");

@@ -107,6 +107,45 @@ TEST_F(CellFiles, TextWrites) {
   EXPECT_GIVES((text({";", ","}, "ab")->writeTo(fields, 4, true), content()), "ab,ab;yy");
 }
 
+// A delimited read takes the text up to the first delimiter of the list found and moves the
+// position past it, or to -1 at the end of the file; the list's order decides.
+TEST_F(CellFiles, DelimitedReads) {
+  const struct {
+    std::string file;
+    std::vector<std::string> delimiters;
+    Long start;
+    const char* expected;  // text, then the new position
+  } rows[] = {
+      {"ab,c", {","}, 4, "c -1"},
+      {"ab\r\ncd", {"\r", "\r\n"}, 1, "ab 4"},
+      {"ab<END>", {"<END>", ","}, 1, "ab 8"},
+      {"ab<EN", {"<END>"}, 1, "ab<EN -1"},  // a cut delimiter is text
+  };
+  for (const auto& row : rows) {
+    const Integer handle = open(row.file);
+    const DatumRef cell = makeAscii("old");
+    cell->setSize(Array<std::string>(1, row.delimiters));
+    Long offset = row.start;
+    cell->readFrom(handle, offset);
+    EXPECT_EQ(cell->getString() + " " + std::to_string(offset), row.expected) << row.file;
+  }
+  // Values and delimiters that straddle the reader's window, which grows on each refill.
+  for (const std::size_t length : {62u, 63u, 40000u}) {
+    const std::string file = std::string(length, 'v') + "<SEP>" + std::string(16383, 'y') + "<SEP>";
+    const Integer handle = open(file);
+    const DatumRef cell = text({"<", "<SEP>"});
+    Long offset = 1;
+    cell->readFrom(handle, offset);
+    EXPECT_EQ(cell->getString() + " " + std::to_string(offset),
+              std::string(length, 'v') + " " + std::to_string(length + 2));
+    cell->setSize(Array<std::string>(1, {"<SEP>"}));
+    offset += 4;
+    cell->readFrom(handle, offset);
+    EXPECT_EQ(cell->getString().size(), 16383u);
+    EXPECT_EQ(offset, Long(file.size()) + 1);
+  }
+}
+
 // A pre-deleted delimited text replaces the stored value up to its delimiter.
 TEST_F(CellFiles, ReplacingWrites) {
   const struct {

@@ -11,6 +11,30 @@
 namespace tg {
 namespace {
 
+// Trim frees the idle cells; the idle list is bounded.
+TEST(CellPool, IdleCells) {
+  {
+    std::vector<DatumRef> cells;
+    for (int i = 0; i < 50; ++i)
+      cells.push_back(makeDouble(i));
+  }
+  const DatumPoolStatistics before = DatumPool::statistics();
+  EXPECT_GE(before.idleCells, 50u);
+  DatumPool::trim();
+  const DatumPoolStatistics after = DatumPool::statistics();
+  EXPECT_EQ(after.idleCells, 0u);
+  EXPECT_EQ(after.cellFrees - before.cellFrees, before.idleCells);
+  const DatumRef fresh = makeInteger2(3);
+  EXPECT_EQ(DatumPool::statistics().cellAllocations, after.cellAllocations + 1);
+  {
+    std::vector<DatumRef> cells;
+    for (std::size_t i = 0; i < DatumPool::kMaxIdleCells + 100; ++i)
+      cells.push_back(makeUnsignedInteger());
+  }
+  EXPECT_EQ(DatumPool::statistics().idleCells, DatumPool::kMaxIdleCells);
+  DatumPool::trim();
+}
+
 // Cells may cross threads: each thread's pool frees its idle cells when the thread ends, and a
 // cell made on one thread may be dropped on another; a cell held by a static object outlives
 // the pool. The sanitizers check for leaks and for use after free.

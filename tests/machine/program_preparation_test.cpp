@@ -138,6 +138,23 @@ class ProgramPreparationTest : public ::testing::Test {
   }
 };
 
+TEST_F(ProgramPreparationTest, LaysOutMemoryCodeRoutinesAndAttributes) {
+  TessaglyphProgram program = layoutProgram();
+  std::shared_ptr<TessaglyphMachine> machine;
+  program.prepareMachine(machine);
+  ASSERT_TRUE(machine);
+  EXPECT_EQ(layout(*machine), kLayout);
+  EXPECT_TRUE(ui.prompts.empty());
+  // A machine given is cleared and reused.
+  TessaglyphMachine* const original = machine.get();
+  MachineAccess::setMemorySize(*machine, 40);
+  machine->setRunMethod(TG_M_RM_STEP);
+  layoutProgram().prepareMachine(machine);
+  EXPECT_EQ(machine.get(), original);
+  EXPECT_EQ(machine->runMethod(), TG_M_RM_CONTINUOUS);
+  EXPECT_EQ(layout(*machine), kLayout);
+}
+
 TEST_F(ProgramPreparationTest, EveryVariableAndLiteralTypeGetsItsCell) {
   TessaglyphProgram program = test::smallProgram();  // 2 literals, 3 variables
   program.addLiteral({TG_P_DT_UNSIGNEDINTEGER, 1, "200"});

@@ -104,6 +104,22 @@ TEST(PackageInstall, InstallThenUninstallLeavesNothingBehind) {
   EXPECT_TRUE(site.index.sources.empty());
 }
 
+TEST(PackageInstall, UnnamedPackageGetsADescriptionAndARandomUid) {
+  PackageSite site;
+  TessaglyphQPK qpk = site.readme("%HF_ORBDIR/readme.txt");
+  const auto log = qpk.install();
+  EXPECT_EQ(log->installDescription(), "Unknown QPK");
+  EXPECT_EQ(log->installUID().size(), 25u);
+  EXPECT_EQ(log->installUID().find_first_not_of("0123456789ABCDEFGHIJKLMNOPQRSTUVWXYZ"),
+            std::string::npos);
+  qpk.setFilename(site.shipped + "alps.qpk");
+  qpk.setQpkDate("2024-01-02 03:04:05");
+  qpk.setOverwriteExisting(true);
+  const auto second = qpk.install();
+  EXPECT_EQ(second->installDescription(), site.shipped + "alps.qpk");
+  EXPECT_EQ(second->qpkDate(), *parseDateText("2024-01-02 03:04:05"));
+}
+
 TEST(PackageInstall, ExistingDestinationsAreSkippedOrRenamed) {
   PackageSite site;
   writeTextFile(site.base + "readme.txt", "the user's own");

@@ -32,6 +32,40 @@ std::vector<std::string> errorsOf(std::string_view source) {
   return {};
 }
 
+// "load OPERAND" gives one literal of this type, size and exact value text.
+TEST(Assembler, LiteralFormsGiveTypeSizeAndValueText) {
+  const struct {
+    const char* operand;
+    TG_P_LITERAL literal;
+  } rows[] = {
+      {"5", TG_P_DT_INTEGER, 2, "5"},
+      {"-32768", TG_P_DT_INTEGER, 2, "-32768"},
+      {"32767", TG_P_DT_INTEGER, 2, "32767"},
+      {"32768", TG_P_DT_INTEGER, 4, "32768"},
+      {"-2147483648", TG_P_DT_INTEGER, 4, "-2147483648"},
+      {"+007", TG_P_DT_INTEGER, 2, "+007"},
+      {".5", TG_P_DT_DOUBLE, 8, ".5"},
+      {"-2e-3", TG_P_DT_DOUBLE, 8, "-2e-3"},
+      {"200u", TG_P_DT_UNSIGNEDINTEGER, 1, "200"},
+      {"5s", TG_P_DT_INTEGER, 2, "5"},
+      {"5L", TG_P_DT_INTEGER, 4, "5"},
+      {"1.5f", TG_P_DT_SINGLE, 4, "1.5"},
+      {"2d", TG_P_DT_DOUBLE, 8, "2"},
+      {"\"\"", TG_P_DT_ASCII, 0, ""},
+      {"INTEGER(70000)", TG_P_DT_INTEGER, 4, "70000"},
+      {"integer(5, 4)", TG_P_DT_INTEGER, 4, "5"},
+      {"integer(\"&H10\")", TG_P_DT_INTEGER, 2, "&H10"},
+      {"double(\"1.5E+300\", 8)", TG_P_DT_DOUBLE, 8, "1.5E+300"},
+      {"\"\\x00\\xff\\t\\r\\n\\\"\\\\\xe9\"", TG_P_DT_ASCII, 8, {"\0\xff\t\r\n\"\\\xe9", 8}}};
+  for (const auto& [operand, literal] : rows) {
+    SCOPED_TRACE(operand);
+    const auto p = assemble(std::string("load ") + operand + "\n");
+    ASSERT_EQ(p.numLiterals(), 1);
+    EXPECT_EQ(p.literals(1), literal);
+    EXPECT_EQ(p.instructions(1), test::op(TG_M_I_LOAD, "l_a", TG_P_DS_CONSTANT));
+  }
+}
+
 // With variables x, y, literal k, labels top and bottom: each line is instruction 2.
 TEST(Assembler, OperandFormsChooseTheDataSegment) {
   const struct {

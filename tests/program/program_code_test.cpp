@@ -146,6 +146,26 @@ TEST(ProgramCode, EachSegmentChecksItsOperand) {
   }
 }
 
+// An explicit address past the end grows the memory without a floor, or overflows.
+TEST(ProgramCode, AnExplicitAddressPastTheEndGrowsTheMemory) {
+  auto p = smallProgram();  // 2 literals, 3 variables: the last address is 15 + 2 + 3 = 20
+  p.setVarDebugInfo("v_c", "count");
+  p.addInstruction(op(TG_M_I_LOAD, "20", TG_P_DS_EXPLICIT));
+  EXPECT_EQ(p.neededMemory(), 3);
+  p.addInstruction(op(TG_M_I_LOAD, "21", TG_P_DS_EXPLICIT));
+  EXPECT_EQ(p.neededMemory(), 4);
+  p.setInstructions(8, op(TG_M_I_LOAD, "25", TG_P_DS_EXPLICIT));
+  EXPECT_EQ(p.variableDebugName("v_c"), "count");
+  EXPECT_EQ(p.addVariable(), "v_d");
+  EXPECT_EQ(p.getVariableAddress("v_d"), 26);
+  p.removeVariable("v_a");
+  EXPECT_EQ(memory(p), "v_b v_c - - - - - v_d");
+  for (const char* address : {"40000", "1E12"}) {
+    EXPECT_TRUE(refused([&] { p.addInstruction(op(TG_M_I_LOAD, address, TG_P_DS_EXPLICIT)); }, p, 6,
+                        "Overflow"));
+  }
+}
+
 // Setting the memory only grows it and sets the floor a removal keeps it at.
 TEST(ProgramCode, NeededMemoryOnlyGrowsAndSetsTheFloor) {
   TessaglyphProgram p;

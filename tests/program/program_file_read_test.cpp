@@ -44,6 +44,23 @@ class ProgramFileReadTest : public test::ProgramFileTest {
   }
 };
 
+TEST_F(ProgramFileReadTest, LiteralValuesBecomeTheirTextForms) {
+  ImageParts parts;
+  auto& l = parts.literals = Bytes().integer(9);
+  l.byte(1).integer(1).byte(255).byte(2).integers({2, -32768});
+  l.byte(2).integer(4).long_(-2147483647 - 1).byte(2).integer(3);  // neither width: no value
+  l.byte(3).integer(4).single(0.1f).byte(3).integer(4).single(1.5e20f);
+  l.byte(4).integer(8).double_(0.1).byte(4).integer(8).double_(1.0 / 3.0);
+  l.byte(5).integer(5).raw(std::string_view("a\0b c", 5));
+  ASSERT_GT(read(parts), 0);
+  // name, type, size, value
+  EXPECT_EQ(test::linesOf(test::snapshot(program), "literal"),
+            "literal l_a 1 1 255\nliteral l_b 2 2 -32768\nliteral l_c 2 4 -2147483648\n"
+            "literal l_d 2 3 \nliteral l_e 3 4 0.1\nliteral l_f 3 4 1.5E+20\nliteral l_g 4 8 0.1\n"
+            "literal l_h 4 8 0.333333333333333\nliteral l_i 5 5 a" +
+                std::string(1, '\0') + "b c\n");
+}
+
 using Damage = std::function<void(ImageParts&)>;
 Damage with(Bytes ImageParts::*at, Bytes b) {
   return [at, b](ImageParts& p) { p.*at = b; };
@@ -187,6 +204,28 @@ TEST_F(ProgramFileReadTest, BadMarkersFilesAndPositionsAreRefused) {
     EXPECT_TRUE(
         raises([&] { program.readProgram(row.path, row.P); }, row.number, row.message, kSource))
         << row.path << " at " << row.P;
+  }
+  EXPECT_EQ(openFileCount(), 0u);
+}
+
+TEST_F(ProgramFileReadTest, EveryImageCutShortFails) {
+  ImageParts parts;
+  parts.properties = Bytes().integer(1).string("datum").string("NAD83");
+  parts.routines = Bytes().integer(1).routine("init", 0);
+  parts.attributes = Bytes().integer(1).attribute("datapoint", TG_P_AT_DATAPOINT, TG_P_DT_INTEGER,
+                                                  2, 0, -1, "comment", "tip");
+  parts.literals = Bytes().integer(2).byte(4).integer(8).double_(2.5).byte(5).integer(2).raw("ab");
+  parts.code = Bytes().integers({2, 1, 1, 0}).byte(2).instructions({{7, 0, 0}, {51, 0, 0}});
+  parts.debug = Bytes().integers({1, 0}).string("n").integers({1, 0, 3});
+  const std::string image = parts.assemble();
+  ASSERT_EQ(program.readProgram(file("whole.tgp", image), 1), Long(image.size()) + 1);
+  for (std::size_t length = 0; length < image.size(); ++length) {
+    SCOPED_TRACE(length);
+    TessaglyphProgram cut;
+    const auto at = file("cut.tgp", image.substr(0, length));
+    const std::int32_t expected = length < 22 ? std::int32_t(TG_P_E_NOTPROGRAMDATAERROR)
+                                              : std::int32_t(PLATFORM_E_INPUTPASTENDOFFILE);
+    EXPECT_EQ(test::errorNumber([&] { cut.readProgram(at, 1); }), expected);
   }
   EXPECT_EQ(openFileCount(), 0u);
 }

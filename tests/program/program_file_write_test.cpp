@@ -34,6 +34,53 @@ TessaglyphProgram stopOnly() {
 
 using ProgramFileWriteTest = test::ProgramFileTest;
 
+TEST_F(ProgramFileWriteTest, SectionsFollowOneAnotherWithoutGaps) {
+  auto program = test::smallProgram();
+  const auto at = path("small.tgp");
+  const Long end = program.writeProgram(at, 1);
+  // The same program, laid out by hand.
+  ImageParts parts;
+  parts.properties =
+      Bytes().integer(2).string("gridtype").string("latlon").string("datum").string("nad27");
+  parts.routines = Bytes().integer(1).routine("init", 0);
+  parts.attributes =
+      Bytes().integer(1).attribute("datapoint", TG_P_AT_DATAPOINT, TG_P_DT_INTEGER, 2, 2, -1);
+  parts.literals = Bytes().integer(2).byte(5).string("abc").byte(2).integers({2, 5});
+  parts.code = Bytes().integers({6, 3, 0});
+  parts.code.instructions({{TG_M_I_LOAD, 1, TG_P_DS_DATA},
+                           {TG_M_I_ADD, 1, TG_P_DS_CONSTANT},
+                           {TG_M_I_STORE, 0, TG_P_DS_PREDEFINED},
+                           {TG_M_I_LOAD, TG_M_PVI_X, TG_P_DS_PREDEFINED},
+                           {TG_M_I_GOTO, 0, TG_P_DS_INSTRUCTION},
+                           {TG_M_I_STOP, 0, TG_P_DS_DATA}});
+  parts.debug = Bytes().integers({0, 2, 0, 10, 1, 11});
+  std::int64_t expectedEnd = 0;
+  EXPECT_EQ(test::readFile(at), parts.assemble(1, &expectedEnd));
+  EXPECT_EQ(end, expectedEnd);
+  EXPECT_EQ(program.lastUsedFilename(), at);
+  EXPECT_EQ(openFileCount(), 0u);
+}
+
+TEST_F(ProgramFileWriteTest, DebugSectionOnlyWhenThereIsDebugInformation) {
+  auto program = stopOnly();
+  program.addVariable();
+  const auto at = path("debug.tgp");
+  ASSERT_EQ(program.writeProgram(at, 1), 62 + 0);
+  EXPECT_EQ(test::readFile(at).substr(38, 4), std::string(4, '\xFF'));
+
+  program.setVarDebugInfo("v_a", "height");
+  const Long end = program.writeProgram(at, 1);
+  const std::string image = test::readFile(at);
+  EXPECT_EQ(image.substr(38, 4), Bytes().long_(62).str());
+  EXPECT_EQ(image.substr(61), Bytes().integers({1, 0}).string("height").integer(0).str());
+  EXPECT_EQ(end, 62 + 2 + 2 + 8 + 2);
+
+  program.removeVarDebugInfo("v_a");
+  program.setCodeDebugInfo(1, 7);
+  ASSERT_GT(program.writeProgram(at, 1), 0);
+  EXPECT_EQ(test::readFile(at).substr(61, 8), Bytes().integers({0, 1, 0, 7}).str());
+}
+
 TEST_F(ProgramFileWriteTest, NoInstructionsIsRefusedBeforeTheFileIsTouched) {
   TessaglyphProgram empty;
   empty.addVariable();

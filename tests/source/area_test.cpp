@@ -256,6 +256,30 @@ TEST_F(AreaTest, OneOpenFileAlternatesBetweenTwoFiles) {
   EXPECT_EQ(log->numPoints(), 4);
 }
 
+TEST_F(AreaTest, TheLeastRecentlyUsedFileIsChosenAsWritten) {
+  struct Row {
+    const char* name;
+    std::array<Single, 3> access;
+    Single now;
+    Integer expected;
+  };
+  const Row rows[] = {
+      {"oldest", {10, 20, 30}, 100, 1},
+      {"a tie: the later file", {30, 20, 20}, 100, 3},
+      {"all after now: none", {50, 60, 70}, 40, -1},
+      {"equal to now", {50, 40, 70}, 40, 2},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.name);
+    TessaglyphArea area([&] { return row.now; });
+    for (int i = 0; i < 3; ++i) {
+      const Single at = row.access[std::size_t(i)];
+      area.addFile(openFile(block()[std::size_t(i)], "srtm_hgt", [at] { return at; }));
+    }
+    EXPECT_EQ(area.mostIgnoredOpenFile(), row.expected);
+  }
+}
+
 TEST_F(AreaTest, ManyFilesNeverHoldMoreDescriptorsThanTheLimit) {
   std::vector<std::filesystem::path> tiles;
   for (int tile = 0; tile < 25; ++tile)

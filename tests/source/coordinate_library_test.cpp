@@ -44,6 +44,23 @@ class CoordinateLibraryStartTest : public ::testing::Test {
   test::ScriptedUserInterface ui;
 };
 
+// A folder asked for (configured or given) that is missing is reported; the default one is not.
+TEST_F(CoordinateLibraryStartTest, AMissingFolderIsReportedWhenItWasAskedFor) {
+  EXPECT_EQ(coordinateSettingsFile(), home.base() + "Tessaglyph.ini");
+  EXPECT_EQ(startCoordinateLibrary(library), std::nullopt);
+  EXPECT_TRUE(ui.boxes.empty());
+  const std::string missing = home.root() + "nowhere/dictionaries";
+  configure(missing);
+  EXPECT_EQ(startCoordinateLibrary(library), std::nullopt);
+  ASSERT_EQ(ui.boxes.size(), 1u);
+  EXPECT_EQ(ui.boxes[0].title, "Missing Coordinate System Data");
+  EXPECT_EQ(ui.boxes[0].prompt, "Coordinate System Data not found in \r\n" + missing +
+                                    "\r\n\r\nThis function cannot continue.  Please call "
+                                    "Harrowfeld for assistance.");
+  EXPECT_EQ(ui.boxes[0].style, MB_OKONLY | MB_INFORMATION);
+  EXPECT_TRUE(library.directories.empty());
+}
+
 TEST_F(CoordinateLibraryStartTest, AnExistingFolderBecomesTheDataDirectory) {
   // The default folder, found without regard to case.
   fs::create_directories(home.base() + "coordsys data");
@@ -63,6 +80,20 @@ TEST_F(CoordinateLibraryStartTest, AnExistingFolderBecomesTheDataDirectory) {
   // A folder the caller names that does not exist is reported like a configured one.
   EXPECT_EQ(startCoordinateLibrary(library, home.root() + "not here"), std::nullopt);
   EXPECT_EQ(ui.boxes.size(), 1u);
+}
+
+TEST_F(CoordinateLibraryStartTest, TheMessageLevelIsCappedWhenItIsInRange) {
+  const struct {
+    Long before, after;
+    int writes;
+  } cases[] = {{0, 0, 1}, {1, 1, 1}, {3, 1, 1}, {256, 1, 1}, {257, 257, 0}, {-1, -1, 0}};
+  for (const auto& c : cases) {
+    RecordingLibrary fresh;
+    fresh.level = c.before;
+    startCoordinateLibrary(fresh);
+    EXPECT_EQ(fresh.level, c.after) << c.before;
+    EXPECT_EQ(fresh.levelWrites, c.writes) << c.before;
+  }
 }
 
 }  // namespace

@@ -22,6 +22,12 @@ const std::string kMessageWithoutDescription =
     "continue.\r\n\r\nIf you want to discontinue attempts to use the data in this file, click "
     "\"Cancel.\"";
 
+TEST(DiskSwapMessage, NamesTheDiskOnlyWhenTheIndexDescribesIt) {
+  EXPECT_EQ(diskSwapMessage("/mnt/cd/DEM.DAT", ""), kMessageWithoutDescription);
+  EXPECT_EQ(diskSwapMessage("/mnt/cd/DEM.DAT", "Survey CD 3"),
+            "Please insert the disk indexed as:\r\nSurvey CD 3\r\n" + kMessageWithoutDescription);
+}
+
 class Descriptions : public MediumDescriptions {
  public:
   std::map<std::string, std::string> entries;
@@ -52,6 +58,30 @@ class SwapMediumTest : public ::testing::Test {
             .raiseSwapEvent = {}};
   }
 };
+
+TEST_F(SwapMediumTest, EventAsksUntilTheFileIsBackOrCancelled) {
+  SwapRequest r = request(TG_F_RMH_EVENTONLY);
+  std::vector<std::string> asked;
+  bool cancel = false;
+  r.raiseSwapEvent = [&](const std::string& name) {
+    asked.push_back(name);
+    if (asked.size() == 2 && !cancel) bringBack();
+    return cancel;
+  };
+  EXPECT_TRUE(swapMedium(r));
+  EXPECT_EQ(asked, std::vector<std::string>(2, missing()));
+  EXPECT_TRUE(declined.empty());
+  std::filesystem::remove(missing());
+  cancel = true;
+  EXPECT_FALSE(swapMedium(r));
+  EXPECT_EQ(declined, std::vector<std::string>{"CD3"});
+  // A medium given up once is not asked for again, whoever asks (names compare without case).
+  r.RMDescID = " cd3 ";
+  EXPECT_FALSE(swapMedium(r));
+  EXPECT_EQ(asked.size(), 3u);
+  EXPECT_EQ(declined.size(), 1u);
+  EXPECT_TRUE(ui.boxes.empty());
+}
 
 TEST_F(SwapMediumTest, DialogRetriesAndCancels) {
   descriptions.entries["CD3"] = "Survey CD 3";

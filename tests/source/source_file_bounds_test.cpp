@@ -44,6 +44,29 @@ ScriptSpec utm(const std::string& left) {
                                       "bottom_utm=3990000 utmzone=14 xres=30 yres=30"));
 }
 
+// Edges and corners are inside, in a rectangle as in a polygon.
+TEST_F(SourceFileBounds, EdgesAreInside) {
+  auto rectangle = openFile(boundedBy("latlonbounding", test::latLonBounds()));
+  auto polygon = openFile(corners(), "c.dat");
+  const struct {
+    bool rectangular;
+    Double lat, lon;
+    bool inside;
+  } cases[] = {// clang-format: one row per line
+               {true, 35.5, -99.5, true},       {true, 36, -100, true},
+               {true, 35, -99, true},           {true, 36, -99.5, true},
+               {true, 35.5, -100, true},        {true, 36.000001, -99.5, 0},
+               {true, 34.999999, -99.5, false}, {true, 35.5, -100.000001, false},
+               {true, 35.5, -98.999999, 0},     {false, 35.75, -99.25, true},
+               {false, 36, -100, true},         {false, 36.25, -99.5, true},
+               {false, 35.25, -99.625, true},   {false, 36.4, -99.9, false},
+               {false, 35.1, -98.6, false},     {false, 35.75, -100.1, false},
+               {false, 36.5, -99, true}};
+  for (const auto& c : cases)
+    EXPECT_EQ((c.rectangular ? rectangle : polygon)->inBounds(c.lat, c.lon), c.inside)
+        << c.lat << ", " << c.lon;
+}
+
 // UTM bounds are whole metres, halves going to the even metre: a west edge of 500000.5 lies on
 // 500000 (the central meridian, an edge, which is inside) and one of 500001.5 on 500002.
 TEST_F(SourceFileBounds, UtmEdgesRoundHalvesToEven) {
@@ -86,6 +109,40 @@ TEST_F(SourceFileBounds, MetricsInEachBoundsMode) {
   EXPECT_DOUBLE_EQ(b.westLon, std::min(lon[3], lon[0]));
   EXPECT_DOUBLE_EQ(b.eastLon, std::max(lon[1], lon[2]));
   EXPECT_NEAR(b.westLon, -99, 1e-12);
+}
+
+TEST_F(SourceFileBounds, LatLonResolutionBecomesMetresAtTheMiddleLatitude) {
+  auto file = openFile(ScriptSpec()
+                           .withProperties(".property resspec \"latlon\"\n")
+                           .withAttributes(test::attributesOf(
+                               "top_lat=45.5 bottom_lat=44.5 left_lon=-100 right_lon=-99 "
+                               "xres=0.01 yres=-0.02")));
+  EXPECT_NEAR(file->metrics().xResolution, 788.32507, 1e-4);
+  EXPECT_NEAR(file->metrics().yResolution, 2222.16, 1e-4);
+}
+
+TEST_F(SourceFileBounds, MissingAttributeOrBadValueIsAClearError) {
+  const std::string latLonRule = " attribute must be defined when the \"boundsmode\" property is ";
+  const struct {
+    const char *attribute, *value;
+    std::int32_t number;
+    std::string description;  // empty: only the number is checked
+  } cases[] = {
+      {"top_lat", nullptr, 11010, "The top_lat" + latLonRule + "\"latlonbounding\""},
+      {"yres", nullptr, 11010, "The yres attribute must be defined to give the file's resolution"},
+      {"left_lon", "west", 13, ""}};
+  for (const auto& c : cases) {
+    auto attributes = test::latLonBounds();
+    if (c.value) attributes[c.attribute] = c.value;
+    if (!c.value) attributes.erase(c.attribute);
+    auto file =
+        makeFile(boundedBy("latlonbounding", attributes), std::string(c.attribute) + ".dat");
+    if (c.description.empty()) {
+      EXPECT_EQ(test::errorNumber([&] { file->openSource(); }), c.number);
+    } else {
+      EXPECT_TRUE(raises([&] { file->openSource(); }, c.number, c.description));
+    }
+  }
 }
 
 // ---- A datum change -------------------------------------------------------------------------
@@ -134,6 +191,29 @@ class SourceFileDatumChange : public test::SourceFileTest {
   }
   std::shared_ptr<TessaglyphFile> file;
 };
+
+TEST_F(SourceFileDatumChange, SmallShiftKeepsTheRectangleAndMovesIt) {
+  const auto c = open(35.01, 35, -100, -99.99, kNearbyDatum);
+  file->setCurrentDatum("EPSG:4326");
+  EXPECT_TRUE(file->inBounds(35.005, -99.995));
+  file->setCurrentDatum(kNearbyDatum);
+  EXPECT_EQ(file->metrics().datum, kNearbyDatum);
+  EXPECT_EQ(file->metrics().bounds.northLat, std::max(c[0][0], c[1][0]));
+  EXPECT_EQ(file->metrics().bounds.westLon, std::min(c[1][1], c[2][1]));
+  // The rectangle runs from the north-east latitude to the south-west one and from the
+  // north-west longitude to the north-east one, edges included.
+  const Double top = c[0][0], bottom = c[2][0], left = c[1][1], right = c[0][1];
+  const Double midLat = (top + bottom) / 2, midLon = (left + right) / 2;
+  for (const auto& [lat, lon, inside] :
+       {std::tuple{top, midLon, true},
+        {bottom, midLon, true},
+        {midLat, left, true},
+        {midLat, right, true},
+        {top + 1e-9, midLon, false},
+        {midLat, right + 1e-9, false},
+        {35.0, -100.0, false}})  // the old position of the south-west corner
+    EXPECT_EQ(file->inBounds(lat, lon), inside) << lat << ", " << lon;
+}
 
 TEST_F(SourceFileDatumChange, UnevenShiftTurnsTheRectangleIntoAPolygon) {
   const auto corner = open(50, 30, -120, -80, kOtherDatum);

@@ -52,6 +52,40 @@ TEST_F(SourceFile, ClosedFileRefusesEveryAccess) {
   EXPECT_EQ(file->machine()->predefinedVariables(TG_M_PVI_FILETITLE), "GRID");
 }
 
+TEST_F(SourceFile, OpenRunsInitAndValidThenEveryCloseRunsTerminate) {
+  auto file = openFile(grid().withValid("-1"));
+  TessaglyphMachine& machine = *file->machine();
+  EXPECT_EQ(variable(machine, "inits"), "1");
+  file->closeSource();
+  EXPECT_FALSE(file->isOpen());
+  EXPECT_EQ(variable(machine, "terms"), "1");
+  file->closeSource();  // closed already: TERMINATE runs again (the script appends a "1")
+  EXPECT_EQ(variable(machine, "terms"), "11");
+  file->setIsLost(true);
+  file->closeSource();  // a lost file does nothing
+  EXPECT_EQ(variable(machine, "terms"), "11");
+  file->setIsLost(false);
+  file->openSource();
+  EXPECT_EQ(variable(machine, "inits"), "2");
+}
+
+TEST_F(SourceFile, ValidAnswersOtherThanTrueRefuseTheFileButLeaveItOpen) {
+  const std::pair<const char*, bool> cases[] = {{"-1", true},     {"True", true}, {" -1.2 ", true},
+                                                {"0", false},     {"1", false},   {"False", false},
+                                                {"valid", false}, {"TRUE", true}};
+  for (const auto& [answer, valid] : cases) {
+    auto file = makeFile(grid().withValid(answer));
+    if (valid) {
+      EXPECT_NO_THROW(file->openSource()) << answer;
+    } else {
+      EXPECT_TRUE(raises([&] { file->openSource(); }, 14006,
+                         "The source file is invalid for the given script"))
+          << answer;
+    }
+    EXPECT_TRUE(file->isOpen()) << answer;
+  }
+}
+
 TEST_F(SourceFile, OwnerStateErrors) {
   auto file = makeFile(grid());
   file->setAreaFile(true);
@@ -80,6 +114,29 @@ TEST_F(SourceFile, ReadsAndWritesGoToTheMachineLongitudeFirst) {
   writable->setDataLock(TG_M_DL_FALSE);
   writable->setPoint(35.5, -99.5, 7.5f);
   EXPECT_EQ(variable(*writable->machine(), "written"), "7.5");
+}
+
+TEST_F(SourceFile, ExecuteModeSetsTheMachineBoxModes) {
+  const struct {
+    TG_F_EXECTUEMODE mode;
+    TG_M_MESSAGEBOXMODES messages;
+    TG_M_INPUTBOXMODES inputs;
+  } cases[] = {
+      {TG_F_EM_SILENT, TG_M_MBM_IGNORE, TG_M_IBM_IGNORE},
+      {TG_F_EM_SILENTLOGGED, TG_M_MBM_EVENT, TG_M_IBM_EVENT},
+      {TG_F_EM_NOINTERACTION, TG_M_MBM_IGNORE, TG_M_IBM_IGNORE},
+      {TG_F_EM_NORMAL, TG_M_MBM_NORMAL, TG_M_IBM_NORMAL},
+  };
+  auto file = makeFile(ScriptSpec());
+  for (const auto& c : cases) {
+    file->setExecuteMode(c.mode);
+    EXPECT_EQ(file->machine()->messageBoxMode(), c.messages) << c.mode;
+    EXPECT_EQ(file->machine()->inputBoxMode(), c.inputs) << c.mode;
+  }
+  // A machine handed over later takes the mode the file already has.
+  file->setExecuteMode(TG_F_EM_SILENTLOGGED);
+  file->setMachine(machineFor(ScriptSpec()));
+  EXPECT_EQ(file->machine()->messageBoxMode(), TG_M_MBM_EVENT);
 }
 
 // A read north of latitude 80 divides by zero in the script.
@@ -203,6 +260,16 @@ TEST_F(SourceFile, PassThroughsTheReadTraceAndTheLog) {
   EXPECT_NE(content.find("] opened by nobody"), std::string::npos) << content;
 }
 
+TEST_F(SourceFile, MachineForgetsTheFileWhenItGoes) {
+  std::shared_ptr<TessaglyphMachine> machine;
+  {
+    auto file = makeFile(ScriptSpec());
+    machine = file->machine();
+    EXPECT_NE(machine->eventSink(), nullptr);
+  }
+  EXPECT_EQ(machine->eventSink(), nullptr);
+}
+
 // ---- Removable media --------------------------------------------------------------------------
 
 class SwapHost : public TessaglyphFileEvents {
@@ -216,6 +283,38 @@ class SwapHost : public TessaglyphFileEvents {
     if (asked.size() == 3 && onThirdAsk) onThirdAsk();
   }
 };
+
+TEST_F(SourceFile, CancelledSwapLosesTheFileAndEveryFileOnThatMedium) {
+  SwapHost host;
+  auto declined = std::make_shared<TessaglyphFile::DeclinedMedia>();
+  std::vector<std::shared_ptr<TessaglyphFile>> files;
+  for (const char* name : {"one.dat", "two.dat"}) {
+    auto file = makeFile(grid().withWrite(), name);
+    file->setOnRemovableMedia(true);
+    file->setRMDescID("CD1");
+    file->setRmHandle(TG_F_RMH_EVENTONLY);
+    file->setDeclinedMedia(declined);
+    file->setEventSink(&host);
+    file->openSource();
+    files.push_back(file);
+    std::filesystem::remove(dataPath(name));
+  }
+  for (const auto& file : files) {
+    EXPECT_EQ(file->point(35.5, -99.5), 0);
+    EXPECT_TRUE(file->isLost());
+  }
+  EXPECT_EQ(host.asked, std::vector<std::string>{dataPath("one.dat")});  // asked once
+  EXPECT_EQ(*declined, std::vector<std::string>{"CD1"});
+  // A lost file does nothing at all.
+  EXPECT_FALSE(files[0]->inBounds(35.5, -99.5));
+  files[0]->setDataLock(TG_M_DL_FALSE);
+  files[0]->setPoint(35.5, -99.5, 3);
+  EXPECT_EQ(variable(*files[0]->machine(), "written"), "0");
+  files[0]->closeSource();
+  EXPECT_TRUE(files[0]->isOpen());
+  EXPECT_EQ(variable(*files[0]->machine(), "terms"), "0");
+  EXPECT_TRUE(ui.boxes.empty());
+}
 
 TEST_F(SourceFile, SwapEventAsksAgainUntilTheMediumIsBack) {
   auto file = openFile(grid());
@@ -244,6 +343,29 @@ class Media : public MediumDescriptions {
     return id == "CD1" ? "Survey CD 1" : "";
   }
 };
+
+TEST_F(SourceFile, DiskSwapDialogNamesTheIndexedDisk) {
+  auto file = makeFile(grid());
+  file->setOnRemovableMedia(true);
+  file->setRMDescID("CD1");
+  file->setMediumDescriptions(std::make_shared<Media>());
+  std::filesystem::remove(dataPath());
+  ui.answers = {MBR_RETRY, MBR_CANCEL};
+  file->openSource();  // lost: returns quietly without opening
+  EXPECT_FALSE(file->isOpen());
+  EXPECT_TRUE(file->isLost());
+  ASSERT_EQ(ui.boxes.size(), 2u);
+  EXPECT_EQ(ui.boxes[1].title, "Disk Swap");
+  EXPECT_EQ(ui.boxes[1].prompt, diskSwapMessage(dataPath(), "Survey CD 1"));
+  // Ignoring removable media, nothing is checked.
+  auto ignoring = makeFile(grid(), "i.dat");
+  ignoring->setOnRemovableMedia(true);
+  ignoring->setRmHandle(TG_F_RMH_IGNORERM);
+  ignoring->openSource();
+  std::filesystem::remove(dataPath("i.dat"));
+  EXPECT_FLOAT_EQ(ignoring->point(35.5, -99.25), -99250 + 35.5);
+  EXPECT_EQ(ui.boxes.size(), 2u);
+}
 
 }  // namespace
 }  // namespace tg
