@@ -94,6 +94,25 @@ TEST(PriorityRules, ListEditsCheckTheirIndices) {
             std::make_pair(TG_PC_FILEPRIORITY, TG_PC_RESOLUTION));
 }
 
+TEST(PriorityRules, NamesRankByTheirPlaceInTheList) {
+  TessaglyphSPR spr = rulesWith({"high", "low"});
+  const struct {
+    const char* a;
+    const char* b;
+    Integer expected;
+  } rows[] = {{"high", "low", -1}, {"LOW ", "high", 1}, {"x", "y", 0},      {"x", "low", 1},
+              {" ", "high", -1},   {"", "", 0},         {"high", "High", 0}};
+  for (const auto& row : rows)
+    EXPECT_EQ(spr.compareFilePriorities(row.a, row.b), row.expected) << row.a << "|" << row.b;
+  // Duplicates (only a file can bring them): comparisons use the last, the index the first.
+  test::TemporaryFolder folder;
+  TessaglyphSPR dup;
+  dup.readFromINIFile(
+      rulesFile(folder, "exists=True\nnum fp=3\nnum sp=1\nfp 0=a\nfp 1=b\nfp 2=a\n"), "R");
+  EXPECT_EQ(dup.getFilePriorityIndex("a"), 0);
+  EXPECT_EQ(dup.compareFilePriorities("a", "b"), 1);
+}
+
 TG_FILEMETRICS metric(Double x, Double y) {
   TG_FILEMETRICS m;
   m.xResolution = x;

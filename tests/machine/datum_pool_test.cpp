@@ -11,6 +11,32 @@
 namespace tg {
 namespace {
 
+// Dropped cells and their text blocks are reused: no allocation once warmed up, and a reused
+// text cell starts fresh.
+TEST(CellPool, DroppedCellsAreReused) {
+  {
+    std::vector<DatumRef> warm;
+    for (int i = 0; i < 16; ++i)
+      warm.push_back(makeAscii("warm"));
+  }
+  const DatumPoolStatistics before = DatumPool::statistics();
+  DatumRef accumulator = makeInteger4(0);
+  const DatumRef one = makeInteger4(1);
+  for (int i = 0; i < 1000; ++i) {
+    accumulator = makeDouble(accumulator->add(*one)->getDouble())->multiply(*one);
+    const DatumRef text = makeAscii("some text");
+    text->setSize(Array<std::string>(1, {",", ";"}));
+  }
+  const DatumPoolStatistics after = DatumPool::statistics();
+  EXPECT_GIVES(accumulator, "D:1000");
+  EXPECT_EQ(after.cellAllocations, before.cellAllocations);
+  EXPECT_EQ(after.textAllocations, before.textAllocations);
+  EXPECT_GE(after.reuses - before.reuses, 4000u);
+  EXPECT_EQ(after.liveCells - before.liveCells, 2);  // accumulator and one
+  const DatumRef again = makeAscii();
+  EXPECT_GIVES(test::show(again) + (again->isVariableLength() ? " variable" : ""), "T: variable");
+}
+
 // Trim frees the idle cells; the idle list is bounded.
 TEST(CellPool, IdleCells) {
   {

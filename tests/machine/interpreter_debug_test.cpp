@@ -119,6 +119,19 @@ TEST_F(DebugRunTest, RaisesTheLineEventsOfItsRunMethodAndBreakpoints) {
   }
 }
 
+TEST_F(DebugRunTest, CancelFromALineEventEndsTheRunAfterThatInstruction) {
+  loadDebug(kSixLines, TG_M_RM_STEP);
+  debugHost.onStop = [&](Integer line, Integer) {
+    if (line == 2) machine->cancelExecution();
+  };
+  machine->runExplicit(0);
+  EXPECT_EQ(trace(), "1@0 2@1 | break=1 reg=2");
+  // The next run starts afresh.
+  debugHost = DebugHost();
+  machine->runExplicit(0);
+  EXPECT_EQ(trace(), "1@0 2@1 3@4 1@5 | break=1 reg=6");
+}
+
 TEST_F(DebugRunTest, ARunStartedFromTheHandlerLeavesTheSteppedRunWhereItWas) {
   loadDebug(kSixLines + withLines("9:side: loadnopoint mem[50]|9:stop"), TG_M_RM_STEP);
   debugHost.onStop = [&](Integer line, Integer) {
@@ -130,6 +143,30 @@ TEST_F(DebugRunTest, ARunStartedFromTheHandlerLeavesTheSteppedRunWhereItWas) {
   };
   machine->runExplicit(0);
   EXPECT_EQ(trace(), "1@0 2@1 3@4 1@5 | break=1 reg=6");
+}
+
+TEST_F(DebugRunTest, AfterErrorSetsBreakBeforeTheErrorEventsAndForTheCaller) {
+  loadDebug(kFailing, TG_M_RM_STEPINSTRUCTIONS, TG_M_ARM_AFTERERROR, false);
+  bool breakSeen = false;
+  struct Host : DebugHost {
+    std::function<void()> onError;
+    void executionError(Long number, const std::string& description, Boolean& c) override {
+      DebugHost::executionError(number, description, c);
+      onError();
+    }
+  } errorHost;
+  errorHost.onError = [&] { breakSeen = machine->break_(); };
+  machine->setEventSink(&errorHost);
+  machine->runExplicit(0);
+  EXPECT_TRUE(breakSeen);
+  EXPECT_EQ(errorHost.stops, "");  // the run ended at the error
+  machine->runExplicit(2);         // the next run steps from its start
+  EXPECT_EQ(errorHost.stops, "3@2 4@3");
+
+  loadDebug(kFailing, TG_M_RM_STEP, TG_M_ARM_AFTERERROR, false);
+  machine->setErrorEventEnabled(false);
+  EXPECT_TRUE(raisesError([&] { machine->runExplicit(0); }, 11, "", "Division by zero"));
+  EXPECT_TRUE(machine->break_());
 }
 
 TEST_F(DebugRunTest, BreakTroubledStopsAtALineThatFailedBeforeWhileTheRuleIsAlways) {
@@ -144,6 +181,18 @@ TEST_F(DebugRunTest, BreakTroubledStopsAtALineThatFailedBeforeWhileTheRuleIsAlwa
   machine->setApplyRunMethod(TG_M_ARM_AFTERBREAK);
   machine->runExplicit(0);
   EXPECT_EQ(debugHost.stops, "");
+}
+
+TEST_F(DebugRunTest, ErrorEventsCarryTheInstructionAndLineAndContinuingSkipsBadTargets) {
+  loadDebug("main: loadnopoint mem[0]\nbranch_zero main\ngoto main\ngosub main\nadd 5\nstop",
+            TG_M_RM_CONTINUOUS);
+  MachineAccess::setInstruction(*machine, 1, {TG_M_I_BRANCHZERO, 40});
+  MachineAccess::setInstruction(*machine, 2, {TG_M_I_GOTO, -3});
+  MachineAccess::setInstruction(*machine, 3, {TG_M_I_GOSUB, 41});
+  debugHost.continueErrors = true;
+  machine->runExplicit(0);
+  EXPECT_EQ(trace(), " | break=1 reg=5 !11005@5 !11005@6 !11005@7");
+  EXPECT_EQ(debugHost.errors[1].description, "-3 is not a valid code address.");
 }
 
 // ---- The checks of the debug run ---------------------------------------------------------

@@ -183,6 +183,17 @@ TEST_F(InterpreterIoTest, InstructionsLeaveTheExpectedCellsAndFile) {
   }
 }
 
+TEST_F(InterpreterIoTest, TheCheckedRunWantsTextOperands) {
+  for (const char* name : {"open", "chars", "search"}) {
+    host.errors.clear();
+    runScript("main: "s + name + " v|stop", "", kChecked);
+    const std::string shownName = name == "chars"s ? "charS" : name;
+    EXPECT_EQ(left(""), "!11002 The " + shownName +
+                            " instruction requires its operand to point to a memory address with "
+                            "a data type of [ascii].");
+  }
+}
+
 TEST_F(InterpreterIoTest, WarmReadLoopMakesNoCells) {
   sandbox.writeFile(kFile, "\x01\x00\x02\x00"s);
   runScript(

@@ -87,6 +87,28 @@ TEST(MachineProperties, ScriptSettings) {
   EXPECT_EQ(withProperties({{"datavoidvalue", "1e60"}})->datavoidValue(), -32100.0f);
 }
 
+// The file name, upper-cased, split at either separator; the size of an existing file whatever
+// the case of its name.
+TEST(MachineProperties, FileInfo) {
+  const char* const rows[][4] = {// filename, path, extension, file title
+                                 {"d:\\mixed/sub\\tile.hgt", "D:\\MIXED/SUB\\", "HGT", "TILE"},
+                                 {"/data.d/inside", "/DATA.D/", "", "INSIDE"}};
+  for (const auto& row : rows) {
+    TessaglyphMachine machine;
+    machine.setFileInfo(row[0]);
+    std::string got;
+    for (const auto variable : {TG_M_PVI_FILENAME, TG_M_PVI_PATH, TG_M_PVI_EXTENSION,
+                                TG_M_PVI_FILETITLE, TG_M_PVI_FILESIZE})
+      got += machine.predefinedVariables(variable) + "|";
+    EXPECT_EQ(got, toUpper(row[0]) + "|" + row[1] + "|" + row[2] + "|" + row[3] + "|0|");
+  }
+  test::TemporaryFolder folder;
+  std::ofstream(folder.folder() + "tile.hgt", std::ios::binary) << "12345";
+  TessaglyphMachine machine;
+  machine.setFileInfo(folder.folder() + "TILE.HGT");
+  EXPECT_EQ(machine.predefinedVariables(TG_M_PVI_FILESIZE), "5");
+}
+
 TEST(MachineProperties, RemovingAnOpenFileClosesTheGap) {
   TessaglyphMachine machine;
   // Handles far above any the tests open; the destructor's quiet close ignores them.

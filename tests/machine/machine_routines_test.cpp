@@ -67,5 +67,11 @@ TEST_F(MachineRoutines, AttributeWrites) {
   EXPECT_EQ(value("result"), "x");
 }
 
+TEST_F(MachineRoutines, DataVoidValueByFileReadsTheAttribute) {
+  load("main: stop\nvoid: load -9999\nstore p_return\nstop",
+       ".property datavoidvalue \"byfile\"\n.attribute ddatavoidvalue var integer 2 read void\n");
+  EXPECT_EQ(machine->datavoidValue(), -9999.0f);
+}
+
 }  // namespace
 }  // namespace tg::test

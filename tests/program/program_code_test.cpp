@@ -33,6 +33,23 @@ std::string layout(const TessaglyphProgram& p) {
   return text;
 }
 
+// Without a position, below 1 or one past the end, at the end; tags and lines move along.
+TEST(ProgramCode, InstructionsAreInsertedOrAppended) {
+  const std::pair<std::optional<Integer>, const char*> rows[] = {
+      {1, "new 1 2@c_a#20 3"}, {3, "1 2@c_a#20 new 3"},  {std::nullopt, "1 2@c_a#20 3 new"},
+      {0, "1 2@c_a#20 3 new"}, {-1, "1 2@c_a#20 3 new"}, {4, "1 2@c_a#20 3 new"}};
+  for (const auto& [at, expected] : rows) {
+    auto p = threeInstructions();
+    const Integer added = p.addInstruction(op(TG_M_I_NOP, "new", TG_P_DS_DATA), at);
+    EXPECT_EQ(layout(p), expected);
+    EXPECT_EQ(p.instructions(added).operand, "new");
+  }
+  // Further on it is refused before an explicit address could grow the memory.
+  auto q = threeInstructions();
+  EXPECT_TRUE(refused([&] { q.addInstruction(op(TG_M_I_LOAD, "500", TG_P_DS_EXPLICIT), 5); }, q, 9,
+                      "Subscript out of range"));
+}
+
 // Tags are handed out once, guard their instruction, and an empty tag is never found.
 TEST(ProgramCode, TagsAreHandedOutOnceAndGuardTheirInstruction) {
   auto p = threeInstructions();

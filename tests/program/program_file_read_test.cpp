@@ -44,6 +44,37 @@ class ProgramFileReadTest : public test::ProgramFileTest {
   }
 };
 
+TEST_F(ProgramFileReadTest, RecordsAreReadInTheirMemoryForm) {
+  ImageParts parts;
+  parts.properties = Bytes().integer(2).string("gridtype").string("latlon").string("x").string("");
+  parts.routines = Bytes().integer(2).routine("  init", 0).routine("terminate", 2);
+  parts.attributes = Bytes().integer(3).attribute("datapoint", TG_P_AT_DATAPOINT, TG_P_DT_INTEGER,
+                                                  2, 0, -1, "comment", "tip");
+  parts.attributes.string("fields").byte(TG_P_AT_REPEATINGVAR).byte(TG_P_DT_DELIMITEDASCII);
+  parts.attributes.byte(2).string(",").string(";").integers({1, 2}).string("").string("");
+  parts.attributes.attribute("height", TG_P_AT_VAR, TG_P_DT_DOUBLE, 8, 2, -1);
+  parts.code = Bytes().integers({3, 2, 2, 0}).byte(TG_P_DT_DOUBLE).integer(1);
+  parts.code.byte(TG_P_DT_DELIMITEDASCII)
+      .instructions({{TG_M_I_LOAD, 1, TG_P_DS_DATA},
+                     {TG_M_I_STORE, 0, TG_P_DS_PREDEFINED},
+                     {TG_M_I_STOP, 99, TG_P_DS_CONSTANT}});
+  ASSERT_EQ(read(parts), Long(parts.assemble(1).size()) + 1);
+  // Routine names trimmed, locations tagged, a double's size implied, a STOP's operand gone.
+  const auto n = [](int opcode) { return std::to_string(opcode); };
+  EXPECT_EQ(test::snapshot(program),
+            "file " + path("image.tgp") +
+                "\nproperty gridtype=latlon\nproperty x=\nroutine [init] c_a\n"
+                "routine [terminate] c_b\nattribute datapoint 3 2 2 0..0 c_a -1 comment tip\n"
+                "attribute fields 2 6 0 1..2 c_c c_b  \nattribute height 1 4 0 0..0 c_b -1  \n"
+                "instruction " +
+                n(TG_M_I_LOAD) + " 0 [v_b] tag c_a line 0\ninstruction " + n(TG_M_I_STORE) +
+                " 3 [register] tag c_c line 0\ninstruction 51 2 [] tag c_b line 0\n"
+                "variable v_a 4 \nvariable v_b 6 \nnext literal l_a\nnext variable v_c\n"
+                "next tag c_d\n");
+  EXPECT_EQ(program.Attributes(2).delimiterList, (Array<std::string>(1, {",", ";"})));
+  EXPECT_TRUE(readingMarkCleared(program));
+}
+
 TEST_F(ProgramFileReadTest, LiteralValuesBecomeTheirTextForms) {
   ImageParts parts;
   auto& l = parts.literals = Bytes().integer(9);
@@ -228,6 +259,41 @@ TEST_F(ProgramFileReadTest, EveryImageCutShortFails) {
     EXPECT_EQ(test::errorNumber([&] { cut.readProgram(at, 1); }), expected);
   }
   EXPECT_EQ(openFileCount(), 0u);
+}
+
+TEST_F(ProgramFileReadTest, VariablesBeyondTheDeclaredMemoryAreRepairedAndReported) {
+  const auto repaired = [](const std::string& because) {
+    return "The value for the amount of needed memory was incorrect, because " + because +
+           " existed beyond the range of the specified value.  The amount of memory needed has "
+           "been increased accordingly.  Note that this may cause gaps of unused variables.";
+  };
+  const auto operandText = repaired("an operand");
+  ImageParts parts;
+  // Memory 2; an initializer, operands and a debug name beyond it are repaired in order.
+  parts.literals = Bytes().integer(2).byte(1).integer(1).byte(1).byte(1).integer(1).byte(2);
+  parts.code = Bytes().integers({6, 2, 1, 5}).byte(TG_P_DT_SINGLE);
+  parts.code.instructions({{TG_M_I_LOAD, 7, TG_P_DS_DATA},
+                           {TG_M_I_LOAD, 27, TG_P_DS_EXPLICIT},
+                           {TG_M_I_LOAD, 3, TG_P_DS_DATA},
+                           {TG_M_I_LOAD, 20, TG_P_DS_EXPLICIT},
+                           {TG_M_I_LOAD, 1, TG_P_DS_CONSTANT},
+                           {TG_M_I_STOP, 0, 0}});
+  parts.debug = Bytes().integers({1, 11}).string("last").integer(0);
+  ASSERT_GT(read(parts), 0);
+  EXPECT_EQ(events.corrections,
+            (std::vector<Correction>{{repaired("a memory initializer"), "2", "6"},
+                                     {operandText, "6", "8"},
+                                     {operandText, "8", "10"},
+                                     {repaired("a named variable from the file's debug info "
+                                               "section"),
+                                      "10", "12"}}));
+  EXPECT_EQ(program.neededMemory(), 12);
+  EXPECT_EQ(program.variableType("v_f"), TG_P_DT_SINGLE);
+  EXPECT_EQ(program.variableDebugName("v_l"), "last");
+  EXPECT_EQ(program.instructions(1).operand, "v_h");
+  // Explicit addresses stay numbers; the one beyond memory now addresses its last variable.
+  EXPECT_EQ(program.instructions(2), (TG_P_INSTRUCTION{TG_M_I_LOAD, "27", TG_P_DS_EXPLICIT}));
+  EXPECT_EQ(program.getVariableAddress("v_j"), 27);
 }
 
 // Failures without a refusal of their own are reported and give -1.

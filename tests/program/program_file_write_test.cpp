@@ -61,6 +61,31 @@ TEST_F(ProgramFileWriteTest, SectionsFollowOneAnotherWithoutGaps) {
   EXPECT_EQ(openFileCount(), 0u);
 }
 
+TEST_F(ProgramFileWriteTest, InitializersOnlyForTypedNonTextVariables) {
+  auto program = stopOnly();
+  for (int i = 0; i < 7; ++i)
+    program.addVariable();
+  program.setVariableType("v_b", TG_P_DT_UNSIGNEDINTEGER);
+  program.setVariableType("v_c", TG_P_DT_INTEGER);
+  program.setVariableType("v_d", TG_P_DT_SINGLE);
+  program.setVariableType("v_e", TG_P_DT_DOUBLE);
+  program.setVariableType("v_f", TG_P_DT_ASCII);
+  program.setVariableType("v_g", TG_P_DT_DELIMITEDASCII);
+  const auto at = path("vars.tgp");
+  ASSERT_GT(program.writeProgram(at, 1), 0);
+  // Count, memory, five initializers (variable, type): none for v_a (untyped) or v_f (text).
+  auto code = Bytes().integers({1, 7, 5, 1}).byte(1).integer(2).byte(2).integer(3).byte(3);
+  code.integer(4).byte(4).integer(6).byte(6).instruction(TG_M_I_STOP, 0, 0);
+  EXPECT_EQ(test::readFile(at).substr(50), code.str());
+
+  TessaglyphProgram back;
+  ASSERT_GT(back.readProgram(at, 1), 0);
+  // Text is what an untyped variable is already: a text variable comes back untyped.
+  EXPECT_EQ(back.variableType("v_a"), TG_P_DT_DEFAULTASCII);
+  EXPECT_EQ(back.variableType("v_f"), TG_P_DT_DEFAULTASCII);
+  EXPECT_EQ(back.variableType("v_g"), TG_P_DT_DELIMITEDASCII);
+}
+
 TEST_F(ProgramFileWriteTest, DebugSectionOnlyWhenThereIsDebugInformation) {
   auto program = stopOnly();
   program.addVariable();

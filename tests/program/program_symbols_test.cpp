@@ -26,6 +26,19 @@ std::string operands(const TessaglyphProgram& p) {
   return text;
 }
 
+// One unused variable sets no floor, and recreating takes an earlier floor away.
+TEST(ProgramSymbolicData, OneUnusedVariableSetsNoFloor) {
+  auto q = smallProgram();
+  q.setNeededMemory(4);
+  q.addInstruction(op(TG_M_I_LOAD, "v_a", TG_P_DS_DATA));
+  q.addInstruction(op(TG_M_I_LOAD, "21", TG_P_DS_EXPLICIT));  // the unnamed fourth variable
+  q.resolveSymbolicData();
+  q.createSymbolicData();
+  EXPECT_EQ(q.instructions(8), op(TG_M_I_LOAD, "v_d", TG_P_DS_DATA));
+  q.removeVariable("v_c");  // the only variable no operand names
+  EXPECT_EQ(q.neededMemory(), 3);
+}
+
 TessaglyphProgram nops(int count) {
   TessaglyphProgram p;
   for (int i = 0; i < count; ++i)

@@ -18,11 +18,56 @@ using test::linearSurface;
 
 using DataPointTest = test::GridScriptTest;
 
+TEST_F(DataPointTest, ReadsInEveryModeAndStoresTheTimeOfDay) {
+  Single now = 100;
+  machine = std::make_shared<TessaglyphMachine>([&] { return now; });
+  loadLatLonGrid();
+  // The linear surface is reproduced by every mode that interpolates; the closest point of
+  // (0.6, 1.3) is (0.5, 1.5).
+  const struct {
+    TG_M_INTERPOLATIONMODES mode;
+    double expected;
+  } cases[] = {{TG_M_IM_NONE, linearSurface(0.6, 1.3)},
+               {TG_M_IM_CLOSESTPOINT, linearSurface(0.5, 1.5)},
+               {TG_M_IM_4POINT, linearSurface(0.6, 1.3)},
+               {TG_M_IM_MAX4, linearSurface(0.6, 1.3)},
+               {TG_M_IM_12POINT, linearSurface(0.6, 1.3)}};
+  for (const auto& c : cases) {
+    now += 1000;
+    machine->setInterpolationMode(c.mode);
+    EXPECT_NEAR(machine->datapoint_read(0.6, 1.3), c.expected, 1e-4) << c.mode;
+    EXPECT_EQ(machine->lastAccess(), now) << c.mode;
+  }
+  now += 500;
+  EXPECT_EQ(machine->lastAccess(), 5100);  // the time of the read, not of the question
+  EXPECT_EQ(machine->datapoint_read_rowcol(0, 0), nullptr);  // no direct grid access
+}
+
 // The write code keeps what it was handed in variables the test reads back.
 constexpr const char* kWriteCode =
     "dp_write:\n cast_double register\n load p_x\n store seen_x\n load p_y\n store seen_y\n"
     " load p_value\n store seen_value\n stop\n.var seen_x double\n.var seen_y double\n"
     ".var seen_value double\n";
+
+TEST_F(DataPointTest, WriteHandsTheWriteCodeThePositionAndTheValue) {
+  load(kLatLonProperties, latLonGrid(), test::kLinearRead, kWriteCode);
+  machine->setDataLock(TG_M_DL_FALSE);
+  machine->datapoint_write(1.25, 0.75, 12.5f);
+  EXPECT_EQ(variable("seen_x") + " " + variable("seen_y") + " " + variable("seen_value"),
+            "1.25 0.75 12.5");
+  EXPECT_EQ(machine->predefinedVariableDataTypes(TG_M_PVI_VALUE), TG_M_DT_SINGLE);
+  // No data is written as the script's data-void value.
+  machine->datapoint_write(1, 1, -32100);
+  EXPECT_EQ(variable("seen_value"), "-32100");
+  machine.reset();
+  load(kLatLonProperties + std::string(".property datavoidvalue \"-32000\"\n"), latLonGrid(),
+       test::kLinearRead, kWriteCode);
+  machine->setDataLock(TG_M_DL_FALSE);
+  machine->datapoint_write(1, 1, -32100);
+  EXPECT_EQ(variable("seen_value"), "-32000");
+  machine->datapoint_write(1, 1, -32101);
+  EXPECT_EQ(variable("seen_value"), "-32101");
+}
 
 TEST_F(DataPointTest, WriteRefusalsComeInOrderAndBeforeAnyCodeRuns) {
   // Read-only is reported before the lock.

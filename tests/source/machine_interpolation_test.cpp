@@ -38,6 +38,11 @@ AttributeValues gridWith(const std::string& name, const std::string& literal) {
   return grid;
 }
 
+// Read code whose every point is `literal`.
+std::string readReturning(const std::string& literal) {
+  return "dp_read:\n cast_double register\n load " + literal + "\n store p_return\n stop\n";
+}
+
 using InterpolationTest = test::GridScriptTest;
 
 TEST_F(InterpolationTest, CapabilityRules) {
@@ -125,6 +130,21 @@ TEST_F(InterpolationTest, AnUnusableGeometryFailsOnlyWhereItIsNeeded) {
   }
 }
 
+// (x - west) / xres: 2.5 -> 2, 3.5 -> 4, 0.5 -> 0, 1.5 -> 2; below a half down, above up.
+TEST_F(InterpolationTest, ClosestPointRoundsHalvesToEven) {
+  loadLatLonGrid();
+  const struct {
+    double x, y, gridX, gridY;
+  } cases[] = {{1.25, 1.75, 1.0, 2.0}, {0.25, 0.75, 0.0, 1.0},  {0.3, 0.7, 0.5, 0.5},
+               {1.24, 0.26, 1.0, 0.5}, {-0.25, 2.25, 0.0, 2.0}, {5.0, -1.0, 5.0, -1.0}};
+  for (const auto& c : cases) {
+    EXPECT_FLOAT_EQ(read(TG_M_IM_CLOSESTPOINT, c.x, c.y), linearSurface(c.gridX, c.gridY)) << c.x;
+    const TG_M_INTERPDATA data = machine->lastInterpData();
+    EXPECT_EQ(std::tie(data.numPoints, data.targetX, data.targetY, data.x[0], data.y[0]),
+              std::make_tuple(Integer(1), c.x, c.y, c.gridX, c.gridY));
+  }
+}
+
 TEST_F(InterpolationTest, TwelvePointReproducesAQuadraticSurfaceAndGathersTheRing) {
   loadLatLonGrid(test::kQuadraticRead);
   for (const auto& [x, y] : {std::pair{0.7, 0.6}, {1.2, 1.4}, {0.5, 0.5}, {1.01, 0.99}})
@@ -144,6 +164,23 @@ TEST_F(InterpolationTest, TwelvePointReproducesAQuadraticSurfaceAndGathersTheRin
   const TG_M_INTERPDATA edge = machine->lastInterpData();
   EXPECT_EQ(std::tie(edge.z[4], edge.z[11]), std::make_tuple(-32100.0f, -32100.0f));
   EXPECT_EQ(std::count(edge.z.begin(), edge.z.end(), -32100.0f), 2);
+}
+
+// Every point holds the same value, so interpolation gives it back unless it is beyond 30000.
+TEST_F(InterpolationTest, CombinedValuesBeyondThirtyThousandAreNoData) {
+  const struct {
+    const char* literal;
+    float combined;
+  } cases[] = {
+      {"30000.5", -32100}, {"-30000.5", -32100},  {"30000", 30000},
+      {"-30000", -30000},  {"29999.5", 29999.5f},
+  };
+  for (const auto& c : cases) {
+    loadLatLonGrid(readReturning(c.literal));
+    EXPECT_EQ(read(TG_M_IM_4POINT, 1.2, 1.2), c.combined) << c.literal;
+    EXPECT_EQ(read(TG_M_IM_12POINT, 1.2, 1.2), c.combined) << c.literal;
+    EXPECT_EQ(read(TG_M_IM_NONE, 1.2, 1.2), std::stof(c.literal)) << c.literal;  // as it is
+  }
 }
 
 TEST(CombineInterpolationData, ByModeAndMissingPoints) {
@@ -298,6 +335,23 @@ TEST_F(InterpolationTest, ScriptCoordsNeverChangeACellHeldElsewhere) {
   EXPECT_EQ(machine->predefinedVariables(TG_M_PVI_Y), "4.75");
   EXPECT_EQ(MachineAccess::cell(*machine, TG_M_PVI_Y).get(), unshared);
   EXPECT_EQ(machine->predefinedVariableDataTypes(TG_M_PVI_Y), TG_M_DT_DOUBLE);
+}
+
+TEST_F(InterpolationTest, TraceLines) {
+  test::TemporaryFolder scratch;
+  loadLatLonGrid();
+  setTraceFile(scratch.folder() + "trace.log");
+  read(TG_M_IM_4POINT, 1.25, 0.75);
+  disableTrace();
+  const std::string text = test::fileText(scratch.folder() + "trace.log");
+  for (const char* line :
+       {"machine.getInterpolationData lat = 0.75, lon = 1.25, x = 1.25, y = 0.75\n",
+        "machine.getInterpolationData xRes = 0.5, yRes = 0.5, "
+        "m_scriptManualInterpolationCapable = True\n",
+        "machine.getInterpolationData rtnVal.x(0) x = 1.5, y = 0.5\n",
+        "machine.getInterpolationData rtnVal.x(3) x = 1.5, y = 1\n"})
+    EXPECT_NE(text.find(line), std::string::npos) << line << "\n" << text;
+  EXPECT_EQ(text.find("rtnVal.x(4)"), std::string::npos);
 }
 
 }  // namespace
