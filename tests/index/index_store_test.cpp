@@ -64,24 +64,6 @@ class IndexStoreTest : public ::testing::Test {
   }
 };
 
-TEST_F(IndexStoreTest, BoundsQueriesFindTheRowsThatMeetTheRectangle) {
-  auto store = open();
-  for (int i = 0; i < 100; ++i)
-    store->addSource(row(i));
-  store->deleteSource(0);
-  std::vector<Long> expected;
-  for (int i = 1; i < 100; ++i) {
-    const SourceRow r = row(i);
-    if (r.westLon <= -95.2 && r.eastLon >= -95.5 && r.southLat <= 34.5 && r.northLat >= 34.2)
-      expected.push_back(i - 1);
-  }
-  ASSERT_FALSE(expected.empty());
-  EXPECT_EQ(store->sourcesMeeting(34.5, -95.5, 34.2, -95.2), expected);
-  // A corner that touches counts: row 1 (now record 0) spans -99..-98 and 31..32; row 0,
-  // which spanned -100..-99 and 30..31, is gone.
-  EXPECT_EQ(store->sourcesMeeting(31, -99, 31, -99), (std::vector<Long>{0}));
-}
-
 TEST_F(IndexStoreTest, AKilledWriterLeavesTheDatabaseWholeWithEveryCommittedRow) {
   int pipeEnds[2];
   ASSERT_EQ(pipe(pipeEnds), 0);

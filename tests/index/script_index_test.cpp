@@ -9,20 +9,6 @@ namespace {
 
 using test::IndexTest;
 
-TEST_F(IndexTest, AScriptNameIsRegisteredOnce) {
-  const std::string first = registerScript("GRID", "*.DAT");
-  index.indexScriptFileEx(home.root() + "elsewhere.tgp", " grid ", "top", "*.XYZ", 1);
-  ASSERT_EQ(index.numScriptIndexRecords(), 1);
-  const TG_I_SCRIPTINDEXRECORD record = index.getScriptIndexRecord(0);
-  EXPECT_EQ(record.scriptFile, first);
-  EXPECT_EQ(record.scriptName, "GRID");
-  EXPECT_EQ(record.sourceFileFilter, "*.DAT");
-  EXPECT_EQ(record.priorityName, "");
-  EXPECT_FALSE(record.useValid);
-  index.setScriptPriorityName(0, "7");
-  EXPECT_EQ(index.getScriptIndexRecord(0).priorityName, "7");
-}
-
 TEST_F(IndexTest, AnEmptyFilterComesFromTheProgramOrMatchesAll) {
   const std::string plain = writeScript(test::ScriptSpec(), "PLAIN");
   const std::string filtered = writeScript(

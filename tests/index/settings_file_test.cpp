@@ -117,21 +117,5 @@ TEST_F(SettingsFileTest, UninstallLogNamesCountUpWithinAMinute) {
             Array<std::string>(0, {folder + "20240307_0905_1_PKG1.TGU"}));
 }
 
-// The base directory ends with one separator; bounds keep the corners whose conversion fails.
-TEST_F(SettingsFileTest, TheBaseDirectoryAndBoundsThatCannotBeConverted) {
-  test::ScopedEnvironment base("TESSAGLYPH_HOME", home.base() + "/");
-  EXPECT_EQ(top.getHarrowfeldDirectory(), home.base());
-  TG_FILEMETRICS metrics;
-  metrics.datum = "NAD27";
-  metrics.xResolution = 30;
-  metrics.yResolution = 40;
-  metrics.bounds = {36, -100, 35, -99, nullptr};
-  const TG_FILEMETRICS moved = top.boundsCon(metrics, "no such datum");
-  const TG_BOUNDS& b = moved.bounds;
-  EXPECT_EQ(std::tie(moved.datum, moved.xResolution, moved.yResolution, b.northLat, b.westLon,
-                     b.southLat, b.eastLon),
-            std::make_tuple("no such datum", 30, 40, 36, -100, 35, -99));
-}
-
 }  // namespace
 }  // namespace tg

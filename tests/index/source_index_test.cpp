@@ -71,23 +71,6 @@ TEST(IndexLifeCycle, MembersRaise32001UntilTheIndexIsOpen) {
   TessaglyphIndex::sortScriptCandidatesByMatch(none);  // the sorts need no index
 }
 
-TEST_F(IndexTest, IndexingAFileTwiceLeavesTheTableAlone) {
-  registerScript("GRID");
-  EXPECT_EQ(indexFile("grid.dat", " grid ", "dem"), TG_I_FOUND_NEW);
-  EXPECT_EQ(indexFile("GRID.DAT"), TG_I_FOUND_ALREADY);
-  ASSERT_EQ(index.numIndexRecords(), 1);
-  const TG_I_INDEXRECORD r = index.getIndexRecord(0);
-  EXPECT_EQ(std::tie(r.sourcePath, r.sourceFile, r.scriptFile, r.priorityName, r.metrics.datum),
-            std::make_tuple(home.root() + "data/", "grid.dat", home.root() + "scripts/GRID.tgp",
-                            "dem", "nad27"));
-  const TG_BOUNDS& b = r.metrics.bounds;
-  EXPECT_EQ(std::tie(b.northLat, b.southLat, b.westLon, b.eastLon),
-            std::make_tuple(36, 35, -100, -99));
-  EXPECT_GT(r.metrics.xResolution, 0);
-  EXPECT_EQ(std::tie(r.useSettings, r.onRemovableMedia, r.sRMDesc),
-            std::make_tuple(TG_I_US_INCLUDE, false, ""));
-}
-
 TEST_F(IndexTest, FilesWhoseMetricsAreUnusableAreNotIndexed) {
   const struct {
     const char* name;

@@ -93,17 +93,6 @@ TEST_F(CellFiles, FailuresChangeNothing) {
                            "TessaglyphAscii cannot read strings when isVariableLength() is True."));
 }
 
-// Inserting moves the tail up first, as far as `filesize` (when at least 1) reaches.
-TEST_F(CellFiles, InsertingWrites) {
-  const Integer bounded = open("abcdef");
-  EXPECT_GIVES((makeInteger2(0x4241)->writeTo(bounded, 3, true, 4), content()), "abABcd");
-  EXPECT_GIVES((makeInteger2(0x4241)->writeTo(bounded, 1, true, 0), content()), "ABabABcd");
-  const std::string original = pattern(200000);
-  const Integer big = open(original);
-  makeDouble(0.0)->writeTo(big, 10, true);
-  EXPECT_EQ(content(), original.substr(0, 9) + std::string(8, '\0') + original.substr(9));
-}
-
 // Fixed: inserted, the tail moves up by the length; pre-deleted, the old bytes are overwritten.
 // Delimited: overwriting writes the text alone, inserting the text and the first delimiter.
 TEST_F(CellFiles, TextWrites) {

@@ -53,12 +53,6 @@ TEST(CellNumbers, Getters) {
   EXPECT_GIVES(makeAscii("False")->getBoolean(), "true");
 }
 
-TEST(CellNumbers, NumbersAsTextInTheGeneralFormat) {
-  EXPECT_GIVES(makeSingle(1.0f / 3.0f), "S:0.3333333");
-  EXPECT_GIVES(makeDouble(1.0 / 3.0), "D:0.333333333333333");
-  EXPECT_GIVES(makeDouble(1e20), "D:1E+20");
-}
-
 // A store converts by the target's own getter; a failed store leaves the cell as it was.
 TEST(CellNumbers, StoresConvertIntoTheCellsKind) {
   const DatumRef u8 = makeUnsignedInteger(9);
@@ -190,25 +184,6 @@ TEST(CellNumbers, Comparisons) {
   }
   EXPECT_GIVES(makeUnsignedInteger(3)->lessThan(*makeInteger2(300)), "error 6");
   EXPECT_GIVES(makeInteger4(10)->greaterThan(*makeAscii("nine")), "error 13");
-}
-
-TEST(CellNumbers, InPlaceFormsMayTakeTheCellItselfAndChangeTheKind) {
-  const DatumRef i4 = makeInteger4(21);
-  EXPECT_GIVES((i4->addInPlace(*i4), i4), "L:42");
-  EXPECT_GIVES((i4->subtractInPlace(*i4), i4), "L:0");
-  const DatumRef text = makeAscii("ab");
-  EXPECT_GIVES((text->addInPlace(*text), text), "T:abab");
-  EXPECT_GIVES(text->multiplyInPlace(*text), "error 13");
-  const DatumRef cell = makeDouble(1.5);
-  EXPECT_GIVES((cell->compareInPlace(DatumComparison::lessThan, *makeInteger4(2)), cell), "B:1");
-  const DatumRef u8 = makeUnsignedInteger(3);
-  EXPECT_GIVES(u8->compareInPlace(DatumComparison::equalTo, *makeInteger4(-1)), "error 6");
-  EXPECT_GIVES(u8, "B:3");
-  const DatumRef become = makeAscii("abc");
-  become->setSize(Array<std::string>(1, {","}));
-  EXPECT_GIVES((become->becomeInteger2(-5), become), "I:-5");
-  EXPECT_GIVES((become->becomeAscii(), become->isVariableLength()), "true");
-  EXPECT_GIVES(become, "T:");
 }
 
 }  // namespace

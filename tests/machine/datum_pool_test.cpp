@@ -11,17 +11,6 @@
 namespace tg {
 namespace {
 
-TEST(CellPool, ReferencesToOneCellSeeEachOthersChanges) {
-  DatumRef first = makeInteger4(1);
-  DatumRef second = makeInteger4(2);
-  second = first;  // its own cell goes, the shared one stays
-  EXPECT_GIVES((second->addInPlace(*makeInteger4(10)), first), "L:11");
-  second = second->add(*makeInteger4(1));  // the other keeps the old cell
-  EXPECT_GIVES(test::show(first) + test::show(second) + test::show(first.unique()), "L:11L:12true");
-  first.drop();
-  EXPECT_GIVES(first.useCount(), "0");
-}
-
 // Dropped cells and their text blocks are reused: no allocation once warmed up, and a reused
 // text cell starts fresh.
 TEST(CellPool, DroppedCellsAreReused) {

@@ -90,18 +90,6 @@ TEST_F(CellTexts, Cursor) {
   EXPECT_GIVES((at(6), text->char_()), "");
 }
 
-TEST_F(CellTexts, TrimAndCase) {
-  const DatumRef both = makeAscii("  a b  "), left = makeAscii("\ta ");
-  EXPECT_GIVES((both->trim(), left->ltrim(), test::show(both) + "|" + test::show(left)),
-               "T:a b|T:\ta ");  // only spaces are blanks
-  const DatumRef text = makeAscii(
-      "Gr\xfc\xdf"
-      "e 1a\xe9");
-  EXPECT_GIVES((text->setToUpper(), text),
-               "T:GR\xdc\xdf"
-               "E 1A\xc9");
-}
-
 // + joins, - removes every occurrence in one pass left to right, * repeats; each gives a fresh
 // variable-length text and leaves the left one alone.
 TEST_F(CellTexts, Arithmetic) {

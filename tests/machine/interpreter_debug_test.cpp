@@ -119,40 +119,6 @@ TEST_F(DebugRunTest, RaisesTheLineEventsOfItsRunMethodAndBreakpoints) {
   }
 }
 
-TEST_F(DebugRunTest, WithDebugOffNoLineEventIsRaisedAndNoErrorStartsStepping) {
-  loadDebug(kSixLines, TG_M_RM_STEP);
-  machine->setEnableDebug(false);
-  machine->setBreakpoint(2);
-  machine->runExplicit(0);
-  EXPECT_EQ(trace(), " | break=1 reg=6");
-  loadDebug(kFailing, TG_M_RM_STEP, TG_M_ARM_AFTERERROR, false);
-  machine->setEnableDebug(false);
-  machine->runExplicit(0);
-  EXPECT_EQ(trace(), " | break=0 reg=1 !11@2");
-}
-
-TEST_F(DebugRunTest, TheHandlerSteersTheRun) {
-  // Stepping turned off at line 2; the breakpoint on instruction 5 still stops, and a method
-  // changed there applies from that instruction on.
-  loadDebug(kSixLines, TG_M_RM_STEP);
-  machine->setInstructionBreakpoint(5);
-  debugHost.onStop = [&](Integer line, Integer instruction) {
-    if (line == 2) machine->setBreak(false);
-    if (instruction == 5) machine->setRunMethod(TG_M_RM_STEPINSTRUCTIONS);
-  };
-  machine->runExplicit(0);
-  EXPECT_EQ(trace(), "1@0 2@1 1@5 | break=0 reg=6");
-
-  // A step in the subroutine stops at its first line even with break off.
-  loadDebug(kCalling, TG_M_RM_STEPOVER);
-  debugHost.stops.clear();
-  debugHost.onStop = [&](Integer line, Integer) {
-    if (line == 1 || line == 10) machine->setBreak(false);
-  };
-  machine->runExplicit(0);
-  EXPECT_EQ(trace(), "1@0 10@3 | break=0 reg=7");
-}
-
 TEST_F(DebugRunTest, CancelFromALineEventEndsTheRunAfterThatInstruction) {
   loadDebug(kSixLines, TG_M_RM_STEP);
   debugHost.onStop = [&](Integer line, Integer) {

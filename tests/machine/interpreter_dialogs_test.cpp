@@ -108,32 +108,5 @@ TEST_F(DialogTest, BoxesGoWhereTheirModeSays) {
   }
 }
 
-TEST_F(DialogTest, TheAnswerReplacesASharedRegisterWithoutTouchingTheOtherHolder) {
-  load("main: setref name\nuserinput \"Name?\"\nstop", ".var name ascii\n");
-  log.answer = "answer";
-  machine->setMemory(address("name"), "before");
-  machine->runExplicit(0);
-  EXPECT_EQ(left("register= name="), "register=T:answer name=T:before");
-}
-
-TEST_F(DialogTest, ARoutineRunFromTheHandlerDoesNotMoveTheRun) {
-  load("main: userinput \"Name?\"\nstore name\nstop\nside: loadnopoint mem[3]\nstop",
-       ".var name ascii\n");
-  log.answer = "from the host";
-  boxHost.onBox = [&] { machine->runExplicit(3); };
-  machine->setEventSink(&boxHost);
-  machine->setInputBoxMode(TG_M_IBM_EVENT);
-  machine->runExplicit(0);
-  EXPECT_EQ(value("name"), "from the host");
-}
-
-TEST_F(DialogTest, RaiseEventHandsTheNameAndTheRegisterToTheHost) {
-  load("main: loadnopoint mem[12]\nraiseevent \"rows\"\nadd 1\nstop");
-  machine->setEnableDebug(true);
-  machine->runExplicit(0);
-  EXPECT_EQ(host.changes, "rows=12 ");
-  EXPECT_EQ(machine->register_(), "13");
-}
-
 }  // namespace
 }  // namespace tg::test

@@ -74,22 +74,6 @@ TEST_F(ErrorPathTest, TheHostDecidesHowTheRunGoesOn) {
   EXPECT_EQ(left(""), "!11005 40 is not a valid code address.");
 }
 
-TEST_F(ErrorPathTest, CancelFromAnEventHandlerEndsTheRunAndItsCallers) {
-  load(lines("main: add 1|raiseevent \"tick\"|goto main"));
-  int calls = 0;
-  host.onDataChanged = [&] {
-    if (++calls % 100 == 0) machine->cancelExecution();
-  };
-  machine->runExplicit(0);
-  EXPECT_EQ(machine->register_(), "100");
-  machine->runExplicit(0);  // the next run starts with the flag cleared
-  EXPECT_EQ(calls, 200);
-  load(lines("main: gosub sub|loadnopoint mem[7]|stop|sub: raiseevent \"x\"|stop"));
-  host.onDataChanged = [&] { machine->cancelExecution(); };
-  machine->runExplicit(0);
-  EXPECT_EQ(machine->register_(), "0");
-}
-
 // Memory that runs out inside a run takes the error path as error 7, in both runs.
 TEST_F(ErrorPathTest, OutOfMemoryIsAScriptError) {
   for (const char* source : {"TessaglyphMachine::run", "TessaglyphMachine::runWithDebug"}) {

@@ -69,14 +69,6 @@ TEST_F(InterpreterTest, InstructionsLeaveTheExpectedCells) {
   }
 }
 
-TEST_F(InterpreterTest, RaiseEventTellsTheHostAndUnknownOpcodesAreSkipped) {
-  load(lines("main: loadnopoint mem[3]|NOP|raiseevent \"elevation\"|stop"));
-  MachineAccess::setInstruction(*machine, 1, {TG_M_INSTRUCTIONS(80), 0});
-  machine->runExplicit(0);
-  EXPECT_EQ(host.changes, "elevation=3 ");
-  EXPECT_TRUE(host.errors.empty());
-}
-
 TEST_F(InterpreterTest, RefusingInstructionsRaiseTheirErrors) {
   // clang-format off
   const std::pair<const char*, const char*> rows[] = {

@@ -194,21 +194,6 @@ TEST_F(InterpreterIoTest, TheCheckedRunWantsTextOperands) {
   }
 }
 
-TEST_F(InterpreterIoTest, OpenAndCloseKeepTheOpenFileList) {
-  sandbox.writeFile("one.dat", "1");
-  sandbox.writeFile("two.dat", "2");
-  runScript(
-      "main: open \"$Done.dat\"|store h|open \"$Dtwo.dat\"|store v|mex_setfile v|close h|stop", "");
-  EXPECT_EQ(left("files="), "files=1");
-  const Integer kept = Integer(std::stoi(value("v")));
-  EXPECT_FALSE(isOpenFile(Integer(std::stoi(value("h")))));
-  EXPECT_EQ(machine->OpenFile(0), sandbox.root() + "two.dat");
-  EXPECT_EQ(machine->mexFile(), kept);  // closing another handle leaves it
-  machine->Clear();
-  EXPECT_EQ(machine->numOpenFiles(), 0);
-  EXPECT_FALSE(isOpenFile(kept));
-}
-
 TEST_F(InterpreterIoTest, WarmReadLoopMakesNoCells) {
   sandbox.writeFile(kFile, "\x01\x00\x02\x00"s);
   runScript(

@@ -71,22 +71,5 @@ TEST_F(MachineDebugging, Dumps) {
   }
 }
 
-TEST_F(MachineDebugging, AHandlerDumpsTheStateOfTheHeldRun) {
-  struct Host : ScriptHost {
-    std::function<void()> onLine;
-    void reachedNewLine(Integer, Integer) override { onLine(); }
-  } lineHost;
-  load(".line 1\nmain: loadnopoint mem[9]\nstore count\nloadnopoint mem[4]\nstore count\nstop",
-       ".var count integer\n");
-  std::vector<std::string> seen;
-  lineHost.onLine = [&] { seen.push_back(machine->dumpNamedMemory()[16].value); };
-  machine->setEventSink(&lineHost);
-  machine->setEnableDebug(true);
-  machine->setRunMethod(TG_M_RM_STEP);
-  machine->runExplicit(0);
-  EXPECT_EQ(seen, (std::vector<std::string>{"0", "0", "9", "9"}));
-  EXPECT_EQ(machine->Memory(16), "4");
-}
-
 }  // namespace
 }  // namespace tg::test

@@ -56,28 +56,5 @@ TEST(MachineMemory, DataTypeChanges) {
             "11002 [TessaglyphMachine::registerDataType Let] -1 is not a valid data type.");
 }
 
-// The stack holds the cells themselves; its slots grow by 25 and shrink when more than 25 are
-// free. Slot counts after each of sixty pushes and sixty pops:
-TEST(MachineMemory, Stack) {
-  TessaglyphMachine machine;
-  std::string slots;
-  for (int i = 0; i < 60; ++i) {
-    MachineAccess::push(machine, MachineAccess::cell(machine, Integer(i % 16)));
-    if (i % 25 < 2 || i == 59) slots += std::to_string(MachineAccess::stackSlots(machine)) + " ";
-  }
-  for (int i = 0; i < 60; ++i) {
-    MachineAccess::pop(machine);
-    if (i == 8 || i == 9 || i == 34 || i == 35 || i == 59)
-      slots += std::to_string(MachineAccess::stackSlots(machine)) + " ";
-  }
-  EXPECT_EQ(slots + test::show(MachineAccess::stackEmpty(machine)),
-            "26 26 26 51 51 76 76 76 50 50 24 26 true");
-  MachineAccess::push(machine, MachineAccess::cell(machine, 3));
-  machine.setMemory(3, "4.25");
-  const DatumRef popped = MachineAccess::pop(machine);
-  EXPECT_GIVES(popped, "D:4.25");
-  EXPECT_EQ(popped.useCount(), 2u);  // the stack gave its reference away
-}
-
 }  // namespace
 }  // namespace tg

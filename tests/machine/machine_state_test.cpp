@@ -91,21 +91,5 @@ TEST_F(MachineState, LastAccessMovesBackADayOnceMidnightHasPassed) {
   EXPECT_EQ(machine.lastAccess(), -400.0f);  // moved once, and the move stays
 }
 
-TEST_F(MachineState, TheProfilerTimesMembersOnlyWhileAssigned) {
-  TessaglyphMachine machine;
-  machine.Memory(0);
-  auto profiler = std::make_shared<MethodCounter>();
-  machine.setMethodProfiler(profiler);
-  machine.Memory(0);
-  machine.Memory(1);
-  machine.selfValidating();  // reads its property through getPropertyValue
-  machine.setMethodProfiler(nullptr);
-  machine.Memory(0);
-  const Long memory = profiler->methodIndex("TessaglyphMachine::Memory Get");
-  ASSERT_GE(memory, 0);
-  EXPECT_EQ(profiler->methodCallCount(Integer(memory)), 2);
-  EXPECT_GE(profiler->methodIndex("TessaglyphMachine::getPropertyValue"), 0);
-}
-
 }  // namespace
 }  // namespace tg

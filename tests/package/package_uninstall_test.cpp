@@ -164,18 +164,6 @@ struct InstalledTree {
   }
 };
 
-TEST(PackageUninstall, RemovesEverythingThroughUpperCasedNamesAndDeletesTheLog) {
-  InstalledTree tree;
-  tree.log.uninstall();
-  EXPECT_FALSE(std::filesystem::exists(tree.root + "Tiles"));
-  EXPECT_TRUE(tree.index.sources.empty());
-  EXPECT_TRUE(tree.index.scripts.empty());
-  EXPECT_EQ(tree.index.initialisations, 1);
-  EXPECT_FALSE(std::filesystem::exists(tree.log.logFilename()));
-  EXPECT_TRUE(tree.sink.errors.empty());
-  EXPECT_EQ(tree.sink.progress, (std::vector<int>{20, 40, 60, 80, 100}));
-}
-
 TEST(PackageUninstall, ItemsAlreadyGoneAreSilentUnlessAskedFor) {
   for (const bool report : {false, true}) {
     InstalledTree tree;

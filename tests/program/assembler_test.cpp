@@ -66,20 +66,6 @@ TEST(Assembler, LiteralFormsGiveTypeSizeAndValueText) {
   }
 }
 
-// Identical literals are shared in order of first use; declared ones come first.
-TEST(Assembler, LiteralsAreSharedAndDeclaredOnesComeFirst) {
-  const auto p = assemble(
-      "load \"x\"\nadd 5\nadd 5s\nadd 5l\nadd \"5\"\nadd \"x\"\n.literal unused \"never\"\n"
-      ".literal five 7\n.literal again 7\nadd again\nadd 7\nstop\n");
-  EXPECT_EQ(test::linesOf(test::snapshot(p), "literal"),
-            "literal l_a 5 5 never\nliteral l_b 2 2 7\nliteral l_c 2 2 7\nliteral l_d 5 1 x\n"
-            "literal l_e 2 2 5\nliteral l_f 2 4 5\nliteral l_g 5 1 5\n");
-  const std::vector<std::string> operands = {"l_d", "l_e", "l_e", "l_f",
-                                             "l_g", "l_d", "l_c", "l_b"};
-  for (Integer i = 1; i <= 8; ++i)
-    EXPECT_EQ(p.instructions(i).operand, operands[std::size_t(i - 1)]) << i;
-}
-
 // With variables x, y, literal k, labels top and bottom: each line is instruction 2.
 TEST(Assembler, OperandFormsChooseTheDataSegment) {
   const struct {
@@ -109,67 +95,6 @@ TEST(Assembler, OperandFormsChooseTheDataSegment) {
                             "\nbottom: stop\n");
     EXPECT_EQ(p.instructions(2), expected) << line;
   }
-}
-
-// Labels may be used before they stand; tags are those a read-back of the file gives.
-TEST(Assembler, LabelsAndTagsAreThoseAReadBackGives) {
-  const auto p = assemble(
-      ".routine init\n.attribute datapoint datapoint integer 2 read dp write dpw\n"
-      ".routine terminate\ndpw: stop\ninit: goto later\nterminate: NOP instr[6]\n"
-      "dp: load register\n  stop\nlater: again: gosub dp\n  branch_true again\n");
-  auto renamed = p;
-  renamed.resolveSymbolicData();
-  renamed.createSymbolicData();
-  EXPECT_EQ(test::snapshot(p), test::snapshot(renamed));
-  EXPECT_EQ(test::tags(p), "c_f c_d c_e c_c - c_a c_b");
-  EXPECT_EQ(p.instructions(7).operand, "c_a");
-}
-
-// Declarations of variables, properties, routines and attributes carry every field.
-TEST(Assembler, DeclarationsCarryEveryField) {
-  const auto p = assemble(
-      ".var a integer\n.var b\n.var c ascii nodebug\n.var d double debug \"H\\xf6he \\x01\"\n"
-      ".var e delimited\n.var f unset debug \"\"\n.memory 7\n"
-      ".property \"odd name\" \"\\x00\\xff\"\n.property GRIDTYPE \"\"\n"
-      ".property gridtype \"utm\" duplicate\n.routine INIT\n.routine terminate finish\n"
-      ".attribute datapoint datapoint integer 4 read r write w comment \"metres\" tip \"t\"\n"
-      ".attribute \"a b\" repeatingvar delimited (\",\", \"\\r\\n\" \"\") read r write none\n"
-      ".attribute name var ascii 12 tip \"only a tip\" read w\n"
-      ".attribute name var unsigned read r duplicate\n"
-      "init: load e\nINIT: stop\nfinish: stop\nr: stop\nw: stop\n");
-  // name, type, debug name
-  EXPECT_EQ(test::linesOf(test::snapshot(p), "variable"),
-            "variable v_a 2 a\nvariable v_b 0 b\nvariable v_c 5 \nvariable v_d 4 H\xf6he \x01\n"
-            "variable v_e 6 e\nvariable v_f 0 \nvariable v_g 0 \n");
-  EXPECT_EQ(p.instructions(1).operand, "v_e");
-  EXPECT_EQ(test::linesOf(test::snapshot(p), "property"),
-            "property odd name=" + std::string("\0\xff", 2) +
-                "\nproperty GRIDTYPE=\nproperty gridtype=utm\n");
-  // Labels tell case apart.
-  EXPECT_EQ(p.routines(1).name, "INIT");
-  EXPECT_EQ(p.tagInstruction(p.routines(1).location), 2);
-  EXPECT_EQ(p.tagInstruction(p.routines(2).location), 3);
-  // name, kind, data type, size, delimiter bounds, read and write code, comment, tip
-  EXPECT_EQ(test::linesOf(test::snapshot(p), "attribute"),
-            "attribute datapoint 3 2 4 0..0 c_c c_d metres t\n"
-            "attribute a b 2 6 0 1..3 c_c -1  \n"
-            "attribute name 1 5 12 0..0 c_d -1  only a tip\n"
-            "attribute name 1 1 0 0..0 c_c -1  \n");
-  EXPECT_EQ(p.Attributes(2).delimiterList, (Array<std::string>(1, {",", "\r\n", ""})));
-}
-
-// More routines than there are slot names: each repeat keeps its own spelling and place.
-TEST(Assembler, RepeatedRoutinesBeyondEverySlotNameKeepTheirSpelling) {
-  std::string source;
-  for (const auto& slot : routineTable)
-    source += ".routine " + toUpper(slot.name) + " entry\n";
-  const auto p = assemble(source +
-                          ".routine datapoint_read entry duplicate\n"
-                          ".routine Valid entry duplicate\nentry: stop\n");
-  ASSERT_EQ(p.numRoutines(), 23);
-  EXPECT_EQ(trimBlanks(p.routines(1).name), "DATAPOINT_READ");
-  EXPECT_EQ(trimBlanks(p.routines(22).name), "datapoint_read");
-  EXPECT_EQ(trimBlanks(p.routines(23).name), "Valid");
 }
 
 TEST(Assembler, DebugLinesFollowTheSourceUnlessPinnedOrSwitchedOff) {

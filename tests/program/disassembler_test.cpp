@@ -21,16 +21,6 @@ bool contains(const std::string& text, const std::string& part) {
   return text.find(part) != std::string::npos;
 }
 
-// The source with runs of blanks squeezed, none at a line's start, "|" for line ends.
-std::string squeezed(const std::string& source) {
-  std::string text;
-  for (const char c : source) {
-    if (c == ' ' && (text.empty() || text.back() == ' ' || text.back() == '|')) continue;
-    text += c == '\n' ? '|' : c;
-  }
-  return text;
-}
-
 TEST(Disassembler, PrintsDeclarationsThenTheCodeWithLabelsAndAddresses) {
   const std::string expected =
       ".property gridtype \"latlon\"\n.property datum \"nad27\"\n\n"
@@ -76,106 +66,6 @@ TEST(DisassemblerLiteralForms, AreTheShortestThatReadBackExactly) {
     EXPECT_EQ(script::formatLiteral(literal), form) << literal.value;
 }
 
-// Literals are inline exactly when inline use rebuilds the same table.
-TEST(DisassemblerLiterals, AreInlineOnlyWhenFirstUsesRebuildTheTable) {
-  const TG_P_LITERAL five{TG_P_DT_INTEGER, 2, "5"}, text{TG_P_DT_ASCII, 1, "t"};
-  const struct {
-    std::vector<TG_P_LITERAL> literals;
-    std::vector<std::string> uses;
-    bool inline_;
-  } rows[] = {{{five, text}, {"l_a", "l_b", "l_a"}, true},
-              {{five, text}, {"l_b", "l_a"}, false},
-              {{five, text}, {"l_a"}, false},
-              {{five, five}, {"l_a", "l_b"}, false}};
-  for (const auto& row : rows) {
-    TessaglyphProgram p;
-    for (const auto& literal : row.literals)
-      p.addLiteral(literal);
-    for (const auto& use : row.uses)
-      p.addInstruction(op(TG_M_I_LOAD, use, TG_P_DS_CONSTANT));
-    p.addInstruction(op(TG_M_I_STOP, "", TG_P_DS_DATA));
-    const auto source = disassembleProgram(p);
-    EXPECT_EQ(contains(source, ".literal lit0 "), !row.inline_) << source;
-    EXPECT_EQ(contains(source, "load 5 ") && contains(source, "load \"t\" "), row.inline_)
-        << source;
-  }
-}
-
-TEST(DisassemblerNames, DebugNamesBecomeSourceNamesWhereTheyCan) {
-  TessaglyphProgram p;
-  const std::vector<std::string> debugNames = {"",          "register", "with blank", "elevation",
-                                               "Elevation", "none",     "init",       "v0"};
-  for (const auto& debugName : debugNames) {
-    const auto name = p.addVariable();
-    p.setVariableType(name, TG_P_DT_DOUBLE);
-    if (!debugName.empty()) p.setVarDebugInfo(name, debugName);
-  }
-  p.addVariable();  // plain and unused: left to .memory
-  for (Integer i = 1; i <= Integer(debugNames.size()); ++i)
-    p.addInstruction(op(TG_M_I_LOAD, p.addressSymbolicName(i), TG_P_DS_DATA));
-  p.addInstruction(op(TG_M_I_STOP, "", TG_P_DS_DATA));
-  p.addRoutine({"init", p.tag(1)});
-
-  const auto source = disassembleProgram(p);
-  EXPECT_TRUE(contains(source,
-                       ".var v0_2 double nodebug\n"  // "v0" is a debug name below
-                       ".var v1 double debug \"register\"\n"
-                       ".var v2 double debug \"with blank\"\n"
-                       ".var elevation double\n"
-                       ".var v4 double debug \"Elevation\"\n"  // names differ in more than case
-                       ".var v5 double debug \"none\"\n"
-                       ".var init double\n"
-                       ".var v0 double\n"
-                       ".memory 9\n"))
-      << source;
-  // The routine's label cannot be "init": that is a variable's name now.
-  EXPECT_TRUE(contains(source, ".routine init L0\n")) << source;
-  EXPECT_TRUE(contains(source, "L0:\n    load v0_2 ")) << source;
-}
-
-TEST(DisassemblerNames, RepeatedNamesAreMarked) {
-  TessaglyphProgram p;
-  p.addInstruction(op(TG_M_I_STOP, "", TG_P_DS_DATA));
-  const auto tag = p.tag(1);
-  p.addScriptProperty({"datum", "nad27"});
-  p.setScriptProperties(p.addScriptProperty({"other", "x"}), {"DATUM", "nad83"});
-  p.addRoutine({"init", tag});
-  p.setRoutines(p.addRoutine({"valid", tag}), {"Init", tag});
-  p.addAttribute(test::attribute("dp", tag));
-  auto second = test::attribute("other", tag);
-  p.setAttributes(p.addAttribute(second), test::attribute(" DP ", tag));
-  p.addAttribute(test::attribute("", tag));
-  p.addAttribute(test::attribute("", tag));
-
-  // Assembling accepts a repeat only with "duplicate"; blank names never repeat.
-  const auto source = disassembleProgram(p);
-  EXPECT_EQ(test::snapshot(assembleProgram(source, "x")), test::snapshot(p));
-  EXPECT_FALSE(contains(source, "\"\" datapoint integer 2 read init duplicate")) << source;
-}
-
-// Debug lines come back in any order: blank lines, .line, or .lines off.
-TEST(DisassemblerDebugLines, ComeBackInAnyOrder) {
-  const std::vector<Integer> lines = {0, 0, 20, 22, 23, 23, 5, 6, 0, 32767, 1, 0, 40, 45};
-  TessaglyphProgram p;
-  for (std::size_t i = 0; i < lines.size(); ++i) {
-    p.addInstruction(op(TG_M_I_NOP, "", TG_P_DS_DATA));
-    p.setCodeDebugInfo(Integer(i + 1), lines[i]);
-  }
-  EXPECT_EQ(squeezed(disassembleProgram(p)),
-            ".lines off|NOP ; 0|NOP ; 1|.lines on|.line 20|NOP ; 2||NOP ; 3|NOP ; 4|.line 23|"
-            "NOP ; 5|.line 5|NOP ; 6|NOP ; 7|.lines off|NOP ; 8|.lines on|.line 32767|NOP ; 9|"
-            ".line 1|NOP ; 10|.lines off|NOP ; 11|.lines on|.line 40|NOP ; 12|||||NOP ; 13|");
-}
-
-// Memory grown to reach an explicit address is declared; the address stays as written.
-TEST(DisassemblerNames, MemoryGrownForAnExplicitAddressKeepsTheAddress) {
-  const auto p = assembleProgram(".var a integer\nload mem[30]\n", "x");
-  ASSERT_EQ(p.neededMemory(), 15);
-  const auto source = disassembleProgram(p);
-  EXPECT_TRUE(contains(source, ".var a integer\n.memory 15\n")) << source;
-  EXPECT_TRUE(contains(source, "load mem[30]")) << source;
-}
-
 TEST(DisassemblerFailures, AProgramNoFileCouldHoldIsRefused) {
   TessaglyphProgram dangling;
   dangling.addLiteral({TG_P_DT_INTEGER, 2, "5"});
@@ -195,17 +85,6 @@ TEST(DisassemblerFailures, AProgramNoFileCouldHoldIsRefused) {
 }
 
 class DisassemblerFiles : public test::ProgramFileTest {};
-
-TEST_F(DisassemblerFiles, ReadErrorsPassThrough) {
-  const auto notAProgram = file("text.tgs", "; a script, not a program file........\n");
-  EXPECT_TRUE(
-      test::raises([&] { disassembleFile(notAProgram); }, TG_P_E_NOTPROGRAMDATAERROR,
-                   "The data sentinel [; a script, not a prog] did not match the correct sentinel "
-                   "[TESSAGLYPH PROGRAM 1.0].",
-                   "TessaglyphProgram::readProgram"));
-  EXPECT_EQ(test::errorNumber([&] { disassembleFile(path("missing.tgp")); }),
-            PLATFORM_E_FILENOTFOUND);
-}
 
 TEST_F(DisassemblerFiles, RepairsTheReaderMakesAreReported) {
   // One STOP, neededMemory 0, and an initializer for variable 2.

@@ -25,13 +25,5 @@ TEST(LetterCode, CodesRepeatTheLetterAndReadBack) {
   EXPECT_EQ(symbolicName(kTagPrefix, 1), "c_a");
 }
 
-TEST(LetterCode, NoCodeBelowOneAndNoNumberForOtherText) {
-  EXPECT_EQ(letterCode(0), "");
-  EXPECT_EQ(letterCode(-5), "");
-  for (const char* text : {"", "ab", "aab", "A", "AA", "1", "_", "a "}) {
-    EXPECT_EQ(letterCodeValue(text), 0) << '"' << text << '"';
-  }
-}
-
 }  // namespace
 }  // namespace tg

@@ -44,25 +44,6 @@ class ProgramFileReadTest : public test::ProgramFileTest {
   }
 };
 
-TEST_F(ProgramFileReadTest, SectionsMayLieAnywhereAndTheResultFollowsTheLastSection) {
-  // Only the header's positions count; the result is the position after the last section.
-  ImageParts parts;
-  parts.code = Bytes().integers({2, 1, 0}).instructions({{7, 0, 0}, {51, 0, 0}});
-  parts.debug = Bytes().integers({1, 0}).string("count").integers({1, 0, 12});
-  std::string image = parts.assemble(1);
-  // Move the routines table to the very end of the file.
-  const auto routinesAt = std::int64_t(image.size()) + 1 + 10;
-  image += std::string(10, '\0') + Bytes().integer(1).routine("init", 1).str();
-  image.replace(22, 4, Bytes().long_(routinesAt).str());
-  EXPECT_EQ(program.readProgram(file("scattered.tgp", image), 1),
-            Long(parts.assemble(1).size()) + 1);
-  ASSERT_EQ(program.numRoutines(), 1);
-  EXPECT_EQ(program.routines(1).name, "init");
-  EXPECT_EQ(program.tagInstruction(program.routines(1).location), 2);
-  EXPECT_EQ(program.variableDebugName("v_a"), "count");
-  EXPECT_EQ(program.codeDebugInfo(1), 12);
-}
-
 TEST_F(ProgramFileReadTest, RecordsAreReadInTheirMemoryForm) {
   ImageParts parts;
   parts.properties = Bytes().integer(2).string("gridtype").string("latlon").string("x").string("");
@@ -360,20 +341,6 @@ TEST_F(ProgramFileReadTest, UnexpectedErrorsGoToTheReportAndGiveMinusOne) {
     EXPECT_NE(log.find("Error " + std::to_string(row.number)), std::string::npos) << log;
     EXPECT_NE(log.find(std::string(kSource) + " (10000) " + row.step), std::string::npos) << log;
   }
-}
-
-// The smallest image is one STOP; a read replaces the whole content, a failed one nothing.
-TEST_F(ProgramFileReadTest, ReadingReplacesTheWholeContentAndAFailureNothing) {
-  program = test::smallProgram();
-  const auto before = test::snapshot(program);
-  EXPECT_THROW(program.readProgram(file("text.txt", "just some text, not a program"), 1), Error);
-  EXPECT_EQ(test::snapshot(program), before);
-  program.setNeededMemory(10);
-  ASSERT_EQ(read(ImageParts()), 62);
-  EXPECT_EQ(test::snapshot(program), "file " + path("image.tgp") +
-                                         "\ninstruction 51 0 [] tag  line 0\nnext literal l_a\n"
-                                         "next variable v_a\nnext tag c_a\n");
-  EXPECT_TRUE(events.corrections.empty());
 }
 
 }  // namespace

@@ -34,37 +34,6 @@ TessaglyphProgram stopOnly() {
 
 using ProgramFileWriteTest = test::ProgramFileTest;
 
-// Written at 100 inside a file: other bytes untouched, positions absolute, names fresh.
-TEST_F(ProgramFileWriteTest, ImageInsideALargerFileLeavesEveryOtherByteAlone) {
-  std::string original(400, '\0');
-  for (std::size_t i = 0; i < original.size(); ++i)
-    original[i] = char(i * 7 + 3);
-  const auto at = file("container.bin", original);
-  // A variable no operand names and a gap in the tags: both renamed as a read-back names them.
-  const auto made = [] {
-    auto p = test::smallProgram();
-    p.addVariable();
-    p.tag(6);
-    return p;
-  };
-  auto program = made();
-  const Long end = program.writeProgram(at, 100);
-  auto atOne = made();
-  ASSERT_EQ(atOne.writeProgram(path("first.tgp"), 1), end - 99);
-  auto image = test::readFile(path("first.tgp"));
-  for (std::size_t field = 22; field < 42; field += 4) {
-    std::int64_t position = 0;
-    for (std::size_t b = 4; b-- > 0;)
-      position = position * 256 + std::uint8_t(image[field + b]);
-    image.replace(field, 4, Bytes().long_(position + 99).str());
-  }
-  EXPECT_EQ(test::readFile(at),
-            original.substr(0, 99) + image + original.substr(std::size_t(end - 1)));
-  TessaglyphProgram back;
-  EXPECT_EQ(back.readProgram(at, 100), end);
-  EXPECT_EQ(test::snapshot(back), test::snapshot(program));
-}
-
 TEST_F(ProgramFileWriteTest, SectionsFollowOneAnotherWithoutGaps) {
   auto program = test::smallProgram();
   const auto at = path("small.tgp");
@@ -213,56 +182,6 @@ TEST_F(ProgramFileWriteTest, FileErrorsPassThrough) {
                      "Bad file name or number", kSource));
   EXPECT_EQ(openFileCount(), 0u);
   EXPECT_TRUE(ui.prompts.empty());
-}
-
-// Literal bytes, the text read back, and a second write (a single keeps 7 digits).
-TEST_F(ProgramFileWriteTest, LiteralsKeepTheirValues) {
-  std::string allBytes;
-  for (int b = 255; b >= 0; --b)
-    allBytes.push_back(char(b));
-  const auto i2 = [](int v) { return Bytes().integer(v).str(); };
-  const auto f4 = [](float v) { return Bytes().single(v).str(); };
-  const auto f8 = [](double v) { return Bytes().double_(v).str(); };
-  const struct {
-    TG_P_DATATYPES type;
-    Integer size;
-    std::string value, readBack, bytes, rewritten;  // rewritten: "" when the bytes again
-  } rows[] = {
-      {TG_P_DT_UNSIGNEDINTEGER, 1, "255", "255", "\xFF", ""},
-      {TG_P_DT_UNSIGNEDINTEGER, 1, " 3.5 ", "4", "\x04", ""},
-      {TG_P_DT_UNSIGNEDINTEGER, 1, "2.5", "2", "\x02", ""},
-      {TG_P_DT_INTEGER, 2, "&H7FFF", "32767", i2(32767), ""},
-      {TG_P_DT_INTEGER, 4, "-2147483648", "-2147483648", Bytes().long_(-2147483647 - 1).str(), ""},
-      {TG_P_DT_INTEGER, 4, "1E9", "1000000000", Bytes().long_(1000000000).str(), ""},
-      {TG_P_DT_SINGLE, 4, "3.14159265358979", "3.141593", f4(3.14159265358979f), f4(3.141593f)},
-      {TG_P_DT_SINGLE, 4, "-3.402823E+38", "-3.402823E+38", f4(-3.402823e38f), ""},
-      {TG_P_DT_SINGLE, 4, "1E-45", "1.401298E-45", f4(1e-45f), ""},
-      // The double nearest to 0.1, not a single widened.
-      {TG_P_DT_DOUBLE, 8, "0.1", "0.1", std::string("\x9A\x99\x99\x99\x99\x99\xB9\x3F", 8), ""},
-      {TG_P_DT_DOUBLE, 8, "123456789012345", "123456789012345", f8(123456789012345.0), ""},
-      {TG_P_DT_DOUBLE, 8, "-2.5E-300", "-2.5E-300", f8(-2.5e-300), ""},
-      {TG_P_DT_ASCII, 0, "", "", Bytes().string("").str(), ""},
-      {TG_P_DT_ASCII, 256, allBytes, allBytes, Bytes().string(allBytes).str(), ""}};
-  for (const auto& row : rows) {
-    SCOPED_TRACE(row.value);
-    auto program = stopOnly();
-    program.addLiteral({row.type, row.size, row.value});
-    const auto at = path("literal.tgp"), again = path("again.tgp");
-    std::filesystem::remove(at);
-    std::filesystem::remove(again);
-    const Long end = program.writeProgram(at, 1);
-    const std::string image = test::readFile(at);
-    // After the routines and attributes counts: the literal count, type, size, value.
-    const std::size_t valueAt = 48 + 2 + 1 + (row.type == TG_P_DT_ASCII ? 0 : 2);
-    EXPECT_EQ(image.substr(valueAt, row.bytes.size()), row.bytes);
-    TessaglyphProgram back;
-    ASSERT_EQ(back.readProgram(at, 1), end);
-    EXPECT_EQ(back.literals(1), (TG_P_LITERAL{row.type, row.size, row.readBack}));
-    ASSERT_EQ(back.writeProgram(again, 1), end);
-    auto expected = image;
-    expected.replace(valueAt, row.rewritten.size(), row.rewritten);
-    EXPECT_EQ(test::readFile(again), expected);
-  }
 }
 
 }  // namespace

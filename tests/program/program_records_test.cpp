@@ -246,42 +246,6 @@ TEST(ProgramRecords, LiteralRemovalMovesLaterLiteralsWithTheirNamesDown) {
   EXPECT_EQ(linesOf(snapshot(p), "literal"), "literal l_b 5 1 b\nliteral l_d 4 8 2.5\n");
 }
 
-// 0, -1 and one past the end of every list are refused before anything changes.
-TEST(ProgramRecords, EveryListRefusesZeroAndOnePastTheEnd) {
-  using IndexCall = std::function<void(TessaglyphProgram&, Integer)>;
-  const std::tuple<const char*, Integer, IndexCall> rows[] = {
-      {"scriptProperties", 2, [](auto& p, Integer i) { p.scriptProperties(i); }},
-      {"setScriptProperties", 2,
-       [](auto& p, Integer i) { p.setScriptProperties(i, TG_P_PROPERTY("datum", "x")); }},
-      {"removeScriptProperty", 2, [](auto& p, Integer i) { p.removeScriptProperty(i); }},
-      {"routines", 1, [](auto& p, Integer i) { p.routines(i); }},
-      {"setRoutines", 1, [](auto& p, Integer i) { p.setRoutines(i, TG_P_ROUTINE("next", "c_a")); }},
-      {"removeRoutine", 1, [](auto& p, Integer i) { p.removeRoutine(i); }},
-      {"Attributes", 1, [](auto& p, Integer i) { p.Attributes(i); }},
-      {"setAttributes", 1, [](auto& p, Integer i) { p.setAttributes(i, attribute("x", "c_a")); }},
-      {"literals", 2, [](auto& p, Integer i) { p.literals(i); }},
-      {"setLiterals", 2,
-       [](auto& p, Integer i) { p.setLiterals(i, TG_P_LITERAL(TG_P_DT_ASCII, 1, "x")); }},
-      {"removeLiteral", 2, [](auto& p, Integer i) { p.removeLiteral(i); }},
-      {"getLiteralName", 2, [](auto& p, Integer i) { p.getLiteralName(i); }},
-      {"instructions", 6, [](auto& p, Integer i) { p.instructions(i); }},
-      {"setInstructions", 6,
-       [](auto& p, Integer i) { p.setInstructions(i, op(TG_M_I_LOAD, "999", TG_P_DS_EXPLICIT)); }},
-      {"removeInstruction", 6, [](auto& p, Integer i) { p.removeInstruction(i); }},
-      {"instructionTag", 6, [](auto& p, Integer i) { p.instructionTag(i); }},
-      {"codeDebugInfo", 6, [](auto& p, Integer i) { p.codeDebugInfo(i); }},
-      {"tag", 6, [](auto& p, Integer i) { p.tag(i); }},
-      {"setCodeDebugInfo", 6, [](auto& p, Integer i) { p.setCodeDebugInfo(i, 5); }},
-      {"removeCodeDebugInfo", 6, [](auto& p, Integer i) { p.removeCodeDebugInfo(i); }},
-      {"addressSymbolicName", 3, [](auto& p, Integer i) { p.addressSymbolicName(i); }}};
-  for (const auto& [name, count, call] : rows) {
-    auto p = smallProgram();
-    for (const Integer index : {Integer(0), Integer(-1), Integer(count + 1)})
-      EXPECT_TRUE(refused([&] { call(p, index); }, p, 9, "Subscript out of range"))
-          << name << index;
-  }
-}
-
 TEST(ProgramRecords, ListsStopAtTheLargestInteger) {
   TessaglyphProgram p;
   p.setNeededMemory(32767);

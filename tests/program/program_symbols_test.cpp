@@ -26,27 +26,6 @@ std::string operands(const TessaglyphProgram& p) {
   return text;
 }
 
-// Resolving turns every name into its number, and recreating gives the same program.
-TEST(ProgramSymbolicData, ResolvingTurnsEveryNameIntoItsNumberAndBack) {
-  auto p = smallProgram();
-  p.setVariableType("v_c", TG_P_DT_SINGLE);
-  p.setVarDebugInfo("v_c", "height");
-  p.addAttribute(attribute("elevation", "c_b", "c_a"));
-  const auto before = snapshot(p);
-  p.resolveSymbolicData();
-  EXPECT_EQ(operands(p), "data 1, const 1, pdv 0, pdv 3, code 0, data ");
-  EXPECT_EQ(p.routines(1).location + " " + p.Attributes(2).readLocation + " " +
-                p.Attributes(2).writeLocation + " " + p.Attributes(1).writeLocation,
-            "0 2 0 -1");
-  EXPECT_EQ(tags(p) + " " + memory(p), "- - - - - - - - -");
-  EXPECT_EQ(p.getLiteralName(2) + " " + std::to_string(p.codeDebugInfo(2)), "l_b 11");
-  p.createSymbolicData();
-  EXPECT_EQ(snapshot(p), before);
-  // Only v_b is named by an operand: several unused variables set the memory floor.
-  p.removeVariable("v_a");
-  EXPECT_EQ(memory(p), "v_b v_c -");
-}
-
 // One unused variable sets no floor, and recreating takes an earlier floor away.
 TEST(ProgramSymbolicData, OneUnusedVariableSetsNoFloor) {
   auto q = smallProgram();
@@ -65,23 +44,6 @@ TessaglyphProgram nops(int count) {
   for (int i = 0; i < count; ++i)
     p.addInstruction(op(TG_M_I_NOP, "", TG_P_DS_DATA));
   return p;
-}
-
-TEST(ProgramSymbolicData, TagsAreGivenAfreshInTheOrderTheyAreNeeded) {
-  auto p = nops(4);
-  for (Integer i = 1; i <= 4; ++i)
-    p.tag(i);  // c_a..c_d; c_d is referenced by nothing
-  p.addInstruction(op(TG_M_I_GOTO, "c_c", TG_P_DS_INSTRUCTION));
-  p.addInstruction(op(TG_M_I_GOTO, "c_a", TG_P_DS_INSTRUCTION));
-  p.addRoutine({"init", "c_b"});
-  p.resolveSymbolicData();
-  EXPECT_EQ(operands(p), "data , data , data , data , code 2, code 0");
-  EXPECT_EQ(p.routines(1).location, "1");
-  p.createSymbolicData();
-  EXPECT_EQ(tags(p), "c_b c_c c_a - - -");
-  EXPECT_EQ(operands(p), "data , data , data , data , code c_a, code c_b");
-  EXPECT_EQ(p.routines(1).location, "c_c");
-  EXPECT_EQ(p.tag(4), "c_d");
 }
 
 // Recreating keeps the tags there are and never hands their names out; the generator restarts.
@@ -106,25 +68,6 @@ TEST(ProgramSymbolicData, RecreatingKeepsExistingTags) {
   q.createSymbolicData();  // the goto needs one tag: "c_a" again
   EXPECT_EQ(tags(q), "c_a c_b - -");
   EXPECT_EQ(q.tag(3), "c_c");
-}
-
-// An explicit address becomes the segment of its cell (rounded half to even).
-TEST(ProgramSymbolicData, ExplicitAddressesBecomeTheSegmentOfTheirCell) {
-  TessaglyphProgram p;
-  p.addLiteral({TG_P_DT_ASCII, 1, "a"});
-  p.addLiteral({TG_P_DT_ASCII, 1, "b"});
-  p.addVariable();
-  p.addVariable();
-  for (const char* address : {"3", "0", "16", "17", "18", "19", "16.5", " 15 "})
-    p.addInstruction(op(TG_M_I_LOAD, address, TG_P_DS_EXPLICIT));
-  p.addInstruction(op(TG_M_I_GOTO, "1", TG_P_DS_EXPLICITCODE));
-  p.resolveSymbolicData();
-  EXPECT_EQ(operands(p), "pdv 3, pdv 0, const 0, const 1, data 0, data 1, const 0, pdv 15, code 1");
-  p.createSymbolicData();
-  EXPECT_EQ(operands(p),
-            "pdv p_x, pdv register, const l_a, const l_b, data v_a, data v_b, const l_a, "
-            "pdv p_filetitle, code c_a");
-  EXPECT_EQ(p.instructionTag(2), "c_a");
 }
 
 // What designates nothing: refused, resolved to -1, or passed on a NOP.
@@ -181,23 +124,6 @@ class RepairingProgram : public TessaglyphProgram {
  public:
   using TessaglyphProgram::correctNeededMemory;
 };
-
-// The memory only grows, and a sink hears each growth with the sizes before and after.
-TEST(ProgramSymbolicData, GrowingTheMemoryTellsTheSink) {
-  RepairingProgram p;
-  p.addVariable();
-  p.addVariable();
-  p.correctNeededMemory(6, "grown");
-  RecordingProgramEvents sink;
-  p.setEventSink(&sink);
-  p.correctNeededMemory(9, "grown again");
-  p.correctNeededMemory(4, "never shrinks");
-  p.correctNeededMemory(9, "already large enough");
-  p.setEventSink(nullptr);
-  p.correctNeededMemory(10, "unheard");
-  EXPECT_EQ(sink.corrections, (std::vector<Correction>{{"grown again", "6", "9"}}));
-  EXPECT_EQ(memory(p), "v_a v_b - - - - - - - -");
-}
 
 }  // namespace
 }  // namespace tg::test

@@ -53,32 +53,6 @@ class AreaTest : public ::testing::Test {
 };
 test::TemporaryFolder* AreaTest::s_tiles = nullptr;
 
-TEST_F(AreaTest, SectorsSplitTheAreaAndListTheFilesOverlappingThem) {
-  const auto area = tileArea(block());
-  EXPECT_EQ(area->numSectors(), 4);
-  EXPECT_EQ((std::array{area->areaMinX(), area->areaMaxX(), area->areaMinY(), area->areaMaxY()}),
-            (std::array{-100.0, -98.0, 40.0, 42.0}));
-  struct Row {
-    Integer x, y, file;
-    double west, north;
-  };
-  // Rows are counted from the north.
-  for (const Row& row : {Row{0, 0, 1, -100, 42}, Row{1, 0, 2, -99, 42}, Row{0, 1, 3, -100, 41},
-                         Row{1, 1, 4, -99, 41}}) {
-    SCOPED_TRACE(testing::Message() << "sector " << row.x << "," << row.y);
-    ASSERT_EQ(area->sectorFileCount(row.x, row.y), 1);
-    EXPECT_EQ(area->sectorFile(row.x, row.y, 1), area->files(row.file));
-    const TG_BOUNDS bounds = area->sectorBoundaries(row.x, row.y);
-    EXPECT_EQ((std::array{bounds.westLon, bounds.eastLon, bounds.northLat, bounds.southLat}),
-              (std::array{row.west, row.west + 1, row.north, row.north - 1}));
-  }
-  EXPECT_EQ(area->getSectorX(-99), 1);
-  EXPECT_EQ(area->getSectorY(41), 1);
-  EXPECT_EQ(area->getSectorY(41.5), 0);
-  // The same bounds count as overlap.
-  EXPECT_EQ(tileArea({srtm("N40W100"), srtm("N40W100.middle")})->sectorFileCount(0, 0), 2);
-}
-
 TEST_F(AreaTest, SmallerAlignedFilesSetTheSectorSizeAndDirectAccessCanBeRequired) {
   // A one-degree tile and a half-degree grid on the same corner: sectors of half a degree (the
   // ASCII script reaches a ten-millionth of a cell past its outer nodes). The small grid is
@@ -175,26 +149,6 @@ TEST_F(AreaTest, MaximumOpenFilesKeepsItsRangeAndClosesFilesWhenLowered) {
   area->setMaximumOpenFiles(2);
   EXPECT_EQ(area->numOpenFiles(), 2);
   EXPECT_EQ(area->fileOpen(1) + area->fileOpen(2) + area->fileOpen(3) + area->fileOpen(4), 2);
-}
-
-TEST_F(AreaTest, SettingsGiveTheOpenFileLimitAndTheBorderDistance) {
-  struct Row {
-    const char* ini;
-    Integer maximum;
-    double border;
-  };
-  for (const Row& row :
-       {Row{"", 225, 0}, Row{"[Tessa Glyph]\nexists=True\nmax open area files=10\n", 10, 0},
-        Row{"[Tessa Glyph]\nexists=False\nmax open area files=10\n", 225, 0},
-        Row{"[Tessa Glyph]\nexists=True\nmax open area files=300\n", 225, 0},
-        Row{"[Tessa Glyph]\nexists=True\nmax open area files=0\n", 225, 0},
-        Row{"[TessaglyphArea]\nm_boundaryResolution=0.001\n", 225, 0.001}}) {
-    SCOPED_TRACE(row.ini);
-    m_home.writeFile("base/Tessaglyph.ini", row.ini);
-    TessaglyphArea area;
-    EXPECT_EQ(area.maximumOpenFiles(), row.maximum);
-    EXPECT_EQ(area.boundaryResolution(), row.border);
-  }
 }
 
 TEST_F(AreaTest, PointQueriesFindTheirSectorAndNeighbour) {
@@ -431,17 +385,6 @@ TEST_F(AreaTest, AnAssignedProfilerCountsTheAreasMembers) {
   area->setMethodProfiler(nullptr);
   area->point(41.5, -99.5);
   EXPECT_EQ(profiler->methodCallCount(point), 2);
-}
-
-TEST_F(AreaTest, FilesOutliveTheirAreaAsPlainFiles) {
-  std::shared_ptr<TessaglyphFile> kept;
-  {
-    const auto area = tileArea(block());
-    kept = area->files(1);
-    EXPECT_THROW(kept->closeSource(), Error);  // an area file is closed by its area only
-  }
-  EXPECT_FALSE(kept->isAreaFile());
-  EXPECT_FALSE(kept->isOpen());
 }
 
 }  // namespace

@@ -167,25 +167,6 @@ TEST_F(DatumConverterTest, TakesTheLibrarysResultOrFallsBackToTheGridShift) {
   }
 }
 
-TEST_F(DatumConverterTest, AFailingLibraryIsNotCalledAgain) {
-  library.failing = true;
-  DatumConverter c = converter(&library);
-  EXPECT_EQ(run(c, 31, -99, "NAD83", "WGS84").status, DATUM_S_LIBRARYUNUSABLE);
-  EXPECT_FALSE(c.libraryUsable());
-  // From now on the grid shift does what it can, and the library stays out of it.
-  const Result r = run(c, 31, -99, "NAD27", "NAD83");
-  EXPECT_EQ(r.status, DATUM_S_CONVERTED);
-  EXPECT_NEAR(r.lat, 31 + kLatShift, 1e-12);
-  EXPECT_EQ(run(c, 31, -99, "NAD83", "WGS84").status, DATUM_S_LIBRARYUNUSABLE);
-  EXPECT_FALSE(c.isValidKey("LL27"));
-  EXPECT_EQ(library.calls, 1);
-
-  // Without any library it is the same from the start.
-  DatumConverter without = converter(nullptr);
-  EXPECT_EQ(run(without, 31, -99, "NAD83", "WGS84").status, DATUM_S_LIBRARYUNUSABLE);
-  EXPECT_EQ(run(without, 31, -99, "NAD83", "NAD27").status, DATUM_S_CONVERTED);
-}
-
 TEST_F(DatumConverterTest, KeyValidityFailuresMarkTheLibraryToo) {
   DatumConverter c = converter(&library);
   EXPECT_TRUE(c.isValidKey(" LL27 "));

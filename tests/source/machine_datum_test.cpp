@@ -148,21 +148,5 @@ TEST_F(MachineDatumTest, NativeCoordinatesOfAUtmGridAreEastingAndNorthingInItsZo
   }
 }
 
-TEST_F(MachineDatumTest, NativeCoordinatesOfALatLonGridAndTheTrace) {
-  test::TemporaryFolder scratch;
-  load(".property gridtype \"latlon\"\n.property datum \"nad27\"\n");
-  setTraceFile(scratch.folder() + "trace.log");
-  Double natX = 0, natY = 0;
-  machine->getNativeCoordinates(35.5, -97.25, natX, natY);
-  disableTrace();
-  EXPECT_EQ(std::make_pair(natX, natY), std::make_pair(-97.25, 35.5));
-  const std::string text = test::fileText(scratch.folder() + "trace.log");
-  EXPECT_NE(text.find("machine.getNativeCoordinates: lat = 35.5, convY = 35.5, lon = -97.25, "
-                      "convX = -97.25, m_datum = 'NAD27', sDatumPoint = 'nad27', "
-                      "sDatumDataFile = 'nad27'"),
-            std::string::npos)
-      << text;
-}
-
 }  // namespace
 }  // namespace tg

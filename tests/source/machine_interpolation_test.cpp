@@ -130,17 +130,6 @@ TEST_F(InterpolationTest, AnUnusableGeometryFailsOnlyWhereItIsNeeded) {
   }
 }
 
-// A negative resolution steps the other way; the capability and the read agree on it.
-TEST_F(InterpolationTest, NegativeResolutionsFollowTheSameFormulas) {
-  AttributeValues negative = gridWith("xres", "-0.5");
-  negative[5].second = "-0.5";
-  load(kLatLonProperties, negative);
-  for (const auto mode : {TG_M_IM_CLOSESTPOINT, TG_M_IM_4POINT, TG_M_IM_12POINT})
-    EXPECT_TRUE(machine->canInterpolate(mode)) << mode;
-  EXPECT_FLOAT_EQ(read(TG_M_IM_4POINT, 0.75, 1.25), linearSurface(0.75, 1.25));
-  EXPECT_FLOAT_EQ(read(TG_M_IM_CLOSESTPOINT, 0.7, 1.3), linearSurface(0.5, 1.5));
-}
-
 // (x - west) / xres: 2.5 -> 2, 3.5 -> 4, 0.5 -> 0, 1.5 -> 2; below a half down, above up.
 TEST_F(InterpolationTest, ClosestPointRoundsHalvesToEven) {
   loadLatLonGrid();
@@ -153,49 +142,6 @@ TEST_F(InterpolationTest, ClosestPointRoundsHalvesToEven) {
     const TG_M_INTERPDATA data = machine->lastInterpData();
     EXPECT_EQ(std::tie(data.numPoints, data.targetX, data.targetY, data.x[0], data.y[0]),
               std::make_tuple(Integer(1), c.x, c.y, c.gridX, c.gridY));
-  }
-}
-
-TEST_F(InterpolationTest, FourPointGathersTheCellCornersInOrder) {
-  // z = 2x + 3y + xy is bilinear, so the combined value is exact inside every cell.
-  loadLatLonGrid(
-      "dp_read:\n cast_double register\n load p_x\n multiply p_y\n store t1\n"
-      " load p_x\n multiply 2\n add t1\n store t1\n load p_y\n multiply 3\n add t1\n"
-      " store p_return\n stop\n");
-  auto surface = [](double x, double y) { return 2 * x + 3 * y + x * y; };
-  for (const TG_M_INTERPOLATIONMODES mode : {TG_M_IM_4POINT, TG_M_IM_MAX4}) {
-    EXPECT_NEAR(read(mode, 1.2, 0.6), surface(1.2, 0.6), 1e-4);
-    const TG_M_INTERPDATA data = machine->lastInterpData();
-    ASSERT_EQ(data.numPoints, 4);
-    const double xs[] = {1.5, 1.0, 1.0, 1.5}, ys[] = {0.5, 0.5, 1.0, 1.0};
-    for (std::size_t i = 0; i < 4; ++i) {
-      EXPECT_EQ(std::tie(data.x[i], data.y[i]), std::tie(xs[i], ys[i])) << i;
-      EXPECT_FLOAT_EQ(data.z[i], surface(xs[i], ys[i])) << i;
-    }
-    EXPECT_EQ(std::count(data.z.begin() + 4, data.z.end(), 0.0f), 8);
-  }
-}
-
-// The cell of a point on the east or north edge reaches beyond the grid: those corners are not
-// read, carry -32100, and the combined value is -32101. The south-west corner is whole.
-TEST_F(InterpolationTest, EdgesOfTheBounds) {
-  loadLatLonGrid();
-  const struct {
-    double x, y;
-    float expected;
-    int missing;  // corners carrying -32100
-  } cases[] = {
-      {2.0, 2.0, -32101, 3}, {2.0, 1.0, -32101, 2},  {1.0, 2.0, -32101, 2},
-      {0.0, 0.0, 0, 0},      {1.99, 1.99, 9.95f, 0},
-  };
-  for (const auto& c : cases) {
-    EXPECT_NEAR(read(TG_M_IM_4POINT, c.x, c.y), c.expected, 1e-3) << c.x << ", " << c.y;
-    const TG_M_INTERPDATA data = machine->lastInterpData();
-    EXPECT_EQ(std::count(data.z.begin(), data.z.begin() + 4, -32100.0f), c.missing);
-    // At the north-east corner the one corner inside is the query itself, p1.
-    if (c.missing == 3) {
-      EXPECT_FLOAT_EQ(data.z[1], linearSurface(2, 2));
-    }
   }
 }
 
@@ -389,19 +335,6 @@ TEST_F(InterpolationTest, ScriptCoordsNeverChangeACellHeldElsewhere) {
   EXPECT_EQ(machine->predefinedVariables(TG_M_PVI_Y), "4.75");
   EXPECT_EQ(MachineAccess::cell(*machine, TG_M_PVI_Y).get(), unshared);
   EXPECT_EQ(machine->predefinedVariableDataTypes(TG_M_PVI_Y), TG_M_DT_DOUBLE);
-}
-
-// "return" starts each point as a fresh cell of the datapoint's type: read code that adds to it
-// sees 0 every time.
-TEST_F(InterpolationTest, ReturnIsFreshForEveryPoint) {
-  loadLatLonGrid(
-      "dp_read:\n cast_double register\n load p_return\n add 1.5\n store p_return\n"
-      " stop\n");
-  for (int i = 0; i < 3; ++i)
-    EXPECT_EQ(read(TG_M_IM_NONE, 0.5, 0.5), 1.5f);
-  EXPECT_EQ(read(TG_M_IM_4POINT, 0.5, 0.5), 1.5f);
-  const TG_M_INTERPDATA data = machine->lastInterpData();
-  EXPECT_TRUE(std::all_of(data.z.begin(), data.z.begin() + 4, [](Single z) { return z == 1.5f; }));
 }
 
 TEST_F(InterpolationTest, TraceLines) {

@@ -76,13 +76,5 @@ TEST(ScriptCollection, RefusesWhatItCannotDo) {
   }
 }
 
-TEST(ScriptCollection, BoundsShareOneCollection) {
-  TG_BOUNDS first;
-  first.scriptCollection = std::make_shared<ScriptCollection>();
-  TG_BOUNDS copy = first;
-  copy.scriptCollection->add("srtm hgt", true);
-  EXPECT_TRUE(first.scriptCollection->item("SRTM HGT"));
-}
-
 }  // namespace
 }  // namespace tg::test

@@ -121,14 +121,6 @@ TEST_F(SourceFileBounds, LatLonResolutionBecomesMetresAtTheMiddleLatitude) {
   EXPECT_NEAR(file->metrics().yResolution, 2222.16, 1e-4);
 }
 
-TEST_F(SourceFileBounds, MetricsWithoutATargetKeepTheScriptDatum) {
-  auto file = makeFile(boundedBy("latlonbounding", test::latLonBounds()));
-  file->machine()->setCurrentDatum("");
-  file->openSource();
-  EXPECT_EQ(file->metrics().datum, "nad27");
-  EXPECT_EQ(file->metrics().bounds.northLat, 36);
-}
-
 TEST_F(SourceFileBounds, MissingAttributeOrBadValueIsAClearError) {
   const std::string latLonRule = " attribute must be defined when the \"boundsmode\" property is ";
   const struct {

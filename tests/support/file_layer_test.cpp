@@ -28,37 +28,6 @@ class FileLayerTest : public ::testing::Test {
   }
 };
 
-TEST_F(FileLayerTest, ReadsAndWritesAtOneBasedPositions) {
-  const std::string path = write("DATA.BIN", "abcdef");
-  ScopedFile file(path, FileOpenMode::ReadWrite);
-  EXPECT_EQ(fileLength(file.handle()), 6);
-  std::array<char, 3> bytes{};
-  readFileAt(file.handle(), 2, bytes.data(), 3);
-  EXPECT_EQ(std::string(bytes.data(), 3), "bcd");
-
-  writeFileAt(file.handle(), 8, "XY", 2);  // beyond the end: the gap is filled with zeros
-  EXPECT_EQ(fileLength(file.handle()), 9);
-  char gap = 'q';
-  readFileAt(file.handle(), 7, &gap, 1);
-  EXPECT_EQ(gap, '\0');
-}
-
-TEST_F(FileLayerTest, TruncateCutsOrExtendsAWritableFileOnly) {
-  const std::string path = write("cut.bin", "abcdef");
-  {
-    ScopedFile file(path, FileOpenMode::ReadWrite);
-    truncateFile(file.handle(), 2);
-    EXPECT_EQ(fileLength(file.handle()), 2);
-    truncateFile(file.handle(), 4);
-    char tail[2] = {'x', 'x'};
-    readFileAt(file.handle(), 3, tail, 2);
-    EXPECT_EQ(std::string(tail, 2), std::string(2, '\0'));
-  }
-  ScopedFile readOnly(path, FileOpenMode::ReadOnly);
-  EXPECT_EQ(errorNumber([&] { truncateFile(readOnly.handle(), 0); }), 54);
-  EXPECT_EQ(fileLength(readOnly.handle()), 4);
-}
-
 TEST_F(FileLayerTest, MisuseRaisesThePlatformFileErrors) {
   const Integer handle = openFile(write("data.bin", "abc"), FileOpenMode::ReadOnly);
   char buffer[4];
@@ -89,40 +58,6 @@ TEST_F(FileLayerTest, UpperCasedNamesWithBackslashesFindTheFile) {
   ScopedFile file(windowsStyle, FileOpenMode::ReadOnly);
   EXPECT_EQ(fileLength(file.handle()), 2);
   EXPECT_EQ(filePath(file.handle()), folder.folder() + "Tiles/n45w122.hgt");
-}
-
-TEST_F(FileLayerTest, HandlesAreReusedLowestFirstAndClosingOneLeavesOthersValid) {
-  const std::string a = write("a.bin", "A");
-  const std::string b = write("b.bin", "B");
-  const std::size_t before = openFileCount();
-  const Integer first = openFile(a, FileOpenMode::ReadOnly);
-  const Integer second = openFile(b, FileOpenMode::ReadOnly);
-  EXPECT_NE(first, second);
-  closeFile(first);
-  char byte = 0;
-  readFileAt(second, 1, &byte, 1);
-  EXPECT_EQ(byte, 'B');
-  const Integer third = openFile(a, FileOpenMode::ReadOnly);
-  EXPECT_EQ(third, first);
-  closeFile(third);
-  closeFile(second);
-  EXPECT_EQ(openFileCount(), before);
-}
-
-TEST_F(FileLayerTest, ReadWriteFallsBackToReadOnlyAndCreateMakesTheFile) {
-  const std::string path = write("locked.bin", "L");
-  chmod(path.c_str(), 0444);
-  if (geteuid() != 0) {  // root may write anything, so the fallback is only seen as a user
-    ScopedFile file(path, FileOpenMode::ReadWrite);
-    EXPECT_FALSE(isWritableFile(file.handle()));
-  }
-  const std::string created = folder.folder() + "new.bin";
-  {
-    ScopedFile file(created, FileOpenMode::ReadWriteCreate);
-    EXPECT_TRUE(isWritableFile(file.handle()));
-    EXPECT_EQ(fileLength(file.handle()), 0);
-  }
-  EXPECT_TRUE(std::filesystem::exists(created));
 }
 
 // Reads come from a mapping once the file is open; what changes the file underneath, through the
