@@ -2,6 +2,7 @@
 // zone come from, their 11010 errors, the library keys, and native coordinates end to end.
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <memory>
 #include <string>
 #include <utility>
@@ -11,6 +12,7 @@
 #include "source/datum_conversion.hpp"
 #include "source/elevation_helpers.hpp"
 #include "source/interpolation_test_support.hpp"
+#include "source/nadcon_test_files.hpp"
 #include "support/test_environment.hpp"
 #include "support/trace.hpp"
 #include "tessaglyph/machine.hpp"
@@ -144,6 +146,36 @@ TEST_F(MachineDatumTest, NativeCoordinatesOfAUtmGridAreEastingAndNorthingInItsZo
       ASSERT_EQ(status, 0);
       EXPECT_NEAR(natX, e, 1e-3) << datum << " " << lon;
       EXPECT_NEAR(natY, n, 1e-3) << datum << " " << lon;
+    }
+  }
+}
+
+// Native coordinates skip the conversion only while it moves nothing: a new program (Clear) or
+// a new current datum is worked out anew. Each step reads twice (the second read may take the
+// remembered answer).
+TEST_F(MachineDatumTest, NativeCoordinatesFollowANewProgramOrCurrentDatum) {
+  test::TemporaryHome home;  // with the NADCON grids, NAD27 to NAD83 moves a position
+  test::linkRepositoryNadconGrids(std::filesystem::path(home.base()) / "NADCON");
+  const Double lat = 35, lon = -97.5;
+  const std::string latLon = ".property datum \"NAD83\"\n";
+  const std::string utm = ".property datum \"NAD83\"\n" + std::string(kUtmGrid) + kFixedZone;
+  const struct {
+    const std::string* program;  // prepared anew on the same machine, or nullptr
+    const char* currentDatum;    // set, or nullptr to leave it
+    bool moved;                  // expected: not the position itself
+  } steps[] = {{&latLon, "NAD83", false},
+               {&utm, nullptr, true},
+               {&latLon, "NAD83", false},
+               {nullptr, "NAD27", true}};
+  for (const auto& step : steps) {
+    if (step.program != nullptr) {
+      assembleProgram(*step.program + kCode, "datum.tgs").prepareMachine(machine);
+    }
+    if (step.currentDatum != nullptr) machine->setCurrentDatum(step.currentDatum);
+    for (int read = 0; read < 2; ++read) {
+      Double natX = 0, natY = 0;
+      machine->getNativeCoordinates(lat, lon, natX, natY);
+      EXPECT_EQ(natX != lon || natY != lat, step.moved) << &step - steps << " read " << read;
     }
   }
 }

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <array>
 #include <memory>
 #include <optional>
 #include <string>
@@ -15,6 +16,7 @@
 #include "source/interpolation_test_support.hpp"
 #include "source/point_interpolation.hpp"
 #include "support/trace.hpp"
+#include "tessaglyph/mex.hpp"
 
 namespace tg {
 namespace {
@@ -212,6 +214,31 @@ TEST(CombineInterpolationData, ByModeAndMissingPoints) {
   EXPECT_EQ(combineInterpolationData(data, TG_M_IM_NONE), -32100);
   EXPECT_EQ(combineInterpolationData(data, TG_M_IM_CLOSESTPOINT), -32100);
   EXPECT_EQ(combineInterpolationData(data, TG_M_IM_MAX4), -32101);
+}
+
+// Direct access combines its corners in the grid's order as the machine's order would.
+TEST(CombineInterpolationData, GridOrderedCornersAsInTheMachinesOrder) {
+  const struct {
+    const char* name;
+    std::array<Single, 4> z;
+    Double u, v;  // the target within the cell
+  } rows[] = {{"inside", {812, 790.5f, 833, 801}, 0.3, 0.7},
+              {"a void", {812, -32100, 833, 801}, 0.3, 0.7},
+              {"beyond 30000", {29999, 29999, 40000, 40000}, 0.9, 0.9}};
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row.name);
+    TG_M_INTERPDATA grid;  // a cell 0.25 wide and 0.5 high at (10, 20)
+    grid.numPoints = 4;
+    grid.targetX = 10 + 0.25 * row.u;
+    grid.targetY = 20 + 0.5 * row.v;
+    for (std::size_t k = 0; k < 4; ++k) {
+      grid.x[k] = 10 + 0.25 * TessaglyphMEXOffsetCalc::kPointSteps[k][0];
+      grid.y[k] = 20 + 0.5 * TessaglyphMEXOffsetCalc::kPointSteps[k][1];
+      grid.z[k] = row.z[k];
+    }
+    EXPECT_EQ(combineGridCorners(grid),
+              combineInterpolationData(inMachinePointOrder(grid), TG_M_IM_4POINT));
+  }
 }
 
 // Each routine pushes x, y and z per point; x is written with more digits than a Single holds
