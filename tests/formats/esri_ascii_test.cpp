@@ -1,18 +1,6 @@
 // ESRI ASCII grids through scripts/esri_ascii.tgs, checked against the reference reader and
 // against what the writer meant.
-#include <gtest/gtest.h>
-
-#include <algorithm>
-#include <filesystem>
-#include <random>
-#include <string>
-#include <utility>
-#include <vector>
-
 #include "formats/format_test_support.hpp"
-#include "formats/reference_reader.hpp"
-#include "support/test_environment.hpp"
-#include "test_support.hpp"
 
 namespace tg::formats_test {
 namespace {
@@ -52,13 +40,12 @@ TEST_P(EsriAsciiLayouts, EveryNodeAndInterpolatedReads) {
   expectAgreesWithReference(file, readEsriAscii(path), 300);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    HeaderForms, EsriAsciiLayouts,
-    ::testing::Values(AsciiCase{"corner", {}},
-                      AsciiCase{"centre_dx_dy_capitals", {.alternate = true}},
-                      AsciiCase{"wrapped_crlf_no_final_newline", {.wrapped = true}},
-                      AsciiCase{"no_nodata_key", {.noData = false}}),
-    [](const ::testing::TestParamInfo<AsciiCase>& info) { return std::string(info.param.name); });
+const AsciiCase kHeaderForms[] = {{"corner", {}},
+                                  {"centre_dx_dy_capitals", {.alternate = true}},
+                                  {"wrapped_crlf_no_final_newline", {.wrapped = true}},
+                                  {"no_nodata_key", {.noData = false}}};
+INSTANTIATE_TEST_SUITE_P(HeaderForms, EsriAsciiLayouts, ::testing::ValuesIn(kHeaderForms),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 // NODATA cells are voids: closest reads answer -32100 and every cell touching one -32101; the
 // north-east corner's cell lies outside the grid, and so does anything beyond the outer nodes.

@@ -1,17 +1,6 @@
 // ESRI BIL rasters through scripts/esri_bil.tgs, checked against the reference reader and
 // against what the writer meant.
-#include <gtest/gtest.h>
-
-#include <cmath>
-#include <filesystem>
-#include <limits>
-#include <string>
-#include <vector>
-
 #include "formats/format_test_support.hpp"
-#include "formats/reference_reader.hpp"
-#include "support/test_environment.hpp"
-#include "test_support.hpp"
 
 namespace tg::formats_test {
 namespace {
@@ -47,33 +36,25 @@ TEST_P(EsriBilLayouts, EveryNodeAndInterpolatedReads) {
   expectAgreesWithReference(file, grid, 200);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Labels, EsriBilLayouts,
-    ::testing::Values(
-        BilCase{"int16_motorola", {.motorola = true}, {-32767, 32767, -1, 128, -128, 255, -256}},
-        BilCase{"uint16_motorola",
-                {.pixelType = "UNSIGNEDINT", .motorola = true},
-                {65534, 32768, 0},
-                65535},
-        BilCase{"int32_motorola_skip",
-                {.nbits = 32, .motorola = true, .skipBytes = 37},
-                {-2000000, 1 << 24, -1}},
-        BilCase{"uint32_intel",
-                {.nbits = 32, .pixelType = "UNSIGNEDINT"},
-                {4000000000.0},
-                4294967295.0},
-        BilCase{"float_motorola_skip",
-                {.nbits = 32, .pixelType = "FLOAT", .motorola = true, .skipBytes = 100},
-                {-0.5, 1e-3, 0, 3.0e-39, -1.5e-44, 16777217, 8848.125}},
-        BilCase{"uint8", {.nbits = 8, .pixelType = ""}, {255, 0, 128}, 200},
-        BilCase{"int8", {.nbits = 8, .pixelType = "SIGNEDINT"}, {-128, 127, -1}, 99},
-        BilCase{"bil_two_bands_padded_lower_keys",
-                {.bands = 2, .rowPadding = 6, .lowerKeys = true},
-                {}},
-        BilCase{"bip_three_bands", {.layout = "BIP", .bands = 3}, {}},
-        BilCase{"bsq_two_bands_motorola", {.motorola = true, .layout = "BSQ", .bands = 2}, {}},
-        BilCase{"no_nodata", {.noData = false}, {-9999}}),
-    [](const ::testing::TestParamInfo<BilCase>& info) { return std::string(info.param.name); });
+// clang-format off
+const BilCase kLabels[] = {
+    {"int16_motorola", {.motorola = true}, {-32767, 32767, -1, 128, -128, 255, -256}},
+    {"uint16_motorola", {.pixelType = "UNSIGNEDINT", .motorola = true}, {65534, 32768, 0}, 65535},
+    {"int32_motorola_skip", {.nbits = 32, .motorola = true, .skipBytes = 37},
+     {-2000000, 1 << 24, -1}},
+    {"uint32_intel", {.nbits = 32, .pixelType = "UNSIGNEDINT"}, {4000000000.0}, 4294967295.0},
+    {"float_motorola_skip", {.nbits = 32, .pixelType = "FLOAT", .motorola = true, .skipBytes = 100},
+     {-0.5, 1e-3, 0, 3.0e-39, -1.5e-44, 16777217, 8848.125}},
+    {"uint8", {.nbits = 8, .pixelType = ""}, {255, 0, 128}, 200},
+    {"int8", {.nbits = 8, .pixelType = "SIGNEDINT"}, {-128, 127, -1}, 99},
+    {"bil_two_bands_padded_lower_keys", {.bands = 2, .rowPadding = 6, .lowerKeys = true}, {}},
+    {"bip_three_bands", {.layout = "BIP", .bands = 3}, {}},
+    {"bsq_two_bands_motorola", {.motorola = true, .layout = "BSQ", .bands = 2}, {}},
+    {"no_nodata", {.noData = false}, {-9999}}};
+// clang-format on
+
+INSTANTIATE_TEST_SUITE_P(Labels, EsriBilLayouts, ::testing::ValuesIn(kLabels),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 // NaN and infinite floats are voids as well as NODATA ones; the north-east corner's cell lies
 // outside the grid, and so does anything beyond the outer nodes.

@@ -1,19 +1,22 @@
-// Shared pieces of the format tests: the format scripts built from scripts/, small writers of
-// grids in each format, and reads through an opened source file.
+// Shared pieces of the format tests, and all they include: the format scripts built from scripts/,
+// small writers of grids in each format, and reads through an opened source file.
 #pragma once
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <bit>
 #include <cmath>
 #include <cstdint>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <map>
 #include <memory>
 #include <random>
 #include <sstream>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "formats/reference_reader.hpp"
@@ -21,8 +24,10 @@
 #include "support/test_environment.hpp"
 #include "tessaglyph/error.hpp"
 #include "tessaglyph/machine.hpp"
+#include "tessaglyph/mex.hpp"
 #include "tessaglyph/source_file.hpp"
 #include "tessaglyph/top_level_object.hpp"
+#include "test_support.hpp"
 
 namespace tg::formats_test {
 
@@ -127,6 +132,20 @@ inline void expectAgreesWithReference(FormatFile& file, const ReferenceGrid& gri
 // A value at a node for the writers: a smooth surface with a spread of magnitudes and signs.
 inline double surfaceValue(int row, int col) {
   return std::round(300.0 * std::sin(row * 0.37) * std::cos(col * 0.23) + 7.0 * col - 5.0 * row);
+}
+
+// Writes a 3 arc-second SRTM tile: big-endian 16-bit heights, rows from the north.
+inline void writeSrtmTile(const std::filesystem::path& path,
+                          const std::function<double(int row, int col)>& value) {
+  constexpr int kSamples = 1201;
+  std::string bytes(std::size_t(kSamples) * kSamples * 2, '\0');
+  for (std::size_t node = 0; node < bytes.size() / 2; ++node) {
+    const auto bits =
+        std::uint16_t(std::int16_t(value(int(node / kSamples), int(node % kSamples))));
+    bytes[2 * node] = char(bits >> 8);
+    bytes[2 * node + 1] = char(bits & 0xFF);
+  }
+  writeBytes(path, bytes);
 }
 
 struct AsciiLayout {

@@ -1,13 +1,7 @@
 // Files another tool wrote (tests/data/formats, made by GDAL) read back through the scripts:
 // every node gives its stored value, and closest and 4-point reads agree with the reference
 // reader.
-#include <gtest/gtest.h>
-
-#include <functional>
-#include <string>
-
 #include "formats/format_test_support.hpp"
-#include "formats/reference_reader.hpp"
 
 namespace tg::formats_test {
 namespace {

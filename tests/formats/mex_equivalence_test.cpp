@@ -1,18 +1,6 @@
 // Direct grid access against the format scripts: the same file opened twice, read directly where
 // the script declares its layout and through the script, at the same positions in every mode.
-#include <gtest/gtest.h>
-
-#include <cmath>
-#include <cstdint>
-#include <filesystem>
-#include <functional>
-#include <random>
-#include <string>
-#include <vector>
-
 #include "formats/format_test_support.hpp"
-#include "support/test_environment.hpp"
-#include "tessaglyph/mex.hpp"
 
 namespace tg::formats_test {
 namespace {
@@ -21,34 +9,14 @@ namespace fs = std::filesystem;
 using Writer = std::function<fs::path(const fs::path& folder)>;
 
 // A 3 arc-second tile: a surface, voids inside and on the edges.
-fs::path writeSrtmTile(const fs::path& folder) {
-  constexpr int kSamples = 1201;
-  std::string bytes(std::size_t(kSamples) * kSamples * 2, '\0');
-  for (int row = 0; row < kSamples; ++row) {
-    for (int col = 0; col < kSamples; ++col) {
-      const bool isVoid = (row == 3 && col == 4) || (row == 0 && col == 7) ||
-                          (row == 1200 && col == 9) || (col == 0 && row == 11) ||
-                          (row == 600 && col == 600);
-      const auto bits = std::uint16_t(isVoid ? -32768 : int(surfaceValue(row, col) * 3 - 400));
-      const std::size_t at = (std::size_t(row) * kSamples + std::size_t(col)) * 2;
-      bytes[at] = char(bits >> 8);
-      bytes[at + 1] = char(bits & 0xFF);
-    }
-  }
-  writeBytes(folder / "N46W122.hgt", bytes);
+fs::path writeTile(const fs::path& folder) {
+  writeSrtmTile(folder / "N46W122.hgt", [](int row, int col) {
+    const bool isVoid = (row == 3 && col == 4) || (row == 0 && col == 7) ||
+                        (row == 1200 && col == 9) || (col == 0 && row == 11) ||
+                        (row == 600 && col == 600);
+    return isVoid ? -32768 : surfaceValue(row, col) * 3 - 400;
+  });
   return folder / "N46W122.hgt";
-}
-
-// A 9 x 11 BIL raster of the layout, voids in the middle, at a corner and on an edge.
-Writer bil(BilLayout layout, double voidValue) {
-  return [layout, voidValue](const fs::path& folder) {
-    constexpr int kRows = 9, kCols = 11;
-    std::vector<double> values = bilValues(layout, kRows, kCols);
-    for (const int at : {4 * kCols + 5, 0, kCols * 3})
-      values[std::size_t(at)] = voidValue;
-    writeBil(folder / "grid.bil", kRows, kCols, layout, values, voidValue);
-    return folder / "grid.bil";
-  };
 }
 
 BilLayout layout(int nbits, const char* kind, bool motorola, bool noData = false,
@@ -62,34 +30,45 @@ struct MexCase {
   bool direct;  // whether the script lets the library read the cells directly
 };
 
-const double kNan = std::nan("");
+const double kNan = std::nan(""), kLowestSingle = -3.4028234663852886e38;
+
+// A 9 x 11 BIL raster of the layout, voids in the middle, at a corner and on an edge.
+MexCase bilCase(const char* name, BilLayout layout, double voidValue, bool direct) {
+  const Writer write = [layout, voidValue](const fs::path& folder) {
+    constexpr int kRows = 9, kCols = 11;
+    std::vector<double> values = bilValues(layout, kRows, kCols);
+    for (const int at : {4 * kCols + 5, 0, kCols * 3})
+      values[std::size_t(at)] = voidValue;
+    writeBil(folder / "grid.bil", kRows, kCols, layout, values, voidValue);
+    return folder / "grid.bil";
+  };
+  return {name, "esri_bil", write, direct};
+}
+
+// A 6 x 7 ESRI ASCII grid with one NODATA cell.
+fs::path writeAsciiGrid(const fs::path& folder) {
+  std::vector<double> values;
+  for (int i = 0; i < 6 * 7; ++i)
+    values.push_back(i == 9 ? -9999 : surfaceValue(i / 7, i % 7));
+  writeAscii(folder / "grid.asc", 6, 7, AsciiLayout{}, values);
+  return folder / "grid.asc";
+}
+
+// What the library cannot read as the script does (the last three) stays with the script.
+// clang-format off
 const MexCase kCases[] = {
-    {"srtm_3_seconds", "srtm_hgt", writeSrtmTile, true},
-    {"bil_8_unsigned_nodata_0", "esri_bil", bil(layout(8, "UNSIGNEDINT", true, true), 0), true},
-    {"bil_16_motorola_nodata_min", "esri_bil", bil(layout(16, "", true, true), -32768), true},
-    {"bil_32_motorola_nodata_min", "esri_bil",
-     bil(layout(32, "SIGNEDINT", true, true), -2147483648.0), true},
-    {"bil_float_motorola_nodata", "esri_bil",
-     bil(layout(32, "FLOAT", true, true), -3.4028234663852886e38), true},
-    {"bil_bip_three_bands", "esri_bil",
-     bil(layout(16, "SIGNEDINT", false, false, "BIP", 3), -32768), true},
-    {"bil_bsq_skip", "esri_bil", bil(layout(16, "SIGNEDINT", true, false, "BSQ", 2, 12), -32768),
-     true},
-    {"bil_padded_rows_skip", "esri_bil",
-     bil(layout(32, "FLOAT", false, false, "BIL", 2, 7, 6), kNan), true},
-    // What the library cannot read as the script does stays with the script.
-    {"bil_8_signed", "esri_bil", bil(layout(8, "SIGNEDINT", false), -50), false},
-    {"bil_16_nodata_inside", "esri_bil", bil(layout(16, "SIGNEDINT", false, true), -9999), false},
-    {"esri_ascii", "esri_ascii",
-     [](const fs::path& folder) {
-       std::vector<double> values;
-       for (int i = 0; i < 6 * 7; ++i)
-         values.push_back(i == 9 ? -9999 : surfaceValue(i / 7, i % 7));
-       writeAscii(folder / "grid.asc", 6, 7, AsciiLayout{}, values);
-       return folder / "grid.asc";
-     },
-     false},
-};
+    {"srtm_3_seconds", "srtm_hgt", writeTile, true},
+    bilCase("bil_8_unsigned_nodata_0", layout(8, "UNSIGNEDINT", true, true), 0, true),
+    bilCase("bil_16_motorola_nodata_min", layout(16, "", true, true), -32768, true),
+    bilCase("bil_32_motorola_nodata_min", layout(32, "SIGNEDINT", true, true), -2147483648.0, true),
+    bilCase("bil_float_motorola_nodata", layout(32, "FLOAT", true, true), kLowestSingle, true),
+    bilCase("bil_bip_three_bands", layout(16, "SIGNEDINT", false, false, "BIP", 3), -32768, true),
+    bilCase("bil_bsq_skip", layout(16, "SIGNEDINT", true, false, "BSQ", 2, 12), -32768, true),
+    bilCase("bil_padded_rows_skip", layout(32, "FLOAT", false, false, "BIL", 2, 7, 6), kNan, true),
+    bilCase("bil_8_signed", layout(8, "SIGNEDINT", false), -50, false),
+    bilCase("bil_16_nodata_inside", layout(16, "SIGNEDINT", false, true), -9999, false),
+    {"esri_ascii", "esri_ascii", writeAsciiGrid, false}};
+// clang-format on
 
 class MexEquivalence : public ::testing::TestWithParam<MexCase> {};
 

@@ -1,20 +1,5 @@
 // SRTM height tiles through scripts/srtm_hgt.tgs, checked against the reference reader.
-#include <gtest/gtest.h>
-
-#include <algorithm>
-#include <cstdint>
-#include <filesystem>
-#include <fstream>
-#include <functional>
-#include <random>
-#include <string>
-#include <utility>
-#include <vector>
-
 #include "formats/format_test_support.hpp"
-#include "formats/reference_reader.hpp"
-#include "support/test_environment.hpp"
-#include "test_support.hpp"
 
 namespace tg::formats_test {
 namespace {
@@ -32,22 +17,11 @@ double tileValue(int row, int col) {
   return std::int16_t(surfaceValue(row, col) * 3 - 400);
 }
 
-void writeTile(const std::filesystem::path& path, const std::function<double(int, int)>& value) {
-  std::string bytes(std::size_t(k3Seconds) * k3Seconds * 2, '\0');
-  for (std::size_t node = 0; node < bytes.size() / 2; ++node) {
-    const auto bits =
-        std::uint16_t(std::int16_t(value(int(node / k3Seconds), int(node % k3Seconds))));
-    bytes[2 * node] = char(bits >> 8);
-    bytes[2 * node + 1] = char(bits & 0xFF);
-  }
-  writeBytes(path, bytes);
-}
-
 class SrtmHgt : public ::testing::Test {
  protected:
   static void SetUpTestSuite() {
     s_folder = new test::TemporaryFolder;
-    writeTile(tile(), tileValue);
+    writeSrtmTile(tile(), tileValue);
   }
   static void TearDownTestSuite() { delete s_folder; }
   static std::filesystem::path tile() { return s_folder->path() / "N46W122.hgt"; }
@@ -120,7 +94,7 @@ TEST(SrtmHgtSurface, TwelvePointsReproduceAQuadraticSurface) {
     const double u = (lat + 12) * 100, v = (lon - 34) * 100;
     return 2.0 * u * u - 1.5 * u * v + 0.5 * v * v + 3 * u - 2 * v + 10;
   };
-  writeTile(folder.path() / "S12E034.hgt", [&](int row, int col) {
+  writeSrtmTile(folder.path() / "S12E034.hgt", [&](int row, int col) {
     return std::round(height(-11 - row * kStep, 34 + col * kStep));
   });
   FormatFile file(folder.path() / "S12E034.hgt", "srtm_hgt");

@@ -5,7 +5,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
-#include <sstream>
+#include <iterator>
 #include <stdexcept>
 
 #include "support/procedure_trace.hpp"
@@ -30,11 +30,12 @@ class RecordingUserInterface : public UserInterface {
   }
 };
 
-std::string readAll(const std::string& path) {
+// Expects the log file to hold every one of `parts`.
+void expectLogged(const std::string& path, std::initializer_list<const char*> parts) {
   std::ifstream in(path);
-  std::stringstream text;
-  text << in.rdbuf();
-  return text.str();
+  const std::string log(std::istreambuf_iterator<char>(in), {});
+  for (const char* part : parts)
+    EXPECT_NE(log.find(part), std::string::npos) << part << " in " << log;
 }
 
 class ErrorReportTest : public ::testing::Test {
@@ -52,13 +53,10 @@ TEST_F(ErrorReportTest, LogsNumberDescriptionAndTraceAndTellsTheUser) {
     ProcedureScope inner(10009, "TessaglyphProgram::addLiteral");
     reportError(13, "Type mismatch", "TessaglyphProgram::writeProgram");
   }
-  const std::string log = readAll(technicalSupportLogPath());
-  EXPECT_NE(log.find("Error 13"), std::string::npos) << log;
-  EXPECT_NE(log.find("Type mismatch"), std::string::npos);
-  EXPECT_NE(log.find("TessaglyphProgram::writeProgram (10001) step 3 > "
-                     "TessaglyphProgram::addLiteral (10009)"),
-            std::string::npos)
-      << log;
+  expectLogged(
+      technicalSupportLogPath(),
+      {"Error 13", "Type mismatch",
+       "TessaglyphProgram::writeProgram (10001) step 3 > TessaglyphProgram::addLiteral (10009)"});
   EXPECT_EQ(ui.boxes, 1);
   EXPECT_NE(ui.lastPrompt.find("Type mismatch"), std::string::npos);
   // The scopes are gone once their procedures ended.
@@ -85,11 +83,9 @@ TEST_F(ErrorReportTest, ReportsTheExceptionBeingHandled) {
     reportCurrentException();
   }
   reportCurrentException();  // nothing being handled: nothing happens
-  const std::string log = readAll(technicalSupportLogPath());
-  EXPECT_NE(log.find("Error 10001 in TessaglyphProgram::resolveSymbolicData: An operand was bad."),
-            std::string::npos)
-      << log;
-  EXPECT_NE(log.find("Error 0: plain failure"), std::string::npos) << log;
+  expectLogged(technicalSupportLogPath(),
+               {"Error 10001 in TessaglyphProgram::resolveSymbolicData: An operand was bad.",
+                "Error 0: plain failure"});
   EXPECT_EQ(ui.boxes, 2);
 }
 
@@ -109,9 +105,8 @@ TEST(HeadlessUserInterfaceTest, AnswersSoThatNothingLoopsForeverAndLogsTheBox) {
   window->show();
   window->setProgress(0.5);
   EXPECT_FALSE(window->cancelled());
-  const std::string log = readAll(diagnosticLogPath());
-  EXPECT_NE(log.find("[Swap] Insert disk 2 -> Cancel"), std::string::npos) << log;
-  EXPECT_NE(log.find("[Ask] Name? -> \"default text\""), std::string::npos) << log;
+  expectLogged(diagnosticLogPath(),
+               {"[Swap] Insert disk 2 -> Cancel", "[Ask] Name? -> \"default text\""});
 }
 
 }  // namespace

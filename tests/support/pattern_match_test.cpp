@@ -10,62 +10,50 @@
 namespace tg::test {
 namespace {
 
-using LikeCase = std::tuple<const char*, const char*, bool>;  // text, pattern, match
+constexpr PatternCase kSensitive = PatternCase::Sensitive, kInsensitive = PatternCase::Insensitive;
 
-template <std::size_t N>
-void expectLike(const LikeCase (&cases)[N], PatternCase caseMode = PatternCase::Sensitive) {
-  for (const auto& [text, pattern, expected] : cases) {
-    EXPECT_EQ(likeMatch(text, pattern, caseMode), expected)
-        << '"' << text << "\" Like \"" << pattern << '"';
+// One byte is one character. A star must give back what it took when the rest fails to match.
+// In lists "!" negates only at the start; "-" first or last, or after a range, is itself;
+// wildcards are plain; "[]" takes no character, and "[!]" (the negation of nothing) any one.
+// Ranges follow the byte order, above 127 too.
+TEST(PatternMatchTest, WildcardsListsRangesAndNegation) {
+  // clang-format off
+  const struct {
+    const char *text, *pattern;
+    bool match;
+    PatternCase mode = kSensitive;
+  } rows[] = {
+      {"", "", true}, {"a", "", false}, {"", "*", true}, {"", "?", false}, {"abc", "abc", true},
+      {"abc", "ABC", false}, {"abc", "ab", false}, {"ab", "abc", false}, {"abc", "a?c", true},
+      {"ac", "a?c", false}, {"abc", "a*", true}, {"abc", "*c", true}, {"abc", "*b*", true},
+      {"abc", "*d*", false}, {"abc", "a**c", true}, {"a1b", "a#b", true}, {"aXb", "a#b", false},
+      {"19", "##", true}, {"1", "##", false}, {"a]b", "a]b", true}, {"a!b", "a!b", true},
+      {"a-b", "a-b", true}, {"a:b", "a#b", false}, {"\xE9t\xE9", "?t?", true},
+      {"abcbc", "*bc", true}, {"mississippi", "m*iss*ppi", true}, {"abcb", "*bc", false},
+      {"mississippi", "m*iss*iss*ppi", true}, {"aXbXc", "a*b*c", true},
+      {"mississippi", "m*iss*iss*iss*ppi", false},
+      {"b", "[abc]", true}, {"d", "[abc]", false}, {"m", "[a-z]", true}, {"M", "[a-z]", false},
+      {"5", "[0-9]", true}, {"x", "[a-cx-z]", true}, {"d", "[a-cx-z]", false},
+      {"d", "[!a-c]", true}, {"b", "[!a-c]", false}, {"!", "[a!]", true}, {"x", "[a!]", false},
+      {"!", "[!!]", false}, {"-", "[-a]", true}, {"-", "[a-]", true}, {"b", "[a-]", false},
+      {"-", "[!-a]", false}, {"-", "[a-c-e]", true}, {"e", "[a-c-e]", true},
+      {"d", "[a-c-e]", false}, {"*", "[*]", true}, {"x", "[*]", false}, {"?", "[?]", true},
+      {"#", "[#]", true}, {"[", "[[]", true}, {"a", "[a-a]", true}, {"ab", "a[]b", true},
+      {"a", "[]a[]", true}, {"axb", "a[]b", false}, {"x", "[!]", true}, {"", "[!]", false},
+      {"F10", "[A-Z]##", true}, {"f10", "[A-Z]##", false}, {"\xE9", "[\xE0-\xEF]", true},
+      {"z", "[\xE0-\xEF]", false}, {"ABC", "abc", true, kInsensitive},
+      {"abc", "A?C", true, kInsensitive}, {"M", "[a-z]", true, kInsensitive},
+      {"m", "[!A-Z]", false, kInsensitive}, {"abc", "abd", false, kInsensitive},
+      {"\xC9T\xC9", "\xE9t\xE9", true, kInsensitive}};
+  // clang-format on
+  for (const auto& row : rows) {
+    EXPECT_EQ(likeMatch(row.text, row.pattern, row.mode), row.match)
+        << '"' << row.text << "\" Like \"" << row.pattern << '"';
   }
 }
 
-TEST(PatternMatchTest, WildcardsAndLiterals) {
-  // One byte is one character.
-  const LikeCase cases[] = {
-      {"", "", true},       {"a", "", false},      {"", "*", true},
-      {"", "?", false},     {"abc", "abc", true},  {"abc", "ABC", false},
-      {"abc", "ab", false}, {"ab", "abc", false},  {"abc", "a?c", true},
-      {"ac", "a?c", false}, {"abc", "a*", true},   {"abc", "*c", true},
-      {"abc", "*b*", true}, {"abc", "*d*", false}, {"abc", "a**c", true},
-      {"a1b", "a#b", true}, {"aXb", "a#b", false}, {"19", "##", true},
-      {"1", "##", false},   {"a]b", "a]b", true},  {"a!b", "a!b", true},
-      {"a-b", "a-b", true}, {"a:b", "a#b", false}, {"\xE9t\xE9", "?t?", true}};
-  expectLike(cases);
-  // A star must give back what it took when the rest fails to match.
-  const LikeCase backtracking[] = {
-      {"abcbc", "*bc", true},   {"mississippi", "m*iss*ppi", true},
-      {"abcb", "*bc", false},   {"mississippi", "m*iss*iss*ppi", true},
-      {"aXbXc", "a*b*c", true}, {"mississippi", "m*iss*iss*iss*ppi", false}};
-  expectLike(backtracking);
-}
-
-TEST(PatternMatchTest, ListsRangesAndNegation) {
-  // "!" negates only at the start; "-" first or last, or after a range, is itself; wildcards in
-  // a list are plain; "[]" takes no character, and "[!]" (the negation of nothing) any one.
-  // Ranges follow the byte order, above 127 too.
-  const LikeCase cases[] = {
-      {"b", "[abc]", true},       {"d", "[abc]", false},     {"m", "[a-z]", true},
-      {"M", "[a-z]", false},      {"5", "[0-9]", true},      {"x", "[a-cx-z]", true},
-      {"d", "[a-cx-z]", false},   {"d", "[!a-c]", true},     {"b", "[!a-c]", false},
-      {"!", "[a!]", true},        {"x", "[a!]", false},      {"!", "[!!]", false},
-      {"-", "[-a]", true},        {"-", "[a-]", true},       {"b", "[a-]", false},
-      {"-", "[!-a]", false},      {"-", "[a-c-e]", true},    {"e", "[a-c-e]", true},
-      {"d", "[a-c-e]", false},    {"*", "[*]", true},        {"x", "[*]", false},
-      {"?", "[?]", true},         {"#", "[#]", true},        {"[", "[[]", true},
-      {"a", "[a-a]", true},       {"ab", "a[]b", true},      {"a", "[]a[]", true},
-      {"axb", "a[]b", false},     {"x", "[!]", true},        {"", "[!]", false},
-      {"F10", "[A-Z]##", true},   {"f10", "[A-Z]##", false}, {"\xE9", "[\xE0-\xEF]", true},
-      {"z", "[\xE0-\xEF]", false}};
-  expectLike(cases);
-  const LikeCase insensitive[] = {{"ABC", "abc", true},  {"abc", "A?C", true},
-                                  {"M", "[a-z]", true},  {"m", "[!A-Z]", false},
-                                  {"abc", "abd", false}, {"\xC9T\xC9", "\xE9t\xE9", true}};
-  expectLike(insensitive, PatternCase::Insensitive);
-}
-
+// Even where the text fails before the bad list, and in a filter after one that matched.
 TEST(PatternMatchTest, MalformedPatternsRaiseInvalidPattern) {
-  // Even where the text fails before the bad list, and in a filter after one that matched.
   for (const char* pattern : {"[", "a[bc", "[a-", "[!", "[z-a]", "ab[9-0]", "[a-cz-x]", "*[*"}) {
     EXPECT_TRUE(raises([&] { likeMatch("abc", pattern); }, PLATFORM_E_INVALIDPATTERNSTRING,
                        "Invalid pattern string"))
@@ -76,9 +64,9 @@ TEST(PatternMatchTest, MalformedPatternsRaiseInvalidPattern) {
   EXPECT_THROW(filterMatch("a.hgt", "*.hgt;[z-a]"), Error);
 }
 
+// A naive recursive matcher explores on the order of C(70, 30) ways of splitting the text among
+// the stars before failing.
 TEST(PatternMatchTest, StarHeavyPatternsStayLinear) {
-  // A naive recursive matcher explores on the order of C(70, 30) ways of splitting this text
-  // among the stars before failing.
   std::string pattern;
   for (int i = 0; i < 30; ++i)
     pattern += "*a";
@@ -92,21 +80,21 @@ TEST(PatternMatchTest, StarHeavyPatternsStayLinear) {
   EXPECT_FALSE(likeMatch(std::string(5000, 'x'), manyStars + "y" + manyStars));
 }
 
+// Without regard to case; ".*" also takes a name without extension; no filter at all lets every
+// name through.
 TEST(PatternMatchTest, FileFilters) {
-  // Without regard to case; ".*" also takes a name without extension; no filter at all lets
-  // every name through.
-  const LikeCase cases[] = {{"dem.hgt", "*.*", true},       {"N45W122.HGT", "*.hgt", true},
-                            {"README", "*.*", true},        {"n45w122.hgt", "*.HGT", true},
-                            {"a.b.c", "*.*", true},         {"n45w122.dem", "*.hgt", false},
-                            {"DEM", "dem.*", true},         {"n45w122.hgt", "n##w###.hgt", true},
-                            {"dem.tif", "dem.*", true},     {"nxxw122.hgt", "n##w###.hgt", false},
-                            {"dems", "dem.*", false},       {"a.tif", " *.hgt ; *.TIF ", true},
-                            {"anything", "", true},         {"a.bil", "*.hgt;*.tif", false},
-                            {"anything", " ; ", true},      {"a.bil", "*.hgt;;*.bil;", true},
-                            {"a.tif", "*.hgt;*.tif", true}, {"F1.DAT", "f[0-9].dat", true}};
-  for (const auto& [name, filter, expected] : cases) {
+  // clang-format off
+  const std::tuple<const char*, const char*, bool> rows[] = {
+      {"dem.hgt", "*.*", true}, {"N45W122.HGT", "*.hgt", true}, {"README", "*.*", true},
+      {"n45w122.hgt", "*.HGT", true}, {"a.b.c", "*.*", true}, {"n45w122.dem", "*.hgt", false},
+      {"DEM", "dem.*", true}, {"n45w122.hgt", "n##w###.hgt", true}, {"dem.tif", "dem.*", true},
+      {"nxxw122.hgt", "n##w###.hgt", false}, {"dems", "dem.*", false},
+      {"a.tif", " *.hgt ; *.TIF ", true}, {"anything", "", true}, {"a.bil", "*.hgt;*.tif", false},
+      {"anything", " ; ", true}, {"a.bil", "*.hgt;;*.bil;", true}, {"a.tif", "*.hgt;*.tif", true},
+      {"F1.DAT", "f[0-9].dat", true}};
+  // clang-format on
+  for (const auto& [name, filter, expected] : rows)
     EXPECT_EQ(filterMatch(name, filter), expected) << name << " / " << filter;
-  }
 }
 
 }  // namespace

@@ -8,64 +8,42 @@
 namespace tg {
 namespace {
 
-struct Ring {
-  std::vector<Double> x, y;
-};
+using Coordinates = std::vector<Double>;
+const Double kNaN = std::numeric_limits<Double>::quiet_NaN();
 
-// A unit square, closed; a concave "L"; and a diamond whose edges are diagonals.
-const Ring kSquare{{0, 1, 1, 0, 0}, {0, 0, 1, 1, 0}};
-const Ring kL{{0, 2, 2, 1, 1, 0}, {0, 0, 1, 1, 2, 2}};
-const Ring kDiamond{{0, 1, 0, -1, 0}, {-1, 0, 1, 0, -1}};
+// A unit square, closed; the same square open (closed implicitly); a concave "L" whose notch is
+// outside and whose notch edges are edges; a diamond whose edges are diagonals (the ray from a
+// point level with a vertex must count that vertex once); degenerate and bad rings.
+const struct Ring {
+  const char* name;
+  Coordinates x, y;
+} kSquare{"square", {0, 1, 1, 0, 0}, {0, 0, 1, 1, 0}}, kOpen{"open", {0, 1, 1, 0}, {0, 0, 1, 1}},
+    kL{"L", {0, 2, 2, 1, 1, 0}, {0, 0, 1, 1, 2, 2}},
+    kDiamond{"diamond", {0, 1, 0, -1, 0}, {-1, 0, 1, 0, -1}}, kSegment{"segment", {0, 2}, {0, 2}},
+    kEmpty{"empty", {}, {}}, kPoint{"point", {3}, {4}},
+    kNaNVertex{"NaN vertex", {0, 1, kNaN}, {0, 0, 1}},
+    kUneven{"uneven", {0, 1, 1, 0, 0}, {0, 0, 1}};
 
 TEST(PointInPolygon, InsideOnEdgeOutside) {
+  // clang-format off
   const struct {
     const Ring* ring;
     Double x, y;
     Integer expected;
-  } cases[] = {{&kSquare, 0.5, 0.5, 1},
-               {&kSquare, 0, 0.5, 0},
-               {&kSquare, 1, 1, 0},
-               {&kSquare, 0.5, 0, 0},
-               {&kSquare, 1.5, 0.5, -1},
-               {&kSquare, -1e-9, 0.5, -1},
-               {&kSquare, 0.5, 1 + 1e-9, -1},
-               // Concave: the notch is outside, its edges are edges.
-               {&kL, 1.5, 1.5, -1},
-               {&kL, 1.5, 0.5, 1},
-               {&kL, 0.5, 1.5, 1},
-               {&kL, 1, 1.5, 0},
-               {&kL, 1.5, 1, 0},
-               // The ray from a point level with a vertex must count that vertex once.
-               {&kDiamond, -0.5, 0, 1},
-               {&kDiamond, -2, 0, -1},
-               {&kDiamond, 0.5, 0.5, 0},
-               {&kDiamond, 0.1, 0.9, 0},
-               {&kDiamond, 0.6, 0.6, -1},
-               {&kDiamond, 0, 1, 0}};
-  for (const auto& c : cases) {
-    EXPECT_EQ(pointInPolygon(c.ring->x, c.ring->y, c.x, c.y), c.expected)
-        << "(" << c.x << ", " << c.y << ")";
+  } rows[] = {
+      {&kSquare, 0.5, 0.5, 1}, {&kSquare, 0, 0.5, 0}, {&kSquare, 1, 1, 0}, {&kSquare, 0.5, 0, 0},
+      {&kSquare, 1.5, 0.5, -1}, {&kSquare, -1e-9, 0.5, -1}, {&kSquare, 0.5, 1 + 1e-9, -1},
+      {&kOpen, 0.5, 0.5, 1}, {&kOpen, 0, 0.5, 0}, {&kOpen, 2, 0.5, -1},
+      {&kL, 1.5, 1.5, -1}, {&kL, 1.5, 0.5, 1}, {&kL, 0.5, 1.5, 1}, {&kL, 1, 1.5, 0}, {&kL, 1.5, 1, 0},
+      {&kDiamond, -0.5, 0, 1}, {&kDiamond, -2, 0, -1}, {&kDiamond, 0.5, 0.5, 0},
+      {&kDiamond, 0.1, 0.9, 0}, {&kDiamond, 0.6, 0.6, -1}, {&kDiamond, 0, 1, 0},
+      {&kSegment, 1, 1, 0}, {&kSegment, 1, 0, -1}, {&kEmpty, 0, 0, -1}, {&kPoint, 3, 4, 0},
+      {&kSquare, kNaN, 0.5, -1}, {&kNaNVertex, 0.5, 0.1, -1}, {&kUneven, 0.5, 0.5, -1}};
+  // clang-format on
+  for (const auto& row : rows) {
+    EXPECT_EQ(pointInPolygon(row.ring->x, row.ring->y, row.x, row.y), row.expected)
+        << row.ring->name << " (" << row.x << ", " << row.y << ")";
   }
-}
-
-TEST(PointInPolygon, OpenRingIsClosedImplicitly) {
-  const std::vector<Double> x{0, 1, 1, 0}, y{0, 0, 1, 1};
-  EXPECT_EQ(pointInPolygon(x, y, 0.5, 0.5), 1);
-  EXPECT_EQ(pointInPolygon(x, y, 0, 0.5), 0);  // on the implied closing edge
-  EXPECT_EQ(pointInPolygon(x, y, 2, 0.5), -1);
-}
-
-TEST(PointInPolygon, DegenerateAndBadInput) {
-  const std::vector<Double> segmentX{0, 2}, segmentY{0, 2};
-  EXPECT_EQ(pointInPolygon(segmentX, segmentY, 1, 1), 0);
-  EXPECT_EQ(pointInPolygon(segmentX, segmentY, 1, 0), -1);
-  EXPECT_EQ(pointInPolygon(std::vector<Double>{}, std::vector<Double>{}, 0, 0), -1);
-  EXPECT_EQ(pointInPolygon(std::vector<Double>{3}, std::vector<Double>{4}, 3, 4), 0);
-  const Double nan = std::numeric_limits<Double>::quiet_NaN();
-  EXPECT_EQ(pointInPolygon(kSquare.x, kSquare.y, nan, 0.5), -1);
-  EXPECT_EQ(pointInPolygon(std::vector<Double>{0, 1, nan}, std::vector<Double>{0, 0, 1}, 0.5, 0.1),
-            -1);
-  EXPECT_EQ(pointInPolygon(kSquare.x, std::vector<Double>{0, 0, 1}, 0.5, 0.5), -1);
 }
 
 }  // namespace

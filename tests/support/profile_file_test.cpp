@@ -22,48 +22,45 @@ std::string replaced(std::string text, std::string_view from, std::string_view t
   return text;
 }
 
-TEST(ProfileTextTest, FindsSectionsAndKeysTrimmedWithoutCaseFirstMatchWinning) {
-  const ProfileText text(
-      "[Tessa Glyph]\n  Programs Dir =  /opt/scripts  \nprograms dir=second\n"
-      "\t[ Defaults ]\t\nDelimiter List Size\t=\t2\n"
-      "[TESSA GLYPH]\nprograms dir=third\nonly here=x\n");
-  EXPECT_EQ(text.value("tessa glyph", "PROGRAMS DIR"), "/opt/scripts");
-  EXPECT_EQ(text.value("  Tessa Glyph ", " programs dir"), "/opt/scripts");
-  EXPECT_EQ(text.value("defaults", "delimiter list size"), "2");
-  // Only the first section of a name is searched.
-  EXPECT_EQ(text.value("Tessa Glyph", "only here"), std::nullopt);
-  EXPECT_EQ(text.value("Tessa Glyph", "missing"), std::nullopt);
-  EXPECT_EQ(text.value("Nowhere", "programs dir"), std::nullopt);
-  EXPECT_EQ(text.sectionNames(), (Lines{"Tessa Glyph", "Defaults", "TESSA GLYPH"}));
-  EXPECT_EQ(text.keyNames("TESSA glyph"), (Lines{"Programs Dir", "programs dir"}));
-}
+const std::string kNamed =
+    "[Tessa Glyph]\n  Programs Dir =  /opt/scripts  \nprograms dir=second\n"
+    "\t[ Defaults ]\t\nDelimiter List Size\t=\t2\n[TESSA GLYPH]\nprograms dir=third\nonly here=x\n";
+const std::string kOdd =
+    "orphan=before any section\n[first]\n=novalue\n[unclosed\n; k=commented\nk=1\n"
+    "plain text line\n[a]b]\nx=2\n[]\ny=3";
 
-TEST(ProfileTextTest, RemovesOnePairOfSurroundingDoubleQuotes) {
-  const std::pair<const char*, const char*> cases[] = {
-      {"k=\"quoted\"", "quoted"}, {"k=\"\"", ""},   {"k=\"a\" and \"b\"", "a\" and \"b"},
-      {"k='single'", "'single'"}, {"k=\"", "\""},   {"k=\xE9t\xE9\x01", "\xE9t\xE9\x01"},
-      {"k=\"\"x\"\"", "\"x\""},   {"k=a=b", "a=b"}, {"k = \" padded \" ", " padded "},
-      {"k=\"open", "\"open"},     {"k=", ""}};
-  for (const auto& [line, value] : cases) {
-    EXPECT_EQ(ProfileText(std::string("[s]\n") + line + "\n").value("s", "k"), value) << line;
-  }
-}
-
-TEST(ProfileTextTest, ClassifiesOddLinesTheWayTheyRead) {
-  const ProfileText text(
-      "orphan=before any section\n[first]\n=novalue\n[unclosed\n; k=commented\nk=1\n"
-      "plain text line\n[a]b]\nx=2\n[]\ny=3");
-  EXPECT_EQ(text.sectionNames(), (Lines{"first", "a]b", ""}));
-  // "[unclosed" is no header, so "k" still belongs to "first"; the comment is no key.
-  EXPECT_EQ(text.value("first", "k"), "1");
-  EXPECT_EQ(text.value("first", ""), "novalue");
-  EXPECT_EQ(text.value("first", "; k"), std::nullopt);
-  EXPECT_EQ(text.keyNames("first"), (Lines{"", "k"}));
-  EXPECT_EQ(text.section("first"), (Lines{"=novalue", "[unclosed", "k=1", "plain text line"}));
-  EXPECT_EQ(text.value("a]b", "x"), "2");
-  EXPECT_EQ(text.value("", "y"), "3");
-  // Lines before the first section belong to no section.
-  EXPECT_EQ(text.value("", "orphan"), std::nullopt);
+// Sections and keys are found trimmed and without case, the first match winning; only the first
+// section of a name is searched. "[unclosed" is no header, a comment is no key, lines before the
+// first section belong to none. One pair of surrounding double quotes is removed.
+TEST(ProfileTextTest, FindsValuesTrimmedWithoutCaseFirstMatchWinning) {
+  // clang-format off
+  const struct {
+    std::string text;
+    const char *section, *key;
+    std::optional<std::string> value;
+  } rows[] = {
+      {kNamed, "tessa glyph", "PROGRAMS DIR", "/opt/scripts"},
+      {kNamed, "  Tessa Glyph ", " programs dir", "/opt/scripts"},
+      {kNamed, "defaults", "delimiter list size", "2"}, {kNamed, "Tessa Glyph", "only here", {}},
+      {kNamed, "Tessa Glyph", "missing", {}}, {kNamed, "Nowhere", "programs dir", {}},
+      {kOdd, "first", "k", "1"}, {kOdd, "first", "", "novalue"}, {kOdd, "first", "; k", {}},
+      {kOdd, "a]b", "x", "2"}, {kOdd, "", "y", "3"}, {kOdd, "", "orphan", {}},
+      {"[s]\nk=\"quoted\"\n", "s", "k", "quoted"}, {"[s]\nk=\"\"\n", "s", "k", ""},
+      {"[s]\nk=\"a\" and \"b\"\n", "s", "k", "a\" and \"b"},
+      {"[s]\nk='single'\n", "s", "k", "'single'"}, {"[s]\nk=\"\n", "s", "k", "\""},
+      {"[s]\nk=\xE9t\xE9\x01\n", "s", "k", "\xE9t\xE9\x01"},
+      {"[s]\nk=\"\"x\"\"\n", "s", "k", "\"x\""},
+      {"[s]\nk=a=b\n", "s", "k", "a=b"}, {"[s]\nk = \" padded \" \n", "s", "k", " padded "},
+      {"[s]\nk=\"open\n", "s", "k", "\"open"}, {"[s]\nk=\n", "s", "k", ""}};
+  // clang-format on
+  for (const auto& row : rows)
+    EXPECT_EQ(ProfileText(row.text).value(row.section, row.key), row.value) << row.text;
+  const ProfileText named(kNamed), odd(kOdd);
+  EXPECT_EQ(named.sectionNames(), (Lines{"Tessa Glyph", "Defaults", "TESSA GLYPH"}));
+  EXPECT_EQ(named.keyNames("TESSA glyph"), (Lines{"Programs Dir", "programs dir"}));
+  EXPECT_EQ(odd.sectionNames(), (Lines{"first", "a]b", ""}));
+  EXPECT_EQ(odd.keyNames("first"), (Lines{"", "k"}));
+  EXPECT_EQ(odd.section("first"), (Lines{"=novalue", "[unclosed", "k=1", "plain text line"}));
 }
 
 TEST(ProfileTextTest, RendersAnyTextBackByteForByte) {
@@ -83,22 +80,55 @@ const char* const kSample =
     "[SPR Default]\nname=Default\nnum fp=1\n\n\n"
     "[SPR_Templates]\nnum templates=1\n";
 
-TEST(ProfileTextTest, EditsRewriteOnlyTheirLines) {
-  ProfileText changed(kSample);
-  changed.setValue("TESSA GLYPH", "PROGRAMS DIR", "/srv/scripts");
-  EXPECT_EQ(changed.render(), replaced(kSample, "\\Tessaglyph\\Scripts", "/srv/scripts"));
+struct Edit {
+  const char *section, *key;
+  std::optional<std::string> value;  // none deletes the key
+};
 
-  // New keys go after the last non-blank line of their section, new sections at the end.
-  ProfileText added(kSample);
-  added.setValue("spr default", "num sp", "0");
-  added.setValue("Tessa Glyph", "max open area files", "200");
-  added.setValue("Defaults", "Delimiter 1", "\\n");
-  EXPECT_EQ(added.render(),
-            replaced(replaced(kSample, "Scripts\n", "Scripts\nmax open area files=200\n"),
-                     "num fp=1\n", "num fp=1\nnum sp=0\n") +
-                "\n[Defaults]\nDelimiter 1=\\n\n");
+// Keys are set in place; new keys go after the last non-blank line of their section, new
+// sections at the end; deleting removes every line of the key in the first section and deleting
+// what is not there changes nothing. Line ends are kept, new lines take the file's style, and a
+// last line without its line end gets one once something follows it.
+TEST(ProfileTextTest, SettingAndDeletingKeysRewritesOnlyTheirLines) {
+  const std::string sampleAdded =
+      replaced(replaced(kSample, "Scripts\n", "Scripts\nmax open area files=200\n"), "num fp=1\n",
+               "num fp=1\nnum sp=0\n") +
+      "\n[Defaults]\nDelimiter 1=\\n\n";
+  // clang-format off
+  const struct {
+    std::string input;
+    std::vector<Edit> edits;
+    std::string expected;
+  } rows[] = {
+      {kSample, {{"TESSA GLYPH", "PROGRAMS DIR", "/srv/scripts"}},
+       replaced(kSample, "\\Tessaglyph\\Scripts", "/srv/scripts")},
+      {kSample, {{"spr default", "num sp", "0"}, {"Tessa Glyph", "max open area files", "200"},
+                 {"Defaults", "Delimiter 1", "\\n"}}, sampleAdded},
+      {"[a]\nk=1\nj=2\nK = 3\n[a]\nk=4\n",
+       {{"A", "k", {}}, {"a", "missing", {}}, {"missing", "k", {}}},
+       "[a]\nj=2\n[a]\nk=4\n"},
+      {"[a]\r\nk=1\r\n\r\n[b]\nj=2\n", {{"a", "n", "new"}, {"b", "k", "changed"}, {"c", "x", "y"}},
+       "[a]\r\nk=1\r\nn=new\r\n\r\n[b]\nj=2\nk=changed\r\n\r\n[c]\r\nx=y\r\n"},
+      {"[a]\nk=1\n", {{"a", "k", "2"}, {"a", "m", "3"}}, "[a]\nk=2\nm=3\n"},
+      {"[a]\nk=v", {{"a", "j", "w"}}, "[a]\nk=v\nj=w\n"},
+      {"[a]\nk=v", {{"b", "j", "w"}}, "[a]\nk=v\n\n[b]\nj=w\n"},
+      {"", {{"Tessa Glyph", "exists", "False"}}, "[Tessa Glyph]\nexists=False\n"}};
+  // clang-format on
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row.input);
+    ProfileText text(row.input);
+    for (const Edit& edit : row.edits)
+      text.setValue(edit.section, edit.key, edit.value);
+    EXPECT_EQ(text.render(), row.expected);
+  }
+  ProfileText deleted("[a]\nk=1\nj=2\nK = 3\n[a]\nk=4\n");
+  deleted.setValue("A", "k", std::nullopt);
+  EXPECT_EQ(deleted.value("a", "k"), std::nullopt);
+}
 
-  // A replaced section keeps the blank lines after it; its lines are trimmed.
+// A replaced section keeps the blank lines after it and its lines are trimmed; a removed section
+// takes its own lines only; removing what is not there changes nothing.
+TEST(ProfileTextTest, SectionsAreReplacedAndRemovedWhole) {
   ProfileText section(kSample);
   section.setSection("tessa glyph", {"exists=False", "  qpkman dir = \\Tessaglyph  ", ""});
   EXPECT_EQ(
@@ -108,46 +138,11 @@ TEST(ProfileTextTest, EditsRewriteOnlyTheirLines) {
           "exists=True\n; the folder below moved in 2003\nprograms dir=\\Tessaglyph\\Scripts\n",
           "exists=False\nqpkman dir = \\Tessaglyph\n"));
   EXPECT_EQ(section.section("Tessa Glyph"), (Lines{"exists=False", "qpkman dir = \\Tessaglyph"}));
-
-  // A removed section takes its own lines only; removing what is not there changes nothing.
   ProfileText removed(kSample);
   removed.removeSection("spr default");
   removed.removeSection("no such section");
   EXPECT_EQ(removed.sectionNames(), (Lines{"Tessa Glyph", "SPR_Templates"}));
   EXPECT_EQ(removed.render(), replaced(kSample, "[SPR Default]\nname=Default\nnum fp=1\n\n\n", ""));
-}
-
-TEST(ProfileTextTest, DeletingAKeyRemovesEveryLineOfItInTheFirstSection) {
-  ProfileText text("[a]\nk=1\nj=2\nK = 3\n[a]\nk=4\n");
-  text.setValue("A", "k", std::nullopt);
-  EXPECT_EQ(text.render(), "[a]\nj=2\n[a]\nk=4\n");
-  EXPECT_EQ(text.value("a", "k"), std::nullopt);
-  // Deleting what is not there changes nothing.
-  text.setValue("a", "missing", std::nullopt);
-  text.setValue("missing", "k", std::nullopt);
-  EXPECT_EQ(text.render(), "[a]\nj=2\n[a]\nk=4\n");
-}
-
-TEST(ProfileTextTest, KeepsEveryLineEndAndGivesNewLinesTheFilesStyle) {
-  ProfileText text("[a]\r\nk=1\r\n\r\n[b]\nj=2\n");
-  text.setValue("a", "n", "new");
-  text.setValue("b", "k", "changed");
-  text.setValue("c", "x", "y");
-  EXPECT_EQ(text.render(), "[a]\r\nk=1\r\nn=new\r\n\r\n[b]\nj=2\nk=changed\r\n\r\n[c]\r\nx=y\r\n");
-  ProfileText unix("[a]\nk=1\n");
-  unix.setValue("a", "k", "2");
-  unix.setValue("a", "m", "3");
-  EXPECT_EQ(unix.render(), "[a]\nk=2\nm=3\n");
-  // A last line without its line end gets one once something follows it.
-  ProfileText open("[a]\nk=v");
-  open.setValue("a", "j", "w");
-  EXPECT_EQ(open.render(), "[a]\nk=v\nj=w\n");
-  ProfileText other("[a]\nk=v");
-  other.setValue("b", "j", "w");
-  EXPECT_EQ(other.render(), "[a]\nk=v\n\n[b]\nj=w\n");
-  ProfileText empty("");
-  empty.setValue("Tessa Glyph", "exists", "False");
-  EXPECT_EQ(empty.render(), "[Tessa Glyph]\nexists=False\n");
 }
 
 TEST(ProfileTextTest, RefusesTextThatWouldNotReadBackAndChangesNothing) {

@@ -10,30 +10,24 @@
 #include <iterator>
 #include <optional>
 #include <string>
-#include <vector>
 
 namespace tg::test {
 
 // Sets an environment variable for the lifetime of the object and restores it afterwards.
 class ScopedEnvironment {
  public:
-  ScopedEnvironment(const char* name, std::optional<std::string> value) : m_name(name) {
+  ScopedEnvironment(const char* name, const std::optional<std::string>& value) : m_name(name) {
     if (const char* old = std::getenv(name)) m_old = old;
-    if (value) {
-      setenv(name, value->c_str(), 1);
-    } else {
-      unsetenv(name);
-    }
+    set(name, value);
   }
-  ~ScopedEnvironment() {
-    if (m_old) {
-      setenv(m_name.c_str(), m_old->c_str(), 1);
-    } else {
-      unsetenv(m_name.c_str());
-    }
-  }
+  ~ScopedEnvironment() { set(m_name.c_str(), m_old); }
   ScopedEnvironment(const ScopedEnvironment&) = delete;
   ScopedEnvironment& operator=(const ScopedEnvironment&) = delete;
+
+  // Sets the variable, or removes it when `value` is empty.
+  static void set(const char* name, const std::optional<std::string>& value) {
+    value ? ::setenv(name, value->c_str(), 1) : ::unsetenv(name);
+  }
 
  private:
   std::string m_name;
@@ -44,11 +38,8 @@ class ScopedEnvironment {
 class TemporaryFolder {
  public:
   TemporaryFolder() {
-    std::string pattern =
-        (std::filesystem::temp_directory_path() / "tessaglyph-test-XXXXXX").string();
-    std::vector<char> buffer(pattern.begin(), pattern.end());
-    buffer.push_back('\0');
-    m_path = mkdtemp(buffer.data());
+    std::string pattern = (std::filesystem::temp_directory_path() / "tessaglyph-test-XXXXXX");
+    m_path = mkdtemp(pattern.data());
   }
   ~TemporaryFolder() {
     std::error_code ignored;
@@ -71,13 +62,11 @@ class TemporaryFolder {
 class SettingsSandbox {
  public:
   explicit SettingsSandbox(bool withBaseDirectory = false)
-      : m_home("HOME", m_root.folder() + "home"),
-        m_config("XDG_CONFIG_HOME", m_root.folder() + "config"),
-        m_data("XDG_DATA_HOME", m_root.folder() + "data"),
-        m_base("TESSAGLYPH_HOME", withBaseDirectory
-                                      ? std::optional<std::string>(m_root.folder() + "base/")
-                                      : std::nullopt) {
-    if (withBaseDirectory) std::filesystem::create_directories(m_root.path() / "base");
+      : m_home("HOME", root() + "home"),
+        m_config("XDG_CONFIG_HOME", root() + "config"),
+        m_data("XDG_DATA_HOME", root() + "data"),
+        m_base("TESSAGLYPH_HOME", withBaseDirectory ? std::optional(base()) : std::nullopt) {
+    if (withBaseDirectory) std::filesystem::create_directories(base());
   }
   ~SettingsSandbox() {
     // Folders a test made read-only must become writable again before they can go.
@@ -91,37 +80,29 @@ class SettingsSandbox {
   // The sandbox folder, ending with "/".
   std::string root() const { return m_root.folder(); }
   // Where the settings folder rule puts files: $XDG_CONFIG_HOME/tessaglyph/.
-  std::string settingsFolder() const { return m_root.folder() + "config/tessaglyph/"; }
+  std::string settingsFolder() const { return root() + "config/tessaglyph/"; }
   // The base directory when the sandbox was made with one.
-  std::string base() const { return m_root.folder() + "base/"; }
+  std::string base() const { return root() + "base/"; }
 
   static void setVariable(const char* name, const std::optional<std::string>& value) {
-    if (value) {
-      ::setenv(name, value->c_str(), 1);
-    } else {
-      ::unsetenv(name);
-    }
+    ScopedEnvironment::set(name, value);
   }
 
   // Writes bytes to a file below the sandbox (folders created), and reads them back.
   void writeFile(const std::string& relative, const std::string& content) const {
-    const std::filesystem::path path = m_root.folder() + relative;
+    const std::filesystem::path path = root() + relative;
     std::filesystem::create_directories(path.parent_path());
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    out << content;
+    std::ofstream(path, std::ios::binary | std::ios::trunc) << content;
   }
   std::optional<std::string> readFile(const std::string& relative) const {
-    std::ifstream in(m_root.folder() + relative, std::ios::binary);
+    std::ifstream in(root() + relative, std::ios::binary);
     if (!in) return std::nullopt;
     return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
   }
 
  private:
   TemporaryFolder m_root;
-  ScopedEnvironment m_home;
-  ScopedEnvironment m_config;
-  ScopedEnvironment m_data;
-  ScopedEnvironment m_base;
+  ScopedEnvironment m_home, m_config, m_data, m_base;
 };
 
 // A sandbox whose base directory (logs, grids) is its own "base/" folder.

@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <fstream>
-#include <sstream>
+#include <iterator>
 
 #include "support/test_environment.hpp"
 
@@ -31,9 +31,8 @@ TEST(TraceTest, BuildsNoTextWhenOffAndWritesOneLinePerCallWhenOn) {
   EXPECT_EQ(built, 1);
 
   std::ifstream in(log);
-  std::stringstream text;
-  text << in.rdbuf();
-  EXPECT_EQ(text.str(), "file.point filename = X\nsecond line\n");
+  EXPECT_EQ(std::string(std::istreambuf_iterator<char>(in), {}),
+            "file.point filename = X\nsecond line\n");
 }
 
 TEST(TraceTest, EnvironmentChoosesTheDestination) {
