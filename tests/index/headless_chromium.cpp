@@ -13,28 +13,12 @@
 
 namespace tg::test {
 
+// The ids and the values read here carry no quote or backslash (values come percent-encoded).
 std::string jsonStringField(const std::string& message, const std::string& name) {
   const std::string key = "\"" + name + "\":\"";
-  std::size_t at = message.find(key);
+  const std::size_t at = message.find(key);
   if (at == std::string::npos) return {};
-  std::string out;
-  for (at += key.size(); at < message.size() && message[at] != '"'; ++at) {
-    const char c = message[at] == '\\' && at + 1 < message.size() ? message[++at] : '\0';
-    if (c == '\0') {
-      out += message[at];
-    } else if (c == 'u' && at + 4 < message.size()) {
-      // \uXXXX as UTF-8.
-      const unsigned code = unsigned(std::stoul(message.substr(at + 1, 4), nullptr, 16));
-      at += 4;
-      if (code >= 0x800) out += char(0xE0 | (code >> 12));
-      if (code >= 0x80)
-        out += char(code >= 0x800 ? 0x80 | ((code >> 6) & 0x3F) : 0xC0 | (code >> 6));
-      out += char(code >= 0x80 ? 0x80 | (code & 0x3F) : code);
-    } else {
-      out += c == 'n' ? '\n' : c == 't' ? '\t' : c == 'r' ? '\r' : c;
-    }
-  }
-  return out;
+  return message.substr(at + key.size(), message.find('"', at + key.size()) - at - key.size());
 }
 
 std::string HeadlessChromium::program() {
@@ -160,14 +144,25 @@ void HeadlessChromium::open(const std::string& url) {
 }
 
 std::string HeadlessChromium::evaluate(const std::string& expression) {
-  const std::string wrapped = "(async () => String(await (" + expression + ")))()";
+  const std::string wrapped =
+      "(async () => encodeURIComponent(String(await (" + expression + "))))()";
   const std::string reply = call(
       "Runtime.evaluate",
       "{\"expression\":" + jsonString(wrapped) + ",\"awaitPromise\":true,\"returnByValue\":true}",
       m_session);
   if (reply.find("\"exceptionDetails\"") != std::string::npos)
     throw std::runtime_error("JavaScript failed: " + reply);
-  return jsonStringField(reply, "value");
+  const std::string encoded = jsonStringField(reply, "value");
+  std::string value;  // the UTF-8 bytes of the value
+  for (std::size_t at = 0; at < encoded.size(); ++at) {
+    if (encoded[at] != '%') {
+      value += encoded[at];
+    } else {
+      value += char(std::stoi(encoded.substr(at + 1, 2), nullptr, 16));
+      at += 2;
+    }
+  }
+  return value;
 }
 
 bool HeadlessChromium::waitFor(const std::string& condition, std::chrono::milliseconds timeout) {

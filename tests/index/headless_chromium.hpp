@@ -49,7 +49,7 @@ class HeadlessChromium {
   std::string m_session;
 };
 
-// The text of a JSON string field `"name":"..."` in a message, unescaped; empty when missing.
+// The text of a JSON string field `"name":"..."` that holds no escapes; empty when missing.
 std::string jsonStringField(const std::string& message, const std::string& name);
 
 }  // namespace tg::test

@@ -50,10 +50,12 @@ class MemoryPackageIndex : public PackageIndex {
                   "The script " + scriptName + " does not exist in the registry");
     if (unusable.count(file)) return false;
     sources.push_back(file);
+    sourceScripts.push_back(scriptName);
     return true;
   }
 
   std::vector<std::string> sources;
+  std::vector<std::string> sourceScripts;  // the script each source was registered with
   std::vector<std::string> scripts;
   std::set<std::string> inUse;  // upper-case names of scripts that other sources use
   int initialisations = 0;

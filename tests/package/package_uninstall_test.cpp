@@ -215,5 +215,22 @@ TEST(PackageUninstall, StoppingKeepsTheUnmarkedAndUnrunCommands) {
   EXPECT_EQ(tree.rest().numUninstallCommands(), 5);
 }
 
+// Opening the index first, an unmarked command kept in the log, a script in use left registered
+// unless logged to go regardless, and no description line for a package without one.
+TEST(PackageUninstall, UnmarkedCommandsAndScriptsInUse) {
+  InstalledTree tree;
+  tree.log.logIndexedScript("OTHER", true);
+  tree.index.scripts.push_back("OTHER");
+  tree.index.inUse = {"SRTM", "OTHER"};
+  tree.log.setExecuteUninstallCommand(0, false);
+  const int opened = tree.index.initialisations;
+  tree.log.uninstall();
+  EXPECT_EQ(tree.index.initialisations, opened + 1);
+  EXPECT_EQ(tree.index.scripts, std::vector<std::string>{"srtm"});
+  EXPECT_TRUE(tree.sink.errors.empty());
+  EXPECT_EQ(commandsOf(tree.rest()), "Unindex source file: " + tree.root + "TILES/NORTH/N45.HGT\n");
+  EXPECT_EQ(tree.rest().logText().find("install_descr"), std::string::npos);
+}
+
 }  // namespace
 }  // namespace tg
