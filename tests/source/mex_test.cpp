@@ -368,7 +368,7 @@ TEST_F(MexTest, PointValuesByMode) {
       {TG_M_IM_4POINT, 11.5, 48.5, 16.5f},         // the mean of 11, 12, 21, 22
       {TG_M_IM_4POINT, 13.5, 47.5, -52000},        // a corner cannot be read
       {TG_M_IM_4POINT, 10.5, 47.5, -32101},        // a corner is void
-      {TG_M_IM_4POINT, 9.5, 48.5, -32101},         // the west corners are off the grid
+      {TG_M_IM_4POINT, 8.5, 48.5, -32101},         // the west corners are off the grid
       {TG_M_IM_12POINT, 11.5, 48.5, 16.5f},        // a plane is reproduced
   };
   for (const Row& row : rows) {
