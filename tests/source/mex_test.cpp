@@ -13,8 +13,10 @@
 #include <vector>
 
 #include "program/assembler.hpp"
+#include "source/interpolation_test_support.hpp"
 #include "source/scripted_user_interface.hpp"
 #include "support/test_environment.hpp"
+#include "support/trace.hpp"
 #include "tessaglyph/machine.hpp"
 #include "tessaglyph/program.hpp"
 #include "tessaglyph/source_file.hpp"
@@ -387,6 +389,7 @@ TEST_F(MexTest, FourPointReadsFindTheCornersInEveryOrientation) {
                                                     {"y", -1, -1}, {"x", 1, 1},  {"x", -1, 1},
                                                     {"x", 1, -1},  {"x", -1, -1}};
   const auto plane = [](double x, double y) { return float(10 * y + x); };
+  std::unique_ptr<TessaglyphMEX> mex;
   for (const auto& [axis, columnStep, rowStep] : rows) {
     SCOPED_TRACE(testing::Message() << axis << " " << columnStep << " " << rowStep);
     MexScript script;
@@ -402,15 +405,25 @@ TEST_F(MexTest, FourPointReadsFindTheCornersInEveryOrientation) {
         values.push_back(axis[0] == 'y' ? plane(across, along) : plane(along, across));
       }
     }
-    auto mex = loaded(script, bytesOf(values, 2, false, false));
-    mex->setInterpolationMode(TG_M_IM_4POINT);
+    mex = loaded(script, bytesOf(values, 2, false, false));
     for (const auto& [x, y] : {std::pair(1.25, 1.5), std::pair(2.75, 0.5)}) {
+      mex->setInterpolationMode(TG_M_IM_12POINT);  // a larger record first, which is cleared
+      (void)mex->pointElv(x, y);
+      mex->setInterpolationMode(TG_M_IM_4POINT);
       EXPECT_EQ(mex->pointElv(x, y), plane(x, y)) << x << ", " << y;
       const TG_M_INTERPDATA data = mex->lastInterpData();
       for (std::size_t k = 0; k < 4; ++k)
         EXPECT_EQ(data.z[k], plane(data.x[k], data.y[k])) << k;
+      EXPECT_EQ(std::pair(data.numPoints, data.z[11]), std::pair(Integer(4), 0.0f));
     }
   }
+  // With the trace on, the corners are logged as every gathering logs them.
+  setTraceFile(m_folder.folder() + "trace.log");
+  (void)mex->pointElv(1.25, 1.5);
+  disableTrace();
+  EXPECT_NE(
+      test::fileText(m_folder.folder() + "trace.log").find("mex.interpData i = 3, x = 2, y = 1,"),
+      std::string::npos);
 }
 
 TEST_F(MexTest, HighestAndLowestValuesSkipVoidsAndACancelAsks) {
