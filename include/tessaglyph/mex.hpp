@@ -196,6 +196,14 @@ class TessaglyphMEX {
   Single readCell(Long offset) noexcept;
   // Copies the cell's bytes; false when the file cannot give them.
   bool copyCell(Long offset, unsigned char* bytes) noexcept;
+  // Takes the file's mapping again when it changed since last seen.
+  void refreshView() noexcept;
+  // A raw cell value as read: -32100 at or below the void, else scaled and offset.
+  Single cellValue(Double raw) const noexcept;
+  // A 4-point read whose four cells lie inside the grid and in the mapping, none void, with the
+  // trace off: the same gathering record and value as gather and combine, in one pass. False,
+  // with nothing changed, for any other read.
+  bool readInnerCell(Double natX, Double natY, Single& value) noexcept;
   // Fills m_interpData; returns the number of missing points.
   Integer gather(Double natX, Double natY, Integer count);
   Single combine(TG_M_INTERPOLATIONMODES mode) const;

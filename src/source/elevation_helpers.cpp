@@ -18,21 +18,26 @@ struct Cell {
   double originX, originY, stepX, stepY;
 };
 
+// Whether a step makes a cell: neither zero nor infinite nor NaN.
+bool usableStep(double step) {
+  return step != 0 && std::isfinite(step);
+}
+
+// Positions may carry single-precision rounding (scripts hand x over at that precision), so a
+// point is where the layout puts it within a relative slack of 1e-6 of a cell.
+bool onLayout(double actual, double expected, double step) {
+  return std::abs(actual - expected) <= std::abs(step) * 1e-6;
+}
+
 // The cell spanned by the corner points when all `count` points sit where the layout puts them.
-// Positions may carry single-precision rounding (scripts hand x over at that precision), so the
-// match allows a relative slack of 1e-6 of a cell.
 bool regularLayout(std::span<const Double> y, std::span<const Double> x, std::size_t count,
                    Cell& cell) {
   cell = {x[1], y[1], x[0] - x[1], y[2] - y[1]};
-  if (!(cell.stepX != 0 && cell.stepY != 0) || !std::isfinite(cell.stepX) ||
-      !std::isfinite(cell.stepY))
-    return false;
-  const double slackX = std::abs(cell.stepX) * 1e-6;
-  const double slackY = std::abs(cell.stepY) * 1e-6;
+  if (!usableStep(cell.stepX) || !usableStep(cell.stepY)) return false;
   for (std::size_t k = 0; k < count; ++k) {
     const double expectX = cell.originX + kInterpolationPointOffsets[k][0] * cell.stepX;
     const double expectY = cell.originY + kInterpolationPointOffsets[k][1] * cell.stepY;
-    if (!(std::abs(x[k] - expectX) <= slackX && std::abs(y[k] - expectY) <= slackY)) return false;
+    if (!(onLayout(x[k], expectX, cell.stepX) && onLayout(y[k], expectY, cell.stepY))) return false;
   }
   return true;
 }
@@ -154,6 +159,18 @@ Double interpolateGatheredPoints(Double targetY, Double targetX, std::span<const
   double value = 0;
   if (polynomialFit(targetY, targetX, y, x, z, count, value)) return value;
   return inverseDistance(targetY, targetX, y, x, z, count);
+}
+
+bool bilinearOnCell(Double targetY, Double targetX, Double x0, Double y0, Double x1, Double y1,
+                    std::span<const Single, 4> z, Double& value) {
+  const Cell cell = {x0, y0, x1 - x0, y1 - y0};
+  // The layout test of the four corners: the other corners' coordinates are x0 and y0 exactly.
+  if (!usableStep(cell.stepX) || !usableStep(cell.stepY) ||
+      !onLayout(x1, cell.originX + cell.stepX, cell.stepX) ||
+      !onLayout(y1, cell.originY + cell.stepY, cell.stepY))
+    return false;
+  value = bilinear((targetX - cell.originX) / cell.stepX, (targetY - cell.originY) / cell.stepY, z);
+  return true;
 }
 
 void _elv_interp(const Double& targetY, const Double& targetX, const Integer& numPoints,

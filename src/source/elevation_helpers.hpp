@@ -79,6 +79,12 @@ Double interpolateGatheredPoints(Double targetY, Double targetX, std::span<const
                                  std::span<const Double> x, std::span<const Single> z,
                                  bool twelvePoint);
 
+// The bilinear value over the regular cell from (x0, y0) to (x1, y1), with the corner values in
+// the gathering order above (p0 at (1, 0), p1 at (0, 0), p2 at (0, 1), p3 at (1, 1)): the value
+// interpolateGatheredPoints gives for those four points. False when they make no regular cell.
+bool bilinearOnCell(Double targetY, Double targetX, Double x0, Double y0, Double x1, Double y1,
+                    std::span<const Single, 4> z, Double& value);
+
 // The combining entry point of the interpolation: target Y, target X, the point count (12 in
 // 12-point mode, 4 otherwise), the method flag (1 in 12-point mode, 0 otherwise), element 0 of
 // the Y, X and value arrays, two work values the caller zeroes and never reads (left

@@ -3,6 +3,7 @@
 #include "tessaglyph/mex.hpp"
 
 #include <algorithm>
+#include <array>
 #include <atomic>
 #include <bit>
 #include <cmath>
@@ -41,6 +42,41 @@ Long nearestStep(Double steps) noexcept {
 Long truncatedStep(Double steps) noexcept {
   if (!(steps == steps)) return std::numeric_limits<Long>::min();
   return Long(std::clamp<Double>(steps, -2147483648.0, 2147483647.0));
+}
+
+// The coordinate some whole cells from an anchor, counted up the coordinates whichever way the
+// axis runs.
+Double cellsUp(Double anchor, int cells, Double step) noexcept {
+  return anchor + Double(cells) * std::abs(step);
+}
+
+// The raw value of a cell's bytes in a format (a byte cell reads its first byte only).
+[[gnu::always_inline]] inline Double rawCell(TessaglyphMEX::CellFormat format,
+                                             const unsigned char* bytes) noexcept {
+  const auto wide = [&](bool big) {
+    std::uint32_t word = 0;
+    std::memcpy(&word, bytes, 4);
+    const bool hostBig = std::endian::native == std::endian::big;
+    return big == hostBig ? word : std::uint32_t(swapBytes4(Long(word)));
+  };
+  switch (format) {
+    case TessaglyphMEX::kFloatLittle:
+      return Double(std::bit_cast<float>(wide(false)));
+    case TessaglyphMEX::kFloatBig:
+      return Double(std::bit_cast<float>(wide(true)));
+    case TessaglyphMEX::kLong4Little:
+      return Double(std::int32_t(wide(false)));
+    case TessaglyphMEX::kLong4Big:
+      return Double(std::int32_t(wide(true)));
+    case TessaglyphMEX::kInteger2Big:
+      return Double(std::int16_t(std::uint16_t(bytes[0] << 8 | bytes[1])));
+    case TessaglyphMEX::kInteger2Little:
+      return Double(std::int16_t(std::uint16_t(bytes[0] | bytes[1] << 8)));
+    case TessaglyphMEX::kByteLittle:
+    case TessaglyphMEX::kByteBig:
+      return Double(bytes[0]);
+  }
+  return 0;
 }
 
 // One layout value: the property, or with "byfile" the attribute of the same name.
@@ -285,15 +321,18 @@ void TessaglyphMEX::cellPosition(Long row, Long col, Double& x, Double& y) const
 // The cell's bytes: straight from the file's mapping while it holds them (no look-up, no call),
 // else through the file layer, which also answers for a file cut short under the mapping.
 // Both are inlined into the reads that call them (they are this file's own).
+[[gnu::always_inline]] inline void TessaglyphMEX::refreshView() noexcept {
+  if (m_viewGeneration == mappingGeneration()) return;
+  const MappedFileView view = mappedFileView(m_file);
+  m_viewData = view.data;
+  m_viewLength = view.length;
+  m_viewCut = view.cut;
+  m_viewGeneration = mappingGeneration();
+}
+
 [[gnu::always_inline]] inline bool TessaglyphMEX::copyCell(Long offset,
                                                            unsigned char* bytes) noexcept {
-  if (m_viewGeneration != mappingGeneration()) {
-    const MappedFileView view = mappedFileView(m_file);
-    m_viewData = view.data;
-    m_viewLength = view.length;
-    m_viewCut = view.cut;
-    m_viewGeneration = mappingGeneration();
-  }
+  refreshView();
   const auto width = std::size_t(m_cellWidth);
   if (m_viewData != nullptr && offset >= 0 && std::size_t(offset) <= m_viewLength &&
       width <= m_viewLength - std::size_t(offset)) {
@@ -320,39 +359,15 @@ void TessaglyphMEX::cellPosition(Long row, Long col, Double& x, Double& y) const
   }
 }
 
+[[gnu::always_inline]] inline Single TessaglyphMEX::cellValue(Double raw) const noexcept {
+  if (raw <= Double(m_voidValue) || raw != raw) return kNoPoint;
+  return Single(raw * m_multiplier + m_incrementor);
+}
+
 [[gnu::always_inline]] inline Single TessaglyphMEX::readCell(Long offset) noexcept {
   unsigned char bytes[4] = {};
   if (!copyCell(offset, bytes)) return Single(TG_M_DPEC_RETRIEVALERROR);
-  const std::uint32_t little = std::uint32_t(bytes[0]) | std::uint32_t(bytes[1]) << 8 |
-                               std::uint32_t(bytes[2]) << 16 | std::uint32_t(bytes[3]) << 24;
-  const std::uint32_t big = std::uint32_t(swapBytes4(Long(little)));
-  Double raw = 0;
-  switch (m_cellFormat) {
-    case kFloatLittle:
-      raw = Double(std::bit_cast<float>(little));
-      break;
-    case kFloatBig:
-      raw = Double(std::bit_cast<float>(big));
-      break;
-    case kLong4Little:
-      raw = Double(std::int32_t(little));
-      break;
-    case kLong4Big:
-      raw = Double(std::int32_t(big));
-      break;
-    case kInteger2Big:
-      raw = Double(std::int16_t(std::uint16_t(bytes[0] << 8 | bytes[1])));
-      break;
-    case kInteger2Little:
-      raw = Double(std::int16_t(std::uint16_t(little)));
-      break;
-    case kByteLittle:
-    case kByteBig:
-      raw = Double(bytes[0]);
-      break;
-  }
-  if (raw <= Double(m_voidValue) || raw != raw) return kNoPoint;
-  return Single(raw * m_multiplier + m_incrementor);
+  return cellValue(rawCell(m_cellFormat, bytes));
 }
 
 // A closest read is a handful of steps, all inlined here; gathering and combining stay calls.
@@ -363,9 +378,116 @@ void TessaglyphMEX::cellPosition(Long row, Long col, Double& x, Double& y) const
     const Long offset = elvOffset(natX, natY);
     return offset == -1 ? kNoPoint : readCell(offset);
   }
+  if (m_interpolationMode == TG_M_IM_4POINT) {
+    Single value = 0;
+    if (readInnerCell(natX, natY, value)) return value;
+  }
   const Integer count = m_interpolationMode == TG_M_IM_12POINT ? 12 : 4;
   if (gather(natX, natY, count) > 0) return Single(TG_M_DPEC_NOTENOUGHINTERPDATA);
   return combine(m_interpolationMode);
+}
+
+namespace {
+
+// The four corners of a cell in the gathering order, decoded in one known format.
+template <TessaglyphMEX::CellFormat format>
+std::array<Double, 4> rawCorners(const unsigned char* anchor, std::ptrdiff_t dx,
+                                 std::ptrdiff_t dy) noexcept {
+  return {rawCell(format, anchor), rawCell(format, anchor + dy), rawCell(format, anchor + dx + dy),
+          rawCell(format, anchor + dx)};
+}
+
+}  // namespace
+
+// Most 4-point reads fall inside the grid; they need none of the gathering's general cases
+// (points off the grid or past the mapping, voids, the trace), so they are served here and the
+// rest go through gather. The record and the value are those gather and combine would give.
+[[gnu::noinline]] bool TessaglyphMEX::readInnerCell(Double natX, Double natY,
+                                                    Single& value) noexcept {
+  if (!m_ready || traceEnabled()) return false;
+  refreshView();
+  if (m_viewData == nullptr) return false;
+  const Axis& x = xAxis();
+  const Axis& y = yAxis();
+  const Long xSteps = stepsBelow(x, natX);
+  const Long ySteps = stepsBelow(y, natY);
+  const Long anchorRow = m_rowAxisX ? xSteps : ySteps;
+  const Long anchorCol = m_rowAxisX ? ySteps : xSteps;
+  if (!onGrid(anchorRow, anchorCol)) return false;
+  // A step along increasing x or y is one row or column forwards or backwards.
+  const Long xSign = x.step > 0 ? 1 : -1;
+  const Long ySign = y.step > 0 ? 1 : -1;
+  if (!onGrid(anchorRow + (m_rowAxisX ? xSign : ySign), anchorCol + (m_rowAxisX ? ySign : xSign)))
+    return false;
+  const auto dx = std::ptrdiff_t(xSign) * (m_rowAxisX ? m_rowSize : m_recordSize);
+  const auto dy = std::ptrdiff_t(ySign) * (m_rowAxisX ? m_recordSize : m_rowSize);
+  const auto anchor = std::ptrdiff_t(offsetOf(anchorRow, anchorCol));
+  const std::ptrdiff_t first =
+      anchor + std::min<std::ptrdiff_t>(dx, 0) + std::min<std::ptrdiff_t>(dy, 0);
+  const std::ptrdiff_t last =
+      anchor + std::max<std::ptrdiff_t>(dx, 0) + std::max<std::ptrdiff_t>(dy, 0);
+  if (first < 0 || std::size_t(last) + std::size_t(m_cellWidth) > m_viewLength) return false;
+
+  const unsigned char* at = m_viewData + anchor;
+  std::array<Double, 4> raw{};
+  switch (m_cellFormat) {
+    case kFloatLittle:
+      raw = rawCorners<kFloatLittle>(at, dx, dy);
+      break;
+    case kFloatBig:
+      raw = rawCorners<kFloatBig>(at, dx, dy);
+      break;
+    case kLong4Little:
+      raw = rawCorners<kLong4Little>(at, dx, dy);
+      break;
+    case kLong4Big:
+      raw = rawCorners<kLong4Big>(at, dx, dy);
+      break;
+    case kInteger2Big:
+      raw = rawCorners<kInteger2Big>(at, dx, dy);
+      break;
+    case kInteger2Little:
+      raw = rawCorners<kInteger2Little>(at, dx, dy);
+      break;
+    case kByteLittle:
+    case kByteBig:
+      raw = rawCorners<kByteLittle>(at, dx, dy);
+      break;
+  }
+  std::atomic_signal_fence(std::memory_order_seq_cst);
+  if (m_viewCut->load(std::memory_order_relaxed)) return false;
+  std::array<Single, 4> z{};
+  for (std::size_t k = 0; k < 4; ++k) {
+    z[k] = cellValue(raw[k]);
+    // A missing point, or a value that reads as a failed read, takes the general way.
+    if (z[k] == kNoPoint || z[k] == Single(TG_M_DPEC_RETRIEVALERROR)) return false;
+  }
+
+  const Double anchorX = x.start + x.step * Double(xSteps);
+  const Double anchorY = y.start + y.step * Double(ySteps);
+  const std::array<Double, 2> cornerX = {cellsUp(anchorX, 0, x.step), cellsUp(anchorX, 1, x.step)};
+  const std::array<Double, 2> cornerY = {cellsUp(anchorY, 0, y.step), cellsUp(anchorY, 1, y.step)};
+  if (!combineCellCorners(natX, natY, cornerX[0], cornerY[0], cornerX[1], cornerY[1], z, value))
+    return false;
+
+  TG_M_INTERPDATA& data = m_interpData;
+  for (Integer k = 4; k < data.numPoints; ++k) {
+    data.x[std::size_t(k)] = 0;
+    data.y[std::size_t(k)] = 0;
+    data.z[std::size_t(k)] = 0;
+  }
+  data.targetX = natX;
+  data.targetY = natY;
+  data.numPoints = 4;
+  m_missingPoints = 0;
+  m_interpDataSet = true;
+  for (std::size_t k = 0; k < 4; ++k) {
+    const auto& step = TessaglyphMEXOffsetCalc::kPointSteps[k];
+    data.x[k] = cornerX[std::size_t(step[0])];
+    data.y[k] = cornerY[std::size_t(step[1])];
+    data.z[k] = z[k];
+  }
+  return true;
 }
 
 [[gnu::noinline]] Single TessaglyphMEX::combine(TG_M_INTERPOLATIONMODES mode) const {
@@ -444,8 +566,8 @@ void TessaglyphMEX::cellPosition(Long row, Long col, Double& x, Double& y) const
     const auto j = TessaglyphMEXOffsetCalc::kPointSteps[std::size_t(k)][1];
     const Long row = nearGrid ? anchorRow + (m_rowAxisX ? i * xSign : j * ySign) : -1;
     const Long col = nearGrid ? anchorCol + (m_rowAxisX ? j * ySign : i * xSign) : -1;
-    data.x[std::size_t(k)] = anchorX + Double(i) * std::abs(x.step);
-    data.y[std::size_t(k)] = anchorY + Double(j) * std::abs(y.step);
+    data.x[std::size_t(k)] = cellsUp(anchorX, i, x.step);
+    data.y[std::size_t(k)] = cellsUp(anchorY, j, y.step);
     Single z = kNoPoint;
     if (onGrid(row, col)) z = readCell(offsets[std::size_t(k)]);
     if (z == kNoPoint) ++m_missingPoints;

@@ -91,6 +91,16 @@ Single combineGridCorners(const TG_M_INTERPDATA& gridOrder) {
       Single(interpolateGatheredPoints(gridOrder.targetY, gridOrder.targetX, y, x, z, false)));
 }
 
+bool combineCellCorners(Double targetX, Double targetY, Double x0, Double y0, Double x1, Double y1,
+                        const std::array<Single, 4>& gridZ, Single& value) {
+  // The machine's order of the corners: (1, 0), (0, 0), (0, 1), (1, 1).
+  const std::array<Single, 4> z = {gridZ[3], gridZ[0], gridZ[1], gridZ[2]};
+  Double combined = 0;
+  if (!bilinearOnCell(targetY, targetX, x0, y0, x1, y1, z, combined)) return false;
+  value = plausible(Single(combined));
+  return true;
+}
+
 Single combineInterpolationData(const TG_M_INTERPDATA& data, TG_M_INTERPOLATIONMODES mode) {
   requireKnownMode(mode);
   if (!isSinglePointMode(mode)) {

@@ -3,6 +3,8 @@
 // implausible result read the same everywhere.
 #pragma once
 
+#include <array>
+
 #include "tessaglyph/machine.hpp"
 #include "tessaglyph/types.hpp"
 
@@ -30,5 +32,11 @@ TG_M_INTERPDATA inMachinePointOrder(const TG_M_INTERPDATA& gridOrder);
 // The 4-point value of a record in the grid's order: what combineInterpolationData gives for
 // the same record in the machine's order, without reordering the whole record.
 Single combineGridCorners(const TG_M_INTERPDATA& gridOrder);
+
+// The same for a cell given by its anchor corner (x0, y0), the opposite corner (x1, y1) and the
+// four values in the grid's order, none missing. False when the corners make no regular cell
+// (combineGridCorners then gives the value).
+bool combineCellCorners(Double targetX, Double targetY, Double x0, Double y0, Double x1, Double y1,
+                        const std::array<Single, 4>& gridZ, Single& value);
 
 }  // namespace tg

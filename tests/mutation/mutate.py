@@ -6,7 +6,8 @@ in the library source. The driver applies one fault at a time, rebuilds the test
 plain (non-sanitized) Debug build directory of its own, runs the suite's tests under a timeout
 and records whether they failed ("caught") or passed ("survived"). A mutation that does not
 compile is reported as "invalid" and counts neither way. The source is restored after every
-mutation, also on Ctrl-C, a kill or a crash of the driver.
+mutation, also on Ctrl-C, a kill or a crash of the driver. An entry that no longer applies is
+reported and skipped (and counted in the summary); the tests run in an empty folder each time.
 
 List format, one entry per line ('#' starts a comment line):
 
@@ -128,8 +129,13 @@ def build(build_dir: Path):
 
 
 def run_suite(build_dir: Path, gtest_filter: str, timeout: float):
+    # Each run starts in an empty folder of its own, so that a file a mutant leaves behind
+    # cannot fail the runs after it.
+    scratch = build_dir / "mutation-run"
+    shutil.rmtree(scratch, ignore_errors=True)
+    scratch.mkdir()
     return run([str(build_dir / TEST_BINARY), f"--gtest_filter={gtest_filter}",
-                "--gtest_brief=1"], build_dir, timeout)
+                "--gtest_brief=1"], scratch, timeout)
 
 
 def configure(root: Path, build_dir: Path):
@@ -166,16 +172,17 @@ def main():
     suites = [(p, *parse_list(p)) for p in args.lists]
     if args.filter:
         suites = [(p, args.filter, mutations) for p, _, mutations in suites]
-    problems = 0
+    # An entry that no longer applies is reported and skipped; the rest of its list still runs.
+    stale = set()
     for list_path, _, mutations in suites:
         for m in mutations:
             try:
                 mutated_text((root / m.path).read_text(), m)
             except (OSError, ValueError) as e:
-                problems += 1
+                stale.add((list_path.name, m.number))
                 print(f"{list_path.name} #{m.number}: does not apply: {e}")
-    if problems or args.check:
-        sys.exit(1 if problems else 0)
+    if args.check:
+        sys.exit(1 if stale else 0)
 
     restorer = Restorer()
 
@@ -199,7 +206,7 @@ def main():
                     sys.exit(f"{list_path.name}: {baseline} fails without mutations:\n"
                              f"{out[-4000:]}")
             for m in mutations:
-                if only and m.number not in only:
+                if (only and m.number not in only) or (list_path.name, m.number) in stale:
                     continue
                 path = root / m.path
                 original = path.read_text()
@@ -228,7 +235,9 @@ def main():
         for label, column in columns:
             caught = sum(r[column] == "caught" for r in mine)
             valid = sum(r[column] != "invalid" for r in mine)
-            print(f"{list_path.name}{label}: caught {caught}/{valid} ({len(mine) - valid} invalid)")
+            skipped = sum(name == list_path.name for name, _ in stale)
+            print(f"{list_path.name}{label}: caught {caught}/{valid} ({len(mine) - valid} invalid"
+                  + (f", {skipped} not applied)" if skipped else ")"))
     if args.compare:
         lost = [r for r in results if r[3] == "caught" and r[2] != "caught"]
         for r in lost:

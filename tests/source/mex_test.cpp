@@ -13,8 +13,10 @@
 #include <vector>
 
 #include "program/assembler.hpp"
+#include "source/interpolation_test_support.hpp"
 #include "source/scripted_user_interface.hpp"
 #include "support/test_environment.hpp"
+#include "support/trace.hpp"
 #include "tessaglyph/machine.hpp"
 #include "tessaglyph/program.hpp"
 #include "tessaglyph/source_file.hpp"
@@ -367,6 +369,8 @@ TEST_F(MexTest, PointValuesByMode) {
       {TG_M_IM_MAX4, 11.5, 48.5, 22},              // the largest of 21, 11, 12, 22
       {TG_M_IM_4POINT, 11.5, 48.5, 16.5f},         // the mean of 11, 12, 21, 22
       {TG_M_IM_4POINT, 13.5, 47.5, -52000},        // a corner cannot be read
+      {TG_M_IM_4POINT, 10.5, 47.5, -32101},        // a corner is void
+      {TG_M_IM_4POINT, 8.5, 48.5, -32101},         // the west corners are off the grid
       {TG_M_IM_12POINT, 11.5, 48.5, 16.5f},        // a plane is reproduced
   };
   for (const Row& row : rows) {
@@ -376,6 +380,50 @@ TEST_F(MexTest, PointValuesByMode) {
   }
   EXPECT_EQ(mex->accessCount(), Long(std::size(rows)));
   EXPECT_EQ(*mex->PointRowCol(3, 1), XYZPoint(11, 47, 31, true));
+}
+
+// Inside the grid the corners are taken by their offsets: in every orientation of rows and
+// columns a plane is reproduced, and the gathered record holds the corners.
+TEST_F(MexTest, FourPointReadsFindTheCornersInEveryOrientation) {
+  const std::tuple<const char*, int, int> rows[] = {{"y", 1, 1},   {"y", -1, 1}, {"y", 1, -1},
+                                                    {"y", -1, -1}, {"x", 1, 1},  {"x", -1, 1},
+                                                    {"x", 1, -1},  {"x", -1, -1}};
+  const auto plane = [](double x, double y) { return float(10 * y + x); };
+  std::unique_ptr<TessaglyphMEX> mex;
+  for (const auto& [axis, columnStep, rowStep] : rows) {
+    SCOPED_TRACE(testing::Message() << axis << " " << columnStep << " " << rowStep);
+    MexScript script;
+    script.layout["mex_rowaxis"] = axis;
+    script.layout["mex_columnstep"] = std::to_string(columnStep);
+    script.layout["mex_rowstep"] = std::to_string(rowStep);
+    script.layout["mex_colstart"] = columnStep > 0 ? "0" : "4";
+    script.layout["mex_rowstart"] = rowStep > 0 ? "0" : "3";
+    std::vector<double> values;  // 4 rows of 5 cells; each holds the plane at its position
+    for (int row = 0; row < 4; ++row) {
+      for (int col = 0; col < 5; ++col) {
+        const double along = rowStep > 0 ? row : 3 - row, across = columnStep > 0 ? col : 4 - col;
+        values.push_back(axis[0] == 'y' ? plane(across, along) : plane(along, across));
+      }
+    }
+    mex = loaded(script, bytesOf(values, 2, false, false));
+    for (const auto& [x, y] : {std::pair(1.25, 1.5), std::pair(2.75, 0.5)}) {
+      mex->setInterpolationMode(TG_M_IM_12POINT);  // a larger record first, which is cleared
+      (void)mex->pointElv(x, y);
+      mex->setInterpolationMode(TG_M_IM_4POINT);
+      EXPECT_EQ(mex->pointElv(x, y), plane(x, y)) << x << ", " << y;
+      const TG_M_INTERPDATA data = mex->lastInterpData();
+      for (std::size_t k = 0; k < 4; ++k)
+        EXPECT_EQ(data.z[k], plane(data.x[k], data.y[k])) << k;
+      EXPECT_EQ(std::pair(data.numPoints, data.z[11]), std::pair(Integer(4), 0.0f));
+    }
+  }
+  // With the trace on, the corners are logged as every gathering logs them.
+  setTraceFile(m_folder.folder() + "trace.log");
+  (void)mex->pointElv(1.25, 1.5);
+  disableTrace();
+  EXPECT_NE(
+      test::fileText(m_folder.folder() + "trace.log").find("mex.interpData i = 3, x = 2, y = 1,"),
+      std::string::npos);
 }
 
 TEST_F(MexTest, HighestAndLowestValuesSkipVoidsAndACancelAsks) {
