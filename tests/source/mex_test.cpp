@@ -149,7 +149,6 @@ TEST_F(MexTest, LoadingReturnsItsCodeAndIsReadyOnlyOnSuccess) {
       {"mex_numcolumns", "0", TG_MEX_E_INVALIDMEXSETTING},
       {"mex_numrows", "-3", TG_MEX_E_INVALIDMEXSETTING},
       {"mex_columnstep", "0", TG_MEX_E_INVALIDMEXSETTING},
-      {"mex_rowstep", "0", TG_MEX_E_INVALIDMEXSETTING},
       {"mex_tableoffset", "-1", TG_MEX_E_INVALIDMEXSETTING},
       {"mex_valueoffset", "-2", TG_MEX_E_INVALIDMEXSETTING},
       {"mex_rowheadersize", "-2", TG_MEX_E_INVALIDMEXSETTING},

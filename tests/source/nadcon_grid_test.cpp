@@ -183,7 +183,7 @@ TEST_F(RealNadconTest, GoesThereAndBackWithinAHundredMillionthOfADegree) {
                               {20.01, -130.99},  {61.2, -149.9},  {52.9, 173.2},    {52.9, -186.8},
                               {57.15, -170.25},  {63.4, -170.3},  {21.3, -157.85},  {18.4, -66.1}};
   for (const auto& p : points) {
-    double lat83, lon83, lat27, lon27, shiftedLat, shiftedLon;
+    double lat83, lon83, lat27, lon27;
     Integer status = 1;
     gridShift(1, 4, p[0], p[1], lat83, lon83, status, *s_grids);
     ASSERT_EQ(status, DATUM_S_CONVERTED) << p[0] << " " << p[1];
@@ -191,12 +191,6 @@ TEST_F(RealNadconTest, GoesThereAndBackWithinAHundredMillionthOfADegree) {
     ASSERT_EQ(status, DATUM_S_CONVERTED) << p[0] << " " << p[1];
     EXPECT_NEAR(lat27, p[0], 1e-8);
     EXPECT_NEAR(lon27, p[1], 1e-8);
-    // And the other way round: NAD83 in, NAD27 out, NAD83 back.
-    gridShift(4, 1, p[0], p[1], lat27, lon27, status, *s_grids);
-    ASSERT_EQ(status, DATUM_S_CONVERTED);
-    gridShift(1, 4, lat27, lon27, shiftedLat, shiftedLon, status, *s_grids);
-    EXPECT_NEAR(shiftedLat, p[0], 1e-8);
-    EXPECT_NEAR(shiftedLon, p[1], 1e-8);
   }
 }
 
