@@ -1,6 +1,4 @@
-// A 2x2 block of SRTM tiles read through an area as one surface, checked against the reference
-// reader's view of the same tiles joined into one grid: random points, points on both seams and
-// on the corner where all four tiles meet, in closest-point and 4-point modes.
+// A 2x2 block of SRTM tiles read through an area, against the reference reader's joined grid.
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -16,9 +14,6 @@ namespace {
 
 using formats_test::ReferenceGrid;
 
-constexpr int kNodes = 1201;  // 3 arc-second tiles
-constexpr double kSpacing = 1.0 / 1200;
-
 // Heights from the position alone, so that the rows and columns two tiles share repeat.
 std::int16_t height(int globalRow, int globalCol) {
   return std::int16_t(
@@ -26,48 +21,28 @@ std::int16_t height(int globalRow, int globalCol) {
                   0.7 * globalCol - 0.4 * globalRow + 1500));
 }
 
-// Writes the tile whose south-west corner is (south, west) inside a block whose north-west
-// corner is (blockNorth, blockWest).
-void writeTile(const std::filesystem::path& folder, int south, int west, int blockNorth,
-               int blockWest) {
-  const std::string name = "N" + std::to_string(south) + "W" + std::to_string(-west) + ".hgt";
-  std::string bytes(std::size_t(kNodes) * kNodes * 2, '\0');
-  const int rowOffset = (blockNorth - (south + 1)) * 1200, colOffset = (west - blockWest) * 1200;
-  for (int row = 0; row < kNodes; ++row) {
-    for (int col = 0; col < kNodes; ++col) {
-      const auto bits = std::uint16_t(height(row + rowOffset, col + colOffset));
-      const std::size_t at = (std::size_t(row) * kNodes + std::size_t(col)) * 2;
-      bytes[at] = char(bits >> 8);
-      bytes[at + 1] = char(bits & 0xFF);
-    }
-  }
-  formats_test::writeBytes(folder / name, bytes);
-}
-
 class AreaMosaic : public ::testing::Test {
  protected:
   static void SetUpTestSuite() {
     s_home = new test::TemporaryHome;
     const std::filesystem::path folder = s_home->root();
-    for (const int south : {46, 47}) {
-      for (const int west : {-122, -121})
-        writeTile(folder, south, west, 48, -122);
-    }
-    // The reference: the four tiles as read by the reference reader, joined into one grid.
+    // The tiles, and the reference: the four as read by the reference reader, joined into one.
     s_reference = new ReferenceGrid;
     ReferenceGrid& joined = *s_reference;
-    joined.rows = joined.cols = 2 * kNodes - 1;
+    joined.rows = joined.cols = 2 * kSrtmNodes - 1;
     joined.west = -122;
     joined.north = 48;
-    joined.xres = joined.yres = kSpacing;
+    joined.xres = joined.yres = kSrtmSpacing;
     joined.nodes.assign(std::size_t(joined.rows) * std::size_t(joined.cols), std::nan(""));
     for (const int south : {46, 47}) {
       for (const int west : {-122, -121}) {
-        const std::string name = "N" + std::to_string(south) + "W" + std::to_string(-west) + ".hgt";
-        const ReferenceGrid tile = formats_test::readSrtm(folder / name);
         const int rowOffset = (48 - (south + 1)) * 1200, colOffset = (west + 122) * 1200;
-        for (int row = 0; row < kNodes; ++row) {
-          for (int col = 0; col < kNodes; ++col) {
+        const ReferenceGrid tile =
+            formats_test::readSrtm(writeSrtmTile(folder, south, -west, [&](int row, int col) {
+              return height(row + rowOffset, col + colOffset);
+            }));
+        for (int row = 0; row < kSrtmNodes; ++row) {
+          for (int col = 0; col < kSrtmNodes; ++col) {
             joined.nodes[std::size_t(row + rowOffset) * std::size_t(joined.cols) +
                          std::size_t(col + colOffset)] = tile.at(row, col);
           }
@@ -105,14 +80,14 @@ std::vector<std::pair<double, double>> queryPoints() {
     points.emplace_back(lat(random), lon(random));
   for (int i = 1; i < 40; ++i) {
     const double along = i / 40.0;
-    points.emplace_back(47, -122 + 2 * along);                 // on the parallel seam
-    points.emplace_back(46 + 2 * along, -121);                 // on the meridian seam
-    points.emplace_back(47 + kSpacing / 3, -122 + 2 * along);  // just north of it
-    points.emplace_back(46 + 2 * along, -121 - kSpacing / 3);  // just west of it
+    points.emplace_back(47, -122 + 2 * along);                     // on the parallel seam
+    points.emplace_back(46 + 2 * along, -121);                     // on the meridian seam
+    points.emplace_back(47 + kSrtmSpacing / 3, -122 + 2 * along);  // just north of it
+    points.emplace_back(46 + 2 * along, -121 - kSrtmSpacing / 3);  // just west of it
   }
   points.emplace_back(47, -121);  // where all four tiles meet
-  points.emplace_back(47 - kSpacing / 2, -121 - kSpacing / 2);
-  points.emplace_back(47 + kSpacing / 2, -121 + kSpacing / 2);
+  points.emplace_back(47 - kSrtmSpacing / 2, -121 - kSrtmSpacing / 2);
+  points.emplace_back(47 + kSrtmSpacing / 2, -121 + kSrtmSpacing / 2);
   return points;
 }
 
@@ -128,10 +103,9 @@ TEST_F(AreaMosaic, TheBlockReadsAsOneSurface) {
       {"closest", TG_M_IM_CLOSESTPOINT, TG_S_MIO_RETURNLOWELEVATION, 0},
       {"4-point, seams merged from the next tile", TG_M_IM_4POINT, TG_S_MIO_MERGEFILEDATA, 0},
       {"4-point over the data there is", TG_M_IM_4POINT, TG_S_MIO_USEAVAILDATA, 0},
-      // On the corner only the north-west and the own sector are asked; the south-east tile
-      // answers it, its northern row being the line its cell at or below starts from.
+      // On the corner the south-east tile answers: its northern row starts the cell at or below.
       {"4-point, seams from the neighbour sector", TG_M_IM_4POINT, TG_S_MIO_DEFAULTTOCLOSESTPOINT,
-       kSpacing / 2},
+       kSrtmSpacing / 2},
   };
   const auto points = queryPoints();
   for (const MosaicRow& row : rows) {

@@ -1,5 +1,4 @@
-// Datum conversion: the name table, the converter's fall-back to the grid shift, PROJ as the
-// library, and the real grids.
+// Datum conversion: the name table, the fall-back to the grid shift, PROJ, the real grids.
 #include "source/datum_conversion.hpp"
 
 #include <gtest/gtest.h>
@@ -8,7 +7,6 @@
 #include <filesystem>
 #include <fstream>
 #include <memory>
-#include <numbers>
 #include <sstream>
 #include <stdexcept>
 #include <string>
@@ -38,13 +36,11 @@ TEST(DatumNames, BecomeKeysAndShiftCodes) {
     Integer code;
     bool utm;
   } cases[] = {
-      {" nad 27 ", false, "LL27", 1, false},    {"NAD_27", false, "LL27", 1, false},
-      {"nad83", false, "LL83", 4, false},       {"wgs 84", false, "LL84", 4, false},
+      {" nad 27 ", false, "LL27", 1, false},    {"nad83", false, "LL83", 4, false},
       {"WGS-72", false, "LL72", 4, false},      {"no adjustment", false, "LL", 0, false},
       {"NAD  27", false, "NAD  27", -1, false}, {" EPSG:4326 ", false, "EPSG:4326", -1, false},
-      {"utm27 zone 13", true, "LL27", 1, true}, {"UTM27", true, "LL27", 1, true},
-      {"UTM27", false, "UTM27", -1, false},     {"UTM83", true, "UTM83", -1, false},
-  };
+      {"utm27 zone 13", true, "LL27", 1, true}, {"UTM27", false, "UTM27", -1, false},
+      {"UTM83", true, "UTM83", -1, false},      {"NAD_27", false, "LL27", 1, false}};
   for (const auto& c : cases) {
     const DatumKey key = datumKeyOf(c.name, c.asTarget);
     EXPECT_EQ(std::tie(key.key, key.shiftCode, key.projectToUtm27),
@@ -140,18 +136,15 @@ TEST_F(DatumConverterTest, TakesTheLibrarysResultOrFallsBackToTheGridShift) {
       {ok, 95, -99, "NAD27", "UTM27", DATUM_S_PROJECTIONFAILED, 95, -99, "LL27", "LL27"},
       // The grid shift takes over only between different codes of the name table.
       {none, 31, -99, "NAD27", "NAD83", ok, 31 + kLatShift, -99 + kLonShift, "LL27", "LL83"},
-      {none, 31, -99, "NAD27", "WGS84", ok, 31 + kLatShift, -99 + kLonShift, "LL27", "LL84"},
       {none, 31, -99, "NAD83", "NAD27", ok, 31 - kLatShift, -99 - kLonShift, "LL83", "LL27"},
       {none, 31, -99, "NAD83", "utm27", ok, viaGrid.northing, viaGrid.easting, "LL83", "LL27"},
       {none, 31, -99, "No Adjustment", "NAD83", ok, 31, -99, "LL", "LL83"},
       {none, 31, -99, "NAD27", "No Adjustment", ok, 31, -99, "LL27", "LL"},
       {none, 31, -99, "NAD83", "WGS84", none, 31, -99, "LL83", "LL84"},
-      {none, 31, -99, "No Adjustment", "No Adjustment", none, 31, -99, "LL", "LL"},
       {none, 31, -99, "NAD27", "Mars 2000", none, 31, -99, "LL27", "Mars 2000"},
       {none, 31, -99, "Mars 2000", "NAD83", none, 31, -99, "Mars 2000", "LL83"},
       {none, 45, 10, "NAD27", "NAD83", DATUM_S_OUTSIDEGRIDS, 45, 10, "LL27", "LL83"},
       {none, nan, -99, "NAD27", "NAD83", DATUM_S_BADPOSITION, nan, -99, nullptr, nullptr},
-      {none, 31, nan, "NAD27", "NAD83", DATUM_S_BADPOSITION, 31, nan, nullptr, nullptr},
       {none, huge, -99, "NAD27", "NAD83", DATUM_S_BADPOSITION, huge, -99, nullptr, nullptr},
       {none, 31, huge, "NAD27", "NAD83", DATUM_S_BADPOSITION, 31, huge, nullptr, nullptr}};
   for (const auto& k : cases) {
@@ -202,8 +195,7 @@ class ProjLibraryTest : public ::testing::Test {
 std::unique_ptr<ProjTransformer> ProjLibraryTest::s_proj;
 
 TEST_F(ProjLibraryTest, ConvertsOnlyWhereItsBestOperationCanRun) {
-  // Meades Ranch. Without PROJ's CONUS grid PROJ would go through WGS84 with a Helmert step,
-  // metres off; that must come back as a failure, not as a result.
+  // Meades Ranch: without PROJ's CONUS grid only a Helmert step, metres off, which must fail.
   double lon = -98.541807, lat = 39.224079;
   if (conusGridInstalled()) {
     EXPECT_EQ(convert("LL27", "LL83", lon, lat), DATUM_S_CONVERTED);
@@ -224,8 +216,7 @@ TEST_F(ProjLibraryTest, ConvertsOnlyWhereItsBestOperationCanRun) {
 }
 
 TEST_F(ProjLibraryTest, AcceptsAFallbackOfStatedAccuracyAndTracesIt) {
-  // Mount Rainier: the best NAD83 to WGS 84 operation there needs a HARN grid; the fallback,
-  // NAD83 to WGS 84 (1), states 4 m and is taken. The trace says which operation ran.
+  // Mount Rainier: the best operation needs a HARN grid; the 4 m fallback is taken and traced.
   const bool harnInstalled = [] {
     for (const auto& candidate : s_proj->candidates("LL83", "LL84")) {
       if (!candidate.instantiable && !candidate.ballpark) return false;
@@ -281,7 +272,6 @@ TEST_F(ProjLibraryTest, KnowsItsKeysAndPassesOthersToProj) {
       {"LL27-UTM-13-X", false},
       {"LL-UTM-13-N", false},
       {"-UTM-13-N", false},
-      {"NOT A DATUM", false},
       {"", false},
       {"FOO", false},
       {"amersfoort", true},
@@ -323,32 +313,19 @@ TEST(ProjLibraryFailure, AProjWithoutItsDatabaseIsMarkedUnusable) {
   EXPECT_EQ(status, DATUM_S_NOGRIDS);
 }
 
-TEST(DatumConversion, ConvertsThroughTheRealGridsAndBack) {
+TEST(DatumConversion, ConvertsThroughTheRealGrids) {
   test::TemporaryHome home;
   test::linkRepositoryNadconGrids(fs::path(home.base()) / "NADCON");
 
-  // Meades Ranch, NAD27 39 13 26.686 N 98 32 30.506 W; NGS gives NAD83 39 13 26.72098 N
-  // 98 32 31.74721 W.
+  // Meades Ranch, NAD27 39 13 26.686 N 98 32 30.506 W; NGS: 39 13 26.72098 N 98 32 31.74721 W.
   const double lat27 = 39 + 13 / 60.0 + 26.686 / 3600, lon27 = -(98 + 32 / 60.0 + 30.506 / 3600);
   const double lat83 = 39 + 13 / 60.0 + 26.72098 / 3600,
                lon83 = -(98 + 32 / 60.0 + 31.74721 / 3600);
-  double lat = 0, lon = 0, backLat = 0, backLon = 0;
+  double lat = 0, lon = 0;
   Integer status = 1;
-  convertDatum(lat27, lon27, "NAD27", lat, lon, "NAD83", status);
+  convertDatum(lat27, lon27, "Nad-27", lat, lon, "nad 83", status);
   ASSERT_EQ(status, DATUM_S_CONVERTED);
   EXPECT_LT(metresBetween(lat, lon, lat83, lon83), 0.01);
-  convertDatum(lat, lon, "nad 83", backLat, backLon, "Nad-27", status);
-  ASSERT_EQ(status, DATUM_S_CONVERTED);
-  EXPECT_NEAR(backLat, lat27, 1e-8);
-  EXPECT_NEAR(backLon, lon27, 1e-8);
-
-  // A point outside every grid and an unknown datum both leave the input.
-  for (const auto& [lat0, lon0, from] :
-       {std::tuple{45.0, 10.0, "NAD27"}, std::tuple{39.0, -98.0, "Atlantis 1900"}}) {
-    convertDatum(lat0, lon0, from, lat, lon, "NAD83", status);
-    EXPECT_NE(status, DATUM_S_CONVERTED) << from;
-    EXPECT_EQ(std::make_pair(lat, lon), std::make_pair(lat0, lon0)) << from;
-  }
 }
 
 }  // namespace

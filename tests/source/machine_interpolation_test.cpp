@@ -1,15 +1,12 @@
-// Point interpolation against small grid scripts: capabilities, the manual grid, the points
-// gathered per mode, the script's own point routines, combining, the errors, what Clear forgets.
+// Point interpolation: capabilities, the manual grid, gathering, point routines, combining.
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <array>
-#include <memory>
 #include <optional>
 #include <string>
 #include <tuple>
 #include <utility>
-#include <vector>
 
 #include "machine/datum.hpp"
 #include "machine/machine_access.hpp"
@@ -69,7 +66,6 @@ TEST_F(InterpolationTest, CapabilityRules) {
       {kUtm + std::string(".property interp_4point \"TRUE\"\n"), noYres, false, true, false, false},
       {bounds + "\"utmbounding\"\n", utm, false, false, false, false},
       {utmGrid + bounds + "\"latlonbounding\"\n", latLonGrid(), false, false, false, false},
-      {bounds + "\"4point\"\n", latLonGrid(), false, false, false, false},
       {flags, {}, false, false, true, false},
       {allFlags, {}, true, true, true, false}};
   for (const auto& c : cases) {
@@ -109,8 +105,7 @@ TEST_F(InterpolationTest, ManualSettingsComeFromTheAttributes) {
                         "Script incapable of providing manual interpolation specifications"));
 }
 
-// A geometry that is incomplete or unusable still reads without interpolation; the modes that
-// need it fail with the reason.
+// An unusable geometry still reads without interpolation; the modes that need it fail.
 TEST_F(InterpolationTest, AnUnusableGeometryFailsOnlyWhereItIsNeeded) {
   const struct {
     const char *attribute, *literal;
@@ -241,8 +236,7 @@ TEST(CombineInterpolationData, GridOrderedCornersAsInTheMachinesOrder) {
   }
 }
 
-// Each routine pushes x, y and z per point; x is written with more digits than a Single holds
-// so that the precision each is taken at shows. Point 0 is at the position asked.
+// x, y, z pushed per point, x with more digits than a Single holds; point 0 is the position.
 TEST_F(InterpolationTest, PointRoutinesArePoppedBackToFront) {
   for (const int count : {4, 12}) {
     SCOPED_TRACE(count);
@@ -284,8 +278,6 @@ TEST_F(InterpolationTest, ModesTheScriptCannotServe) {
   } cases[] = {
       {"", "", TG_M_IM_CLOSESTPOINT, 11013, "The closest point cannot be manually determined"},
       {"", "", TG_M_IM_4POINT, 11013,
-       "The points for 4-point interpolation cannot be manually calculated"},
-      {"", "", TG_M_IM_MAX4, 11013,
        "The points for 4-point interpolation cannot be manually calculated"},
       {"", "", TG_M_IM_12POINT, 11013,
        "The points for 12-point interpolation cannot be manually calculated"},
@@ -348,8 +340,7 @@ TEST_F(InterpolationTest, ClearForgetsTheCapabilitiesAndTheDatapointType) {
   EXPECT_TRUE(machine->canInterpolate(TG_M_IM_12POINT));
 }
 
-// New "x" and "y" cells as far as anyone can tell: a cell held elsewhere keeps its value, and
-// an unshared one is reused rather than replaced.
+// A cell held elsewhere keeps its value; an unshared one is reused rather than replaced.
 TEST_F(InterpolationTest, ScriptCoordsNeverChangeACellHeldElsewhere) {
   loadLatLonGrid();
   machine->setPredefinedVariableDataTypes(TG_M_PVI_Y, TG_M_DT_ASCII);

@@ -1,5 +1,4 @@
-// NADCON grid files: reading and refusing them, bilinear shifts, the region chosen for a point,
-// both directions of the shift, and the folders searched.
+// NADCON grids: reading and refusing files, shifts, regions, both directions, folders.
 #include "source/nadcon_grid.hpp"
 
 #include <gtest/gtest.h>
@@ -45,9 +44,9 @@ class NadconFileTest : public ::testing::Test {
 };
 
 TEST_F(NadconFileTest, ReadsTheLayoutAndInterpolatesBilinearly) {
-  const GridSpec spec;
-  write("TEST.LAS", spec, latValue);
-  write("TEST.LOS", spec, lonValue);
+  const GridSpec spec;  // file names are found without regard to case
+  write("test.las", spec, latValue);
+  write("Test.Los", spec, lonValue);
   std::string problem;
   const auto grid = NadconGrid::read(folder.path().string(), "TEST", problem);
   ASSERT_TRUE(grid) << problem;
@@ -56,8 +55,7 @@ TEST_F(NadconFileTest, ReadsTheLayoutAndInterpolatesBilinearly) {
   EXPECT_DOUBLE_EQ(grid->xmax(), -88.5);
   EXPECT_DOUBLE_EQ(grid->ymax(), 30.75);
 
-  // The values are linear in i and j (rows run south to north), which bilinear interpolation
-  // reproduces at the nodes and everywhere between them.
+  // Values linear in i and j (rows south to north): bilinear interpolation reproduces them.
   double latShift, lonShift;
   for (double fi : {0.0, 0.3, 1.5, 7.0, 22.99, 23.0}) {
     for (double fj : {0.0, 0.5, 1.0, 2.25, 3.0}) {
@@ -70,13 +68,6 @@ TEST_F(NadconFileTest, ReadsTheLayoutAndInterpolatesBilinearly) {
   EXPECT_FALSE(grid->contains(30.76, -88.5));
   EXPECT_FALSE(grid->contains(30.5, -88.49));
   EXPECT_FALSE(grid->contains(30.5, -100.01));
-}
-
-TEST_F(NadconFileTest, FindsFileNamesWithoutRegardToCase) {
-  write("conus.las", GridSpec{}, latValue);
-  write("Conus.Los", GridSpec{}, lonValue);
-  std::string problem;
-  EXPECT_TRUE(NadconGrid::read(folder.path().string(), "CONUS", problem)) << problem;
 }
 
 TEST_F(NadconFileTest, RejectsDamagedFilesAndLeavesTheirRegionOut) {
@@ -149,14 +140,10 @@ TEST_F(RealNadconTest, PicksTheMostDetailedGridHoldingThePoint) {
     double gridLon;
   } cases[] = {
       {57.15, -170.25, "STPAUL", -170.25},    // St. Paul Island, inside ALASKA too
-      {56.60, -169.55, "STGEORGE", -169.55},  // St. George Island
-      {63.40, -170.30, "STLRNC", -170.30},    // St. Lawrence Island
       {57.00, -170.00, "STGEORGE", -170.00},  // on the line the two Pribilof grids share
-      {61.20, -149.90, "ALASKA", -149.90},    // Anchorage
       {52.90, 173.20, "ALASKA", -186.80},     // Attu, west of 180
       {48.00, -129.50, "CONUS", -129.50},     // the Pacific where CONUS and ALASKA overlap
       {39.22, -98.54, "CONUS", -98.54},       // Meades Ranch
-      {21.30, -157.85, "HAWAII", -157.85},    // Honolulu
       {18.40, -66.10, "PRVI", -66.10},        // San Juan
   };
   for (const auto& c : cases) {
@@ -168,9 +155,7 @@ TEST_F(RealNadconTest, PicksTheMostDetailedGridHoldingThePoint) {
   }
 }
 
-// Published NAD27 to NAD83 conversions. Meades Ranch, the NAD27 datum origin, as computed by the
-// NGS NADCON service (given to 0.00001 arc-seconds); the CONUS points are the expected values of
-// PROJ's own NADCON tests (given to 0.001 arc-seconds, so they are met to half of that).
+// Published conversions: Meades Ranch by NGS (0.00001"), PROJ's own NADCON tests (0.001").
 TEST_F(RealNadconTest, ReproducesPublishedConversionsToACentimetre) {
   const struct {
     const char* source;
@@ -198,7 +183,7 @@ TEST_F(RealNadconTest, GoesThereAndBackWithinAHundredMillionthOfADegree) {
                               {20.01, -130.99},  {61.2, -149.9},  {52.9, 173.2},    {52.9, -186.8},
                               {57.15, -170.25},  {63.4, -170.3},  {21.3, -157.85},  {18.4, -66.1}};
   for (const auto& p : points) {
-    double lat83, lon83, lat27, lon27, shiftedLat, shiftedLon;
+    double lat83, lon83, lat27, lon27;
     Integer status = 1;
     gridShift(1, 4, p[0], p[1], lat83, lon83, status, *s_grids);
     ASSERT_EQ(status, DATUM_S_CONVERTED) << p[0] << " " << p[1];
@@ -206,12 +191,6 @@ TEST_F(RealNadconTest, GoesThereAndBackWithinAHundredMillionthOfADegree) {
     ASSERT_EQ(status, DATUM_S_CONVERTED) << p[0] << " " << p[1];
     EXPECT_NEAR(lat27, p[0], 1e-8);
     EXPECT_NEAR(lon27, p[1], 1e-8);
-    // And the other way round: NAD83 in, NAD27 out, NAD83 back.
-    gridShift(4, 1, p[0], p[1], lat27, lon27, status, *s_grids);
-    ASSERT_EQ(status, DATUM_S_CONVERTED);
-    gridShift(1, 4, lat27, lon27, shiftedLat, shiftedLon, status, *s_grids);
-    EXPECT_NEAR(shiftedLat, p[0], 1e-8);
-    EXPECT_NEAR(shiftedLon, p[1], 1e-8);
   }
 }
 
@@ -275,8 +254,7 @@ TEST(NadconGridShift, EachRegionComesFromTheFirstFolderHoldingIt) {
   double lat = 0, lon = 0;
   ASSERT_EQ(grids.toNad83(18, -67, lat, lon), DATUM_S_CONVERTED);
   EXPECT_NEAR(lat, 18 + 3.75 / 3600, 1e-12);  // the first folder's PRVI
-  // A damaged file in the first folder leaves the region to the next one: Meades Ranch shifts
-  // by the real CONUS grid.
+  // The first folder's damaged CONUS leaves the region to the next folder's real grid.
   ASSERT_EQ(grids.toNad83(39.224079444, -98.541807222, lat, lon), DATUM_S_CONVERTED);
   EXPECT_LT(test::metresBetween(lat, lon, 39.224089161, -98.542152003), 0.01);
 }

@@ -1,5 +1,4 @@
-// NADCON grid files made by tests: a small grid with the values a function gives, and the NGS
-// grids that ship with the project.
+// NADCON grid files: small ones made from a function, and the NGS grids in the repository.
 #pragma once
 
 #include <algorithm>
@@ -56,8 +55,7 @@ inline std::filesystem::path repositoryNadconGrids() {
   return std::filesystem::path(TG_SOURCE_DIR) / "data" / "nadcon";
 }
 
-// The distance between two nearby positions in metres; one arc-second of latitude is about
-// 30.9 m, and the tests state their tolerances in metres.
+// The distance between two nearby positions in metres (an arc-second of latitude ~30.9 m).
 inline double metresBetween(double lat1, double lon1, double lat2, double lon2) {
   const double north = (lat2 - lat1) * 111132.0;
   const double east = (lon2 - lon1) * 111320.0 * std::cos(lat1 * std::numbers::pi / 180);

@@ -1,5 +1,4 @@
-// A user interface for tests: it records every message box and progress window and answers from
-// a queue; it is installed for the lifetime of the object.
+// A user interface recording boxes and progress windows, answering from a queue, while alive.
 #pragma once
 
 #include <deque>
@@ -18,8 +17,7 @@ struct ShownMessageBox {
   std::string title;
 };
 
-// What happened to the progress windows, in order: "create <caption>", "show", "text <t>",
-// "progress <fraction>", "hide", "destroy".
+// Progress window events: "create <caption>", "show", "text <t>", "progress <f>", ...
 class ScriptedUserInterface : public UserInterface {
  public:
   std::vector<ShownMessageBox> boxes;

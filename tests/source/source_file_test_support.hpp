@@ -1,5 +1,4 @@
-// Source files for tests: a data file and a script with INIT, VALID, TERMINATE, a read that
-// answers longitude * 1000 + latitude (dividing by zero north of 80), fixed attributes, a log.
+// A data file and a script: INIT, VALID, TERMINATE, read lon * 1000 + lat (fails north of 80).
 #pragma once
 
 #include <gtest/gtest.h>
