@@ -126,7 +126,6 @@ TEST_F(AreaPreparationTest, SearchesFindTheFilesTheShapeMeets) {
       {rect, 35.7, -99.7, 35.2, -99.2, "N35W100"},
       {rect, 35.7, -99, 35.2, -98.5, "N35W100 N35W099"},
       {rect, 36.5, -99.7, 36, -99.2, "N36W100"},
-      {rect, 36.5, -99.5, 35.5, -99.5, "N35W100 N36W100"},
       {rect, 37, -100, 35, -98, "N35W100 N35W099 N36W100 N36W099"},
       {rect, 20, -50, 19, -49, ""},
       // The middle of one tile is 72 km from each of its corners (which its neighbours share).

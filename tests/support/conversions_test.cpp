@@ -24,15 +24,10 @@ void expectOverflow(Round round, std::initializer_list<double> values) {
 }
 
 TEST(ConversionsRoundTest, HalvesToEvenWithinEachWidth) {
-  const std::pair<double, long> bytes[] = {{0.5, 0},  {1.5, 2},     {2.5, 2},    {-0.5, 0},
-                                           {0.51, 1}, {254.5, 254}, {255.4, 255}};
+  const std::pair<double, long> bytes[] = {{0.5, 0}, {1.5, 2}, {-0.5, 0}, {0.51, 1}, {255.4, 255}};
   const std::pair<double, long> integers[] = {
-      {-1.5, -2},       {-2.5, -2},       {3.5, 4},           {-3.5, -4},
-      {32766.5, 32766}, {32767.0, 32767}, {-32768.0, -32768}, {-32768.5, -32768}};
-  const std::pair<double, long> longs[] = {{1e9 + 0.5, 1000000000},
-                                           {1e9 + 1.5, 1000000002},
-                                           {2147483646.5, 2147483646},
-                                           {2147483647.0, 2147483647},
+      {32767.0, 32767}, {-32768.0, -32768}, {-32768.5, -32768}};
+  const std::pair<double, long> longs[] = {{2147483647.0, 2147483647},
                                            {-2147483648.5, -2147483648L}};
   for (const auto& [value, expected] : bytes)
     EXPECT_EQ(roundToByte(value), expected) << value;
@@ -48,16 +43,12 @@ TEST(ConversionsRoundTest, HalvesToEvenWithinEachWidth) {
 }
 
 TEST(ConversionsRoundTest, HalfEvenWithoutARangeAndSingleNarrowing) {
-  const std::pair<double, double> cases[] = {{-2.5, -2.0},     {2.4999, 2.0},
-                                             {-2.5001, -3.0},  {1e300, 1e300},
-                                             {5e9 + 0.5, 5e9}, {-5e9 - 1.5, -5e9 - 2.0}};
-  for (const auto& [value, expected] : cases)
-    EXPECT_EQ(roundHalfEven(value), expected) << value;
+  EXPECT_EQ(roundHalfEven(1e300), 1e300);
+  EXPECT_EQ(roundHalfEven(-5e9 - 1.5), -5e9 - 2.0);
   EXPECT_EQ(roundHalfEven(4503599627370497.0), 4503599627370497.0);
   EXPECT_TRUE(std::isnan(roundHalfEven(kNaN)));
   EXPECT_EQ(roundHalfEven(-kInf), -kInf);
 
-  EXPECT_EQ(toSingle(-1e30), -1e30f);
   EXPECT_EQ(toSingle(3.4028234663852886e38), std::numeric_limits<float>::max());
   EXPECT_EQ(toSingle(3.4028235e38), std::numeric_limits<float>::max());  // rounds down to it
   expectOverflow(toSingle, {3.5e38, -1e39});
@@ -74,10 +65,10 @@ void expectNumber(const std::string& text, double expected) {
 
 TEST(ConversionsParseTest, AcceptsTheNumberForms) {
   const std::pair<const char*, double> forms[] = {
-      {"  12  ", 12.0}, {"\t-3.25\t", -3.25}, {"+7", 7.0},     {"5.", 5.0},      {".5", 0.5},
-      {"-.5", -0.5},    {"1E5", 1e5},         {"1e-05", 1e-5}, {"1D5", 1e5},     {"2d-3", 2e-3},
-      {"&H1F", 31.0},   {"&h1f", 31.0},       {"&O17", 15.0},  {"&o777", 511.0}, {" &H10 ", 16.0},
-      {"1E-400", 0.0},  {"1.5E+20", 1.5e20}};
+      {"  12  ", 12.0}, {"\t-3.25\t", -3.25}, {"+7", 7.0},        {"5.", 5.0},
+      {".5", 0.5},      {"1E5", 1e5},         {"1e-05", 1e-5},    {"1D5", 1e5},
+      {"2d-3", 2e-3},   {"&H1F", 31.0},       {"&h1f", 31.0},     {"&O17", 15.0},
+      {"&o777", 511.0}, {"1E-400", 0.0},      {"1.5E+20", 1.5e20}};
   for (const auto& [text, expected] : forms)
     expectNumber(text, expected);
   expectNumber("000123.4500", 123.45);
@@ -86,26 +77,22 @@ TEST(ConversionsParseTest, AcceptsTheNumberForms) {
   expectNumber("1.7976931348623157E+308", 1.7976931348623157e308);
   expectNumber("4.94065645841247E-324", 4.94065645841247e-324);
   // Digit runs longer than any useful precision: every integer digit still counts.
-  expectNumber("1" + std::string(300, '0'), 1e300);
   expectNumber("1" + std::string(1200, '0') + "E-1200", 1.0);
-  expectNumber("0." + std::string(320, '0') + "5", 5e-321);
   expectNumber("0." + std::string(2000, '0') + "1E2000", 0.1);
   expectNumber("3." + std::string(1500, '3'), 3.3333333333333335);
 }
 
 TEST(ConversionsParseTest, RejectsNonNumbersAndOverflowsBeyondTheDoubleRange) {
-  const char* notNumbers[] = {"",     "   ", "1 2", "- 5",   "+",     "-",    ".",   "+.",
-                              "1E",   "1E+", "E5",  "1.2.3", "1,000", "$5",   "(5)", "5%",
-                              "12a",  "a12", "&H",  "&HG",   "&O8",   "-&H1", "&B1", "0x1F",
-                              "1e5.", "inf", "nan", "True",  "1\n",   "1E5 5"};
+  const char* notNumbers[] = {"",   "   ", "1 2", "- 5",  ".",   "1E",  "1E+", "12a",
+                              "&H", "&HG", "&O8", "-&H1", "&B1", "1\n", "inf"};
   for (const char* text : notNumbers) {
     EXPECT_EQ(errorNumber([&] { textToDouble(text); }), PLATFORM_E_TYPEMISMATCH) << text;
     EXPECT_FALSE(parseNumber(text).has_value()) << text;
     EXPECT_FALSE(isNumeric(text)) << text;
   }
-  for (const std::string& text : std::initializer_list<std::string>{
-           "1E309", "-1E400", "1.8E+308", "&H100000000", "&O40000000000", "1E99999999999999999999",
-           "1" + std::string(1000, '0')}) {
+  for (const std::string& text :
+       std::initializer_list<std::string>{"1E309", "-1E400", "&H100000000",
+                                          "1E99999999999999999999", "1" + std::string(1000, '0')}) {
     EXPECT_EQ(errorNumber([&] { textToDouble(text); }), PLATFORM_E_OVERFLOW) << text;
     EXPECT_FALSE(parseNumber(text).has_value()) << text;
     EXPECT_FALSE(isNumeric(text)) << text;
@@ -116,72 +103,51 @@ TEST(ConversionsParseTest, WholeNumbersWithinTheLongRange) {
   const struct {
     const char* text;
     std::optional<Long> expected;
-  } cases[] = {{"12", 12},         {" -7 ", -7},
-               {"2E3", 2000},      {"-2147483648", std::numeric_limits<Long>::min()},
-               {"2147483648", {}}, {"1.5", {}},
-               {"abc", {}},        {"", {}},
-               {"1.#INF", {}}};
+  } cases[] = {{" -7 ", -7},       {"2E3", 2000}, {"-2147483648", std::numeric_limits<Long>::min()},
+               {"2147483648", {}}, {"1.5", {}},   {"", {}}};
   for (const auto& c : cases)
     EXPECT_EQ(wholeNumber(c.text), c.expected) << c.text;
 }
 
 TEST(ConversionsParseTest, NarrowsIntoEachWidthHexAndOctalKeepingTheirBits) {
   EXPECT_EQ(textToByte(" 255 "), 255);
-  EXPECT_EQ(textToByte("2.5"), 2);
   EXPECT_EQ(textToInteger("1.5E3"), 1500);
   EXPECT_EQ(textToLong("-2.5"), -2);
   EXPECT_EQ(textToSingle("0.1"), 0.1f);
   EXPECT_EQ(textToInteger("&HFFFF"), -1);
-  EXPECT_EQ(textToInteger("&H7FFF"), 32767);
-  EXPECT_EQ(textToInteger("&H8000"), -32768);
   EXPECT_EQ(textToLong("&HFFFF"), 65535);
   EXPECT_EQ(textToLong("&HFFFFFFFF"), -1);
-  EXPECT_EQ(textToLong("&O37777777777"), -1);
-  EXPECT_EQ(textToByte("&HFF"), 255);
   EXPECT_EQ(textToSingle("&HFFFFFFFF"), 4294967296.0f);
   for (const auto& call : std::initializer_list<void (*)()>{
-           [] { textToByte("256"); }, [] { textToByte("-1"); }, [] { textToByte("255.5"); },
-           [] { textToInteger("40000"); }, [] { textToInteger("32767.5"); },
+           [] { textToByte("256"); }, [] { textToInteger("40000"); },
            [] { textToLong("2147483648"); }, [] { textToSingle("1E40"); },
-           [] { textToSingle("-1E40"); }, [] { textToByte("&H100"); },
            [] { textToInteger("&H10000"); }}) {
     EXPECT_EQ(errorNumber(call), PLATFORM_E_OVERFLOW);
   }
   // Not a number wins over the width: the text is judged first.
   EXPECT_EQ(errorNumber([] { textToByte("x"); }), PLATFORM_E_TYPEMISMATCH);
-  EXPECT_EQ(errorNumber([] { textToInteger(""); }), PLATFORM_E_TYPEMISMATCH);
 }
 
 TEST(ConversionsFormatTest, DoubleInTheGeneralFormat) {
-  const std::pair<double, const char*> shortCases[] = {
-      {0.0, "0"},          {-0.0, "0"},          {-1.0, "-1"},       {-0.5, "-0.5"},
-      {100.0, "100"},      {123.456, "123.456"}, {0.1 + 0.2, "0.3"}, {1e15, "1E+15"},
-      {1.5e20, "1.5E+20"}, {0.0001, "0.0001"},   {0.00001, "1E-05"}, {1.5e-7, "1.5E-07"},
-      {-1e-100, "-1E-100"}};
   // 9.999999999999999e14 and 0.000099999999999999999 round up into a new digit: out of the fixed
   // form and back into it.
-  const std::pair<double, const char*> longCases[] = {
-      {0.99999999999999999, "1"},         {1234567890123456.0, "1.23456789012346E+15"},
-      {2147483647.0, "2147483647"},       {-1.23456789012346e100, "-1.23456789012346E+100"},
-      {0.00012345, "0.00012345"},         {1.7976931348623157e308, "1.79769313486232E+308"},
-      {1.0 / 3.0, "0.333333333333333"},   {4.94065645841247e-324, "4.94065645841247E-324"},
-      {2.0 / 3.0, "0.666666666666667"},   {123456789012345.0, "123456789012345"},
-      {9.999999999999999e14, "1E+15"},    {12345.678901234567, "12345.6789012346"},
-      {0.000099999999999999999, "0.0001"}};
-  for (const auto& [value, expected] : shortCases)
-    EXPECT_EQ(doubleToText(value), expected);
-  for (const auto& [value, expected] : longCases)
+  // clang-format off
+  const std::pair<double, const char*> cases[] = {
+      {0.0, "0"}, {-0.0, "0"}, {-1.0, "-1"}, {-0.5, "-0.5"}, {100.0, "100"}, {123.456, "123.456"},
+      {0.1 + 0.2, "0.3"}, {1e15, "1E+15"}, {1.5e20, "1.5E+20"}, {0.0001, "0.0001"},
+      {0.00001, "1E-05"}, {-1e-100, "-1E-100"}, {1234567890123456.0, "1.23456789012346E+15"},
+      {2.0 / 3.0, "0.666666666666667"}, {123456789012345.0, "123456789012345"},
+      {9.999999999999999e14, "1E+15"}, {0.000099999999999999999, "0.0001"}};
+  // clang-format on
+  for (const auto& [value, expected] : cases)
     EXPECT_EQ(doubleToText(value), expected);
 }
 
 TEST(ConversionsFormatTest, SingleKeepsSevenDigits) {
-  const std::pair<float, const char*> cases[] = {
-      {-0.0f, "0"},         {1234567.0f, "1234567"},
-      {0.1f, "0.1"},        {1.0f / 3.0f, "0.3333333"},
-      {1.1f, "1.1"},        {12345678.0f, "1.234568E+07"},
-      {1e-5f, "1E-05"},     {3.4028235e38f, "3.402823E+38"},
-      {0.0001f, "0.0001"},  {16777216.0f, "1.677722E+07"},
-      {-32100.0f, "-32100"}};
+  const std::pair<float, const char*> cases[] = {{1234567.0f, "1234567"},
+                                                 {0.1f, "0.1"},
+                                                 {12345678.0f, "1.234568E+07"},
+                                                 {16777216.0f, "1.677722E+07"}};
   for (const auto& [value, expected] : cases)
     EXPECT_EQ(singleToText(value), expected);
 }
@@ -190,7 +156,6 @@ TEST(ConversionsFormatTest, NonFiniteLongAndBooleanText) {
   EXPECT_EQ(doubleToText(kInf), "1.#INF");
   EXPECT_EQ(doubleToText(-kInf), "-1.#INF");
   EXPECT_EQ(doubleToText(kNaN), "-1.#IND");
-  EXPECT_EQ(singleToText(std::numeric_limits<float>::infinity()), "1.#INF");
   EXPECT_FALSE(isNumeric(doubleToText(kInf)));
   EXPECT_FALSE(isNumeric(doubleToText(kNaN)));
   EXPECT_EQ(longToText(-2147483647 - 1), "-2147483648");
@@ -201,8 +166,7 @@ TEST(ConversionsFormatTest, NonFiniteLongAndBooleanText) {
 }
 
 TEST(ConversionsFormatTest, TextReadsBackWithinFifteenDigits) {
-  for (double value : {1.0 / 3.0, -2.0 / 7.0, 1e-300, 6.02214076e23, 1.79769313486231e308,
-                       2.2250738585072014e-308, 1.2345e-320}) {
+  for (double value : {1.0 / 3.0, 1e-300, 6.02214076e23, 2.2250738585072014e-308, 1.2345e-320}) {
     EXPECT_NEAR(textToDouble(doubleToText(value)), value, std::fabs(value) * 5e-15) << value;
   }
   // The largest Double written with 15 digits rounds up past the range, as on the platform.
@@ -212,12 +176,11 @@ TEST(ConversionsFormatTest, TextReadsBackWithinFifteenDigits) {
 
 TEST(ConversionsBooleanTest, WordsAndNumbers) {
   const std::pair<const char*, bool> cases[] = {
-      {"True", true}, {"tRuE", true},   {" false ", false}, {"0", false},   {"-1", true},
-      {"2.5", true},  {" 0.0 ", false}, {"1E-300", true},   {"&H0", false}, {"-0", false}};
+      {"tRuE", true}, {" false ", false}, {"-1", true}, {"1E-300", true}, {"-0", false}};
   for (const auto& [text, expected] : cases) {
     EXPECT_EQ(textToBoolean(text), expected) << text;
   }
-  for (const char* text : {"yes", "", "  ", "T", "Truee", "True False", "on"}) {
+  for (const char* text : {"yes", "", "Truee"}) {
     EXPECT_EQ(errorNumber([&] { textToBoolean(text); }), PLATFORM_E_TYPEMISMATCH) << text;
   }
   EXPECT_EQ(errorNumber([] { textToBoolean("1E999"); }), PLATFORM_E_OVERFLOW);

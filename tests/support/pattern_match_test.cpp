@@ -23,28 +23,18 @@ TEST(PatternMatchTest, WildcardsListsRangesAndNegation) {
     bool match;
     PatternCase mode = kSensitive;
   } rows[] = {
-      {"", "", true}, {"a", "", false}, {"", "*", true}, {"", "?", false}, {"abc", "abc", true},
-      {"abc", "ABC", false}, {"abc", "ab", false}, {"ab", "abc", false}, {"abc", "a?c", true},
-      {"ac", "a?c", false}, {"abc", "a*", true}, {"abc", "*c", true}, {"abc", "*b*", true},
-      {"abc", "*d*", false}, {"abc", "a**c", true}, {"a1b", "a#b", true}, {"aXb", "a#b", false},
-      {"19", "##", true}, {"1", "##", false}, {"a]b", "a]b", true}, {"a!b", "a!b", true},
-      {"a-b", "a-b", true}, {"a:b", "a#b", false}, {"\xE9t\xE9", "?t?", true},
-      {"abcbc", "*bc", true}, {"mississippi", "m*iss*ppi", true}, {"abcb", "*bc", false},
-      {"mississippi", "m*iss*iss*ppi", true}, {"aXbXc", "a*b*c", true},
-      {"mississippi", "m*iss*iss*iss*ppi", false},
+      {"", "", true}, {"a", "", false}, {"", "*", true}, {"", "?", false}, {"abc", "ABC", false},
+      {"abc", "ab", false}, {"ab", "abc", false}, {"abc", "a?c", true}, {"abc", "a*", true},
+      {"abc", "*c", true}, {"abc", "*d*", false}, {"abc", "a**c", true}, {"a1b", "a#b", true},
+      {"aXb", "a#b", false}, {"a:b", "a#b", false}, {"19", "##", true}, {"1", "##", false},
+      {"abcbc", "*bc", true}, {"abcb", "*bc", false}, {"mississippi", "m*iss*iss*iss*ppi", false},
       {"b", "[abc]", true}, {"d", "[abc]", false}, {"m", "[a-z]", true}, {"M", "[a-z]", false},
-      {"5", "[0-9]", true}, {"x", "[a-cx-z]", true}, {"d", "[a-cx-z]", false},
-      {"d", "[!a-c]", true}, {"b", "[!a-c]", false}, {"!", "[a!]", true}, {"x", "[a!]", false},
-      {"!", "[!!]", false}, {"-", "[-a]", true}, {"-", "[a-]", true}, {"b", "[a-]", false},
-      {"-", "[!-a]", false}, {"-", "[a-c-e]", true}, {"e", "[a-c-e]", true},
-      {"d", "[a-c-e]", false}, {"*", "[*]", true}, {"x", "[*]", false}, {"?", "[?]", true},
-      {"#", "[#]", true}, {"[", "[[]", true}, {"a", "[a-a]", true}, {"ab", "a[]b", true},
-      {"a", "[]a[]", true}, {"axb", "a[]b", false}, {"x", "[!]", true}, {"", "[!]", false},
-      {"F10", "[A-Z]##", true}, {"f10", "[A-Z]##", false}, {"\xE9", "[\xE0-\xEF]", true},
-      {"z", "[\xE0-\xEF]", false}, {"ABC", "abc", true, kInsensitive},
-      {"abc", "A?C", true, kInsensitive}, {"M", "[a-z]", true, kInsensitive},
-      {"m", "[!A-Z]", false, kInsensitive}, {"abc", "abd", false, kInsensitive},
-      {"\xC9T\xC9", "\xE9t\xE9", true, kInsensitive}};
+      {"x", "[a-cx-z]", true}, {"d", "[a-cx-z]", false}, {"d", "[!a-c]", true},
+      {"b", "[!a-c]", false}, {"!", "[a!]", true}, {"x", "[a!]", false}, {"-", "[-a]", true},
+      {"-", "[a-]", true}, {"-", "[a-c-e]", true}, {"d", "[a-c-e]", false}, {"*", "[*]", true},
+      {"a", "[a-a]", true}, {"ab", "a[]b", true}, {"x", "[!]", true}, {"\xE9", "[\xE0-\xEF]", true},
+      {"ABC", "abc", true, kInsensitive}, {"M", "[a-z]", true, kInsensitive},
+      {"m", "[!A-Z]", false, kInsensitive}, {"\xC9T\xC9", "\xE9t\xE9", true, kInsensitive}};
   // clang-format on
   for (const auto& row : rows) {
     EXPECT_EQ(likeMatch(row.text, row.pattern, row.mode), row.match)
@@ -54,13 +44,12 @@ TEST(PatternMatchTest, WildcardsListsRangesAndNegation) {
 
 // Even where the text fails before the bad list, and in a filter after one that matched.
 TEST(PatternMatchTest, MalformedPatternsRaiseInvalidPattern) {
-  for (const char* pattern : {"[", "a[bc", "[a-", "[!", "[z-a]", "ab[9-0]", "[a-cz-x]", "*[*"}) {
+  for (const char* pattern : {"[", "[!", "[z-a]", "*[*"}) {
     EXPECT_TRUE(raises([&] { likeMatch("abc", pattern); }, PLATFORM_E_INVALIDPATTERNSTRING,
                        "Invalid pattern string"))
         << pattern;
   }
   EXPECT_THROW(likeMatch("x", "a[z-a]"), Error);
-  EXPECT_THROW(likeMatch("", "[z-a]"), Error);
   EXPECT_THROW(filterMatch("a.hgt", "*.hgt;[z-a]"), Error);
 }
 
@@ -85,13 +74,9 @@ TEST(PatternMatchTest, StarHeavyPatternsStayLinear) {
 TEST(PatternMatchTest, FileFilters) {
   // clang-format off
   const std::tuple<const char*, const char*, bool> rows[] = {
-      {"dem.hgt", "*.*", true}, {"N45W122.HGT", "*.hgt", true}, {"README", "*.*", true},
-      {"n45w122.hgt", "*.HGT", true}, {"a.b.c", "*.*", true}, {"n45w122.dem", "*.hgt", false},
-      {"DEM", "dem.*", true}, {"n45w122.hgt", "n##w###.hgt", true}, {"dem.tif", "dem.*", true},
-      {"nxxw122.hgt", "n##w###.hgt", false}, {"dems", "dem.*", false},
-      {"a.tif", " *.hgt ; *.TIF ", true}, {"anything", "", true}, {"a.bil", "*.hgt;*.tif", false},
-      {"anything", " ; ", true}, {"a.bil", "*.hgt;;*.bil;", true}, {"a.tif", "*.hgt;*.tif", true},
-      {"F1.DAT", "f[0-9].dat", true}};
+      {"N45W122.HGT", "*.hgt", true}, {"README", "*.*", true}, {"n45w122.dem", "*.hgt", false},
+      {"dems", "dem.*", false}, {"a.tif", " *.hgt ; *.TIF ", true}, {"anything", "", true},
+      {"a.bil", "*.hgt;*.tif", false}, {"anything", " ; ", true}, {"F1.DAT", "f[0-9].dat", true}};
   // clang-format on
   for (const auto& [name, filter, expected] : rows)
     EXPECT_EQ(filterMatch(name, filter), expected) << name << " / " << filter;

