@@ -290,15 +290,7 @@ TEST_F(ProgramFileReadTest, VariablesBeyondTheDeclaredMemoryAreRepairedAndReport
 // Failures without a refusal of their own are reported and give -1.
 TEST_F(ProgramFileReadTest, UnexpectedErrorsGoToTheReportAndGiveMinusOne) {
   const auto attributeSize = [](int size) {
-    return Bytes()
-        .integer(1)
-        .string("x")
-        .byte(3)
-        .byte(5)
-        .byte(1)
-        .integers({2, size, 0, -1})
-        .string("")
-        .string("");
+    return Bytes().integer(1).attribute("x", TG_P_AT_DATAPOINT, TG_P_DT_ASCII, size, 0, -1);
   };
   // clang-format off
   const struct {
