@@ -1,5 +1,4 @@
-// Value cells read from and written to real files: byte layouts, inserting writes that move the
-// tail, delimited reads, fixed-length texts and the replacing write of a pre-deleted text.
+// Value cells read from and written to real files.
 #include <gtest/gtest.h>
 
 #include <fstream>
@@ -93,8 +92,7 @@ TEST_F(CellFiles, FailuresChangeNothing) {
                            "TessaglyphAscii cannot read strings when isVariableLength() is True."));
 }
 
-// Fixed: inserted, the tail moves up by the length; pre-deleted, the old bytes are overwritten.
-// Delimited: overwriting writes the text alone, inserting the text and the first delimiter.
+// Inserting moves the tail up (a delimited text with its first delimiter); pre-deleted overwrites.
 TEST_F(CellFiles, TextWrites) {
   const Integer handle = open("HELLOworld!");
   Long offset = 6;
@@ -107,8 +105,7 @@ TEST_F(CellFiles, TextWrites) {
   EXPECT_GIVES((text({";", ","}, "ab")->writeTo(fields, 4, true), content()), "ab,ab;yy");
 }
 
-// A delimited read takes the text up to the first delimiter of the list found and moves the
-// position past it, or to -1 at the end of the file; the list's order decides.
+// Up to the first delimiter found, the list's order deciding; then past it, or -1 at the end.
 TEST_F(CellFiles, DelimitedReads) {
   const struct {
     std::string file;

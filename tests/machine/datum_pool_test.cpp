@@ -1,5 +1,4 @@
-// Shared cells and the cell pool: references see each other's changes, dropped cells are
-// reused, and the pool may end before or after the cells.
+// The cell pool: dropped cells are reused, and the pool may end before or after the cells.
 #include <gtest/gtest.h>
 
 #include <thread>
@@ -11,8 +10,7 @@
 namespace tg {
 namespace {
 
-// Dropped cells and their text blocks are reused: no allocation once warmed up, and a reused
-// text cell starts fresh.
+// Dropped cells and text blocks are reused: no allocation once warm; a reused text starts fresh.
 TEST(CellPool, DroppedCellsAreReused) {
   {
     std::vector<DatumRef> warm;
@@ -61,9 +59,7 @@ TEST(CellPool, IdleCells) {
   DatumPool::trim();
 }
 
-// Cells may cross threads: each thread's pool frees its idle cells when the thread ends, and a
-// cell made on one thread may be dropped on another; a cell held by a static object outlives
-// the pool. The sanitizers check for leaks and for use after free.
+// Cells cross threads and outlive the pool in statics; sanitizers check leaks and use after free.
 TEST(CellPool, ThreadsAndStaticCellsEndWithoutLeaks) {
   DatumRef shared = makeAscii("from the main thread");
   std::thread worker([moved = std::move(shared)]() mutable {

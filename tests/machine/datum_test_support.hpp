@@ -12,8 +12,7 @@
 
 namespace tg::test {
 
-// A value as text: numbers exactly (a Single to 9 digits, a Double to 17), a cell as its kind's
-// letter and its value ("L:5", "T:abc"), no cell as "none".
+// A value as exact text; a cell as its kind's letter and value ("L:5", "T:abc"), or "none".
 template <typename T>
 std::string show(const T& value) {
   if constexpr (std::is_same_v<T, bool>) {

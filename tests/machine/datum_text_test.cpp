@@ -1,5 +1,4 @@
-// Text cells: modes, the default delimiter list from the settings file, the cursor and the text
-// operations, and text arithmetic.
+// Text cells: modes, the default delimiter list, the cursor and text arithmetic.
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -90,8 +89,7 @@ TEST_F(CellTexts, Cursor) {
   EXPECT_GIVES((at(6), text->char_()), "");
 }
 
-// + joins, - removes every occurrence in one pass left to right, * repeats; each gives a fresh
-// variable-length text and leaves the left one alone.
+// + joins, - removes each occurrence left to right, * repeats; the left text stays as it was.
 TEST_F(CellTexts, Arithmetic) {
   const struct {
     const char* left;

@@ -1,6 +1,4 @@
-// The debug run: line events by run method and apply-run-method rule, breakpoints, stepping
-// after errors, GOSUB nesting, a host steering the run from its handler, and the checks only the
-// debug run makes.
+// The debug run: line events, breakpoints, stepping after errors and the checks of its own.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -41,8 +39,7 @@ std::string withLines(const std::string& code) {
   return source;
 }
 
-// Instructions 0..6: line 1, a line 2 of two instructions, an instruction without a line, line
-// 3, line 1 again (a second run of it), and a STOP, which the run never steps onto.
+// Lines 1, 2, 2, none, 3, 1 (a second run of it) and a STOP the run never steps onto.
 const std::string kSixLines =
     withLines("1:main: loadnopoint mem[1]|2:add 1|2:add 1|0:add 1|3:add 1|1:add 1|1:stop");
 // The subroutine stands on lines 10 and 11; the caller's line 2 follows the GOSUB.
@@ -80,8 +77,7 @@ TEST_F(DebugRunTest, RaisesTheLineEventsOfItsRunMethodAndBreakpoints) {
                  kCont = TG_M_RM_CONTINUOUS;
   constexpr auto kAlways = TG_M_ARM_ALWAYS, kAfterBreak = TG_M_ARM_AFTERBREAK,
                  kAfterError = TG_M_ARM_AFTERERROR;
-  // Script, method, rule, break, line and instruction breakpoints (-1: none), whether the host
-  // goes on after errors, and the trace.
+  // Script, method, rule, break, line and instruction breakpoints, host goes on, trace.
   // clang-format off
   const std::tuple<const std::string*, TG_M_RUNMETHODS, TG_M_APPLYRUNMETHODCONSTANTS, bool, Integer, Integer, bool, const char*> rows[] = {
       {&kSixLines, kStep, kAlways, false, -1, -1, false, "1@0 2@1 3@4 1@5 | break=1 reg=6"},
@@ -197,10 +193,7 @@ TEST_F(DebugRunTest, ErrorEventsCarryTheInstructionAndLineAndContinuingSkipsBadT
 
 // ---- The checks of the debug run ---------------------------------------------------------
 
-// Each script runs plainly and then with debugging on, error events off. Instruction 1 may be
-// patched (STOP: not) to a target the assembler would refuse, or an opcode no instruction has.
-// Each row: the body, the patch, the number the plain run raises, "number description" the
-// debug run raises ("none": nothing), and what the debug run leaves (see left()).
+// Body, patch of instruction 1, the plain run's error, the debug run's error and the cells left.
 TEST_F(DebugRunTest, ChecksRaiseInTheDebugRunOnly) {
   constexpr TG_M_INSTRUCTION kNone{};
   const std::string wrongTarget = " is not a valid code address.";
@@ -220,9 +213,7 @@ TEST_F(DebugRunTest, ChecksRaiseInTheDebugRunOnly) {
       {"main: int 18446744073709551616.0|stop", kNone, "6", "11007 The INT instruction cannot operate on data with values greater than or equal to 2 ^ 64", ""},
       {"main: notify n|stop", kNone, "11004", "11002 The notify", ""},
       {"main: loadnopoint mem[1]|NOP|add 1|stop", {TG_M_INSTRUCTIONS(80), 0}, "none", "11017 The instruction code 80 is invalid", "register=I:1"},
-      // What the checks let through: stores into writable predefined variables, pointers to
-      // other ones, casts of the variables whose type may change; INT just below 2 ^ 64 (too big
-      // for the result only); a jump to the end of the code, which fails at the fetch.
+      // What the checks let through.
       {"main: loadnopoint mem[3]|store p_offset|store p_progress|store p_filetitle|loadnopoint mem[8]|store pointer|store_ptr pointer|cast_double p_value|cast_ascii p_filetitle|cast_int4 register|stop", kNone, "none", "none", "mem8=D:8 mem13=T:3"},
       {"main: int 18446744073709549568.0|stop", kNone, "6", "6 [run] Overflow", ""},
       {"main: NOP|goto main|stop", {TG_M_I_GOTO, 3}, "11005", "11005 [run] 3", ""},

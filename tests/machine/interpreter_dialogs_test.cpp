@@ -1,5 +1,4 @@
-// NOTIFY and USERINPUT in each box mode, and RAISEEVENT, with a host and a user interface that
-// answer from a script.
+// NOTIFY and USERINPUT in each box mode, answered by a scripted host and user interface.
 #include <gtest/gtest.h>
 
 #include <functional>
@@ -12,8 +11,7 @@
 namespace tg::test {
 namespace {
 
-// Where the boxes went: "box(prompt,style)" and "input(prompt,default)" shown by the user
-// interface, "event(message,buttons)" and "event(message)" raised to the host.
+// Where the boxes went: "box(prompt,style)", "input(prompt,default)", "event(message[,buttons])".
 struct BoxLog {
   std::string text;
   std::string answer = "-";  // a button's number or a text; "-": the host does not answer
@@ -69,10 +67,7 @@ class DialogTest : public InterpreterTest {
   void TearDown() override { setUserInterface(nullptr); }
 };
 
-// Each row: the instruction; the message box and input box modes (Normal, Event, Ignore) and 'd'
-// for the debug run; the answer; the register (or the error raised) and where the boxes went.
-// In event mode the host's button is the answer; no button of the box leaves no answer, no
-// answer leaves the box's default button, the first.
+// Instruction, box modes (Normal, Event, Ignore; 'd': debug run), answer, register and boxes.
 TEST_F(DialogTest, BoxesGoWhereTheirModeSays) {
   // clang-format off
   const std::tuple<const char*, const char*, const char*, const char*> rows[] = {

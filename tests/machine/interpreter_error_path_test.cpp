@@ -1,6 +1,4 @@
-// The run loop's error path: continue, return or re-raise, in nested runs too; the steps of a
-// failed instruction that still run when the host continues; cancelExecution, runaway
-// recursion and memory that runs out.
+// The run loop's error path: continue, return or re-raise, in nested runs too.
 #include <gtest/gtest.h>
 
 #include <new>
@@ -17,14 +15,12 @@ constexpr const char* kFailingAdd = "main: loadnopoint mem[1]|divide 0|add 1|sto
 constexpr const char* kFailingSub =
     "main: gosub sub|add 1|stop|sub: loadnopoint mem[1]|divide 0|add 10|stop";
 
-// How the host takes an error: continues, ends the run, turns error events off (the error
-// reaches the caller) or is not there at all.
+// How the host takes an error: continues, ends the run, lets it reach the caller, or is absent.
 enum Host { kContinue, kEnd, kRaise, kNoSink };
 
 class ErrorPathTest : public InterpreterTest {
  protected:
-  // The error the run raised, if any; the register; each reported error as
-  // "!number description@instruction"; the instructions marked troubled.
+  // The error raised, the register, each reported error and the troubled instructions.
   std::string runAndTrace(const std::string& body, Host how) {
     load(lines(body));
     host.errors.clear();
@@ -62,8 +58,7 @@ TEST_F(ErrorPathTest, TheHostDecidesHowTheRunGoesOn) {
   // clang-format on
   for (const auto& [body, how, expected] : rows)
     EXPECT_EQ(runAndTrace(body, how), expected) << body << " " << how;
-  // INIT reaches the caller as a run does; running off the code ends the run though the host
-  // continues.
+  // INIT re-raises as a run does; running off the code ends the run though the host continues.
   load(lines(kFailingAdd));
   machine->setErrorEventEnabled(false);
   EXPECT_TRUE(raisesError([&] { machine->routine(TG_M_RAI_INIT); }, 11, "", "Division by zero"));
@@ -90,9 +85,7 @@ TEST_F(ErrorPathTest, OutOfMemoryIsAScriptError) {
   }
 }
 
-// Continuing after an error, the steps of the failed instruction that follow the failing one
-// still run. A row may point instruction `patched`'s operand at `patchTo` (0: address 0) plus
-// `offset`, beyond memory where the assembler refuses; $F is the data file ("AB,CD").
+// Continuing, the failed instruction's later steps run; `patched` may point past memory.
 TEST_F(ErrorPathTest, ContinuingRunsTheRemainingStepsOfTheFailedInstruction) {
   // clang-format off
   const std::tuple<const char*, bool, Integer, const char*, Integer, const char*> rows[] = {

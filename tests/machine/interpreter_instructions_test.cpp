@@ -1,5 +1,4 @@
-// The effect of each instruction, through small scripts: what the register and the variables
-// hold afterwards, and the errors of the instructions that refuse.
+// The effect of each instruction through small scripts, and the errors of those that refuse.
 #include <gtest/gtest.h>
 
 #include <string>

@@ -1,5 +1,4 @@
-// Running small assembled scripts in a machine, with a host that records and steers the
-// machine's events.
+// Running small assembled scripts in a machine whose host records and steers its events.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -85,8 +84,7 @@ class InterpreterTest : public ::testing::Test {
     return 0;
   }
   std::string value(std::string_view name) const { return machine->Memory(address(name)); }
-  // A cell as show() shows cells: "I:5". "register" is address 0, "mem7" address 7; "files" is
-  // the number of open files, "mex" the MEX file handle.
+  // "I:5" for a variable, "register" or "mem7"; "files" open files, "mex" the MEX handle.
   virtual std::string shown(const std::string& name) const {
     if (name == "files") return std::to_string(machine->numOpenFiles());
     if (name == "mex") return std::to_string(machine->mexFile());
@@ -95,8 +93,7 @@ class InterpreterTest : public ::testing::Test {
                                                  : address(name);
     return std::string(1, "BILSDT"[machine->memoryDataType(at)]) + ":" + machine->Memory(at);
   }
-  // What the run left, written as `expected` is: "name=shown" for each name it mentions (before
-  // any error), then "!number description" for each reported error.
+  // "name=shown" for each name `expected` mentions, then "!number description" per error.
   std::string left(const std::string& expected) const {
     std::string text;
     static const std::regex name("(^| )([a-z_0-9]+)=");

@@ -36,8 +36,7 @@ class MachineDebugging : public InterpreterTest {
   }
 };
 
-// A line breakpoint flags the first instruction of each run of the line, and clearing a line
-// clears where setting it would set; the other flags stay.
+// A line breakpoint flags the first instruction of each run of the line.
 TEST_F(MachineDebugging, Breakpoints) {
   EXPECT_EQ((machine->setBreakpoint(2), breakpoints()), "0100100");
   EXPECT_EQ((machine->setBreakpoint(3), machine->setBreakpoint(99), breakpoints()), "0101100");

@@ -1,5 +1,4 @@
-// The machine's memory as the host sees it: stores convert into the cell's type, addresses and
-// predefined-variable numbers are checked, data-type changes, and the stack of cells.
+// The machine's memory as the host sees it: stores, address checks and data-type changes.
 #include <gtest/gtest.h>
 
 #include <string>
@@ -28,8 +27,7 @@ TEST(MachineMemory, StoresConvertAndAddressesAreChecked) {
   }
 }
 
-// Only the fixed-type predefined variables keep their type; a change makes a new cell that keeps
-// the value (the stack still holds the old one).
+// Fixed-type predefined variables keep their type; a change makes a new cell with the value.
 TEST(MachineMemory, DataTypeChanges) {
   const struct {
     Integer address;

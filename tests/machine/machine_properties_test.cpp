@@ -1,5 +1,4 @@
-// The script's properties as the machine reads them (values, defaults, the data lock, the
-// data-void value), the table members' index checks, the file information and the open files.
+// The script's properties as the machine reads them, the file information and the open files.
 #include <gtest/gtest.h>
 
 #include <fstream>
@@ -56,9 +55,7 @@ TEST(MachineProperties, Values) {
             "9 [TessaglyphMachine::properties Get] Subscript out of range");
 }
 
-// Locked unless the host's setting or, when it defers, the script says otherwise. The data lock,
-// self-validation and the data-void value are read once; Clear forgets all but the data-void
-// value. A data-void value that is no Single falls back to -32100.
+// The host's data lock or, deferring, the script's; Clear keeps only the data-void value.
 TEST(MachineProperties, ScriptSettings) {
   const struct {
     TG_M_DATALOCK setting;
@@ -87,8 +84,7 @@ TEST(MachineProperties, ScriptSettings) {
   EXPECT_EQ(withProperties({{"datavoidvalue", "1e60"}})->datavoidValue(), -32100.0f);
 }
 
-// The file name, upper-cased, split at either separator; the size of an existing file whatever
-// the case of its name.
+// The file name upper-cased and split at either separator; the size found in any case.
 TEST(MachineProperties, FileInfo) {
   const char* const rows[][4] = {// filename, path, extension, file title
                                  {"d:\\mixed/sub\\tile.hgt", "D:\\MIXED/SUB\\", "HGT", "TILE"},

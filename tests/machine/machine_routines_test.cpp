@@ -1,5 +1,4 @@
-// The entry points that run script code: routines, explicit addresses, attribute reads and
-// writes, and the data-void value a script takes from its file.
+// The entry points that run script code: routines, explicit addresses, attribute reads and writes.
 #include <gtest/gtest.h>
 
 #include <string>
@@ -54,8 +53,7 @@ TEST_F(MachineRoutines, RoutinesAndExplicitAddressesRunAndReturnTheRegister) {
             "9 [TessaglyphMachine::attribute_read] Subscript out of range");
 }
 
-// The data lock comes before the read-only test; the script gets a value cell of the
-// attribute's type, and a text that is no number for a numeric attribute runs nothing.
+// The data lock before the read-only test; the script gets a value cell of the attribute's type.
 TEST_F(MachineRoutines, AttributeWrites) {
   EXPECT_EQ(written("fixed", "1"), "11012 [] The data-lock for this script has been activated.");
   machine->setDataLock(TG_M_DL_FALSE);

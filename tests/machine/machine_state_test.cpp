@@ -1,5 +1,4 @@
-// The machine's state: what a new machine holds, what Clear resets and keeps, the files a script
-// opened, the access counters and the method profiler.
+// The machine's state: what a new machine holds, what Clear resets and keeps, its open files.
 #include <gtest/gtest.h>
 
 #include <fstream>

@@ -1,5 +1,4 @@
-// Helpers shared by the machine's tests: exact error checks and a look at the cells behind the
-// host's view of memory.
+// Helpers shared by the machine's tests: exact error checks and the cells behind memory.
 #pragma once
 
 #include <gtest/gtest.h>

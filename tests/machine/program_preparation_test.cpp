@@ -1,18 +1,14 @@
+// Preparing a machine from a program: memory, code, routines and attributes laid out.
 #include <gtest/gtest.h>
 
-#include <fstream>
-#include <iterator>
 #include <memory>
 #include <string>
-#include <vector>
 
 #include "machine/machine_test_support.hpp"
+#include "program/program_file_test_support.hpp"
 #include "program/program_test_support.hpp"
-#include "support/error_report.hpp"
-#include "support/test_environment.hpp"
 #include "tessaglyph/machine.hpp"
 #include "tessaglyph/program.hpp"
-#include "tessaglyph/user_interface.hpp"
 
 namespace tg {
 namespace {
@@ -31,8 +27,7 @@ TG_P_ATTRIBUTE typedAttribute(std::string name, TG_P_DATATYPES type, Byte size,
   return a;
 }
 
-// Literals l_a (ascii "abc"), l_b (double), l_c (integer 2); variables v_a, v_b ("height");
-// nine instructions over every data segment, on lines 3 and 4; routines and typed attributes.
+// Three literals, two typed variables, nine instructions over every segment, routines, attributes.
 TessaglyphProgram layoutProgram() {
   TessaglyphProgram p;
   p.addScriptProperty({"DataLock", "False"});
@@ -70,8 +65,7 @@ TessaglyphProgram layoutProgram() {
   return p;
 }
 
-// A machine as one line: memory size, code, debug lines, cells from 16 on (kind, "f" and the
-// length when fixed, "d" when delimited), properties, routine slots and attributes.
+// A machine as one line: memory, code, lines, cells from 16 on, properties, routines, attributes.
 std::string layout(TessaglyphMachine& machine) {
   std::string text = "memory=" + std::to_string(machine.dataMemory()) + " code=", lines = "lines=";
   for (Integer i = 0; i < machine.numInstructions(); ++i) {
@@ -106,8 +100,7 @@ std::string layout(TessaglyphMachine& machine) {
   return text;
 }
 
-// Literals relocated past the 16 predefined cells, variables past the literals; the
-// attribute's read location, not the routine's, is the datapoint read routine.
+// Literals after the predefined cells, variables after them; datapoint reads at its attribute's.
 const std::string kLayout =
     "memory=21 code=7:16 9:20 7:9 6:2 7:20 11:18 13:17 9:19 51:0 lines=3 4 0 0 0 0 0 0 0 "
     "cells=Tf3:abc: D:0.1: I:-7: L:0: D:0:height properties=DataLock=False gridtype=UTM "
@@ -115,28 +108,7 @@ const std::string kLayout =
     "attributes=datapoint:I:2:8:0 name:T:0:-1:12 count:L:0:2:0 fields:T:0:-1:0,; "
     "scale:S:0:-1:0 ";
 
-class RecordingUserInterface : public UserInterface {
- public:
-  std::vector<std::string> prompts;
-  MESSAGEBOXRESULTS messageBox(const std::string& prompt, std::int32_t,
-                               const std::string&) override {
-    prompts.push_back(prompt);
-    return MBR_OK;
-  }
-};
-
-class ProgramPreparationTest : public ::testing::Test {
- protected:
-  test::TemporaryHome home;
-  RecordingUserInterface ui;
-  void SetUp() override { setUserInterface(&ui); }
-  void TearDown() override { setUserInterface(nullptr); }
-
-  std::string supportLog() const {
-    std::ifstream in(technicalSupportLogPath());
-    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-  }
-};
+using ProgramPreparationTest = test::ProgramFileTest;
 
 TEST_F(ProgramPreparationTest, LaysOutMemoryCodeRoutinesAndAttributes) {
   TessaglyphProgram program = layoutProgram();

@@ -60,8 +60,7 @@ TEST(DisassemblerLiteralForms, AreTheShortestThatReadBackExactly) {
       {{TG_P_DT_ASCII, 3, "a\"b"}, "\"a\\\"b\""},
       {{TG_P_DT_ASCII, 2, "\x01\xe9"}, "\"\\x01\\xE9\""},
       {{TG_P_DT_ASCII, 5, "ab"}, "ascii(\"ab\", 5)"},
-      {{TG_P_DT_DELIMITEDASCII, 1, "x"}, std::nullopt},
-      {{TG_P_DT_DEFAULTASCII, 1, "x"}, std::nullopt}};
+      {{TG_P_DT_DELIMITEDASCII, 1, "x"}, std::nullopt}};
   for (const auto& [literal, form] : rows)
     EXPECT_EQ(script::formatLiteral(literal), form) << literal.value;
 }

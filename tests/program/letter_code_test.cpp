@@ -8,9 +8,8 @@ namespace tg {
 namespace {
 
 TEST(LetterCode, CodesRepeatTheLetterAndReadBack) {
-  const std::pair<Long, const char*> cases[] = {{1, "a"},    {2, "b"},     {26, "z"},
-                                                {27, "aa"},  {28, "bb"},   {52, "zz"},
-                                                {53, "aaa"}, {79, "aaaa"}, {104, "zzzz"}};
+  const std::pair<Long, const char*> cases[] = {{1, "a"},   {26, "z"},   {27, "aa"},
+                                                {52, "zz"}, {53, "aaa"}, {104, "zzzz"}};
   for (const auto& [number, code] : cases) {
     EXPECT_EQ(letterCode(number), code);
     EXPECT_EQ(letterCodeValue(code), number);
@@ -21,8 +20,6 @@ TEST(LetterCode, CodesRepeatTheLetterAndReadBack) {
     ASSERT_EQ(letterCodeValue(code), n) << code;
   }
   EXPECT_EQ(symbolicName(kVariablePrefix, 27), "v_aa");
-  EXPECT_EQ(symbolicName(kLiteralPrefix, 53), "l_aaa");
-  EXPECT_EQ(symbolicName(kTagPrefix, 1), "c_a");
 }
 
 }  // namespace

@@ -136,25 +136,18 @@ TEST_F(ProgramFileWriteTest, LiteralTooLargeForItsTypeRaisesOverflow) {
 }
 
 TEST_F(ProgramFileWriteTest, UnexpectedErrorsGoToTheReportAndGiveMinusOne) {
+  // clang-format off
   const struct {
     const char* file;
     TG_P_LITERAL literal;
     TG_P_INSTRUCTION instruction;
     const char* logged;
   } rows[] = {
-      {"x.tgp",
-       {TG_P_DT_INTEGER, 2, "twelve"},
-       op(TG_M_I_NOP, "", TG_P_DS_DATA),
-       "Error 13: Type mismatch"},
-      {"x.tgp",
-       {TG_P_DT_ASCII, 0, ""},
-       op(TG_M_I_GOTO, "5", TG_P_DS_EXPLICITCODE),
-       "Error 10001 in TessaglyphProgram::resolveSymbolicData: An instruction operand in data "
-       "segment EXPLICITCODE carried an invalid code memory address."},
-      {"none/x.tgp",
-       {TG_P_DT_ASCII, 0, ""},
-       op(TG_M_I_NOP, "", TG_P_DS_DATA),
-       "Error 76: Path not found"}};
+      {"x.tgp", {TG_P_DT_INTEGER, 2, "twelve"}, op(TG_M_I_NOP, "", TG_P_DS_DATA), "Error 13: Type mismatch"},
+      {"x.tgp", {TG_P_DT_ASCII, 0, ""}, op(TG_M_I_GOTO, "5", TG_P_DS_EXPLICITCODE), "Error 10001 in TessaglyphProgram::resolveSymbolicData: An instruction operand in data segment EXPLICITCODE carried an invalid code memory address."},
+      {"none/x.tgp", {TG_P_DT_ASCII, 0, ""}, op(TG_M_I_NOP, "", TG_P_DS_DATA), "Error 76: Path not found"},
+  };
+  // clang-format on
   for (const auto& row : rows) {
     SCOPED_TRACE(row.logged);
     ui.prompts.clear();

@@ -119,11 +119,5 @@ TEST(ProgramSymbolicData, RecreatingRefusesNumbersThatDesignateNothing) {
                      "which is not the number of a variable."));
 }
 
-// Opens the members through which the file reader repairs a program.
-class RepairingProgram : public TessaglyphProgram {
- public:
-  using TessaglyphProgram::correctNeededMemory;
-};
-
 }  // namespace
 }  // namespace tg::test

@@ -117,16 +117,8 @@ inline TG_P_ATTRIBUTE attribute(std::string name, std::string readLocation,
   return a;
 }
 
-// A small symbolic program:
-//   literals  l_a ascii "abc", l_b integer(2) "5"
-//   variables v_a, v_b, v_c
-//   1 c_a  load v_b            line 10
-//   2      add l_b             line 11
-//   3 c_b  store register
-//   4      load p_x
-//   5      goto c_a
-//   6      stop
-//   routine "init" at c_a; attribute "datapoint" reads at c_b, no write code
+// Literals l_a "abc", l_b 5; v_a..v_c; c_a: load v_b (line 10), add l_b (11), c_b: store register,
+// load p_x, goto c_a, stop; routine init at c_a, attribute datapoint read at c_b.
 inline TessaglyphProgram smallProgram() {
   TessaglyphProgram p;
   p.addScriptProperty({"gridtype", "latlon"});

