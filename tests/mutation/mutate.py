@@ -5,9 +5,11 @@ Each mutation list (tests/mutation/<suite>.txt) names a gtest filter and a set o
 in the library source. The driver applies one fault at a time, rebuilds the test binary in a
 plain (non-sanitized) Debug build directory of its own, runs the suite's tests under a timeout
 and records whether they failed ("caught") or passed ("survived"). A mutation that does not
-compile is reported as "invalid" and counts neither way. The source is restored after every
-mutation, also on Ctrl-C, a kill or a crash of the driver. An entry that no longer applies is
-reported and skipped (and counted in the summary); the tests run in an empty folder each time.
+compile is reported as "invalid" and counts neither way; one that compiles but breaks the
+build's assembly of the shipped scripts (the build runs the mutated assembler) is caught by the
+build. The source is restored after every mutation, also on Ctrl-C, a kill or a crash of the
+driver. An entry that no longer applies is reported and skipped (and counted in the summary);
+the tests run in an empty folder each time.
 
 List format, one entry per line ('#' starts a comment line):
 
@@ -212,18 +214,22 @@ def main():
                 original = path.read_text()
                 restorer.save(path, original)
                 path.write_text(mutated_text(original, m))
-                code, _ = build(build_dir)
+                code, out = build(build_dir)
+                # A mutant that compiles but leaves the build's own tools unable to assemble the
+                # shipped scripts is noticed by every build: caught, whatever the tests say.
+                by_build = code != 0 and "FAILED: scripts/" in out
                 statuses = []
                 for suite_filter in filter(None, [gtest_filter, args.compare]):
                     if code != 0:
-                        statuses.append("invalid")
+                        statuses.append("caught" if by_build else "invalid")
                         continue
                     passed, _ = run_suite(build_dir, suite_filter, args.timeout)
                     statuses.append("survived" if passed == 0 else "caught")
                 restorer.restore()
                 results.append((list_path.name, m.number, *statuses, m.describe()))
                 shown = " ".join(f"{s:<8}" for s in statuses)
-                print(f"{list_path.name} #{m.number:>3} {shown} {m.describe()}", flush=True)
+                how = " (the shipped scripts no longer assemble)" if by_build else ""
+                print(f"{list_path.name} #{m.number:>3} {shown} {m.describe()}{how}", flush=True)
     finally:
         restorer.restore()
 
