@@ -53,10 +53,14 @@ void TessaglyphProgram::correctNeededMemory(Long newSize, const std::string& mes
 
 namespace {
 
+// As namesMatch for every entry, with the wanted name trimmed once rather than per entry: a
+// look-up runs over every entry before it, and programs have thousands.
 template <typename List, typename NameOf>
 std::optional<std::size_t> findByName(const List& list, std::string_view name, NameOf nameOf) {
+  const std::string_view wanted = trimBlanks(name);
+  if (wanted.empty()) return std::nullopt;
   for (std::size_t i = 0; i < list.size(); ++i) {
-    if (namesMatch(nameOf(list[i]), name)) return i;
+    if (equalsIgnoreCase(trimBlanks(nameOf(list[i])), wanted)) return i;
   }
   return std::nullopt;
 }
