@@ -93,8 +93,9 @@ Single combineGridCorners(const TG_M_INTERPDATA& gridOrder) {
 
 bool combineCellCorners(Double targetX, Double targetY, Double x0, Double y0, Double x1, Double y1,
                         const std::array<Single, 4>& gridZ, Single& value) {
-  // The machine's order of the corners: (1, 0), (0, 0), (0, 1), (1, 1).
-  const std::array<Single, 4> z = {gridZ[3], gridZ[0], gridZ[1], gridZ[2]};
+  std::array<Single, 4> z;
+  for (std::size_t k = 0; k < 4; ++k)
+    z[k] = gridZ[kGridPlaceOf[k]];
   Double combined = 0;
   if (!bilinearOnCell(targetY, targetX, x0, y0, x1, y1, z, combined)) return false;
   value = plausible(Single(combined));
