@@ -12,7 +12,6 @@
 #include "machine/machine_access.hpp"
 #include "source/interpolation_test_support.hpp"
 #include "source/point_interpolation.hpp"
-#include "support/trace.hpp"
 #include "tessaglyph/mex.hpp"
 
 namespace tg {
@@ -353,19 +352,6 @@ TEST_F(InterpolationTest, ScriptCoordsNeverChangeACellHeldElsewhere) {
   EXPECT_EQ(machine->predefinedVariables(TG_M_PVI_Y), "4.75");
   EXPECT_EQ(MachineAccess::cell(*machine, TG_M_PVI_Y).get(), unshared);
   EXPECT_EQ(machine->predefinedVariableDataTypes(TG_M_PVI_Y), TG_M_DT_DOUBLE);
-}
-
-TEST_F(InterpolationTest, TraceLines) {
-  test::TemporaryFolder scratch;
-  loadLatLonGrid();
-  setTraceFile(scratch.folder() + "trace.log");
-  read(TG_M_IM_4POINT, 1.25, 0.75);
-  disableTrace();
-  const std::string text = test::fileText(scratch.folder() + "trace.log");
-  EXPECT_NE(text.find("machine.getInterpolationData xRes = 0.5, yRes = 0.5, "
-                      "m_scriptManualInterpolationCapable = True\n"),
-            std::string::npos)
-      << text;
 }
 
 }  // namespace
