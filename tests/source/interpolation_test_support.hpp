@@ -3,8 +3,6 @@
 
 #include <gtest/gtest.h>
 
-#include <fstream>
-#include <iterator>
 #include <memory>
 #include <string>
 #include <utility>
@@ -28,12 +26,6 @@ inline constexpr const char* kQuadraticRead =
     "dp_read:\n cast_double register\n load p_x\n multiply p_x\n store t1\n load p_x\n"
     " multiply p_y\n multiply 2\n add t1\n store t1\n load p_y\n multiply p_y\n store t2\n"
     " load t1\n subtract t2\n add 10\n store p_return\n stop\n";
-
-// The whole text of a file (a trace, a log).
-inline std::string fileText(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
 
 inline double linearSurface(double x, double y) {
   return 2 * x + 3 * y;

@@ -12,7 +12,6 @@
 #include "machine/machine_access.hpp"
 #include "source/interpolation_test_support.hpp"
 #include "source/point_interpolation.hpp"
-#include "support/trace.hpp"
 #include "tessaglyph/mex.hpp"
 
 namespace tg {
@@ -37,6 +36,14 @@ AttributeValues gridWith(const std::string& name, const std::string& literal) {
   return grid;
 }
 
+// A UTM grid in zone 14 from 4000000 to 4002000 north and `west` to 502000 east.
+AttributeValues utmGrid(const char* west, const char* xres, const char* yres) {
+  return {{"left_utm", west},     {"right_utm", "502000"},
+          {"top_utm", "4002000"}, {"bottom_utm", "4000000"},
+          {"utmzone", "14"},      {"xres", xres},
+          {"yres", yres}};
+}
+
 // Read code whose every point is `literal`.
 std::string readReturning(const std::string& literal) {
   return "dp_read:\n cast_double register\n load " + literal + "\n store p_return\n stop\n";
@@ -45,9 +52,7 @@ std::string readReturning(const std::string& literal) {
 using InterpolationTest = test::GridScriptTest;
 
 TEST_F(InterpolationTest, CapabilityRules) {
-  const AttributeValues utm = {{"left_utm", "500000"}, {"right_utm", "502000"},   {"xres", "500"},
-                               {"top_utm", "4002000"}, {"bottom_utm", "4000000"}, {"utmzone", "14"},
-                               {"yres", "500"}};
+  const AttributeValues utm = utmGrid("500000", "500", "500");
   const AttributeValues noYres(utm.begin(), utm.end() - 1);
   const std::string utmGrid = ".property gridtype \"utm\"\n", bounds = ".property boundsmode ";
   const std::string flags =
@@ -88,13 +93,7 @@ TEST_F(InterpolationTest, ManualSettingsComeFromTheAttributes) {
   loadLatLonGrid();
   EXPECT_EQ(machine->manualInterpolationSpecs(),
             (TG_M_MANUALINTERPSETTINGS{TG_M_BM_LATLON, 2, 0, 2, 0, 0.5, 0.5}));
-  load(kUtm, {{"left_utm", "500000.5"},
-              {"right_utm", "502000"},
-              {"top_utm", "4002000"},
-              {"bottom_utm", "4000000"},
-              {"utmzone", "14"},
-              {"xres", "250"},
-              {"yres", "125"}});
+  load(kUtm, utmGrid("500000.5", "250", "125"));
   EXPECT_EQ(
       machine->manualInterpolationSpecs(),
       (TG_M_MANUALINTERPSETTINGS{TG_M_BM_UTM, 502000, 500000.5, 4002000, 4000000, 250, 125, 14}));
@@ -353,23 +352,6 @@ TEST_F(InterpolationTest, ScriptCoordsNeverChangeACellHeldElsewhere) {
   EXPECT_EQ(machine->predefinedVariables(TG_M_PVI_Y), "4.75");
   EXPECT_EQ(MachineAccess::cell(*machine, TG_M_PVI_Y).get(), unshared);
   EXPECT_EQ(machine->predefinedVariableDataTypes(TG_M_PVI_Y), TG_M_DT_DOUBLE);
-}
-
-TEST_F(InterpolationTest, TraceLines) {
-  test::TemporaryFolder scratch;
-  loadLatLonGrid();
-  setTraceFile(scratch.folder() + "trace.log");
-  read(TG_M_IM_4POINT, 1.25, 0.75);
-  disableTrace();
-  const std::string text = test::fileText(scratch.folder() + "trace.log");
-  for (const char* line :
-       {"machine.getInterpolationData lat = 0.75, lon = 1.25, x = 1.25, y = 0.75\n",
-        "machine.getInterpolationData xRes = 0.5, yRes = 0.5, "
-        "m_scriptManualInterpolationCapable = True\n",
-        "machine.getInterpolationData rtnVal.x(0) x = 1.5, y = 0.5\n",
-        "machine.getInterpolationData rtnVal.x(3) x = 1.5, y = 1\n"})
-    EXPECT_NE(text.find(line), std::string::npos) << line << "\n" << text;
-  EXPECT_EQ(text.find("rtnVal.x(4)"), std::string::npos);
 }
 
 }  // namespace

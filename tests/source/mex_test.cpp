@@ -12,9 +12,8 @@
 
 #include "program/assembler.hpp"
 #include "source/interpolation_test_support.hpp"
-#include "source/scripted_user_interface.hpp"
+#include "source/source_file_test_support.hpp"
 #include "support/test_environment.hpp"
-#include "support/trace.hpp"
 #include "tessaglyph/machine.hpp"
 #include "tessaglyph/program.hpp"
 #include "tessaglyph/source_file.hpp"
@@ -27,31 +26,12 @@ constexpr float kNoPoint = -32100.0f;
 
 // "byfile" layout answered by attributes (`omit` one, `failing` divides by zero): 5 x 4 int16.
 struct MexScript {
-  std::map<std::string, std::string> layout = {
-      {"mex_tableoffset", "0"},
-      {"mex_valueoffset", "0"},
-      {"mex_colstart", "10"},
-      {"mex_rowstart", "50"},
-      {"mex_columnstep", "1"},
-      {"mex_rowstep", "-1"},
-      {"mex_numcolumns", "5"},
-      {"mex_numrows", "4"},
-      {"mex_recordsize", "2"},
-      {"mex_rowheadersize", "0"},
-      {"mex_rowsize", "automatic"},
-      {"mex_rowaxis", "y"},
-      {"mex_endian", "little"},
-      {"mex_incrementor", "0"},
-      {"mex_multiplier", "1"},
-      {"mex_dataoverride", "2"},
-      {"pixeltype", "SIGNEDINT"},
-      {"top_lat", "50"},
-      {"bottom_lat", "47"},
-      {"left_lon", "10"},
-      {"right_lon", "14"},
-      {"xres", "1"},
-      {"yres", "1"},
-  };
+  std::map<std::string, std::string> layout = test::attributesOf(
+      "mex_tableoffset=0 mex_valueoffset=0 mex_colstart=10 mex_rowstart=50 mex_columnstep=1 "
+      "mex_rowstep=-1 mex_numcolumns=5 mex_numrows=4 mex_recordsize=2 mex_rowheadersize=0 "
+      "mex_rowsize=automatic mex_rowaxis=y mex_endian=little mex_incrementor=0 mex_multiplier=1 "
+      "mex_dataoverride=2 pixeltype=SIGNEDINT top_lat=50 bottom_lat=47 left_lon=10 right_lon=14 "
+      "xres=1 yres=1");
   std::string capable = "true", datapointType = "single", omit, failing;
   bool setsFile = true;
 
@@ -377,7 +357,6 @@ TEST_F(MexTest, FourPointReadsFindTheCornersInEveryOrientation) {
                                                     {"y", -1, -1}, {"x", 1, 1},  {"x", -1, 1},
                                                     {"x", 1, -1},  {"x", -1, -1}};
   const auto plane = [](double x, double y) { return float(10 * y + x); };
-  std::unique_ptr<TessaglyphMEX> mex;
   for (const auto& [axis, columnStep, rowStep] : rows) {
     SCOPED_TRACE(testing::Message() << axis << " " << columnStep << " " << rowStep);
     MexScript script;
@@ -393,7 +372,7 @@ TEST_F(MexTest, FourPointReadsFindTheCornersInEveryOrientation) {
         values.push_back(axis[0] == 'y' ? plane(across, along) : plane(along, across));
       }
     }
-    mex = loaded(script, bytesOf(values, 2, false, false));
+    auto mex = loaded(script, bytesOf(values, 2, false, false));
     for (const auto& [x, y] : {std::pair(1.25, 1.5), std::pair(2.75, 0.5)}) {
       mex->setInterpolationMode(TG_M_IM_12POINT);  // a larger record first, which is cleared
       (void)mex->pointElv(x, y);
@@ -405,16 +384,9 @@ TEST_F(MexTest, FourPointReadsFindTheCornersInEveryOrientation) {
       EXPECT_EQ(std::pair(data.numPoints, data.z[11]), std::pair(Integer(4), 0.0f));
     }
   }
-  // With the trace on, the corners are logged as every gathering logs them.
-  setTraceFile(m_folder.folder() + "trace.log");
-  (void)mex->pointElv(1.25, 1.5);
-  disableTrace();
-  EXPECT_NE(
-      test::fileText(m_folder.folder() + "trace.log").find("mex.interpData i = 3, x = 2, y = 1,"),
-      std::string::npos);
 }
 
-TEST_F(MexTest, HighestAndLowestValuesSkipVoidsAndACancelAsks) {
+TEST_F(MexTest, HighestAndLowestValuesSkipVoids) {
   // The corner that would be highest is void.
   auto machine = machineFor(MexScript{}, sequenceGrid({{19, -32768}, {7, -5}}));
   machine->setEnableMEX(true);
@@ -422,17 +394,6 @@ TEST_F(MexTest, HighestAndLowestValuesSkipVoidsAndACancelAsks) {
   EXPECT_TRUE(machine->GetHiLoValues(high, low, false));
   EXPECT_EQ(*high, XYZPoint(13, 47, 33, true));
   EXPECT_EQ(*low, XYZPoint(12, 49, -5, true));
-
-  test::ScriptedUserInterface ui;
-  ui.cancelWindows = true;
-  ui.answers = {MBR_NO, MBR_YES};  // go on after the first row, stop after the second
-  EXPECT_FALSE(machine->GetHiLoValues(high, low, true));
-  ASSERT_EQ(ui.boxes.size(), 2u);
-  EXPECT_EQ(ui.boxes[1].title, "Cancel Scan?");
-  EXPECT_EQ(ui.boxes[1].prompt,
-            "Do you want to CANCEL this scan?\r\n\r\nThe current values from the file are:\r\n"
-            "High: 14\r\nLow: -5\r\n\r\nClick Yes to CANCEL\r\nClick No to continue scanning "
-            "the file.");
 }
 
 TEST_F(MexTest, TheMachineAnswersFromTheAccessObjectWhileItHoldsOne) {

@@ -2,7 +2,6 @@
 #pragma once
 
 #include <deque>
-#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -22,7 +21,6 @@ class ScriptedUserInterface : public UserInterface {
  public:
   std::vector<ShownMessageBox> boxes;
   std::deque<MESSAGEBOXRESULTS> answers;  // empty: MBR_OK
-  std::function<void()> onMessageBox;     // runs before the answer is taken
   std::vector<std::string> windowEvents;
   bool cancelWindows = false;  // progress windows report a cancel request when polled
   std::vector<std::pair<std::string, std::string>> pictures;  // title, SVG
@@ -35,7 +33,6 @@ class ScriptedUserInterface : public UserInterface {
   MESSAGEBOXRESULTS messageBox(const std::string& prompt, std::int32_t style,
                                const std::string& title) override {
     boxes.push_back({prompt, style, title});
-    if (onMessageBox) onMessageBox();
     if (answers.empty()) return MBR_OK;
     const MESSAGEBOXRESULTS answer = answers.front();
     answers.pop_front();

@@ -24,7 +24,6 @@ struct ScriptSpec {
   std::map<std::string, std::string> attributes;  // name -> the text its read code answers
   std::string validAnswer;                        // a VALID routine answering this; empty: none
   bool writable = false;                          // a DATAPOINT_WRITE routine
-  std::string initCode;                           // run by INIT before it counts itself
 
   ScriptSpec& withDatum(std::string v) { return set(datum, std::move(v)); }
   ScriptSpec& withProperties(std::string v) { return set(properties, std::move(v)); }
@@ -34,7 +33,6 @@ struct ScriptSpec {
   }
   ScriptSpec& withValid(std::string v) { return set(validAnswer, std::move(v)); }
   ScriptSpec& withWrite() { return writable = true, *this; }
-  ScriptSpec& withInit(std::string v) { return set(initCode, std::move(v)); }
   ScriptSpec& set(std::string& field, std::string v) { return field = std::move(v), *this; }
 };
 
@@ -57,7 +55,7 @@ inline std::string scriptSource(const ScriptSpec& spec) {
     code += "a_" + name + ":\n cast_ascii register\n load \"" + value +
             "\"\n cast_ascii p_return\n store p_return\n stop\n";
   }
-  s += "init:\n" + spec.initCode +
+  s += "init:\n"
        "\n cast_int4 register\n load inits\n add 1\n store inits\n stop\n";
   s += "terminate:\n load terms\n add 1\n store terms\n stop\n";
   s += "dp_read:\n cast_double register\n load p_x\n multiply 1000\n add p_y\n store p_return\n"
