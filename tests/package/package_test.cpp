@@ -51,8 +51,8 @@ TEST(Package, UidMustBeAFileNamePart) {
   const std::string longest(200, 'A'), tooLong(201, 'A');
   for (const std::string& uid : {std::string(), std::string("Maker Tiles 2"), longest})
     EXPECT_NO_THROW(TessaglyphQPK().setUid(uid)) << uid;
-  for (const std::string& uid : {std::string("a/b"), std::string(".."), std::string("."),
-                                 std::string("tab\tx"), tooLong})
+  for (const std::string& uid :
+       {std::string("a/b"), std::string(".."), std::string("."), std::string("tab\tx"), tooLong})
     EXPECT_TRUE(test::raises([&] { TessaglyphQPK().setUid(uid); }, 60001, "Invalid UID",
                              "TessaglyphQPK::uid Let"))
         << uid;
