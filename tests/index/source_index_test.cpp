@@ -106,30 +106,6 @@ TEST_F(IndexTest, RecordNumbersFollowAddingAndDeleting) {
   EXPECT_EQ(index.getIndexRecord(0).metrics.xResolution, 0);
 }
 
-// Opening a table of 5001 rows or more shows how far it has come: at every 100th row up to the
-// 1000th, at every 1000th after that.
-TEST_F(IndexTest, OpeningALargeTableShowsItsProgress) {
-  for (const int rows : {5000, 5001}) {
-    index.stopIndexSystem();
-    executeOn(databasePath(), "DELETE FROM HFSRCIDX");
-    executeOn(databasePath(),
-              "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < " +
-                  std::to_string(rows) +
-                  ") INSERT INTO HFSRCIDX (SOURCEPATH, SOURCEFILE, SOURCEKEY) "
-                  "SELECT '/d/', 'f' || i, '/D/F' || i FROM n");
-    ui.windowEvents.clear();
-    index.initIndexSystem("", tables() + "hfsrcidx.dbf", tables() + "hfscript.dbf");
-    EXPECT_EQ(index.numIndexRecords(), rows);
-    std::string texts;
-    for (const std::string& event : ui.windowEvents)
-      if (event.starts_with("text Index file: f")) texts += event.substr(18) + " ";
-    EXPECT_EQ(ui.windowEvents.empty(), rows == 5000);
-    if (rows == 5000) continue;
-    EXPECT_EQ(ui.windowEvents.front(), "create Initializing Index ...");
-    EXPECT_EQ(texts, "1 100 200 300 400 500 600 700 800 900 1000 2000 3000 4000 5000 ");
-  }
-}
-
 TEST_F(IndexTest, AssociatedFilesStartWithAnEmptyElement) {
   const std::string grid = registerScript("GRID");
   const std::string other = registerScript("OTHER");
