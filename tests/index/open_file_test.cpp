@@ -23,8 +23,6 @@ TEST_F(OpenFileTest, OpensTheSourceWithItsScript) {
   std::shared_ptr<TessaglyphFile> file = Tessaglyph().OpenFile(dataFile("grid.dat"), script);
   ASSERT_TRUE(file);
   EXPECT_TRUE(file->isOpen());
-  EXPECT_FALSE(file->isAreaFile());
-  EXPECT_EQ(file->executeMode(), TG_F_EM_NORMAL);
   EXPECT_EQ(file->filename(), home.root() + "data/grid.dat");
   EXPECT_EQ(file->scriptFilename(), script);
   EXPECT_EQ(Machine::variable(*file->machine(), "inits"), "1");

@@ -36,17 +36,6 @@ std::string rulesFile(const test::TemporaryFolder& folder, const std::string& se
   return folder.folder() + "rules.ini";
 }
 
-TEST(PriorityRules, ANewObjectHoldsTheInitialValues) {
-  const TessaglyphSPR s;
-  EXPECT_EQ(
-      std::make_tuple(s.sprName(), s.sprDescription(), s.resolutionCompareMode(), fileNames(s)),
-      std::make_tuple("Default", "Default SPR settings", TG_RCM_SMALLESTAREA, ""));
-  EXPECT_EQ(std::make_tuple(s.numPriorityCategories(), s.categoryOrder(0), s.categoryOrder(1),
-                            s.categoryOrder(2), s.numScriptPriorityEntries()),
-            std::make_tuple(3, TG_PC_RESOLUTION, TG_PC_SCRIPTPRIORITY, TG_PC_FILEPRIORITY, 1));
-  EXPECT_EQ(s.getPriorityCategoryIndex(TG_PC_FILEPRIORITY), 2);
-}
-
 // Each edit of the list "|a|c" leaves the list given, or raises the error and leaves it alone.
 TEST(PriorityRules, ListEditsCheckTheirIndices) {
   using S = TessaglyphSPR;

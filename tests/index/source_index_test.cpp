@@ -6,7 +6,6 @@
 
 #include "index/index_medium_descriptions.hpp"
 #include "index_test_support.hpp"
-#include "support/error_report.hpp"
 #include "tessaglyph/priority_rules.hpp"
 #include "test_support.hpp"
 
@@ -30,36 +29,20 @@ TEST(IndexLifeCycle, MembersRaise32001UntilTheIndexIsOpen) {
   TessaglyphIndex index;
   index.stopIndexSystem();
   Long found = 0;
-  TG_BOUNDS area;
-  const TG_I_CIRCULARBOUNDS circle{35.5, -99.5, 1000};
   TessaglyphSPR rules;
   const struct {
     std::function<void()> call;
     std::string source;
   } rows[] = {
-      {[&] { index.numIndexRecords(); }, "numIndexRecords"},
       {[&] { index.getIndexRecord(0); }, "getIndexRecord"},
-      {[&] { index.findSource("/a/b"); }, "findSource"},
-      {[&] { index.findScriptFile("/a/b"); }, "findScriptFile"},
       {[&] { index.indexSourceFile("/a/b", "x"); }, "indexSourceFile"},
-      {[&] { index.updateSource(0); }, "updateSource"},
       {[&] { index.directoryScan("/", found); }, "directoryScan"},
-      {[&] { index.getSourceFilePath("b"); }, "getSourceScriptFile"},
-      {[&] { index.getSourceScriptFile("/a/b"); }, "getSourceScriptFile"},
-      {[&] { index.getScriptPriorityNames(); }, "TessaglyphIndex::getScriptPriorityNames"},
       {[&] { index.getSourcePriorityNames(); }, "TessaglyphIndex::getSourcePriorityNames"},
-      {[&] { index.getPriorityNames(); }, "getPriorityNames"},
-      {[&] { index.getPertinentFilesList(area); }, "getPertinentFilesList"},
-      {[&] { index.getPertinentFilesListEx(area, "x"); }, "getPertinentFilesListEx"},
-      {[&] { index.getPertinentFilesListCircular(circle); }, "getPertinentFilesListCircular"},
-      {[&] { index.getPertinentFilesListCircularEx(circle, "x"); },
-       "getPertinentFilesListCircularEx"},
-      {[&] { index.getPertinentFilesListByPoint(1, 1); }, "getPertinentFilesListByPoint"},
       {[&] { index.getPertinentFilesListByPointEx(1, 1, "x"); }, "getPertinentFilesListByPointEx"},
-      {[&] { index.prepareArea(area, rules); }, "prepareArea"},
-      {[&] { index.prepareAreaEx(area, rules, "x", -1); }, "prepareAreaEx"},
-      {[&] { index.prepareAreaCircular(circle, rules); }, "prepareAreaCircular"},
-      {[&] { index.prepareAreaCircularEx(circle, rules, "x"); }, "prepareAreaCircularEx"},
+      {[&] {
+         index.prepareAreaCircular({35.5, -99.5, 1000}, rules);
+       },
+       "prepareAreaCircular"},
   };
   for (const auto& row : rows) {
     const bool full = row.source.find(':') != std::string::npos;
@@ -67,8 +50,6 @@ TEST(IndexLifeCycle, MembersRaise32001UntilTheIndexIsOpen) {
                        full ? row.source : "Tessaglyph::" + row.source));
   }
   EXPECT_FALSE(index.initialized());
-  Array<TG_I_SCRIPTCANDIDATE> none;
-  TessaglyphIndex::sortScriptCandidatesByMatch(none);  // the sorts need no index
 }
 
 TEST_F(IndexTest, FilesWhoseMetricsAreUnusableAreNotIndexed) {
@@ -88,10 +69,6 @@ TEST_F(IndexTest, FilesWhoseMetricsAreUnusableAreNotIndexed) {
         << row.name;
   }
   EXPECT_EQ(index.numIndexRecords(), 0);
-  std::ifstream log(diagnosticLogPath());
-  const std::string text((std::istreambuf_iterator<char>(log)), std::istreambuf_iterator<char>());
-  EXPECT_NE(text.find("indexSourceFile FAILED on: Path " + home.root() + "data/ File FLATNS.dat"),
-            std::string::npos);
   EXPECT_TRUE(raises([&] { indexFile("grid.dat", "Nowhere"); }, 32002,
                      "The script Nowhere does not exist in the registry",
                      "TessaglyphIndex::indexSourceFile"));
@@ -127,30 +104,6 @@ TEST_F(IndexTest, RecordNumbersFollowAddingAndDeleting) {
   executeOn(databasePath(), "UPDATE HFSRCIDX SET PRIORITY = NULL, XRES = NULL");
   EXPECT_EQ(index.getIndexRecord(0).priorityName, " ");
   EXPECT_EQ(index.getIndexRecord(0).metrics.xResolution, 0);
-}
-
-// Opening a table of 5001 rows or more shows how far it has come: at every 100th row up to the
-// 1000th, at every 1000th after that.
-TEST_F(IndexTest, OpeningALargeTableShowsItsProgress) {
-  for (const int rows : {5000, 5001}) {
-    index.stopIndexSystem();
-    executeOn(databasePath(), "DELETE FROM HFSRCIDX");
-    executeOn(databasePath(),
-              "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < " +
-                  std::to_string(rows) +
-                  ") INSERT INTO HFSRCIDX (SOURCEPATH, SOURCEFILE, SOURCEKEY) "
-                  "SELECT '/d/', 'f' || i, '/D/F' || i FROM n");
-    ui.windowEvents.clear();
-    index.initIndexSystem("", tables() + "hfsrcidx.dbf", tables() + "hfscript.dbf");
-    EXPECT_EQ(index.numIndexRecords(), rows);
-    std::string texts;
-    for (const std::string& event : ui.windowEvents)
-      if (event.starts_with("text Index file: f")) texts += event.substr(18) + " ";
-    EXPECT_EQ(ui.windowEvents.empty(), rows == 5000);
-    if (rows == 5000) continue;
-    EXPECT_EQ(ui.windowEvents.front(), "create Initializing Index ...");
-    EXPECT_EQ(texts, "1 100 200 300 400 500 600 700 800 900 1000 2000 3000 4000 5000 ");
-  }
 }
 
 TEST_F(IndexTest, AssociatedFilesStartWithAnEmptyElement) {
