@@ -6,11 +6,13 @@ PACKAGES := cmake ninja-build g++ libgtest-dev libgmock-dev libbenchmark-dev \
             libsqlite3-dev libproj-dev libcli11-dev clang clang-format libclang-rt-14-dev \
             libcpp-httplib-dev pkg-config \
             pybind11-dev python3-pybind11 python3-dev python3-numpy python3-pytest
+# The browse page's tests run it in headless Chromium; only `make test` wants it.
+TEST_PACKAGES := chromium
 CMAKE_COMMON := -G Ninja -DCMAKE_EXPORT_COMPILE_COMMANDS=ON
 # The interpreter a build's Python module was made for (it has numpy).
 PYTHON_OF = $$(sed -n 's/^Python3_EXECUTABLE:[A-Z]*=//p' $(CURDIR)/$(1)/CMakeCache.txt)
 
-.PHONY: all deps test demo bench examples fuzz format format-check clean
+.PHONY: all deps test-deps test demo bench examples fuzz format format-check clean
 
 all: test
 
@@ -35,8 +37,11 @@ endef
 deps:
 	$(call install-missing,$(PACKAGES),,echo "Missing packages. Run: sudo apt-get install -y$$missing"; exit 1)
 
+test-deps: deps
+	$(call install-missing,$(TEST_PACKAGES),,echo "Missing packages for the browse page's tests (they skip without them). Run: sudo apt-get install -y$$missing")
+
 # Debug build under AddressSanitizer and UndefinedBehaviorSanitizer, then every test.
-test: deps
+test: test-deps
 	cmake -S . -B build/test $(CMAKE_COMMON) -DCMAKE_BUILD_TYPE=Debug -DTG_SANITIZE=ON -DTG_WERROR=ON
 	cmake --build build/test -j $(JOBS)
 	cd build/test && ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 \
