@@ -27,6 +27,14 @@ TEST(Package, ListMembersRefuseBlankValuesAndBadIndexes) {
     const char* source;
   } rows[] = {
       {[&] { q.addCopyFile(" ", "b"); }, "copy-file source", "addCopyFile"},
+      {[&] { q.addCopyFile("a", ""); }, "copy-file destination", "addCopyFile"},
+      {[&] { q.addScript("", "S"); }, "script filename", "addScript"},
+      {[&] { q.addSource("", "S"); }, "source filename", "addSource"},
+      {[&] { q.setCopyFileSource(0, ""); }, "copy-file source", "copyFileSource Let"},
+      {[&] { q.setCopyFileDestination(0, ""); }, "copy-file destination",
+       "copyFileDestination Let"},
+      {[&] { q.setScriptFilename(0, ""); }, "script filename", "scriptFilename Let"},
+      {[&] { q.setSourceFilename(0, ""); }, "source filename", "sourceFilename Let"},
       {[&] { q.addScript("s", " "); }, "script index name", "addScript"},
       {[&] { q.addSource("x", ""); }, "source script name", "addSource"},
       {[&] { q.setScriptIndexName(0, ""); }, "script index name", "scriptIndexName Let"},
@@ -35,6 +43,7 @@ TEST(Package, ListMembersRefuseBlankValuesAndBadIndexes) {
       {[&] { q.removeScript(-1); }, "", "removeScript"},
       {[&] { q.removeSource(1); }, "", "removeSource"},
       {[&] { q.copyFileSource(1); }, "", "copyFileSource Get"},
+      {[&] { q.sourceScriptName(-1); }, "", "sourceScriptName Get"},
       {[&] { q.qpkError(0); }, "", "qpkError Get"},
   };
   for (const auto& row : rows) {
