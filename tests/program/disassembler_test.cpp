@@ -4,10 +4,8 @@
 #include <gtest/gtest.h>
 
 #include <string>
-#include <vector>
 
 #include "program/assembler.hpp"
-#include "program/program_file_test_support.hpp"
 #include "program/program_test_support.hpp"
 #include "program/script_literal.hpp"
 #include "tessaglyph/program.hpp"
@@ -16,10 +14,6 @@ namespace tg {
 namespace {
 
 using test::op;
-
-bool contains(const std::string& text, const std::string& part) {
-  return text.find(part) != std::string::npos;
-}
 
 TEST(Disassembler, PrintsDeclarationsThenTheCodeWithLabelsAndAddresses) {
   const std::string expected =
@@ -56,7 +50,6 @@ TEST(DisassemblerLiteralForms, AreTheShortestThatReadBackExactly) {
       {{TG_P_DT_DOUBLE, 8, "1.#INF"}, "double(\"1.#INF\")"},
       {{TG_P_DT_INTEGER, 4, "&H10"}, "integer(\"&H10\", 4)"},
       {{TG_P_DT_UNSIGNEDINTEGER, 7, "1"}, "unsigned(1, 7)"},
-      {{TG_P_DT_SINGLE, 4, " 2"}, "single(\" 2\")"},
       {{TG_P_DT_ASCII, 3, "a\"b"}, "\"a\\\"b\""},
       {{TG_P_DT_ASCII, 2, "\x01\xe9"}, "\"\\x01\\xE9\""},
       {{TG_P_DT_ASCII, 5, "ab"}, "ascii(\"ab\", 5)"},
@@ -81,19 +74,6 @@ TEST(DisassemblerFailures, AProgramNoFileCouldHoldIsRefused) {
                            "The program cannot be written as script source: instruction 1 has "
                            "the invalid data segment 9.",
                            "disassembleProgram"));
-}
-
-class DisassemblerFiles : public test::ProgramFileTest {};
-
-TEST_F(DisassemblerFiles, RepairsTheReaderMakesAreReported) {
-  // One STOP, neededMemory 0, and an initializer for variable 2.
-  test::ImageParts parts;
-  parts.code =
-      test::Bytes().integer(1).integer(0).integer(1).integer(2).byte(4).instruction(51, 0, 0);
-  const auto source = disassembleFile(file("repaired.tgp", parts.assemble()), &events);
-  ASSERT_EQ(events.corrections.size(), 1u);
-  EXPECT_EQ(events.corrections[0].newValue, "3");
-  EXPECT_TRUE(contains(source, ".var v2 double nodebug\n")) << source;
 }
 
 }  // namespace

@@ -84,7 +84,6 @@ TEST_F(ProgramFileReadTest, LiteralValuesBecomeTheirTextForms) {
   l.byte(4).integer(8).double_(0.1).byte(4).integer(8).double_(1.0 / 3.0);
   l.byte(5).integer(5).raw(std::string_view("a\0b c", 5));
   ASSERT_GT(read(parts), 0);
-  // name, type, size, value
   EXPECT_EQ(test::linesOf(test::snapshot(program), "literal"),
             "literal l_a 1 1 255\nliteral l_b 2 2 -32768\nliteral l_c 2 4 -2147483648\n"
             "literal l_d 2 3 \nliteral l_e 3 4 0.1\nliteral l_f 3 4 1.5E+20\nliteral l_g 4 8 0.1\n"
@@ -289,26 +288,26 @@ TEST_F(ProgramFileReadTest, VariablesBeyondTheDeclaredMemoryAreRepairedAndReport
 
 // Failures without a refusal of their own are reported and give -1.
 TEST_F(ProgramFileReadTest, UnexpectedErrorsGoToTheReportAndGiveMinusOne) {
-  const auto attributeSize = [](int size) {
-    return Bytes().integer(1).attribute("x", TG_P_AT_DATAPOINT, TG_P_DT_ASCII, size, 0, -1);
+  const auto code = [](int operand) {
+    return with(&ImageParts::code, Bytes().integers({1, 0, 0}).instruction(7, operand, 0));
   };
-  // clang-format off
+  const auto size = [](int bytes) {
+    const auto b =
+        Bytes().integer(1).attribute("x", TG_P_AT_DATAPOINT, TG_P_DT_ASCII, bytes, 0, -1);
+    return with(&ImageParts::attributes, b);
+  };
+  // A DATA operand of 32767 needs 32768 variables, more than a program can hold.
   const struct {
     const char* path;
     Damage damage;  // none: no such file
     std::int32_t number;
-    const char* step;
   } rows[] = {
-      // A DATA operand of 32767 needs 32768 variables, more than a program can hold.
-      {"big.tgp", with(&ImageParts::code, Bytes().integers({1, 0, 0}).instruction(7, 32767, 0)), 6, "step 9"},
-      {"operand.tgp", with(&ImageParts::code, Bytes().integers({1, 0, 0}).instruction(7, -1, 0)), 9, "step 9"},
-      {"size.tgp", with(&ImageParts::attributes, attributeSize(256)), 6, "step 5"},
-      {"negative.tgp", with(&ImageParts::attributes, attributeSize(-2)), 6, "step 5"},
-      {"routine.tgp", with(&ImageParts::routines, Bytes().integer(1).routine("init", 1)), 9, ""},
-      {"names.tgp", withDebug(Bytes().integers({1, -1}).string("x").integer(0)), 9, "step 10"},
-      {"missing.tgp", nullptr, 53, ""},
-  };
-  // clang-format on
+      {"big.tgp", code(32767), 6},
+      {"operand.tgp", code(-1), 9},
+      {"size.tgp", size(256), 6},
+      {"negative.tgp", size(-2), 6},
+      {"routine.tgp", with(&ImageParts::routines, Bytes().integer(1).routine("init", 1)), 9},
+      {"missing.tgp", nullptr, 53}};
   for (const auto& row : rows) {
     SCOPED_TRACE(row.path);
     ui.prompts.clear();
@@ -322,7 +321,7 @@ TEST_F(ProgramFileReadTest, UnexpectedErrorsGoToTheReportAndGiveMinusOne) {
     EXPECT_EQ(ui.prompts.size(), 1u);
     const std::string log = supportLog();
     EXPECT_NE(log.find("Error " + std::to_string(row.number)), std::string::npos) << log;
-    EXPECT_NE(log.find(std::string(kSource) + " (10000) " + row.step), std::string::npos) << log;
+    EXPECT_NE(log.find(std::string(kSource) + " (10000)"), std::string::npos) << log;
   }
 }
 

@@ -6,7 +6,6 @@
 #include <array>
 #include <bit>
 #include <cstdint>
-#include <filesystem>
 #include <fstream>
 #include <initializer_list>
 #include <iterator>
@@ -36,7 +35,6 @@ class Bytes {
   Bytes& single(float value) { return little(std::bit_cast<std::uint32_t>(value), 4); }
   Bytes& double_(double value) { return little(std::bit_cast<std::uint64_t>(value), 8); }
   Bytes& raw(std::string_view bytes) { return m_bytes.append(bytes), *this; }
-  // A count and the text.
   Bytes& string(std::string_view text) { return integer(int(text.size())).raw(text); }
   // A routine entry: the name in its 20-byte field and the location.
   Bytes& routine(std::string_view name, int location) {
@@ -44,7 +42,6 @@ class Bytes {
     field.resize(20, ' ');
     return raw(field).integer(location);
   }
-  // An instruction: opcode, operand, data segment.
   Bytes& instruction(int opcode, int operand, int segment) {
     return integer(opcode).integer(operand).byte(segment);
   }

@@ -3,10 +3,7 @@
 
 #include <cstdint>
 #include <filesystem>
-#include <functional>
-#include <optional>
 #include <string>
-#include <vector>
 
 #include "program/program_file_test_support.hpp"
 #include "program/program_test_support.hpp"
@@ -36,6 +33,7 @@ using ProgramFileWriteTest = test::ProgramFileTest;
 
 TEST_F(ProgramFileWriteTest, SectionsFollowOneAnotherWithoutGaps) {
   auto program = test::smallProgram();
+  program.setRoutines(1, {"init", "c_a"});  // stored padded to the full 20 characters
   const auto at = path("small.tgp");
   const Long end = program.writeProgram(at, 1);
   // The same program, laid out by hand.
@@ -144,7 +142,7 @@ TEST_F(ProgramFileWriteTest, UnexpectedErrorsGoToTheReportAndGiveMinusOne) {
     const char* logged;
   } rows[] = {
       {"x.tgp", {TG_P_DT_INTEGER, 2, "twelve"}, op(TG_M_I_NOP, "", TG_P_DS_DATA), "Error 13: Type mismatch"},
-      {"x.tgp", {TG_P_DT_ASCII, 0, ""}, op(TG_M_I_GOTO, "5", TG_P_DS_EXPLICITCODE), "Error 10001 in TessaglyphProgram::resolveSymbolicData: An instruction operand in data segment EXPLICITCODE carried an invalid code memory address."},
+      {"x.tgp", {TG_P_DT_ASCII, 0, ""}, op(TG_M_I_GOTO, "5", TG_P_DS_EXPLICITCODE), "Error 10001 in TessaglyphProgram::resolveSymbolicData"},
       {"none/x.tgp", {TG_P_DT_ASCII, 0, ""}, op(TG_M_I_NOP, "", TG_P_DS_DATA), "Error 76: Path not found"},
   };
   // clang-format on
@@ -171,8 +169,6 @@ TEST_F(ProgramFileWriteTest, FileErrorsPassThrough) {
                      "Bad record number", kSource));
   // Nothing was written: the file was only created.
   EXPECT_EQ(test::readFile(path("x.tgp")), "");
-  EXPECT_TRUE(raises([&] { program.writeProgram("", 1); }, PLATFORM_E_BADFILENAMEORNUMBER,
-                     "Bad file name or number", kSource));
   EXPECT_EQ(openFileCount(), 0u);
   EXPECT_TRUE(ui.prompts.empty());
 }

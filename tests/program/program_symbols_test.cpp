@@ -2,7 +2,6 @@
 #include <gtest/gtest.h>
 
 #include <string>
-#include <vector>
 
 #include "program_file_test_support.hpp"
 #include "program_test_support.hpp"
@@ -77,12 +76,6 @@ TEST(ProgramSymbolicData, WhatDesignatesNothing) {
   auto p = smallProgram();
   p.addInstruction(op(TG_M_I_LOAD, "-1", TG_P_DS_EXPLICIT));
   EXPECT_TRUE(refused([&] { p.resolveSymbolicData(); }, p, 10001, data, kResolveSource));
-  // The last literal's address was valid until the literal went away.
-  TessaglyphProgram q;
-  q.addLiteral({TG_P_DT_ASCII, 1, "a"});
-  q.addInstruction(op(TG_M_I_LOAD, "16", TG_P_DS_EXPLICIT));
-  q.removeLiteral(1);
-  EXPECT_TRUE(raises([&] { q.resolveSymbolicData(); }, 10001, data, kResolveSource));
   for (const char* address : {"-1", "6", "5.5"}) {
     auto r = smallProgram();  // six instructions: addresses 0..5
     r.setInstructions(6, op(TG_M_I_GOTO, address, TG_P_DS_EXPLICITCODE));
@@ -98,10 +91,12 @@ TEST(ProgramSymbolicData, WhatDesignatesNothing) {
     n.addInstruction(op(TG_M_I_NOP, operand, TG_P_DS_DATA));
   n.addInstruction(op(TG_M_I_NOP, "", TG_P_DS_INSTRUCTION));
   n.addInstruction(op(TG_M_I_NOP, "70000", TG_P_DS_EXPLICIT));
+  for (const char* address : {"15", "17"})  // the last predefined variable, the first variable
+    n.addInstruction(op(TG_M_I_LOAD, address, TG_P_DS_EXPLICIT));
   n.resolveSymbolicData();
   EXPECT_EQ(operands(n),
             "data 1, const -1, pdv 0, pdv 3, code 0, data , data -1, data 2, data 999, "
-            "code , explicit 70000");
+            "code , explicit 70000, pdv 15, data 0");
   EXPECT_EQ(n.neededMemory(), 3);
 }
 
