@@ -198,10 +198,11 @@ def main():
     configure(root, build_dir)
     results = []
     try:
-        code, out = build(build_dir)
-        if code != 0:
-            sys.exit(f"the unmutated tree does not build:\n{out[-4000:]}")
         for list_path, gtest_filter, mutations in suites:
+            # Built again for every list: the binary the previous list left holds its last mutant.
+            code, out = build(build_dir)
+            if code != 0:
+                sys.exit(f"the unmutated tree does not build:\n{out[-4000:]}")
             for baseline in filter(None, [gtest_filter, args.compare]):
                 code, out = run_suite(build_dir, baseline, args.timeout)
                 if code != 0:
