@@ -169,6 +169,8 @@ TEST_F(ProgramPreparationTest, ALoadingErrorIsReportedAndTheMachineKeptPartlyFil
 
   ASSERT_EQ(ui.prompts.size(), 1u);
   EXPECT_NE(ui.prompts[0].find("Type mismatch"), std::string::npos);
+  EXPECT_NE(supportLog().find("TessaglyphProgram::prepareMachine (10013) step 6"),
+            std::string::npos);
   // Code and memory size were loaded before the literal failed; every cell is still readable.
   const std::string text = layout(*machine);
   EXPECT_EQ(text.substr(0, text.find(" lines")), kLayout.substr(0, kLayout.find(" lines")));
