@@ -37,7 +37,8 @@ TEST_F(SrtmHgt, BoundsAndSpacingComeFromTheNameAndSize) {
 }
 
 // The edges, the rows with the special values and a random sample read their stored values, in
-// a shuffled order; closest and 4-point reads agree with the reference.
+// a shuffled order, read directly or by the script; closest and 4-point reads agree with the
+// reference.
 TEST_F(SrtmHgt, NodesAndInterpolatedReadsAgreeWithTheReference) {
   const ReferenceGrid grid = readSrtm(tile());
   ASSERT_EQ(grid.at(1, 3), -1);  // the reference itself is right about signs
@@ -53,9 +54,12 @@ TEST_F(SrtmHgt, NodesAndInterpolatedReadsAgreeWithTheReference) {
   for (int i = 0; i < 500; ++i)
     add(any(random), any(random));
   std::shuffle(nodes.begin(), nodes.end(), random);
-  FormatFile file(tile(), "srtm_hgt");
-  expectEveryNode(file, grid, nodes);
-  expectAgreesWithReference(file, grid, 500);
+  for (const bool direct : {true, false}) {  // read directly, and through the script's own code
+    FormatFile file(tile(), "srtm_hgt");
+    file.machine().setEnableMEX(direct);
+    expectEveryNode(file, grid, nodes);
+    expectAgreesWithReference(file, grid, 500);
+  }
 }
 
 TEST_F(SrtmHgt, VoidsAndEdges) {
