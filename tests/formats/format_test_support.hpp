@@ -251,10 +251,10 @@ inline std::vector<double> bilValues(const BilLayout& layout, int rows, int cols
 }
 
 // Writes a BIL raster and its .hdr label with the first band holding `values` (rows from the
-// north) and the other bands holding something else. Returns the label's path.
-inline std::filesystem::path writeBil(const std::filesystem::path& path, int rows, int cols,
-                                      const BilLayout& layout, const std::vector<double>& values,
-                                      double noData = -9999) {
+// north) and the other bands holding something else. Returns the grid as the writer meant it.
+inline ReferenceGrid writeBil(const std::filesystem::path& path, int rows, int cols,
+                              const BilLayout& layout, const std::vector<double>& values,
+                              double noData = -9999) {
   const int size = layout.nbits / 8;
   const long bandRow = long(cols) * size;
   const std::string kind = layout.layout;
@@ -297,9 +297,11 @@ inline std::filesystem::path writeBil(const std::filesystem::path& path, int row
   put("XDIM", kBilXdim), put("YDIM", kBilYdim);
   if (layout.noData) put("NODATA", noData);
   std::filesystem::path labelPath = path;
-  labelPath.replace_extension(".hdr");
-  writeBytes(labelPath, label.str());
-  return labelPath;
+  writeBytes(labelPath.replace_extension(".hdr"), label.str());
+  ReferenceGrid grid{rows, cols, kBilWest, kBilNorth, kBilXdim, kBilYdim, values};
+  for (double& v : grid.nodes)
+    if (!std::isfinite(v) || (layout.noData && v == noData)) v = std::nan("");
+  return grid;
 }
 
 }  // namespace tg::formats_test

@@ -1,19 +1,14 @@
-// A plain C++ reader of the three grid formats, written straight from their descriptions and
-// sharing nothing with the scripts, against which the scripts' reads are checked.
-//
-// Every grid becomes a table of nodes: node (row, col) lies at longitude west + col * xres and
-// latitude north - row * yres, rows from the north; a void node is NaN.
+// A plain C++ reader of SRTM tiles and GDAL's ESRI ASCII grids, sharing nothing with the scripts,
+// against which their reads are checked. Node (row, col) lies at west + col * xres, north - row *
+// yres.
 #pragma once
 
-#include <bit>
 #include <cctype>
 #include <cmath>
 #include <cstdint>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
-#include <limits>
-#include <map>
 #include <sstream>
 #include <stdexcept>
 #include <string>
@@ -105,107 +100,17 @@ inline ReferenceGrid readSrtm(const std::filesystem::path& path) {
   return grid;
 }
 
-// ESRI ASCII: keys in any case and order, corner or centre, NODATA_value, free separators.
-inline ReferenceGrid readEsriAscii(const std::filesystem::path& path) {
-  using namespace reference_detail;
-  std::istringstream in(readAll(path));
-  std::map<std::string, double> header;
-  std::string word;
-  std::vector<double> values;
-  while (in >> word) {
-    const char first = word[0];
-    if (std::isdigit(static_cast<unsigned char>(first)) || first == '-' || first == '+' ||
-        first == '.') {
-      values.push_back(std::stod(word));
-      break;
-    }
-    double value = 0;
-    if (!(in >> value)) throw std::runtime_error("header value missing");
-    header[upper(word)] = value;
-  }
-  double value = 0;
-  while (in >> value)
-    values.push_back(value);
-  ReferenceGrid grid;
-  grid.cols = int(header.at("NCOLS"));
-  grid.rows = int(header.at("NROWS"));
-  grid.xres = header.count("DX") ? header.at("DX") : header.at("CELLSIZE");
-  grid.yres = header.count("DY") ? header.at("DY") : header.at("CELLSIZE");
-  grid.west =
-      header.count("XLLCENTER") ? header.at("XLLCENTER") : header.at("XLLCORNER") + grid.xres / 2;
-  const double south =
-      header.count("YLLCENTER") ? header.at("YLLCENTER") : header.at("YLLCORNER") + grid.yres / 2;
-  grid.north = south + (grid.rows - 1) * grid.yres;
-  if (values.size() < std::size_t(grid.rows) * std::size_t(grid.cols))
-    throw std::runtime_error("too few values");
-  values.resize(std::size_t(grid.rows) * std::size_t(grid.cols));
-  const bool hasNoData = header.count("NODATA_VALUE") != 0;
-  for (double& v : values) {
-    if (hasNoData && v == header.at("NODATA_VALUE")) v = std::nan("");
-  }
-  grid.nodes = std::move(values);
-  return grid;
-}
-
-// ESRI BIL: the .hdr label beside the raster; first band of BIL/BIP/BSQ, 8/16/32 bits.
-inline ReferenceGrid readEsriBil(const std::filesystem::path& path) {
-  using namespace reference_detail;
-  std::filesystem::path labelPath = path;
-  labelPath.replace_extension(".hdr");
-  std::istringstream label(readAll(labelPath));
-  std::map<std::string, std::string> keys;
-  std::string key, value;
-  while (label >> key >> value)
-    keys[upper(key)] = upper(value);
-  const auto number = [&](const std::string& name, double fallback) {
-    return keys.count(name) ? std::stod(keys.at(name)) : fallback;
-  };
-  ReferenceGrid grid;
-  grid.rows = int(number("NROWS", 0));
-  grid.cols = int(number("NCOLS", 0));
-  const int nbits = int(number("NBITS", 8)), bytesPer = nbits / 8;
-  const int nbands = int(number("NBANDS", 1));
-  const std::string layout = keys.count("LAYOUT") ? keys.at("LAYOUT") : "BIL";
-  const std::string pixelType = keys.count("PIXELTYPE") ? keys.at("PIXELTYPE") : "";
-  const bool motorola = keys.count("BYTEORDER") && keys.at("BYTEORDER") == "M";
-  const long skip = long(number("SKIPBYTES", 0));
-  const long bandRow = long(number("BANDROWBYTES", double(grid.cols) * bytesPer));
-  long rowBytes = long(number("TOTALROWBYTES", double(bandRow) * nbands));
-  long colBytes = bytesPer;
-  if (layout == "BIP") colBytes = long(bytesPer) * nbands;
-  if (layout == "BSQ") rowBytes = bandRow;
-  grid.west = number("ULXMAP", 0);
-  grid.north = number("ULYMAP", 0);
-  grid.xres = number("XDIM", 0);
-  grid.yres = number("YDIM", 0);
-  const bool hasNoData = keys.count("NODATA") != 0;
-  const double noData = number("NODATA", 0);
-
-  const std::string bytes = readAll(path);
-  grid.nodes.resize(std::size_t(grid.rows) * std::size_t(grid.cols));
-  for (int row = 0; row < grid.rows; ++row) {
-    for (int col = 0; col < grid.cols; ++col) {
-      const std::size_t at = std::size_t(skip + row * rowBytes + col * colBytes);
-      std::uint32_t bits = 0;
-      for (int i = 0; i < bytesPer; ++i) {
-        const auto byte = static_cast<unsigned char>(bytes.at(at + std::size_t(i)));
-        const int shift = motorola ? 8 * (bytesPer - 1 - i) : 8 * i;
-        bits |= std::uint32_t(byte) << shift;
-      }
-      double v = 0;
-      if (pixelType == "FLOAT") {
-        const float f = std::bit_cast<float>(bits);
-        v = std::isnan(f) || (hasNoData && f == float(noData)) ? std::nan("") : double(f);
-      } else {
-        const bool isSigned = pixelType == "SIGNEDINT" || (pixelType.empty() && nbits != 8);
-        if (nbits == 8) v = isSigned ? double(std::int8_t(bits)) : double(bits);
-        if (nbits == 16) v = isSigned ? double(std::int16_t(bits)) : double(bits);
-        if (nbits == 32) v = isSigned ? double(std::int32_t(bits)) : double(bits);
-        if (hasNoData && v == noData) v = std::nan("");
-      }
-      grid.nodes[std::size_t(row) * std::size_t(grid.cols) + std::size_t(col)] = v;
-    }
-  }
+// ESRI ASCII as GDAL writes it: six header lines (corner, cell size, NODATA_value), the values.
+inline ReferenceGrid readGdalAscii(const std::filesystem::path& path) {
+  std::istringstream in(reference_detail::readAll(path));
+  std::string key;
+  double cols = 0, rows = 0, xll = 0, yll = 0, cell = 0, noData = 0;
+  in >> key >> cols >> key >> rows >> key >> xll >> key >> yll >> key >> cell >> key >> noData;
+  ReferenceGrid grid{int(rows), int(cols), xll + cell / 2, yll + (rows - 0.5) * cell, cell,
+                     cell,      {}};
+  for (double value = 0; in >> value;)
+    grid.nodes.push_back(value == noData ? std::nan("") : value);
+  if (grid.nodes.size() != std::size_t(rows * cols)) throw std::runtime_error("not a grid");
   return grid;
 }
 

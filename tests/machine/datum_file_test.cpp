@@ -47,14 +47,6 @@ class CellFiles : public ::testing::Test {
   std::vector<std::unique_ptr<ScopedFile>> m_files;
 };
 
-// A pattern long enough to cross the chunks in which tails are moved.
-std::string pattern(std::size_t length) {
-  std::string bytes(length, '\0');
-  for (std::size_t i = 0; i < length; ++i)
-    bytes[i] = char('A' + (i * 7 + i / 251) % 26);
-  return bytes;
-}
-
 TEST_F(CellFiles, NumbersReadAndWriteLittleEndianAtOneBasedPositions) {
   const struct {
     TG_M_DATATYPES kind;
@@ -162,7 +154,9 @@ TEST_F(CellFiles, ReplacingWrites) {
     EXPECT_EQ(content(), row.expected);
     EXPECT_EQ(fileLength(handle), Long(row.expected.size()));
   }
-  const std::string tail = pattern(150000);
+  std::string tail(150000, '\0');  // crosses the chunks in which tails are moved
+  for (std::size_t i = 0; i < tail.size(); ++i)
+    tail[i] = char('A' + (i * 7 + i / 251) % 26);
   const Integer handle = open("key=" + std::string(3000, 'v') + ";" + tail);
   text({";"}, "key=short", 0, true)->writeTo(handle, 1, true);
   EXPECT_EQ(content(), "key=short;" + tail);

@@ -1,8 +1,6 @@
-// The debug run: line events, breakpoints, stepping after errors and the checks of its own.
+// The debug run: the checks of its own, and the error events that carry the instruction and line.
 #include <gtest/gtest.h>
 
-#include <algorithm>
-#include <functional>
 #include <string>
 #include <tuple>
 
@@ -12,186 +10,54 @@
 namespace tg::test {
 namespace {
 
-// Records the line events as "line@instruction" and runs a hook on each.
-class DebugHost : public ScriptHost {
- public:
-  std::string stops;
-  std::function<void(Integer line, Integer instruction)> onStop;
-
-  void reachedNewLine(Integer lineNumber, Integer instructionNumber) override {
-    stops += (stops.empty() ? "" : " ") + std::to_string(lineNumber) + "@" +
-             std::to_string(instructionNumber);
-    if (onStop) onStop(lineNumber, instructionNumber);
-  }
-};
-
-// Script source from "line:instruction" items separated by '|' (line 0: none).
-std::string withLines(const std::string& code) {
-  std::string source;
-  for (std::size_t at = 0; at < code.size();) {
-    const std::size_t colon = code.find(':', at), end = std::min(code.find('|', at), code.size());
-    const std::string line = code.substr(at, colon - at);
-    const std::string instruction = code.substr(colon + 1, end - colon - 1) + "\n";
-    source += line == "0" ? ".lines off\n" + instruction + ".lines on\n"
-                          : ".line " + line + "\n" + instruction;
-    at = end + 1;
-  }
-  return source;
-}
-
-// Lines 1, 2, 2, none, 3, 1 (a second run of it) and a STOP the run never steps onto.
-const std::string kSixLines =
-    withLines("1:main: loadnopoint mem[1]|2:add 1|2:add 1|0:add 1|3:add 1|1:add 1|1:stop");
-// The subroutine stands on lines 10 and 11; the caller's line 2 follows the GOSUB.
-const std::string kCalling =
-    withLines("1:main: gosub sub|2:add 1|2:stop|10:sub: loadnopoint mem[5]|11:add 1|11:stop");
-// Line 2 fails (division by zero); lines 3 and 4 follow.
-const std::string kFailing =
-    withLines("1:main: loadnopoint mem[1]|2:divide 0|3:add 1|4:add 1|4:stop");
-
-class DebugRunTest : public InterpreterTest {
- protected:
-  DebugHost debugHost;
-
-  void loadDebug(const std::string& source, TG_M_RUNMETHODS method,
-                 TG_M_APPLYRUNMETHODCONSTANTS apply = TG_M_ARM_ALWAYS, bool breakBefore = true) {
-    load(source);
-    machine->setEventSink(&debugHost);
-    machine->setEnableDebug(true);
-    machine->setRunMethod(method);
-    machine->setApplyRunMethod(apply);
-    machine->setBreak(breakBefore);
-  }
-  // The line events, then the break flag, the register and each error as "!number@line".
-  std::string trace() const {
-    std::string text = debugHost.stops + " | break=" + (machine->break_() ? "1" : "0") +
-                       " reg=" + machine->register_();
-    for (const ReportedError& error : debugHost.errors)
-      text += " !" + std::to_string(error.number) + "@" + std::to_string(error.line);
-    return text;
-  }
-};
-
-TEST_F(DebugRunTest, RaisesTheLineEventsOfItsRunMethodAndBreakpoints) {
-  constexpr auto kStep = TG_M_RM_STEP, kOver = TG_M_RM_STEPOVER, kInstr = TG_M_RM_STEPINSTRUCTIONS,
-                 kCont = TG_M_RM_CONTINUOUS;
-  constexpr auto kAlways = TG_M_ARM_ALWAYS, kAfterBreak = TG_M_ARM_AFTERBREAK,
-                 kAfterError = TG_M_ARM_AFTERERROR;
-  // Script, method, rule, break, line and instruction breakpoints, host goes on, trace.
-  // clang-format off
-  const std::tuple<const std::string*, TG_M_RUNMETHODS, TG_M_APPLYRUNMETHODCONSTANTS, bool, Integer, Integer, bool, const char*> rows[] = {
-      {&kSixLines, kStep, kAlways, false, -1, -1, false, "1@0 2@1 3@4 1@5 | break=1 reg=6"},
-      {&kSixLines, kOver, kAlways, false, -1, -1, false, "1@0 2@1 3@4 1@5 | break=1 reg=6"},
-      {&kSixLines, kInstr, kAlways, false, -1, -1, false, "1@0 2@1 2@2 0@3 3@4 1@5 | break=1 reg=6"},
-      {&kSixLines, kCont, kAlways, true, -1, -1, false, " | break=1 reg=6"},
-      {&kSixLines, kStep, kAfterBreak, false, -1, -1, false, " | break=0 reg=6"},
-      {&kSixLines, kStep, kAfterBreak, true, -1, -1, false, "1@0 2@1 3@4 1@5 | break=1 reg=6"},
-      {&kSixLines, kStep, kAfterError, false, -1, -1, false, " | break=0 reg=6"},
-      // Breakpoints stop on each separate run of their line.
-      {&kSixLines, kCont, kAlways, true, 1, 3, false, "1@0 0@3 1@5 | break=1 reg=6"},
-      // A breakpoint starts stepping after break: reported as a breakpoint and as the place.
-      {&kSixLines, kStep, kAfterBreak, false, 2, -1, false, "2@1 2@1 3@4 1@5 | break=1 reg=6"},
-      // Stepping by instruction and a breakpoint each report the instruction.
-      {&kSixLines, kInstr, kAlways, true, -1, 2, false, "1@0 2@1 2@2 2@2 0@3 3@4 1@5 | break=1 reg=6"},
-      // GOSUB steps into the subroutine and back.
-      {&kCalling, kStep, kAlways, false, -1, -1, false, "1@0 10@3 11@4 2@1 | break=1 reg=7"},
-      // After error: stepping starts at the first error the host continues from.
-      {&kFailing, kStep, kAfterError, false, -1, -1, true, "3@2 4@3 | break=1 reg=3 !11@2"},
-      {&kFailing, kOver, kAfterError, false, -1, -1, false, " | break=1 reg=1 !11@2"},
-      // An error does not start stepping under another rule.
-      {&kFailing, kCont, kAfterError, false, -1, -1, true, " | break=0 reg=3 !11@2"},
-  };
-  // clang-format on
-  for (const auto& [script, method, apply, breakBefore, line, instruction, goOn, expected] : rows) {
-    SCOPED_TRACE(::testing::Message()
-                 << "method " << method << " apply " << apply << " break " << breakBefore);
-    debugHost = DebugHost();
-    loadDebug(*script, method, apply, breakBefore);
-    if (line >= 0) machine->setBreakpoint(line);
-    if (instruction >= 0) machine->setInstructionBreakpoint(instruction);
-    debugHost.continueErrors = goOn;
-    machine->runExplicit(0);
-    EXPECT_EQ(trace(), expected);
-  }
-}
-
-TEST_F(DebugRunTest, CancelFromALineEventEndsTheRunAfterThatInstruction) {
-  loadDebug(kSixLines, TG_M_RM_STEP);
-  debugHost.onStop = [&](Integer line, Integer) {
-    if (line == 2) machine->cancelExecution();
-  };
-  machine->runExplicit(0);
-  EXPECT_EQ(trace(), "1@0 2@1 | break=1 reg=2");
-  // The next run starts afresh.
-  debugHost = DebugHost();
-  machine->runExplicit(0);
-  EXPECT_EQ(trace(), "1@0 2@1 3@4 1@5 | break=1 reg=6");
-}
-
-TEST_F(DebugRunTest, ARunStartedFromTheHandlerLeavesTheSteppedRunWhereItWas) {
-  loadDebug(kSixLines + withLines("9:side: loadnopoint mem[50]|9:stop"), TG_M_RM_STEP);
-  debugHost.onStop = [&](Integer line, Integer) {
-    if (line != 3) return;
-    machine->setEnableDebug(false);
-    machine->runExplicit(7);
-    machine->setEnableDebug(true);
-    machine->setRegister("4");
-  };
-  machine->runExplicit(0);
-  EXPECT_EQ(trace(), "1@0 2@1 3@4 1@5 | break=1 reg=6");
-}
-
-TEST_F(DebugRunTest, AfterErrorSetsBreakBeforeTheErrorEventsAndForTheCaller) {
-  loadDebug(kFailing, TG_M_RM_STEPINSTRUCTIONS, TG_M_ARM_AFTERERROR, false);
-  bool breakSeen = false;
-  struct Host : DebugHost {
-    std::function<void()> onError;
-    void executionError(Long number, const std::string& description, Boolean& c) override {
-      DebugHost::executionError(number, description, c);
-      onError();
-    }
-  } errorHost;
-  errorHost.onError = [&] { breakSeen = machine->break_(); };
-  machine->setEventSink(&errorHost);
-  machine->runExplicit(0);
-  EXPECT_TRUE(breakSeen);
-  EXPECT_EQ(errorHost.stops, "");  // the run ended at the error
-  machine->runExplicit(2);         // the next run steps from its start
-  EXPECT_EQ(errorHost.stops, "3@2 4@3");
-
-  loadDebug(kFailing, TG_M_RM_STEP, TG_M_ARM_AFTERERROR, false);
-  machine->setErrorEventEnabled(false);
-  EXPECT_TRUE(raisesError([&] { machine->runExplicit(0); }, 11, "", "Division by zero"));
-  EXPECT_TRUE(machine->break_());
-}
-
-TEST_F(DebugRunTest, BreakTroubledStopsAtALineThatFailedBeforeWhileTheRuleIsAlways) {
-  loadDebug(kFailing, TG_M_RM_CONTINUOUS);
-  machine->runExplicit(0);  // marks line 2 troubled
-  ASSERT_TRUE(machine->debugInfo(1).troubled);
-  machine->setRunMethod(TG_M_RM_BREAKTROUBLED);
-  machine->setBreak(false);
-  machine->runExplicit(0);
-  EXPECT_EQ(trace(), "2@1 | break=1 reg=1 !11@2 !11@2");
-  debugHost.stops.clear();
-  machine->setApplyRunMethod(TG_M_ARM_AFTERBREAK);
-  machine->runExplicit(0);
-  EXPECT_EQ(debugHost.stops, "");
-}
+using DebugRunTest = InterpreterTest;
 
 TEST_F(DebugRunTest, ErrorEventsCarryTheInstructionAndLineAndContinuingSkipsBadTargets) {
-  loadDebug("main: loadnopoint mem[0]\nbranch_zero main\ngoto main\ngosub main\nadd 5\nstop",
-            TG_M_RM_CONTINUOUS);
+  load("main: loadnopoint mem[0]\nbranch_zero main\ngoto main\ngosub main\nadd 5\nstop");
+  machine->setEnableDebug(true);
   MachineAccess::setInstruction(*machine, 1, {TG_M_I_BRANCHZERO, 40});
   MachineAccess::setInstruction(*machine, 2, {TG_M_I_GOTO, -3});
   MachineAccess::setInstruction(*machine, 3, {TG_M_I_GOSUB, 41});
-  debugHost.continueErrors = true;
+  host.continueErrors = true;
+  errorNumbersOnly = true;
   machine->runExplicit(0);
-  EXPECT_EQ(trace(), " | break=1 reg=5 !11005@5 !11005@6 !11005@7");
-  EXPECT_EQ(debugHost.errors[1].description, "-3 is not a valid code address.");
+  std::string where;
+  for (const ReportedError& error : host.errors)
+    where += " " + std::to_string(error.instruction) + "@" + std::to_string(error.line);
+  EXPECT_EQ(left("register=") + where, "register=I:5 !11005 !11005 !11005 1@5 2@6 3@7");
+  EXPECT_EQ(host.errors[1].description, "-3 is not a valid code address.");
 }
 
-// ---- The checks of the debug run ---------------------------------------------------------
+// Stepping raises an event per new line (none for instructions without one), a breakpoint one per
+// separate run of its line; GOSUB steps into the subroutine and back.
+TEST_F(DebugRunTest, StepsLineByLineAndStopsAtBreakpoints) {
+  struct : ScriptHost {
+    std::string stops;
+    void reachedNewLine(Integer line, Integer instruction) override {
+      stops += std::to_string(line) + "@" + std::to_string(instruction) + " ";
+    }
+  } stepHost;
+  // clang-format off
+  const std::tuple<TG_M_RUNMETHODS, Integer, const char*> rows[] = {
+      {TG_M_RM_STEP, -1, "1@0 10@7 11@8 2@1 3@4 1@5 "},
+      {TG_M_RM_STEPINSTRUCTIONS, -1, "1@0 10@7 11@8 2@1 2@2 0@3 3@4 1@5 "},
+      {TG_M_RM_CONTINUOUS, 1, "1@0 1@5 "}};
+  // clang-format on
+  for (const auto& [method, breakpoint, expected] : rows) {
+    load(
+        ".line 1\nmain: gosub sub\n.line 2\nadd 1\n.line 2\nadd 1\n.lines off\nadd 1\n.lines on\n"
+        ".line 3\nadd 1\n.line 1\nadd 1\n.line 1\nstop\n.line 10\nsub: loadnopoint mem[5]\n"
+        ".line 11\nadd 1\n.line 11\nstop");
+    machine->setEventSink(&stepHost);
+    machine->setEnableDebug(true);
+    machine->setRunMethod(method);
+    if (breakpoint >= 0) machine->setBreakpoint(breakpoint);
+    stepHost.stops.clear();
+    machine->runExplicit(0);
+    EXPECT_EQ(stepHost.stops, expected) << method;
+    EXPECT_EQ(machine->register_(), "11");
+  }
+}
 
 // Body, patch of instruction 1, the plain run's error, the debug run's error and the cells left.
 TEST_F(DebugRunTest, ChecksRaiseInTheDebugRunOnly) {

@@ -85,6 +85,14 @@ TEST_F(ErrorPathTest, OutOfMemoryIsAScriptError) {
   }
 }
 
+// A host that cancels from an event ends the run after that instruction.
+TEST_F(ErrorPathTest, ACancelFromAnEventEndsTheRun) {
+  load(lines("main: loadnopoint mem[3]|raiseevent \"x\"|loadnopoint mem[5]|stop"));
+  host.onDataChanged = [&] { machine->cancelExecution(); };
+  machine->runExplicit(0);
+  EXPECT_EQ(machine->register_(), "3");
+}
+
 // Continuing, the failed instruction's later steps run; `patched` may point past memory.
 TEST_F(ErrorPathTest, ContinuingRunsTheRemainingStepsOfTheFailedInstruction) {
   // clang-format off

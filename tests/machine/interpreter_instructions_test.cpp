@@ -39,7 +39,6 @@ TEST_F(InterpreterTest, InstructionsLeaveTheExpectedCells) {
       {"main: load 2.5|cast_ascii d|cast_single p_value|stop", "d=T:0 value=S:0"},
       {"main: setref \"abc\"|store s|cast_int2 s|stop", "s=I:0"},
       {"main: setref \" 1.25 \"|store s|cast_double s|stop", "s=D:1.25"},
-      // Sharing through SETREF and the stack.
       {"main: setref d|loadnopoint mem[4]|add 1|stop", "d=D:0 register=I:5"},
       {"main: loadnopoint mem[6]|store d|setref d|add 1|lessthan 100|stop", "d=D:6 register=B:1"},
       {"main: loadnopoint mem[5]|store d|push d|loadnopoint mem[8]|store d|pop w|stop", "w=D:8"},
@@ -47,13 +46,11 @@ TEST_F(InterpreterTest, InstructionsLeaveTheExpectedCells) {
       {"main: push s|peek d|pop w|stop", "d=T: w=T:"},
       {kOneTwoThree + "pushm a|cast_ascii a|cast_ascii b|cast_ascii c|popm a|stop"s, "a=L:1 b=L:2 c=L:3"},
       {"main: loadnopoint mem[7]|store d|push d|loadnopoint mem[3]|popm a|stop", "a=L:0 b=L:0 c=D:7"},
-      // Control.
       {"main: loadnopoint mem[3]|again: subtract 1|branch_positive again|stop", "register=I:0"},
       {"main: load -1|branch_negative n|stop|n: add 1|branch_zero z|stop|z: branch_false f|stop|f: add 1|branch_true t|stop|t: store i|stop", "i=L:1"},
       {"main: loadnopoint mem[1]|branch_negative x|branch_zero x|branch_false x|store i|stop|x: stop", "i=L:1"},
       {"main: loadnopoint mem[0]|branch_negative x|branch_positive x|add 1|store i|stop|x: stop", "i=L:1"},
       {"main: gosub one|add 100|stop|one: gosub two|add 10|stop|two: loadnopoint mem[1]|stop", "register=I:111"},
-      // The rest.
       {"main: setref \"ab7\"|like \"a?#\"|store a|like \"[!a]*\"|stop", "a=L:1 register=B:1"},
       {"main: int -2.5|store a|int 2.99|stop", "a=L:-3 register=L:2"},
       {"main: fpart -2.75|stop", "register=D:-0.75"},

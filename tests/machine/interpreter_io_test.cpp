@@ -1,8 +1,10 @@
 // The file and text instructions through small scripts on real files: cells, file and errors.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <memory>
+#include <regex>
 #include <string>
 #include <utility>
 
@@ -33,14 +35,6 @@ constexpr const char* kVariables =
     ".var h integer\n.var v integer\n.var t ascii\n.var cnt integer\n.var d1 ascii\n"
     ".var n integer\n.var b unsigned\n.var f double\n";
 
-std::string replaceAll(std::string text, const std::string& from, const std::string& to) {
-  for (std::size_t at = text.find(from); at != std::string::npos; at = text.find(from, at)) {
-    text.replace(at, from.size(), to);
-    at += to.size();
-  }
-  return text;
-}
-
 // How a row runs: plainly, with the debug run's checks, unlocked, or locked as the script says.
 enum Run { kPlain = 0, kChecked = 1, kUnlocked = 2, kScriptLocks = 4 };
 
@@ -58,7 +52,8 @@ class InterpreterIoTest : public InterpreterTest {
 
   // Loads the one-line script, $F standing for `path` and $D for the sandbox folder, and runs it.
   void runScript(const std::string& script, const std::string& path, int how = kPlain) {
-    load(replaceAll(replaceAll(lines(script), "$F", path), "$D", sandbox.root()), kVariables);
+    const std::string withPath = std::regex_replace(lines(script), std::regex("\\$F"), path);
+    load(std::regex_replace(withPath, std::regex("\\$D"), sandbox.root()), kVariables);
     machine->setDataLock(how & kUnlocked      ? TG_M_DL_FALSE
                          : how & kScriptLocks ? TG_M_DL_USESCRIPT
                                               : TG_M_DL_TRUE);
@@ -74,17 +69,13 @@ class InterpreterIoTest : public InterpreterTest {
     const std::string bytes = sandbox.readFile(kFile).value_or("<missing>");
     std::string text;
     for (std::size_t at = 0, run = 0; at < bytes.size(); at += run) {
-      run = bytes.find_first_not_of(bytes[at], at);
-      run = (run == std::string::npos ? bytes.size() : run) - at;
-      char byte[8];
+      run = std::min(bytes.find_first_not_of(bytes[at], at), bytes.size()) - at;
       const auto c = static_cast<unsigned char>(bytes[at]);
+      char byte[8];
       std::snprintf(byte, sizeof byte, c >= 32 && c < 127 ? "%c" : "<%02X>", c);
-      if (run >= 8) {
-        text += byte + "*"s + std::to_string(run);
-      } else {
-        for (std::size_t i = 0; i < run; ++i)
-          text += byte;
-      }
+      for (std::size_t i = 0; i < (run >= 8 ? 1 : run); ++i)
+        text += byte;
+      if (run >= 8) text += "*" + std::to_string(run);
     }
     return text;
   }

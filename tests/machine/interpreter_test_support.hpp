@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <functional>
 #include <memory>
 #include <regex>
@@ -20,8 +21,7 @@ namespace tg::test {
 // A script written on one line: '|' stands for a line break.
 inline std::string lines(std::string_view text) {
   std::string script(text);
-  for (char& c : script)
-    if (c == '|') c = '\n';
+  std::ranges::replace(script, '|', '\n');
   return script;
 }
 

@@ -1,9 +1,7 @@
 // Breakpoint members and memory dumps.
 #include <gtest/gtest.h>
 
-#include <functional>
 #include <string>
-#include <vector>
 
 #include "machine/interpreter_test_support.hpp"
 
@@ -64,10 +62,9 @@ TEST_F(MachineDebugging, Dumps) {
   EXPECT_EQ(shown(machine->dumpNamedMemory(18, 18)), "0)");
   const Integer size = machine->dataMemory();
   const Integer ranges[][2] = {{5, 4}, {-1, 3}, {0, size}, {size, -1}, {0, -2}};
-  for (const auto& [first, last] : ranges) {
+  for (const auto& [first, last] : ranges)
     EXPECT_EQ(failureOf([&] { machine->dumpMemory(first, last); }),
               "9 [TessaglyphMachine::dumpMemory] Subscript out of range");
-  }
 }
 
 }  // namespace

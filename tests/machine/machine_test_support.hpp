@@ -14,24 +14,6 @@
 
 namespace tg::test {
 
-// Succeeds when `action` raises exactly this error triple.
-template <typename Action>
-::testing::AssertionResult raisesError(Action&& action, std::int32_t number,
-                                       std::string_view source, std::string_view description) {
-  try {
-    action();
-  } catch (const Error& error) {
-    if (error.number() == number && error.source() == source &&
-        error.description() == description) {
-      return ::testing::AssertionSuccess();
-    }
-    return ::testing::AssertionFailure()
-           << "raised " << error.number() << " [" << error.source() << "] \"" << error.description()
-           << "\"; expected " << number << " [" << source << "] \"" << description << "\"";
-  }
-  return ::testing::AssertionFailure() << "raised nothing; expected " << number;
-}
-
 // The error a call raises as "number [source] description", or "none".
 template <typename Action>
 std::string failureOf(Action&& action) {
@@ -41,6 +23,17 @@ std::string failureOf(Action&& action) {
     return std::to_string(error.number()) + " [" + error.source() + "] " + error.description();
   }
   return "none";
+}
+
+// Succeeds when `action` raises exactly this error triple.
+template <typename Action>
+::testing::AssertionResult raisesError(Action&& action, std::int32_t number,
+                                       std::string_view source, std::string_view description) {
+  const std::string got = failureOf(action);
+  const std::string wanted =
+      std::to_string(number) + " [" + std::string(source) + "] " + std::string(description);
+  if (got == wanted) return ::testing::AssertionSuccess();
+  return ::testing::AssertionFailure() << "raised " << got << "; expected " << wanted;
 }
 
 inline const TessaglyphDatum& cellAt(TessaglyphMachine& machine, Integer address) {

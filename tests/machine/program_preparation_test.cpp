@@ -111,13 +111,11 @@ const std::string kLayout =
 using ProgramPreparationTest = test::ProgramFileTest;
 
 TEST_F(ProgramPreparationTest, LaysOutMemoryCodeRoutinesAndAttributes) {
-  TessaglyphProgram program = layoutProgram();
+  // A new machine is made; one given is cleared and reused.
   std::shared_ptr<TessaglyphMachine> machine;
-  program.prepareMachine(machine);
+  layoutProgram().prepareMachine(machine);
   ASSERT_TRUE(machine);
   EXPECT_EQ(layout(*machine), kLayout);
-  EXPECT_TRUE(ui.prompts.empty());
-  // A machine given is cleared and reused.
   TessaglyphMachine* const original = machine.get();
   MachineAccess::setMemorySize(*machine, 40);
   machine->setRunMethod(TG_M_RM_STEP);
@@ -125,6 +123,7 @@ TEST_F(ProgramPreparationTest, LaysOutMemoryCodeRoutinesAndAttributes) {
   EXPECT_EQ(machine.get(), original);
   EXPECT_EQ(machine->runMethod(), TG_M_RM_CONTINUOUS);
   EXPECT_EQ(layout(*machine), kLayout);
+  EXPECT_TRUE(ui.prompts.empty());
 }
 
 TEST_F(ProgramPreparationTest, EveryVariableAndLiteralTypeGetsItsCell) {
@@ -170,9 +169,8 @@ TEST_F(ProgramPreparationTest, ALoadingErrorIsReportedAndTheMachineKeptPartlyFil
 
   ASSERT_EQ(ui.prompts.size(), 1u);
   EXPECT_NE(ui.prompts[0].find("Type mismatch"), std::string::npos);
-  const std::string log = supportLog();
-  EXPECT_NE(log.find("Error 13"), std::string::npos) << log;
-  EXPECT_NE(log.find("TessaglyphProgram::prepareMachine (10013) step 6"), std::string::npos) << log;
+  EXPECT_NE(supportLog().find("TessaglyphProgram::prepareMachine (10013) step 6"),
+            std::string::npos);
   // Code and memory size were loaded before the literal failed; every cell is still readable.
   const std::string text = layout(*machine);
   EXPECT_EQ(text.substr(0, text.find(" lines")), kLayout.substr(0, kLayout.find(" lines")));

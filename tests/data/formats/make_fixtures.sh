@@ -25,8 +25,6 @@ PY
 gdal_translate -q -of AAIGrid -ot Float32 -a_srs EPSG:4326 "$work/source.asc" gdal_float32.asc
 gdal_translate -q -of AAIGrid -ot Int16 -a_srs EPSG:4326 "$work/source.asc" gdal_int16.asc
 gdal_translate -q -of EHdr -ot Int16 -a_srs EPSG:4326 "$work/source.asc" gdal_int16.bil
-gdal_translate -q -of EHdr -ot UInt16 -a_nodata 0 -scale 0 2000 1000 3000 -a_srs EPSG:4326 \
-  "$work/source.asc" gdal_uint16.bil
 gdal_translate -q -of EHdr -ot Int32 -a_srs EPSG:4326 "$work/source.asc" gdal_int32.bil
 gdal_translate -q -of EHdr -ot Float32 -a_srs EPSG:4326 "$work/source.asc" gdal_float32.bil
 rm -f ./*.aux.xml ./*.prj ./*.stx
