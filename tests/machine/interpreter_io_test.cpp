@@ -167,6 +167,16 @@ TEST_F(InterpreterIoTest, TheCheckedRunWantsTextOperands) {
   }
 }
 
+// A file another owner opened is not the script's to use, though its number is valid.
+TEST_F(InterpreterIoTest, AHandleTheMachineDidNotOpenIsABadFileNumber) {
+  sandbox.writeFile(kFile, "abcd");
+  const Integer other = openFile(sandbox.root() + kFile, FileOpenMode::ReadOnly);
+  runScript("main: loadnopoint mem[" + std::to_string(other) + "]|store h|close h|stop", "");
+  EXPECT_EQ(left(""), "!52 Bad file name or number");
+  EXPECT_EQ(fileLength(other), 4);
+  closeFile(other);
+}
+
 TEST_F(InterpreterIoTest, WarmReadLoopMakesNoCells) {
   sandbox.writeFile(kFile, "\x01\x00\x02\x00"s);
   runScript(

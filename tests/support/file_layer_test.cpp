@@ -44,6 +44,7 @@ TEST_F(FileLayerTest, MisuseRaisesThePlatformFileErrors) {
       {[&] { (void)fileLength(0); }, 52},
       {[&] { (void)openFile(missing, FileOpenMode::ReadOnly); }, 53},
       {[&] { (void)openFile(nofolder, FileOpenMode::ReadWrite); }, 76},
+      {[&] { (void)openFile(folder.folder() + "data.bin/x", FileOpenMode::ReadOnly); }, 76},
       {[&] { (void)openFile("", FileOpenMode::ReadOnly); }, 52},
       {[&] { (void)openFile(folder.folder(), FileOpenMode::ReadOnly); }, 75}};
   int row = 0;
