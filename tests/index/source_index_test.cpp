@@ -29,20 +29,36 @@ TEST(IndexLifeCycle, MembersRaise32001UntilTheIndexIsOpen) {
   TessaglyphIndex index;
   index.stopIndexSystem();
   Long found = 0;
+  TG_BOUNDS area;
+  const TG_I_CIRCULARBOUNDS circle{35.5, -99.5, 1000};
   TessaglyphSPR rules;
   const struct {
     std::function<void()> call;
     std::string source;
   } rows[] = {
+      {[&] { index.numIndexRecords(); }, "numIndexRecords"},
       {[&] { index.getIndexRecord(0); }, "getIndexRecord"},
+      {[&] { index.findSource("/a/b"); }, "findSource"},
+      {[&] { index.findScriptFile("/a/b"); }, "findScriptFile"},
       {[&] { index.indexSourceFile("/a/b", "x"); }, "indexSourceFile"},
+      {[&] { index.updateSource(0); }, "updateSource"},
       {[&] { index.directoryScan("/", found); }, "directoryScan"},
+      {[&] { index.getSourceFilePath("b"); }, "getSourceScriptFile"},
+      {[&] { index.getSourceScriptFile("/a/b"); }, "getSourceScriptFile"},
+      {[&] { index.getScriptPriorityNames(); }, "TessaglyphIndex::getScriptPriorityNames"},
       {[&] { index.getSourcePriorityNames(); }, "TessaglyphIndex::getSourcePriorityNames"},
+      {[&] { index.getPriorityNames(); }, "getPriorityNames"},
+      {[&] { index.getPertinentFilesList(area); }, "getPertinentFilesList"},
+      {[&] { index.getPertinentFilesListEx(area, "x"); }, "getPertinentFilesListEx"},
+      {[&] { index.getPertinentFilesListCircular(circle); }, "getPertinentFilesListCircular"},
+      {[&] { index.getPertinentFilesListCircularEx(circle, "x"); },
+       "getPertinentFilesListCircularEx"},
+      {[&] { index.getPertinentFilesListByPoint(1, 1); }, "getPertinentFilesListByPoint"},
       {[&] { index.getPertinentFilesListByPointEx(1, 1, "x"); }, "getPertinentFilesListByPointEx"},
-      {[&] {
-         index.prepareAreaCircular({35.5, -99.5, 1000}, rules);
-       },
-       "prepareAreaCircular"},
+      {[&] { index.prepareArea(area, rules); }, "prepareArea"},
+      {[&] { index.prepareAreaEx(area, rules, "x", -1); }, "prepareAreaEx"},
+      {[&] { index.prepareAreaCircular(circle, rules); }, "prepareAreaCircular"},
+      {[&] { index.prepareAreaCircularEx(circle, rules, "x"); }, "prepareAreaCircularEx"},
   };
   for (const auto& row : rows) {
     const bool full = row.source.find(':') != std::string::npos;
