@@ -148,6 +148,11 @@ TEST_F(AreaPreparationTest, SearchesFindTheFilesTheShapeMeets) {
       EXPECT_EQ(namesOf(found), row.files);
     }
   }
+  // The default datum moves the bounds by less than the margins above.
+  TG_BOUNDS area = box(35.7, -99.7, 35.2, -99.2);
+  EXPECT_EQ(namesOf(index.getPertinentFilesList(area)), "N35W100");
+  EXPECT_EQ(namesOf(index.getPertinentFilesListCircular({35.5, -99.5, 73000})), rows[7].files);
+  EXPECT_EQ(namesOf(index.getPertinentFilesListByPoint(35.5, -99.5)), "N35W100");
   EXPECT_TRUE(ui.boxes.empty());
 }
 

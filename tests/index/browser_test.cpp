@@ -64,6 +64,10 @@ TEST_F(BrowserTest, OptionChangesRaiseTheirEventsOnlyWhenAskedAndAVetoKeepsTheOl
   } rows[] = {
       {"showScripts 0", [](auto& b) { b.setShowScripts(false); },
        [](auto& b) { return Long(b.showScripts()); }, 1, 0},
+      {"showSources 0", [](auto& b) { b.setShowSources(false); },
+       [](auto& b) { return Long(b.showSources()); }, 1, 0},
+      {"displayOption 0", [](auto& b) { b.setDisplayOption(TGB_DDO_FILENAMES); },
+       [](auto& b) { return Long(b.displayOption()); }, 1, 0},
       {"sortOption 3", [](auto& b) { b.setSortOption(TGB_SO_RESOLUTION); },
        [](auto& b) { return Long(b.sortOption()); }, 1, 3},
   };

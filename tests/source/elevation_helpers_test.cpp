@@ -257,6 +257,7 @@ TEST(Utm, RejectsWhatItCannotConvertAndLeavesTheArguments) {
   } cases[] = {{"selector", 4, 13, 0, 40, -105, 0, 0, 1},
                {"direction", 5, 13, 0, 40, -105, 0, 0, 3},
                {"latitude", 5, 13, 0, 90.5, -105, 0, 0, 1},
+               {"not a number", 5, 13, 0, std::nan(""), -105, 0, 0, 1},
                {"requested zone", 5, 13, 61, 40, -105, 0, 0, 1},
                {"requested zone a quarter-world away", 5, 13, 31, 40, -105, 0, 0, 1},
                {"zone 0", 5, 0, 0, 0, 0, 500000, 4000000, 2},
