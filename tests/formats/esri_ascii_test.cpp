@@ -90,6 +90,7 @@ TEST(EsriAscii, CellsThatAreNoUsableNumberAreNoData) {
   for (const auto& [cell, value] : {std::pair{"abc", -32100.0},
                                     {"1e300", -32100.0},
                                     {"-1e39", -32100.0},
+                                    {"3.5e38", -32100.0},
                                     {"1-2", -32100.0},
                                     {"1.5e2", 150.0}}) {
     writeBytes(path, header + cell + "\n10 10\n");
@@ -103,6 +104,7 @@ TEST(EsriAscii, CellsThatAreNoUsableNumberAreNoData) {
   FormatFile file(path, "esri_ascii");
   EXPECT_EQ(file.read(20.5, 12.5), -52000);  // the file ends early
   EXPECT_EQ(file.read(20.5, 10.5), 7);       // and the cursor recovers
+  EXPECT_EQ(file.read(22.5, 12.8), -32100);  // east of the last column's nodes
 }
 
 // Headers that do not describe a grid are refused when opened.
@@ -110,14 +112,15 @@ TEST(EsriAscii, BadHeadersAreRefused) {
   test::TemporaryFolder folder;
   const std::string corner = "xllcorner 0\nyllcorner 0\n";
   const std::string headers[] = {
-      "ncols 2\n" + corner + "cellsize 1\n1 2\n",                        // no nrows
-      "ncols 2\nnrows 1\n" + corner + "cellsize -1\n1 2\n",              // negative cell size
-      "ncols 2.5\nnrows 1\n" + corner + "cellsize 1\n1 2\n",             // not a whole size
-      "ncols 0\nnrows 1\n" + corner + "cellsize 1\n1 2\n",               // empty
-      "ncols 2\nnrows 1\n" + corner + "cellsize 1\nzunit m\n1 2\n",      // unknown key
-      "ncols 2\nnrows 1\n" + corner + "cellsize 1\n",                    // header only
-      "ncols 2\nnrows 1\nxllcenter 0\n" + corner + "cellsize 1\n1 2\n",  // two x
-      "ncols 2\nnrows 1\nxllcorner 0\nyllcorner 95\ncellsize 1\n1 2\n",  // off the globe
+      "ncols 2\n" + corner + "cellsize 1\n1 2\n",                         // no nrows
+      "ncols 2\nnrows 1\n" + corner + "cellsize -1\n1 2\n",               // negative cell size
+      "ncols 2.5\nnrows 1\n" + corner + "cellsize 1\n1 2\n",              // not a whole size
+      "ncols 0\nnrows 1\n" + corner + "cellsize 1\n1 2\n",                // empty
+      "ncols 2\nnrows 1\n" + corner + "cellsize 1\nzunit m\n1 2\n",       // unknown key
+      "ncols 2\nnrows 1\n" + corner + "cellsize 1\n",                     // header only
+      "ncols 2\nnrows 1\nxllcenter 0\n" + corner + "cellsize 1\n1 2\n",   // two x
+      "ncols 2\nnrows 1\nxllcorner 0\nyllcorner 95\ncellsize 1\n1 2\n",   // off the globe
+      "ncols 1\nnrows 2\nxllcorner 0\nyllcorner 89\ncellsize 1\n1\n2\n",  // north row at 90.5
       "ncols 2\nnrows 1\nxllcorner 359.5\nyllcorner 0\ncellsize 1\n1 2\n",
   };
   for (const std::string& header : headers) {
