@@ -177,6 +177,14 @@ TEST_F(InterpreterIoTest, AHandleTheMachineDidNotOpenIsABadFileNumber) {
   closeFile(other);
 }
 
+// A host that goes on after a failed open gets the number the open would have taken.
+TEST_F(InterpreterIoTest, AFailedOpenUnderContinueGivesTheFreeFileNumber) {
+  host.continueErrors = true;
+  const std::string expected = "h=L:" + std::to_string(freeFileHandle()) + " !53 File not found";
+  runScript("main: open \"$Dmissing.bin\"|store h|stop", "");
+  EXPECT_EQ(left(expected), expected);
+}
+
 TEST_F(InterpreterIoTest, WarmReadLoopMakesNoCells) {
   sandbox.writeFile(kFile, "\x01\x00\x02\x00"s);
   runScript(
