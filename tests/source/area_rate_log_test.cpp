@@ -50,11 +50,11 @@ TEST_F(RateLogTest, ASecondsPointsMakeOneEntry) {
     at(0.09 * i);
     log->countPoint(i < 7 ? 100.0f : -32101.0f);
   }
-  at(1.2);
+  at(1.0);  // a whole second on: the entry is due
   log->countPoint(-32100);
   ASSERT_EQ(log->numEvents(), 2);
-  EXPECT_EQ(log->rateEvent(0), (TG_ARL_RATEEVENT{TG_ARL_RET_PPSENTRY, 1.2f, 11}));
-  EXPECT_EQ(log->rateEvent(1), (TG_ARL_RATEEVENT{TG_ARL_RET_VALIDPPSENTRY, 1.2f, 8}));
+  EXPECT_EQ(log->rateEvent(0), (TG_ARL_RATEEVENT{TG_ARL_RET_PPSENTRY, 1.0f, 11}));
+  EXPECT_EQ(log->rateEvent(1), (TG_ARL_RATEEVENT{TG_ARL_RET_VALIDPPSENTRY, 1.0f, 8}));
   at(1.5);
   log->countPoint(5);
   at(2.3);
@@ -62,9 +62,9 @@ TEST_F(RateLogTest, ASecondsPointsMakeOneEntry) {
   EXPECT_EQ(log->maximumPPS(), 11);
   EXPECT_EQ(log->minimumPPS(), 2);
   EXPECT_EQ(log->minimumValidPPS(), 2);
-  EXPECT_FLOAT_EQ(log->timeSinceLastPPSEvent(2), 1.1f);
-  EXPECT_FLOAT_EQ(log->timeSinceLastValidPPSEvent(2), 1.1f);
-  EXPECT_FLOAT_EQ(log->timeSinceLastPPSEvent(0), 1.2f);
+  EXPECT_FLOAT_EQ(log->timeSinceLastPPSEvent(2), 1.3f);
+  EXPECT_FLOAT_EQ(log->timeSinceLastValidPPSEvent(2), 1.3f);
+  EXPECT_FLOAT_EQ(log->timeSinceLastPPSEvent(0), 1.0f);
   EXPECT_TRUE(test::raises([&] { log->rateEvent(4); }, 9, "Subscript out of range"));
 }
 
