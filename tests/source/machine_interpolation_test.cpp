@@ -59,8 +59,8 @@ TEST_F(InterpolationTest, CapabilityRules) {
       ".property interp_closestpoint \"yes\"\n.property interp_4point \"0\"\n"
       ".property interp_12point \" -1 \"\n";
   const std::string allFlags =
-      ".property interp_closestpoint \"True\"\n.property interp_12point "
-      "\"true\"\n.property interp_4point \"2\"\n";
+      ".property interp_closestpoint \"True\"\n.property interp_4point \"2\"\n"
+      ".property interp_12point \"true\"\n";
   const struct {
     std::string properties;
     AttributeValues attributes;
@@ -72,6 +72,7 @@ TEST_F(InterpolationTest, CapabilityRules) {
       {bounds + "\"utmbounding\"\n", utm, false, false, false, false},
       {utmGrid + bounds + "\"latlonbounding\"\n", latLonGrid(), false, false, false, false},
       {flags, {}, false, false, true, false},
+      {allFlags.substr(0, allFlags.find(".property interp_12point")), {}, true, true, false, false},
       {allFlags, {}, true, true, true, false}};
   for (const auto& c : cases) {
     SCOPED_TRACE(c.properties);
